@@ -1,0 +1,30 @@
+# Thin wrapper over CMake: `make run` and `make test` set everything up themselves.
+
+BUILD ?= build
+CMAKE_FLAGS ?=
+JOBS ?= $(shell nproc)
+
+.PHONY: all setup configure build run test bench clean
+
+all: build
+
+setup:
+	@bash scripts/setup.sh
+
+configure: setup
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	$(BUILD)/bin/slovosito-cli --ending янка --ipm
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+bench: setup
+	bash bench/run.sh
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,334 @@
+// Benchmarks of the core on a generated dictionary: loading, the three kinds of search, and
+// ordering plus listing of many hits. bench/run.sh generates the dictionary and runs this.
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+
+#include "search/query.h"
+#include "search/result_tree.h"
+#include "search/search_run.h"
+#include "wordstore/encoding.h"
+#include "wordstore/word_store.h"
+
+namespace {
+
+constexpr char kDirFlag[] = "--dir=";
+constexpr char kDirVariable[] = "SLOVOSITO_BENCH_DIR";
+constexpr std::size_t kListedHits = 200'000;
+// The bytes of the store per word beyond the files' bytes that the store may take.
+constexpr double kBudgetPerWord = 12.0;
+
+// Loading that takes every dictionary and remembers whether any was refused.
+class TBenchLoadView : public TLoadView
+{
+public:
+    void AddDictionaryRow(const std::string&, const std::string&) override {}
+    void WarnDamaged(const std::string& message) override { m_problem = ToUtf8(message); }
+    void ReportLoadError(const std::string& message) override { m_problem = ToUtf8(message); }
+
+    // Empty when every pair was loaded.
+    const std::string& Problem() const { return m_problem; }
+
+private:
+    std::string m_problem;
+};
+
+// A window with every row ticked, no minimum and listing in relevance order without ipm, which
+// shows nothing and only keeps the found count.
+class TBenchSearchView : public TSearchView
+{
+public:
+    bool Alphabetical() const override { return false; }
+    bool ShowIpm() const override { return false; }
+    std::string MinIpmText() const override { return "0,0"; }
+    std::size_t RowCount() const override { return DictWords.size(); }
+    bool RowTicked(std::size_t) const override { return true; }
+    void ShowInterim(const std::string&) override {}
+    void LockPane() override {}
+    void UnlockPane() override {}
+    void ShowListing(const std::string& listing) override { m_listingBytes = listing.size(); }
+    void ShowFoundCount(const std::string& caption) override { m_caption = caption; }
+    void Beep() override {}
+
+    // The number at the end of the last found-count caption.
+    double Hits() const
+    {
+        const std::size_t digits = m_caption.find_last_not_of("0123456789") + 1;
+        return std::strtod(m_caption.c_str() + digits, nullptr);
+    }
+    double ListingBytes() const { return static_cast<double>(m_listingBytes); }
+
+private:
+    std::string m_caption;
+    std::size_t m_listingBytes = 0;
+};
+
+// A field of /proc/self/status in bytes, such as "VmRSS"; 0 when it cannot be read.
+double ProcStatusBytes(const std::string& field)
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.starts_with(field + ":")) {
+            return std::strtod(line.c_str() + field.size() + 1, nullptr) * 1024.0;
+        }
+    }
+    return 0.0;
+}
+
+struct TStoreMemory
+{
+    double ResidentGrowth = 0.0;  // resident bytes added by loading, once it is done
+    double PeakGrowth = 0.0;      // highest resident bytes during loading, over the start
+    double FileBytes = 0.0;       // word lists and count files
+    double Words = 0.0;
+};
+
+void LoadStore(const std::string& folder)
+{
+    TBenchLoadView view;
+    ScanDictionaryFolder(folder, view);
+    if (!view.Problem().empty()) {
+        throw std::runtime_error(view.Problem());
+    }
+    if (DictWords.empty()) {
+        throw std::runtime_error("no dictionary in " + folder);
+    }
+}
+
+// Loads the folder into the empty store and measures what that costs in memory.
+TStoreMemory MeasureLoad(const std::string& folder)
+{
+    ClearWordStore();
+    // Writing 5 here resets the peak (VmHWM) to the current resident size.
+    std::ofstream("/proc/self/clear_refs") << "5";
+    TStoreMemory memory;
+    const double before = ProcStatusBytes("VmRSS");
+    LoadStore(folder);
+    memory.ResidentGrowth = ProcStatusBytes("VmRSS") - before;
+    memory.PeakGrowth = ProcStatusBytes("VmHWM") - before;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        if (name.ends_with(".txt") || name.ends_with(".txt.cnt")) {
+            memory.FileBytes += static_cast<double>(entry.file_size());
+        }
+    }
+    for (const TWordList& words : DictWords) {
+        memory.Words += static_cast<double>(words.size());
+    }
+    return memory;
+}
+
+void AddHitCounters(benchmark::State& state, const TBenchSearchView& view)
+{
+    state.counters["hits"] = view.Hits();
+    state.counters["listing_bytes"] = view.ListingBytes();
+}
+
+// Returns the heap's free memory to the system, so that the next run starts on fresh pages as
+// the first run of a new process does.
+void DropFreeMemory()
+{
+    malloc_trim(0);
+}
+
+void BM_Load(benchmark::State& state, const std::string& folder, const TStoreMemory& memory)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        ClearWordStore();
+        // A program loads once, at start-up, into memory it has never touched.
+        DropFreeMemory();
+        state.ResumeTiming();
+        try {
+            LoadStore(folder);
+        } catch (const std::exception& e) {
+            state.SkipWithError(e.what());
+            break;
+        }
+    }
+    const auto bytes = benchmark::Counter::OneK::kIs1024;
+    state.counters["words"] = memory.Words;
+    state.counters["store_rss"] = benchmark::Counter(memory.ResidentGrowth, {}, bytes);
+    state.counters["store_peak"] = benchmark::Counter(memory.PeakGrowth, {}, bytes);
+    state.counters["budget"] =
+        benchmark::Counter(memory.FileBytes + kBudgetPerWord * memory.Words, {}, bytes);
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(memory.Words));
+}
+
+void BM_EndingSearch(benchmark::State& state)
+{
+    const std::string ending = ToCp1251("янка");
+    TBenchSearchView view;
+    for (auto _ : state) {
+        EndingSearch(ending, view);
+    }
+    AddHitCounters(state, view);
+}
+
+void BM_MaskSearch(benchmark::State& state)
+{
+    std::string mask = ToCp1251("*янка");
+    LowerCyr(mask);
+    TBenchSearchView view;
+    for (auto _ : state) {
+        PatternSearch(MaskToPattern(mask), view);
+    }
+    AddHitCounters(state, view);
+}
+
+void BM_RegexpSearch(benchmark::State& state)
+{
+    // An alternation, so that the engine runs: a mask-like expression could be matched without it.
+    const std::string query = ToCp1251("/^п.*(ость|ание)$/");
+    TBenchSearchView view;
+    for (auto _ : state) {
+        PatternSearch(query, view);
+    }
+    AddHitCounters(state, view);
+}
+
+struct TSampleHit
+{
+    std::string_view Word;
+    double Value;
+};
+
+// Every stride-th word of the first dictionary with its ipm, up to kListedHits of them, in file
+// order: a frequency list, the order in which a search meets its hits.
+std::vector<TSampleHit> SampleHits()
+{
+    const TWordList& words = DictWords.front();
+    const TIntArray& counts = DictCounts.front();
+    const double total = DictTotals.front();
+    const std::size_t stride = std::max<std::size_t>(1, words.size() / kListedHits);
+    std::vector<TSampleHit> hits;
+    for (std::size_t j = 0; j < words.size() && hits.size() < kListedHits; j += stride) {
+        hits.push_back({words[j], counts[j] / total});
+    }
+    return hits;
+}
+
+// Warm: the heap keeps what the previous run freed, as in a window that searches again. Cold:
+// every run starts on fresh pages, as the one search of the command-line program does.
+void BM_ListWithIpm(benchmark::State& state, bool cold)
+{
+    const std::vector<TSampleHit> hits = SampleHits();
+    std::size_t listed = 0;
+    for (auto _ : state) {
+        if (cold) {
+            state.PauseTiming();
+            DropFreeMemory();
+            state.ResumeTiming();
+        }
+        std::string listing;
+        ResetResultTree();
+        for (const TSampleHit& hit : hits) {
+            InsertByValue(hit.Word, hit.Value);
+        }
+        ListWordsWithIpm(listing);
+        listed = listing.size();
+    }
+    state.counters["hits"] = static_cast<double>(hits.size());
+    state.counters["listing_bytes"] = static_cast<double>(listed);
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(hits.size()));
+}
+
+void BM_ListAlphabetical(benchmark::State& state, bool cold)
+{
+    const std::vector<TSampleHit> hits = SampleHits();
+    std::size_t inserted = 0;
+    std::size_t listed = 0;
+    for (auto _ : state) {
+        if (cold) {
+            state.PauseTiming();
+            DropFreeMemory();
+            state.ResumeTiming();
+        }
+        std::string listing;
+        ResetResultTree();
+        inserted = 0;
+        for (const TSampleHit& hit : hits) {
+            inserted += InsertByWord(hit.Word, hit.Value) ? 1 : 0;
+        }
+        ListWordsWithIpm(listing);
+        listed = listing.size();
+    }
+    state.counters["hits"] = static_cast<double>(inserted);
+    state.counters["listing_bytes"] = static_cast<double>(listed);
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(hits.size()));
+}
+
+// Takes "--dir=DIR" out of the arguments, or else reads the environment variable.
+std::string DictionaryFolder(int& argc, char** argv)
+{
+    std::string folder;
+    int kept = 1;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg.starts_with(kDirFlag)) {
+            folder = arg.substr(std::string_view(kDirFlag).size());
+        } else {
+            argv[kept++] = argv[i];
+        }
+    }
+    argc = kept;
+    if (folder.empty()) {
+        if (const char* value = std::getenv(kDirVariable)) {
+            folder = value;
+        }
+    }
+    if (folder.empty()) {
+        throw std::runtime_error(std::string("name the dictionary folder with ") + kDirFlag +
+                                 "DIR or " + kDirVariable + " (bench/run.sh makes one)");
+    }
+    return folder;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    try {
+        const std::string folder = DictionaryFolder(argc, argv);
+        if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+            return 2;
+        }
+        const TStoreMemory memory = MeasureLoad(folder);
+
+        // Wall-clock time, to be set beside grep's; the store stays loaded after BM_Load.
+        const std::vector<benchmark::internal::Benchmark*> benchmarks = {
+            benchmark::RegisterBenchmark("BM_Load", BM_Load, folder, memory),
+            benchmark::RegisterBenchmark("BM_EndingSearch", BM_EndingSearch),
+            benchmark::RegisterBenchmark("BM_MaskSearch", BM_MaskSearch),
+            benchmark::RegisterBenchmark("BM_RegexpSearch", BM_RegexpSearch),
+            benchmark::RegisterBenchmark("BM_ListWithIpm", BM_ListWithIpm, false),
+            benchmark::RegisterBenchmark("BM_ListWithIpmCold", BM_ListWithIpm, true),
+            benchmark::RegisterBenchmark("BM_ListAlphabetical", BM_ListAlphabetical, false),
+            benchmark::RegisterBenchmark("BM_ListAlphabeticalCold", BM_ListAlphabetical, true),
+        };
+        for (benchmark::internal::Benchmark* bench : benchmarks) {
+            bench->Unit(benchmark::kMillisecond)->UseRealTime();
+        }
+        benchmark::RunSpecifiedBenchmarks();
+        benchmark::Shutdown();
+        return 0;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "core_bench: %s\n", e.what());
+        return 2;
+    }
+}

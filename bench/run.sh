@@ -1,0 +1,184 @@
+#!/usr/bin/env bash
+# Times the core on a generated dictionary of N words, and LC_ALL=C grep on the same word list for
+# the same queries in the same run, then prints both side by side with the targets.
+#
+#   bash bench/run.sh [N]     N words, default 2000000 (or N=... in the environment)
+#   BUILD=DIR                 build folder, default "build" as in the Makefile; configured when
+#                             missing (with CMAKE_FLAGS), then core_bench and make_bench_dict built
+#   SEED=S                    seed of the generated dictionary, default 1
+#   REPETITIONS=R             repetitions of each benchmark, default 5; the median is shown
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$root"
+build=${BUILD:-build}
+words=${1:-${N:-2000000}}
+seed=${SEED:-1}
+repetitions=${REPETITIONS:-5}
+jobs=${JOBS:-$(nproc)}
+# The queries of core_bench.cpp, and the hits it orders and lists.
+ending='янка'
+mask='*янка'
+regexp='^п.*(ость|ание)$'
+listed_hits=200000
+# The targets for 2 000 000 words, in milliseconds.
+declare -A target=([load]=100 [ending]=12 [mask]=60 [regexp]=60 [by_value]=60 [by_value_cold]=60
+    [by_word]=60 [by_word_cold]=60)
+
+case $words in
+    '' | *[!0-9]*) echo "run.sh: N must be a number of words, not '$words'" >&2; exit 2 ;;
+esac
+
+if [ ! -f "$build/CMakeCache.txt" ]; then
+    # shellcheck disable=SC2086  # CMAKE_FLAGS holds several flags
+    cmake -S . -B "$build" ${CMAKE_FLAGS:-}
+fi
+cmake --build "$build" -j "$jobs" --target core_bench make_bench_dict
+build_type=$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build/CMakeCache.txt")
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir "$work/dict"
+list="$work/dict/bench.txt"
+echo "Generating $words words (seed $seed)..."
+"$build/bin/make_bench_dict" --words "$words" --seed "$seed" "$list"
+
+# ---- The core, through Google Benchmark ---------------------------------------------------------
+"$build/bin/core_bench" --dir="$work/dict" --benchmark_repetitions="$repetitions" \
+    --benchmark_report_aggregates_only=true \
+    --benchmark_out="$work/core.json" --benchmark_out_format=json
+
+# One "benchmark key value" line for each figure of the medians, e.g. "BM_Load real_time 97.5".
+awk -F'[:,]' '
+    /"name":/ { name = $2; gsub(/[" ]/, "", name) }
+    /"(real_time|cpu_time|time_unit|hits|store_rss|store_peak|budget|words)":/ {
+        key = $1; value = $2; gsub(/[" ]/, "", key); gsub(/[" ]/, "", value)
+        if (name ~ /_median$/) { bench = name; sub(/\/.*/, "", bench); print bench, key, value }
+    }' "$work/core.json" >"$work/core.txt"
+
+figure() { # benchmark key
+    awk -v name="$1" -v key="$2" '$1 == name && $2 == key { print $3; exit }' "$work/core.txt"
+}
+
+ours_ms() { # benchmark [real_time|cpu_time]
+    local unit value
+    unit=$(figure "$1" time_unit)
+    value=$(figure "$1" "${2:-real_time}")
+    case $unit in
+        ns) awk -v v="$value" 'BEGIN { print v / 1e6 }' ;;
+        us) awk -v v="$value" 'BEGIN { print v / 1e3 }' ;;
+        s) awk -v v="$value" 'BEGIN { print v * 1e3 }' ;;
+        *) echo "$value" ;;
+    esac
+}
+
+# ---- The same work by grep and sort over the same files ----------------------------------------
+export LC_ALL=C
+# The word list is Windows-1251 with CR LF line ends: each line ends in a CR before "$".
+grep_pattern() { printf '%s\r$' "$1" | iconv -f UTF-8 -t WINDOWS-1251; }
+grep_pattern "$ending" >"$work/ending.pat"
+mask_regexp=${mask//\?/.}
+grep_pattern "^${mask_regexp//\*/.*}" >"$work/mask.pat"
+grep_pattern "${regexp%\$}" >"$work/regexp.pat"
+
+# The words the list benchmarks take (every stride-th, as core_bench does) with their counts.
+stride=$((words / listed_hits))
+[ "$stride" -ge 1 ] || stride=1
+od -An -v -td4 -w4 "$list.cnt" | tr -d ' ' >"$work/counts.txt"
+tr -d '\r' <"$list" | paste -d ' ' - "$work/counts.txt" |
+    awk -v s="$stride" -v n="$listed_hits" '(NR - 1) % s == 0 && ++taken <= n' >"$work/hits.txt"
+
+reference_command() { # row
+    case $1 in
+        by_value*) echo "sort -s -t ' ' -k2,2nr '$work/hits.txt'" ;;
+        by_word*) echo "sort -u -t ' ' -k1,1 '$work/hits.txt'" ;;
+        load) echo "grep -c '' '$list'" ;;
+        *) echo "grep -E -c -f '$work/$1.pat' '$list'" ;;
+    esac
+}
+
+# Median wall time of a shell command in milliseconds. Output goes to a pipe, never to /dev/null,
+# where grep would stop at its first match.
+time_command() { # row command
+    if command -v hyperfine >/dev/null; then
+        # No shell between hyperfine and the command: grep takes a few milliseconds only.
+        hyperfine --shell=none --output=pipe --style=none --warmup 3 --min-runs 10 \
+            --export-csv "$work/$1.csv" "$2" >/dev/null 2>"$work/$1.log" ||
+            { cat "$work/$1.log" >&2; exit 1; }
+        # command,mean,stddev,median,user,system,min,max; the command may hold commas
+        awk -F, 'NR == 2 { print $(NF - 4) * 1000 }' "$work/$1.csv"
+    else
+        local runs=() start end
+        for i in $(seq 13); do
+            start=$(date +%s%N)
+            bash -c "$2" | cat >/dev/null
+            end=$(date +%s%N)
+            [ "$i" -le 3 ] || runs+=($(((end - start) / 1000)))
+        done
+        printf '%s\n' "${runs[@]}" | sort -n |
+            awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] / 1000 }'
+    fi
+}
+
+rows=(load ending mask regexp by_value by_value_cold by_word by_word_cold)
+declare -A bench=([load]=BM_Load [ending]=BM_EndingSearch [mask]=BM_MaskSearch
+    [regexp]=BM_RegexpSearch [by_value]=BM_ListWithIpm [by_value_cold]=BM_ListWithIpmCold
+    [by_word]=BM_ListAlphabetical [by_word_cold]=BM_ListAlphabeticalCold)
+declare -A label=([load]="load" [ending]="ending search" [mask]="mask search"
+    [regexp]="regexp search" [by_value]="list by value" [by_value_cold]="list by value, cold"
+    [by_word]="list by word" [by_word_cold]="list by word, cold")
+declare -A theirs ours ours_cpu hits their_hits
+timer=$(command -v hyperfine >/dev/null && echo hyperfine || echo 'a loop over date')
+echo "Timing grep and sort on the same files with $timer..."
+for row in "${rows[@]}"; do
+    command=$(reference_command "$row")
+    theirs[$row]=$(time_command "$row" "$command")
+    ours[$row]=$(ours_ms "${bench[$row]}")
+    ours_cpu[$row]=$(ours_ms "${bench[$row]}" cpu_time)
+    case $row in
+        load) hits[$row]=$(figure BM_Load words) ;;
+        *) hits[$row]=$(figure "${bench[$row]}" hits) ;;
+    esac
+    case $row in
+        by_*) their_hits[$row]=$(bash -c "$command" | wc -l) ;;
+        *) their_hits[$row]=$(bash -c "$command") ;;
+    esac
+done
+
+# ---- The table -----------------------------------------------------------------------------------
+echo
+echo "$words words, build type ${build_type:-unknown}, $(nproc) cores, load average" \
+    "$(cut -d ' ' -f 1-3 /proc/loadavg)."
+echo "Median of $repetitions runs; wall time (and CPU time) per run."
+printf '%-20s %17s %12s %9s %7s %7s %16s\n' benchmark 'ours ms (cpu)' 'grep/sort ms' ours/ref \
+    target verdict 'hits ours/ref'
+for row in "${rows[@]}"; do
+    goal='-'
+    [ "$words" -ne 2000000 ] || goal="<=${target[$row]}"
+    awk -v l="${label[$row]}" -v a="${ours[$row]}" -v c="${ours_cpu[$row]}" -v b="${theirs[$row]}" \
+        -v g="$goal" -v t="${target[$row]}" -v h="${hits[$row]}" -v r="${their_hits[$row]}" 'BEGIN {
+            verdict = g == "-" ? "-" : (a <= t ? "ok" : "MISSED")
+            printf "%-20s %8.2f (%6.2f) %12.2f %9.2f %7s %7s %16s\n", l, a, c, b, a / b, g, \
+                verdict, sprintf("%d/%d", h, r)
+        }'
+done
+cat <<EOF
+
+Queries: ending '$ending', mask '$mask', regexp '/$regexp/'. The list rows insert $listed_hits
+words of the list with their ipm and list them with their ipm; "cold" runs start on memory the
+process has never touched, as the command-line program's one search does, the others reuse the
+heap as a window that searches again. References: grep -c for load (every line), grep -E -c for
+the searches, sort -s -k2,2nr (by value) and sort -u -k1,1 (by word) of the same words for the
+list rows.
+EOF
+
+# ---- Memory ------------------------------------------------------------------------------------
+file_bytes=$(($(stat -c %s "$list") + $(stat -c %s "$list.cnt")))
+awk -v rss="$(figure BM_Load store_rss)" -v peak="$(figure BM_Load store_peak)" \
+    -v budget="$(figure BM_Load budget)" -v files="$file_bytes" -v n="$words" 'BEGIN {
+        mib = 1024 * 1024
+        printf "Memory of the loaded store: %.1f MiB resident (peak while loading %.1f MiB)\n", \
+            rss / mib, peak / mib
+        printf "  budget %.1f MiB = files %.1f MiB + 12 B x %d words: %s\n", budget / mib, \
+            files / mib, n, rss <= budget ? "ok" : "MISSED"
+    }'

@@ -1,0 +1,410 @@
+// Result tree: collects the hits of one search run, sorts them once, and writes the listing.
+
+#include "search/result_tree.h"
+
+#include <algorithm>
+#include <bit>
+#include <cassert>
+#include <charconv>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+// The longest ipm text: "-" + 7 integer digits + "," + 5 decimals.
+constexpr std::size_t kMaxIpmTextSize = 14;
+constexpr std::string_view kLineBreak = "\r\n";
+constexpr std::string_view kIpmSeparator = " = ";
+
+// Fresh memory costs a page fault per page, which for a big listing is more than the sorting, so
+// a run leaves its storage to the next one, up to about this many hits' worth.
+constexpr std::size_t kKeptHits = std::size_t{1} << 19;
+
+// Copies of the inserted words. A chunk never moves or grows, so the views handed out stay valid
+// until the arena is cleared.
+class TWordArena
+{
+public:
+    std::string_view Store(std::string_view word)
+    {
+        if (word.size() > m_left) {
+            TakeChunk(word.size());
+        }
+        std::memcpy(m_free, word.data(), word.size());
+        const std::string_view stored(m_free, word.size());
+        m_free += word.size();
+        m_left -= word.size();
+        return stored;
+    }
+
+    // Forgets every word; the usual chunks stay for the next words, up to kKeptChunks of them.
+    void Clear()
+    {
+        m_chunks.resize(std::min(m_chunks.size(), kKeptChunks));
+        m_largeChunks.clear();
+        m_used = 0;
+        m_free = nullptr;
+        m_left = 0;
+    }
+
+private:
+    static constexpr std::size_t kChunkSize = 64 * 1024;
+    static constexpr std::size_t kKeptChunks = kKeptHits * 16 / kChunkSize;
+
+    void TakeChunk(std::size_t size)
+    {
+        std::unique_ptr<char[]>* chunk = nullptr;
+        if (size > kChunkSize) {
+            // A word longer than a chunk gets one of its own, used up by that word.
+            chunk = &m_largeChunks.emplace_back(std::make_unique_for_overwrite<char[]>(size));
+        } else {
+            if (m_used == m_chunks.size()) {
+                m_chunks.push_back(std::make_unique_for_overwrite<char[]>(kChunkSize));
+            }
+            chunk = &m_chunks[m_used++];
+            size = kChunkSize;
+        }
+        m_free = chunk->get();
+        m_left = size;
+    }
+
+    std::vector<std::unique_ptr<char[]>> m_chunks;  // each kChunkSize bytes; m_used are in use
+    std::vector<std::unique_ptr<char[]>> m_largeChunks;
+    std::size_t m_used = 0;
+    char* m_free = nullptr;
+    std::size_t m_left = 0;
+};
+
+struct THit
+{
+    std::string_view Word;
+    double Value;
+    // By word: the first 8 bytes, big-endian and zero-padded; unequal keys order the words as
+    // their bytes do, so most comparisons never leave the array being sorted. By value: the
+    // insertion number.
+    std::uint64_t Key;
+};
+
+enum class TOrder { None, ByWord, ByValue };
+
+// The one result tree of the process. The hits are kept in insertion order and sorted when the
+// listing is asked for; the sentinel root of the tree's design lists nothing and needs no hit.
+struct TResultTree
+{
+    bool Open = false;  // between ResetResultTree and the listing
+    TOrder Order = TOrder::None;
+    TWordArena Words;
+    std::vector<THit> Hits;
+    // By word only: the words inserted so far, as an open-addressing hash set whose slots hold
+    // a position in Hits plus one (0 is a free slot). One array, where a node per word would
+    // cost an allocation per word.
+    std::vector<std::uint32_t> WordSlots;
+
+    // Forgets every hit and closes the tree; storage stays for the next run up to kKeptHits.
+    void Clear()
+    {
+        Open = false;
+        Order = TOrder::None;
+        Words.Clear();
+        Hits.clear();
+        if (Hits.capacity() > kKeptHits) {
+            Hits = std::vector<THit>();
+        }
+        WordSlots.clear();
+        if (WordSlots.capacity() > 4 * kKeptHits) {
+            WordSlots = std::vector<std::uint32_t>();
+        }
+    }
+};
+
+TResultTree ResultTree;
+
+std::uint64_t PrefixKey(std::string_view word)
+{
+    std::uint64_t key = 0;
+    for (std::size_t i = 0; i < 8; ++i) {
+        const unsigned char byte = i < word.size() ? static_cast<unsigned char>(word[i]) : 0;
+        key = (key << 8) | byte;
+    }
+    return key;
+}
+
+// Returns the slot that holds word, or the free slot where it belongs.
+std::uint32_t& WordSlot(std::string_view word)
+{
+    std::vector<std::uint32_t>& slots = ResultTree.WordSlots;
+    const std::size_t mask = slots.size() - 1;  // the size is a power of two
+    const std::size_t hash = std::hash<std::string_view>{}(word);
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+        if (slots[i] == 0 || ResultTree.Hits[slots[i] - 1].Word == word) {
+            return slots[i];
+        }
+    }
+}
+
+// Keeps at least half of the slots free, so that probes stay short.
+void GrowWordSlotsIfFull()
+{
+    constexpr std::size_t kFirstSize = 1024;
+    std::vector<std::uint32_t>& slots = ResultTree.WordSlots;
+    if (2 * (ResultTree.Hits.size() + 1) <= slots.size()) {
+        return;
+    }
+    slots.assign(std::max(kFirstSize, 2 * slots.size()), 0);
+    for (std::size_t i = 0; i < ResultTree.Hits.size(); ++i) {
+        WordSlot(ResultTree.Hits[i].Word) = static_cast<std::uint32_t>(i + 1);
+    }
+}
+
+void BeginInsertion(TOrder order)
+{
+    assert(ResultTree.Open && "ResetResultTree must run before an insertion");
+    assert((ResultTree.Order == TOrder::None || ResultTree.Order == order) &&
+           "one run inserts in one order only");
+    ResultTree.Order = order;
+}
+
+// The tree sends a value v left of a node unless the node's value is greater, so among equal
+// values the later insertion is listed first, and 0.0 and -0.0 count as equal. A NaN would
+// defeat the tree's comparisons (and the sort's); here it is taken as greater than every number,
+// so NaN hits are listed first, the latest first.
+void SortByValue(std::vector<THit>& hits)
+{
+    const auto latestFirst = [](const THit& a, const THit& b) { return a.Key > b.Key; };
+    const auto numbers = std::partition(hits.begin(), hits.end(),
+                                        [](const THit& hit) { return std::isnan(hit.Value); });
+    std::sort(hits.begin(), numbers, latestFirst);
+    std::sort(numbers, hits.end(), [&](const THit& a, const THit& b) {
+        return a.Value != b.Value ? a.Value > b.Value : latestFirst(a, b);
+    });
+}
+
+// std::string_view compares through char_traits<char>, which orders bytes as unsigned char: the
+// listing's ordinal order.
+void SortByWord(std::vector<THit>& hits)
+{
+    std::sort(hits.begin(), hits.end(), [](const THit& a, const THit& b) {
+        if (a.Key != b.Key) {
+            return a.Key < b.Key;
+        }
+        return a.Word < b.Word;
+    });
+}
+
+// Writes the ipm text of value at out (at most kMaxIpmTextSize bytes) and returns its end.
+//
+// The decimal digits are those std::to_chars gives for 17 significant digits (correctly rounded
+// from the binary value); the half-up rule is applied to those digits. So 0.203125, exactly
+// representable, becomes 0,20313, and 2.675, stored as 2.67499999999999982..., has the digits
+// 2.6749999999999998 and becomes 2,67500. Infinities are written "INF" and "-INF", a NaN "NAN".
+char* WriteIpmText(double value, char* out)
+{
+    if (std::isnan(value)) {
+        return std::copy_n("NAN", 3, out);
+    }
+    if (std::isinf(value)) {
+        return value < 0 ? std::copy_n("-INF", 4, out) : std::copy_n("INF", 3, out);
+    }
+
+    // "d.dddddddddddddddde±xx": 17 digits, then the power of ten of the first one; 23 bytes at
+    // most, as in "1.7976931348623157e+308".
+    char scientific[32];
+    const auto printed = std::to_chars(scientific, scientific + sizeof scientific, std::fabs(value),
+                                       std::chars_format::scientific, 16);
+    int digits[17];
+    digits[0] = scientific[0] - '0';
+    for (int i = 1; i < 17; ++i) {
+        digits[i] = scientific[i + 1] - '0';
+    }
+    int exponent = 0;
+    std::from_chars(scientific + 20, printed.ptr, exponent);
+    if (scientific[19] == '-') {
+        exponent = -exponent;
+    }
+
+    // Whichever of the two limits keeps fewer digits sets the power of ten of the last kept
+    // digit. Below 0.00001 no digit may be kept, and the first dropped one is a leading zero
+    // unless the value is at least 0.000001.
+    const int lastPower = std::max(exponent - 6, -5);
+    const int kept = exponent - lastPower + 1;
+    std::uint32_t rounded = 0;
+    for (int i = 0; i < kept; ++i) {
+        rounded = rounded * 10 + static_cast<std::uint32_t>(digits[i]);
+    }
+    const int firstDropped = kept >= 0 ? digits[kept] : 0;
+    if (firstDropped >= 5) {
+        ++rounded;  // 9999999 + 1 carries into an eighth digit
+    }
+    // The magnitude is now rounded * 10^lastPower, with rounded at most 10^7.
+
+    if (value < 0 && rounded != 0) {
+        *out++ = '-';
+    }
+    char roundedDigits[8];
+    char* roundedEnd = std::to_chars(roundedDigits, roundedDigits + 8, rounded).ptr;
+    const int digitCount = static_cast<int>(roundedEnd - roundedDigits);
+    const int magnitudePower = digitCount - 1 + lastPower;
+    if (rounded != 0 && magnitudePower >= 7) {
+        while (roundedEnd[-1] == '0') {
+            --roundedEnd;
+        }
+        *out++ = roundedDigits[0];
+        if (roundedEnd - roundedDigits > 1) {
+            *out++ = ',';
+            out = std::copy(roundedDigits + 1, roundedEnd, out);
+        }
+        *out++ = 'E';
+        return std::to_chars(out, out + 4, magnitudePower).ptr;
+    }
+
+    // Here lastPower lies in -5..0: the last -lastPower digits of rounded are decimals.
+    const int decimals = -lastPower;
+    const int integerDigits = digitCount - decimals;
+    if (integerDigits > 0) {
+        out = std::copy_n(roundedDigits, integerDigits, out);
+    } else {
+        *out++ = '0';
+    }
+    *out++ = ',';
+    for (int i = integerDigits; i < 0; ++i) {
+        *out++ = '0';
+    }
+    out = std::copy(roundedDigits + std::max(integerDigits, 0), roundedEnd, out);
+    return std::fill_n(out, 5 - decimals, '0');
+}
+
+// The ipm texts of recently listed values. Frequencies repeat a lot (all the words that occur
+// once in a dictionary share one), and formatting a double is the dearest step of a listing.
+class TIpmTextCache
+{
+public:
+    std::string_view Text(double value)
+    {
+        const auto bits = std::bit_cast<std::uint64_t>(value);
+        // Fibonacci hashing: the high bits of the product depend on every bit of the value.
+        TEntry& entry = m_entries[(bits * 0x9E3779B97F4A7C15u) >> (64 - kIndexBits)];
+        if (entry.Size == 0 || entry.Bits != bits) {
+            entry.Bits = bits;
+            entry.Size = static_cast<std::uint8_t>(WriteIpmText(value, entry.Text) - entry.Text);
+        }
+        return {entry.Text, entry.Size};
+    }
+
+private:
+    static constexpr int kIndexBits = 12;
+
+    struct TEntry
+    {
+        std::uint64_t Bits = 0;
+        std::uint8_t Size = 0;  // 0 while the entry is unused
+        char Text[kMaxIpmTextSize];
+    };
+
+    std::vector<TEntry> m_entries = std::vector<TEntry>(std::size_t{1} << kIndexBits);
+};
+
+void List(std::string& output, bool withIpm)
+{
+    assert(ResultTree.Open && "ResetResultTree must run before each listing");
+    // The listing empties the tree, even when it fails half-way.
+    struct TClearAtEnd
+    {
+        ~TClearAtEnd() { ResultTree.Clear(); }
+    } clearAtEnd;
+    std::vector<THit>& hits = ResultTree.Hits;
+
+    output.clear();
+    if (hits.empty()) {
+        return;
+    }
+    if (ResultTree.Order == TOrder::ByWord) {
+        SortByWord(hits);
+    } else {
+        SortByValue(hits);
+    }
+
+    std::size_t size = (hits.size() - 1) * kLineBreak.size();
+    for (const THit& hit : hits) {
+        size += hit.Word.size();
+    }
+    if (withIpm) {
+        size += hits.size() * (kIpmSeparator.size() + kMaxIpmTextSize);
+    }
+    output.resize(size);
+
+    char* out = output.data();
+    TIpmTextCache ipmTexts;
+    for (std::size_t i = 0; i < hits.size(); ++i) {
+        if (i != 0) {
+            out = std::copy(kLineBreak.begin(), kLineBreak.end(), out);
+        }
+        out = std::copy(hits[i].Word.begin(), hits[i].Word.end(), out);
+        if (withIpm) {
+            out = std::copy(kIpmSeparator.begin(), kIpmSeparator.end(), out);
+            const std::string_view ipm = ipmTexts.Text(hits[i].Value);
+            out = std::copy(ipm.begin(), ipm.end(), out);
+        }
+    }
+    output.resize(static_cast<std::size_t>(out - output.data()));
+}
+
+}  // namespace
+
+void ResetResultTree()
+{
+    ResultTree.Clear();
+    ResultTree.Open = true;
+}
+
+bool InsertByWord(std::string_view word, double value)
+{
+    BeginInsertion(TOrder::ByWord);
+    // The empty word equals the sentinel root's word, so it is refused like any repeat.
+    if (word.empty()) {
+        return false;
+    }
+    GrowWordSlotsIfFull();
+    std::uint32_t& slot = WordSlot(word);
+    if (slot != 0) {
+        return false;
+    }
+    const std::string_view stored = ResultTree.Words.Store(word);
+    ResultTree.Hits.push_back({stored, value, PrefixKey(stored)});
+    slot = static_cast<std::uint32_t>(ResultTree.Hits.size());
+    return true;
+}
+
+void InsertByValue(std::string_view word, double value)
+{
+    BeginInsertion(TOrder::ByValue);
+    // An empty word would take a place in the order but write no line, and leaving it out
+    // moves no other hit.
+    if (word.empty()) {
+        return;
+    }
+    const std::uint64_t number = ResultTree.Hits.size();
+    ResultTree.Hits.push_back({ResultTree.Words.Store(word), value, number});
+}
+
+void ListWords(std::string& output)
+{
+    List(output, false);
+}
+
+void ListWordsWithIpm(std::string& output)
+{
+    List(output, true);
+}
+
+std::string IpmText(double value)
+{
+    char text[kMaxIpmTextSize];
+    return std::string(text, WriteIpmText(value, text));
+}

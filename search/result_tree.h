@@ -1,0 +1,31 @@
+#pragma once
+// Result tree: orders the hits of one search run and turns them into the listing text.
+//
+// The order is that of an unbalanced binary tree under a sentinel root with an empty word: by
+// word, ascending and without repeats; or by value, descending, the latest of equal values first.
+// The hits are collected and sorted instead, which gives the same listing in O(n log n).
+
+#include <string>
+#include <string_view>
+
+// Discards whatever the tree holds and starts an empty one.
+void ResetResultTree();
+
+// Inserts word unless an equal word (byte for byte) is present; that word keeps its value.
+// The empty word is always refused. Returns whether the word was inserted.
+bool InsertByWord(std::string_view word, double value);
+
+// Inserts word with value; always inserts. An empty word takes its place but lists no line.
+void InsertByValue(std::string_view word, double value);
+
+// Replaces output with the listing, one word per line, lines separated by CR LF, and empties the
+// tree. ResetResultTree must run before the next insertion.
+void ListWords(std::string& output);
+
+// As ListWords, each line followed by " = " and the value's ipm text.
+void ListWordsWithIpm(std::string& output);
+
+// The ipm text of value: at most 7 significant digits and at most 5 decimals, whichever keeps
+// fewer, the first dropped digit rounding half up; a decimal comma and exactly 5 decimals; from
+// 10 000 000 on, "d,dddE7" notation.
+std::string IpmText(double value);

@@ -1,0 +1,177 @@
+// The pattern search and the ending search over the ticked dictionaries.
+
+#include "search/search_run.h"
+
+#include <cstring>
+#include <string_view>
+
+#include "search/number_text.h"
+#include "search/regexpr.h"
+#include "search/result_tree.h"
+#include "wordstore/encoding.h"
+#include "wordstore/word_store.h"
+
+namespace {
+
+// Drops every leading and trailing byte from 0x00 to 0x20.
+std::string Trim(const std::string& text)
+{
+    std::size_t begin = 0;
+    std::size_t end = text.size();
+    while (begin < end && static_cast<unsigned char>(text[begin]) <= 0x20) {
+        ++begin;
+    }
+    while (end > begin && static_cast<unsigned char>(text[end - 1]) <= 0x20) {
+        --end;
+    }
+    return text.substr(begin, end - begin);
+}
+
+// The settings of one run, read before the pane changes.
+struct TRunSettings
+{
+    bool Alphabetical = false;
+    bool ShowIpm = false;
+    double MinIpm = 0.0;
+};
+
+TRunSettings ReadSettings(const TSearchView& view)
+{
+    TRunSettings settings;
+    settings.Alphabetical = view.Alphabetical();
+    settings.ShowIpm = view.ShowIpm();
+    settings.MinIpm = StrToFloat(view.MinIpmText());
+    return settings;
+}
+
+// Holds the pane's repaints for its lifetime, so that an error on the way still unlocks it.
+class TPaneLock
+{
+public:
+    explicit TPaneLock(TSearchView& view)
+        : m_view(view)
+    {
+        m_view.LockPane();
+    }
+    ~TPaneLock() { m_view.UnlockPane(); }
+    TPaneLock(const TPaneLock&) = delete;
+    TPaneLock& operator=(const TPaneLock&) = delete;
+
+private:
+    TSearchView& m_view;
+};
+
+// Walks every word of the ticked rows that passes the minimum, in row and file order, and
+// inserts those that match into the result tree. A match test that has no side effects and cannot
+// fail may run before the ipm test (kMatchFirst): the hits are the same, and most words are then
+// rejected without a division. The engine's test runs after it, so that an expression error only
+// shows at the first word that passes the minimum.
+template <bool kMatchFirst, typename TMatch>
+void CollectHits(TSearchView& view, const TRunSettings& settings, std::size_t minLength,
+                 TMatch&& matches)
+{
+    ResetResultTree();
+    for (std::size_t row = 0; row < view.RowCount() && row < DictWords.size(); ++row) {
+        if (!view.RowTicked(row) || DictTotals[row] == 0.0) {
+            continue;
+        }
+        const TWordList& words = DictWords[row];
+        const TIntArray& counts = DictCounts[row];
+        const double total = DictTotals[row];
+        const std::size_t wordCount = words.size();
+        for (std::size_t j = 0; j < wordCount; ++j) {
+            const std::string_view word = words[j];
+            if (word.size() < minLength) {
+                continue;
+            }
+            if constexpr (kMatchFirst) {
+                if (!matches(word)) {
+                    continue;
+                }
+            }
+            const double ipm = counts[j] / total;
+            if (ipm < settings.MinIpm) {
+                continue;
+            }
+            if constexpr (!kMatchFirst) {
+                if (!matches(word)) {
+                    continue;
+                }
+            }
+            if (settings.Alphabetical) {
+                InsertByWord(word, ipm);
+            } else {
+                InsertByValue(word, ipm);
+            }
+        }
+    }
+}
+
+void FinishRun(TSearchView& view, const TRunSettings& settings)
+{
+    std::string listing;
+    if (settings.ShowIpm) {
+        ListWordsWithIpm(listing);
+    } else {
+        ListWords(listing);
+    }
+    view.ShowListing(listing);
+    view.ShowFoundCount(FoundCountText(listing));
+}
+
+}  // namespace
+
+std::string FoundCountText(const std::string& listing)
+{
+    std::size_t lines = 0;
+    if (!listing.empty()) {
+        lines = 1;
+        for (std::size_t pos = listing.find("\r\n"); pos != std::string::npos;
+             pos = listing.find("\r\n", pos + 2)) {
+            ++lines;
+        }
+    }
+    return ToCp1251("Найдено:") + std::to_string(lines);
+}
+
+void PatternSearch(const std::string& query, TSearchView& view)
+{
+    const std::string pattern = Trim(query);
+    if (pattern.empty()) {
+        return;
+    }
+    const TRunSettings settings = ReadSettings(view);
+    view.ShowInterim(ToCp1251("Поиск..."));
+    {
+        TPaneLock lock(view);
+        TRegExpr engine;
+        // The delimiter is the first character; its last occurrence closes the expression.
+        const std::size_t close = pattern.rfind(pattern[0]);
+        engine.SetModifierStr(pattern.substr(close + 1));
+        engine.SetExpression(close == 0 ? std::string() : pattern.substr(1, close - 1));
+        CollectHits<false>(view, settings, 0,
+                           [&engine](std::string_view word) { return engine.Exec(word); });
+        FinishRun(view, settings);
+    }
+    view.Beep();
+}
+
+void EndingSearch(const std::string& query, TSearchView& view)
+{
+    const std::string ending = Trim(query);
+    const TRunSettings settings = ReadSettings(view);
+    view.ShowInterim(ToCp1251("Поиск..."));
+    {
+        TPaneLock lock(view);
+        const std::size_t length = ending.size();
+        const char* const tail = ending.data();
+        CollectHits<true>(view, settings, length, [tail, length](std::string_view word) {
+            // The last byte differs for most words: test it before the call.
+            const char* end = word.data() + word.size();
+            return length == 0 ||
+                   (end[-1] == tail[length - 1] && std::memcmp(end - length, tail, length) == 0);
+        });
+        FinishRun(view, settings);
+    }
+    view.Beep();
+}

@@ -1,0 +1,196 @@
+// End-to-end tests of slovosito-cli: the built program run on temporary dictionary folders.
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "tests/support/temp_folder.h"
+#include "wordstore/encoding.h"
+
+extern char** environ;
+
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+struct TRunResult
+{
+    int Status = -1;
+    std::string Out;
+    std::string Err;
+};
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Runs the program with args; its output goes through files in folder.
+TRunResult RunCli(const TTempFolder& folder, std::vector<std::string> args)
+{
+    const std::string outPath = folder.Path() + "/.out";
+    const std::string errPath = folder.Path() + "/.err";
+    args.insert(args.begin(), SLOVOSITO_CLI_PATH);
+    std::vector<char*> argv;
+    for (std::string& arg : args) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
+    pid_t pid = 0;
+    TRunResult result;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
+        int status = 0;
+        waitpid(pid, &status, 0);
+        result.Status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    result.Out = ReadFile(outPath);
+    result.Err = ReadFile(errPath);
+    return result;
+}
+
+class Cli : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_folder.WritePair("Словари/basic", {"янка", "банка", "кот", "склянка"},
+                           {400000, 300000, 200000, 100000});
+        m_folder.WritePair("Словари/extra", {"полянка", "кот"}, {500000, 500000});
+    }
+
+    TRunResult Run(std::vector<std::string> args)
+    {
+        args.insert(args.begin(), {"--dir", m_folder.Path() + "/Словари"});
+        return RunCli(m_folder, std::move(args));
+    }
+
+    TTempFolder m_folder;
+};
+
+TEST_F(Cli, ListsTheDictionaryRowsInScanOrder)
+{
+    const TRunResult result = Run({"--list"});
+    EXPECT_EQ(result.Status, 0);
+    EXPECT_EQ(result.Out, "basic (4 слов)\nextra (2 слов)\n");
+    EXPECT_EQ(result.Err, "");
+}
+
+TEST_F(Cli, SearchesEachRowLikeItsButton)
+{
+    // Arguments after --dir, then the whole stdout and the exit status.
+    const struct
+    {
+        std::vector<std::string> Args;
+        const char* Out;
+        int Status;
+    } cases[] = {
+        {{"--ending", "нка"}, "янка\nбанка\nсклянка\n", 0},
+        {{"--ending", "НКА", "--all"}, "полянка\nянка\nбанка\nсклянка\n", 0},
+        {{"--mask", "?анка"}, "банка\n", 0},
+        {{"--mask", "*ЯНКА", "--alpha", "--all"}, "полянка\nсклянка\nянка\n", 0},
+        {{"--regexp", "/^к/", "--ipm", "--dict", "extra"}, "кот = 500000,00000\n", 0},
+        {{"--regexp", "/^к/", "--ipm", "--dict", "extra", "--dict", "basic"},
+         "кот = 500000,00000\nкот = 200000,00000\n",
+         0},
+        {{"--inexact", "*янга"}, "янка\nбанка\nсклянка\n", 0},
+        {{"--ending", "нка", "--min", "200000,5"}, "янка\nбанка\n", 0},
+        {{"--ending", "xyz"}, "", 1},
+        {{"--mask", "abc"}, "", 1},
+        {{"--regexp=/^я/", "--min=0,0"}, "янка\n", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.Args));
+        const TRunResult result = Run(c.Args);
+        EXPECT_EQ(result.Out, c.Out);
+        EXPECT_EQ(result.Status, c.Status);
+        EXPECT_EQ(result.Err, "");
+    }
+}
+
+TEST_F(Cli, RawPrintsThePanesBytes)
+{
+    const TRunResult result = Run({"--raw", "--ending", "нка", "--ipm"});
+    EXPECT_EQ(result.Status, 0);
+    EXPECT_EQ(result.Out, ToCp1251("янка = 400000,00000\r\nбанка = 300000,00000\r\n"
+                                   "склянка = 100000,00000"));
+}
+
+TEST_F(Cli, ErrorsGoToStderrWithExitStatusTwo)
+{
+    // Arguments after --dir, then the start of stderr.
+    const std::pair<std::vector<std::string>, const char*> cases[] = {
+        {{"--ending", "нка", "--min", "0.5"},
+         "slovosito-cli: '0.5' is not a valid floating point value.\n"},
+        {{"--regexp", "/ко[тд/"}, "slovosito-cli: TRegExpr(comp): Unmatched [] (pos "},
+        {{"--regexp", "/кот"}, "slovosito-cli: Unknown error.\n"},
+        {{"--dict", "nope", "--ending", "а"}, "slovosito-cli: no dictionary named \"nope\""},
+        {{"--ending", "☃"}, "slovosito-cli: The character \"☃\" (U+2603) has no Windows-1251"},
+        {{"--bogus"}, "slovosito-cli: unknown argument --bogus"},
+        {{}, "slovosito-cli: give --list or one of"},
+        {{"--ending", "а", "--mask", "б"}, "slovosito-cli: only one of"},
+        {{"--ending"}, "slovosito-cli: option --ending needs a value"},
+    };
+    for (const auto& [args, err] : cases) {
+        SCOPED_TRACE(::testing::PrintToString(args));
+        const TRunResult result = Run(args);
+        EXPECT_EQ(result.Status, 2);
+        EXPECT_THAT(result.Err, StartsWith(err));
+        EXPECT_EQ(result.Out, "");
+    }
+}
+
+TEST_F(Cli, MissingFolderIsAnError)
+{
+    const TRunResult result = RunCli(m_folder, {"--dir", m_folder.Path() + "/nowhere", "--list"});
+    EXPECT_EQ(result.Status, 2);
+    EXPECT_THAT(result.Err, HasSubstr("no such folder"));
+}
+
+TEST_F(Cli, DamagedPairIsWarnedOnStderrAndTheRunGoesOn)
+{
+    m_folder.Write("Словари/broken.txt", "a\r\nb\r\n");
+    m_folder.Write("Словари/broken.txt.cnt", Counts({1}));
+    const TRunResult result = Run({"--list"});
+    EXPECT_EQ(result.Status, 0);
+    EXPECT_EQ(result.Out, "basic (4 слов)\nextra (2 слов)\n");
+    EXPECT_EQ(result.Err,
+              "slovosito-cli: Внимание! Словарь \"broken\" был изменён вручную или повреждён и не "
+              "может более использоваться.\n");
+}
+
+TEST_F(Cli, HelpAndVersion)
+{
+    EXPECT_THAT(Run({"--help"}).Out, HasSubstr("--ending"));
+    EXPECT_EQ(Run({"--version"}).Out, "slovosito-cli 0.002\n");
+}
+
+TEST(CliSample, EndingYankaListsTheSampleByFrequency)
+{
+    // The build puts the sample dictionary beside the program.
+    const TTempFolder scratch;
+    const TRunResult result = RunCli(scratch, {"--ending", "янка"});
+    EXPECT_EQ(result.Status, 0);
+    EXPECT_THAT(result.Out, StartsWith("лесбиянка\nобезьянка\n"));
+}
+
+}  // namespace

@@ -1,0 +1,475 @@
+// Tests of the result tree: ipm text, listing order and layout, the run's calling order, and a
+// comparison with a plain unbalanced tree built node by node.
+
+#include "search/result_tree.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <iomanip>
+#include <iterator>
+#include <limits>
+#include <random>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "wordstore/encoding.h"
+
+namespace {
+
+using namespace std::string_literals;
+
+enum class TInsertion { ByWord, ByValue };
+
+struct THitText
+{
+    std::string Word;  // UTF-8
+    double Value;
+};
+
+// Runs one search's worth of calls and returns the listing as UTF-8.
+std::string ListingOf(TInsertion insertion, const std::vector<THitText>& hits, bool withIpm)
+{
+    ResetResultTree();
+    for (const THitText& hit : hits) {
+        if (insertion == TInsertion::ByWord) {
+            InsertByWord(ToCp1251(hit.Word), hit.Value);
+        } else {
+            InsertByValue(ToCp1251(hit.Word), hit.Value);
+        }
+    }
+    std::string listing = "left over from before";
+    if (withIpm) {
+        ListWordsWithIpm(listing);
+    } else {
+        ListWords(listing);
+    }
+    return ToUtf8(listing);
+}
+
+TEST(IpmText, RoundsToSevenDigitsOrFiveDecimalsHalfUp)
+{
+    const std::pair<double, const char*> cases[] = {
+        {123.456789, "123,45680"},
+        {0.123456789, "0,12346"},
+        {12345.6789, "12345,68000"},
+        {1000000, "1000000,00000"},
+        {0.000006, "0,00001"},
+        {0.000004, "0,00000"},
+        {-1.5, "-1,50000"},
+        {12345678, "1,234568E7"},
+        {9999999.6, "1E7"},
+        {0.0, "0,00000"},
+        {-0.0, "0,00000"},
+        {-0.000004, "0,00000"},  // rounds to zero: no minus
+        {-0.000006, "-0,00001"},
+        {999999.96, "1000000,00000"},
+        {99999.999999, "100000,00000"},
+        {0.999999, "1,00000"},
+        {1e300, "1E300"},
+        {-12345678, "-1,234568E7"},
+        {0.203125, "0,20313"},  // an exact tie in binary rounds up
+        {2.675, "2,67500"},     // stored as 2.67499999999999982...: 17 digits end in ...98
+        {0.000005, "0,00001"},  // stored slightly above 5e-6
+        {0.0000049999, "0,00000"},
+        {1234567.5, "1234568,00000"},  // seven digits leave no decimal
+        {1234567.4999, "1234567,00000"},
+        {5.0, "5,00000"},
+        {1e-300, "0,00000"},
+        {4.9406564584124654e-324, "0,00000"},
+        {0.00001, "0,00001"},
+        {0.1 + 0.2, "0,30000"},
+        {10000000, "1E7"},
+        {12000000, "1,2E7"},
+        {10000001, "1E7"},
+        {99999995, "1E8"},
+        {-9999999.6, "-1E7"},
+        {9999999.4, "9999999,00000"},
+        {1.7976931348623157e308, "1,797693E308"},
+        {std::numeric_limits<double>::infinity(), "INF"},
+        {-std::numeric_limits<double>::infinity(), "-INF"},
+        {std::numeric_limits<double>::quiet_NaN(), "NAN"},
+    };
+    for (const auto& [value, text] : cases) {
+        SCOPED_TRACE(testing::Message() << "value " << std::setprecision(17) << value);
+        EXPECT_EQ(IpmText(value), text);
+    }
+}
+
+struct TListingCase
+{
+    const char* Name;
+    TInsertion Insertion;
+    std::vector<THitText> Hits;  // in insertion order
+    std::string Listing;
+    std::string ListingWithIpm;
+};
+
+TEST(ResultTree, ListsHitsInTheirOrderWithCrLfBetweenLines)
+{
+    const TListingCase cases[] = {
+        {"no hits by word", TInsertion::ByWord, {}, "", ""},
+        {"no hits by value", TInsertion::ByValue, {}, "", ""},
+        {"one hit", TInsertion::ByWord, {{"кот", 2.5}}, "кот", "кот = 2,50000"},
+        {"byte order",
+         TInsertion::ByWord,
+         {{"б", 1}, {"а", 2}, {"аб", 3}},
+         "а\r\nаб\r\nб",
+         "а = 2,00000\r\nаб = 3,00000\r\nб = 1,00000"},
+        {"ё before а",
+         TInsertion::ByWord,
+         {{"арбуз", 1}, {"ёж", 2}, {"яблоко", 3}},
+         "ёж\r\nарбуз\r\nяблоко",
+         "ёж = 2,00000\r\nарбуз = 1,00000\r\nяблоко = 3,00000"},
+        {"capitals before small letters",
+         TInsertion::ByWord,
+         {{"яма", 1}, {"ёж", 1}, {"Бык", 1}, {"ангар", 1}, {"Ёлка", 1}, {"Арка", 1}},
+         "Ёлка\r\nёж\r\nАрка\r\nБык\r\nангар\r\nяма",
+         "Ёлка = 1,00000\r\nёж = 1,00000\r\nАрка = 1,00000\r\nБык = 1,00000\r\nангар = "
+         "1,00000\r\nяма = 1,00000"},
+        {"Latin first, a prefix before its extensions",
+         TInsertion::ByWord,
+         {{"котик", 1}, {"zoo", 2}, {"кот", 3}, {"Zoo", 4}},
+         "Zoo\r\nzoo\r\nкот\r\nкотик",
+         "Zoo = 4,00000\r\nzoo = 2,00000\r\nкот = 3,00000\r\nкотик = 1,00000"},
+        {"words alike in their first eight bytes",
+         TInsertion::ByWord,
+         {{"абвгдежзк", 1}, {"абвгдежз", 2}, {"абвгдежзиа", 3}, {"абвгдежзz", 4}},
+         "абвгдежз\r\nабвгдежзz\r\nабвгдежзиа\r\nабвгдежзк",
+         "абвгдежз = 2,00000\r\nабвгдежзz = 4,00000\r\nабвгдежзиа = 3,00000\r\nабвгдежзк = "
+         "1,00000"},
+        {"zero bytes",
+         TInsertion::ByWord,
+         {{"a\x01", 1}, {"a\0\0b"s, 2}, {"a", 3}, {"a\0"s, 4}},
+         "a\r\na\0\r\na\0\0b\r\na\x01"s,
+         "a = 3,00000\r\na\0 = 4,00000\r\na\0\0b = 2,00000\r\na\x01 = 1,00000"s},
+        {"a repeated word keeps its first value",
+         TInsertion::ByWord,
+         {{"слово", 5}, {"слово", 9}},
+         "слово",
+         "слово = 5,00000"},
+        {"the empty word is refused",
+         TInsertion::ByWord,
+         {{"", 1}, {"кот", 2}, {"", 3}},
+         "кот",
+         "кот = 2,00000"},
+        {"larger values first, the latest of equal values first",
+         TInsertion::ByValue,
+         {{"a", 1}, {"b", 3}, {"c", 3}, {"d", 2}},
+         "c\r\nb\r\nd\r\na",
+         "c = 3,00000\r\nb = 3,00000\r\nd = 2,00000\r\na = 1,00000"},
+        {"a repeated word is listed each time",
+         TInsertion::ByValue,
+         {{"кот", 1}, {"кот", 2}},
+         "кот\r\nкот",
+         "кот = 2,00000\r\nкот = 1,00000"},
+        {"an empty word lists no line",
+         TInsertion::ByValue,
+         {{"a", 1}, {"", 5}, {"b", 2}, {"", 1}},
+         "b\r\na",
+         "b = 2,00000\r\na = 1,00000"},
+        {"only empty words", TInsertion::ByValue, {{"", 1}, {"", 2}}, "", ""},
+        {"zero is listed, negative values come last",
+         TInsertion::ByValue,
+         {{"x", -1}, {"y", 0.0}, {"z", -0.5}, {"w", 2}, {"v", -0.0}},
+         "w\r\nv\r\ny\r\nz\r\nx",
+         "w = 2,00000\r\nv = 0,00000\r\ny = 0,00000\r\nz = -0,50000\r\nx = -1,00000"},
+        {"ipm text in the line",
+         TInsertion::ByValue,
+         {{"слово", 123.456789}, {"кот", 12345678}},
+         "кот\r\nслово",
+         "кот = 1,234568E7\r\nслово = 123,45680"},
+    };
+    for (const TListingCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        EXPECT_EQ(ListingOf(c.Insertion, c.Hits, false), c.Listing);
+        EXPECT_EQ(ListingOf(c.Insertion, c.Hits, true), c.ListingWithIpm);
+    }
+}
+
+TEST(ResultTree, InsertByWordTellsWhetherTheWordWasTaken)
+{
+    // A word, its value, and whether InsertByWord takes it.
+    const std::tuple<const char*, double, bool> insertions[] = {
+        {"слово", 5.0, true}, {"слово", 9.0, false}, {"", 1.0, false}, {"Слово", 1.0, true},
+        {"слов", 1.0, true},  {"слово", 1.0, false}, {"", 2.0, false},
+    };
+    ResetResultTree();
+    for (const auto& [word, value, taken] : insertions) {
+        SCOPED_TRACE(word);
+        EXPECT_EQ(InsertByWord(ToCp1251(word), value), taken);
+    }
+    std::string listing;
+    ListWordsWithIpm(listing);
+    EXPECT_EQ(ToUtf8(listing), "Слово = 1,00000\r\nслов = 1,00000\r\nслово = 5,00000");
+}
+
+TEST(ResultTree, NextRunStartsFromAnEmptyTree)
+{
+    ResetResultTree();
+    InsertByWord("b", 1);
+    InsertByWord("a", 2);
+    std::string listing;
+    ListWords(listing);
+    ASSERT_EQ(listing, "a\r\nb");
+
+    ResetResultTree();
+    EXPECT_TRUE(InsertByWord("b", 3));
+    EXPECT_TRUE(InsertByWord("c", 4));
+    ListWordsWithIpm(listing);
+    EXPECT_EQ(listing, "b = 3,00000\r\nc = 4,00000");
+
+    ResetResultTree();
+    InsertByValue("d", 1);
+    ListWords(listing);
+    EXPECT_EQ(listing, "d");
+
+    ResetResultTree();
+    ListWords(listing);
+    EXPECT_EQ(listing, "");
+}
+
+TEST(ResultTree, ResetDiscardsHitsThatWereNeverListed)
+{
+    ResetResultTree();
+    InsertByWord("old", 1);
+    ResetResultTree();
+    EXPECT_TRUE(InsertByWord("old", 2));
+    EXPECT_TRUE(InsertByWord("new", 3));
+    std::string listing;
+    ListWordsWithIpm(listing);
+    EXPECT_EQ(listing, "new = 3,00000\r\nold = 2,00000");
+
+    ResetResultTree();
+    InsertByValue("old", 5);
+    ResetResultTree();
+    InsertByValue("new", 1);
+    ListWords(listing);
+    EXPECT_EQ(listing, "new");
+}
+
+// A NaN never comes from the store; it is documented to list first, before every number.
+TEST(ResultTree, NanValueIsListedFirst)
+{
+    const std::vector<THitText> hits = {
+        {"a", 1}, {"b", std::numeric_limits<double>::quiet_NaN()}, {"c", 2}};
+    EXPECT_EQ(ListingOf(TInsertion::ByValue, hits, true), "b = NAN\r\nc = 2,00000\r\na = 1,00000");
+}
+
+// Sorted input makes the original tree a chain as deep as the number of hits.
+TEST(ResultTree, SortedInputOfTenThousandHitsIsListedInOrder)
+{
+    constexpr int kCount = 10000;
+    std::vector<std::string> words;
+    for (int i = 0; i < kCount; ++i) {
+        std::string word = std::to_string(i);
+        words.push_back(std::string(5 - word.size(), '0') + word);
+    }
+    std::string expected;
+    for (const std::string& word : words) {
+        expected += (expected.empty() ? "" : "\r\n") + word;
+    }
+
+    std::string listing;
+    ResetResultTree();
+    for (const std::string& word : words) {
+        ASSERT_TRUE(InsertByWord(word, 1.0));
+    }
+    ListWords(listing);
+    EXPECT_EQ(listing, expected);
+
+    // Rising values form the same chain by value; each one lands first.
+    ResetResultTree();
+    for (int i = kCount - 1; i >= 0; --i) {
+        InsertByValue(words[static_cast<std::size_t>(i)], kCount - i);
+    }
+    ListWords(listing);
+    EXPECT_EQ(listing, expected);
+}
+
+// Several chunks of word storage, and words longer than a chunk, in two runs, so that the second
+// run writes over storage the first one left behind.
+TEST(ResultTree, LongWordsAreListedWholeRunAfterRun)
+{
+    for (const char filler : {'x', 'y'}) {
+        SCOPED_TRACE(filler);
+        std::vector<std::string> words;
+        for (int i = 0; i < 3000; ++i) {
+            words.push_back(std::to_string(i) + std::string(100, filler));
+        }
+        words[1000] = std::string(70000, filler);
+        words[2000] = std::string(200000, filler) + "z";
+        std::string expected;
+        for (const std::string& word : words) {
+            expected += (expected.empty() ? "" : "\r\n") + word;
+        }
+
+        ResetResultTree();
+        for (std::size_t i = 0; i < words.size(); ++i) {
+            InsertByValue(words[i], static_cast<double>(words.size() - i));
+        }
+        std::string listing;
+        ListWords(listing);
+        EXPECT_TRUE(listing == expected);  // not EXPECT_EQ: a failure would print megabytes
+    }
+}
+
+// The tree as first designed: an unbalanced binary tree under a sentinel root, grown one node
+// per insertion and listed by an in-order walk that unlinks each node it emits.
+class TModelTree
+{
+public:
+    TModelTree() { m_root = &m_nodes.emplace_back(); }
+
+    bool InsertByWord(const std::string& word, double value)
+    {
+        TModelNode* node = m_root;
+        for (;;) {
+            const int order = CompareBytes(node->Word, word);
+            if (order == 0) {
+                return false;
+            }
+            TModelNode*& child = order > 0 ? node->Left : node->Right;
+            if (child == nullptr) {
+                child = &m_nodes.emplace_back(TModelNode{nullptr, nullptr, node, word, value});
+                return true;
+            }
+            node = child;
+        }
+    }
+
+    void InsertByValue(const std::string& word, double value)
+    {
+        TModelNode* node = m_root;
+        for (;;) {
+            TModelNode*& child = node->Value > value ? node->Right : node->Left;
+            if (child == nullptr) {
+                child = &m_nodes.emplace_back(TModelNode{nullptr, nullptr, node, word, value});
+                return;
+            }
+            node = child;
+        }
+    }
+
+    std::string List(bool withIpm)
+    {
+        std::string output;
+        TModelNode* cursor = m_root;
+        while (cursor != nullptr) {
+            if (cursor->Left != nullptr) {
+                cursor = cursor->Left;
+                continue;
+            }
+            if (!cursor->Word.empty()) {
+                output += "\r\n" + cursor->Word;
+                if (withIpm) {
+                    output += " = " + IpmText(cursor->Value);
+                }
+            }
+            if (cursor->Parent != nullptr) {
+                cursor->Parent->Left = cursor->Right;
+            }
+            if (cursor->Right != nullptr) {
+                cursor->Right->Parent = cursor->Parent;
+            }
+            cursor = cursor->Right != nullptr ? cursor->Right : cursor->Parent;
+        }
+        return output.empty() ? output : output.substr(2);
+    }
+
+private:
+    struct TModelNode
+    {
+        TModelNode* Left = nullptr;
+        TModelNode* Right = nullptr;
+        TModelNode* Parent = nullptr;
+        std::string Word;
+        double Value = 0.0;
+    };
+
+    static int CompareBytes(const std::string& a, const std::string& b)
+    {
+        for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) {
+            const unsigned char x = static_cast<unsigned char>(a[i]);
+            const unsigned char y = static_cast<unsigned char>(b[i]);
+            if (x != y) {
+                return x < y ? -1 : 1;
+            }
+        }
+        return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+    }
+
+    std::deque<TModelNode> m_nodes;  // owns every node; a deque never moves them
+    TModelNode* m_root;
+};
+
+struct THitBytes
+{
+    std::string Word;  // Windows-1251
+    double Value;
+};
+
+// Short words over a few letters (Latin, а, я, ё, А), some after a stem of 7 or 8 bytes, so
+// that repeats and shared prefixes are common and some words are empty; values from a small
+// set, so that ties are common.
+std::vector<THitBytes> RandomHits(std::uint32_t seed, std::size_t count)
+{
+    const char* const stems[] = {"", "", "abcdefg", "\xE0\xE1\xE2\xE3\xE4\xE5\xE6\xE7"};
+    const char letters[] = {'a', 'b', '\xE0', '\xFF', '\xB8', '\xC0'};
+    const double values[] = {0.0, -0.0,     1.0,      2.5, -1.0, -2.5,     123.456789,
+                             3.0, 0.000004, 0.000006, 1e8, 1e-9, 12345678, 999999.96};
+    std::mt19937 random(seed);
+    std::vector<THitBytes> hits;
+    for (std::size_t i = 0; i < count; ++i) {
+        std::string word = stems[random() % std::size(stems)];
+        for (std::uint32_t length = random() % 5; length > 0; --length) {
+            word += letters[random() % std::size(letters)];
+        }
+        const std::uint32_t pick = random() % (std::size(values) + 4);
+        const double value = pick < std::size(values)
+                                 ? values[pick]
+                                 : static_cast<double>(random() % 2001) / 8.0 - 125.0;
+        hits.push_back({std::move(word), value});
+    }
+    return hits;
+}
+
+TEST(ResultTree, ListsAsTheUnbalancedTreeDoes)
+{
+    for (const std::uint32_t seed : {1u, 2u, 3u, 4u, 5u, 6u}) {
+        for (const std::size_t count : {std::size_t{300}, std::size_t{1000}, std::size_t{3000}}) {
+            const std::vector<THitBytes> hits = RandomHits(seed, count);
+            for (const bool withIpm : {false, true}) {
+                SCOPED_TRACE(testing::Message()
+                             << "seed " << seed << ", " << count << " hits, ipm " << withIpm);
+                TModelTree byWordModel;
+                TModelTree byValueModel;
+                std::vector<bool> modelTaken;
+                std::vector<bool> taken;
+                ResetResultTree();
+                for (const THitBytes& hit : hits) {
+                    modelTaken.push_back(byWordModel.InsertByWord(hit.Word, hit.Value));
+                    taken.push_back(InsertByWord(hit.Word, hit.Value));
+                }
+                std::string listing;
+                withIpm ? ListWordsWithIpm(listing) : ListWords(listing);
+                EXPECT_EQ(taken, modelTaken);
+                EXPECT_EQ(listing, byWordModel.List(withIpm));
+
+                ResetResultTree();
+                for (const THitBytes& hit : hits) {
+                    byValueModel.InsertByValue(hit.Word, hit.Value);
+                    InsertByValue(hit.Word, hit.Value);
+                }
+                withIpm ? ListWordsWithIpm(listing) : ListWords(listing);
+                EXPECT_EQ(listing, byValueModel.List(withIpm));
+            }
+        }
+    }
+}
+
+}  // namespace

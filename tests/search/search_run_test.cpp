@@ -1,0 +1,349 @@
+// Tests of the two search runs through a recording view: what they list, and what the front end
+// sees when and in which order, also when a run fails.
+
+#include "search/search_run.h"
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "search/number_text.h"
+#include "search/query.h"
+#include "search/regexpr.h"
+#include "tests/support/temp_folder.h"
+#include "wordstore/encoding.h"
+#include "wordstore/word_store.h"
+
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using ::testing::ThrowsMessage;
+
+// Settings as a front end holds them, and a log of what the run did to it (UTF-8).
+class TRecordingView : public TSearchView, public TLoadView
+{
+public:
+    bool Alpha = false;
+    bool Ipm = false;
+    std::string MinIpm = "0,0";  // UTF-8
+    std::vector<bool> Ticked;
+
+    std::vector<std::string> Events;
+    std::string Pane = "(untouched)";
+    std::string Found = "Найдено: 0";
+    bool Locked = false;
+
+    bool Alphabetical() const override { return Alpha; }
+    bool ShowIpm() const override { return Ipm; }
+    std::string MinIpmText() const override { return ToCp1251(MinIpm); }
+    std::size_t RowCount() const override { return Ticked.size(); }
+    bool RowTicked(std::size_t row) const override { return Ticked.at(row); }
+    void ShowInterim(const std::string& text) override
+    {
+        Pane = ToUtf8(text);
+        Events.push_back("interim " + Pane);
+    }
+    void LockPane() override
+    {
+        Locked = true;
+        Events.push_back("lock");
+    }
+    void UnlockPane() override
+    {
+        Locked = false;
+        Events.push_back("unlock");
+    }
+    void ShowListing(const std::string& listing) override
+    {
+        Pane = ToUtf8(listing);
+        Events.push_back("listing");
+    }
+    void ShowFoundCount(const std::string& caption) override
+    {
+        Found = ToUtf8(caption);
+        Events.push_back(Found);
+    }
+    void Beep() override { Events.push_back("beep"); }
+
+    void AddDictionaryRow(const std::string&, const std::string&) override
+    {
+        Ticked.push_back(false);
+    }
+    void WarnDamaged(const std::string&) override {}
+    void ReportLoadError(const std::string&) override {}
+
+    // The pane's lines.
+    std::vector<std::string> Lines() const
+    {
+        std::vector<std::string> lines;
+        if (Pane.empty()) {
+            return lines;
+        }
+        for (std::size_t start = 0;;) {
+            const std::size_t end = Pane.find("\r\n", start);
+            lines.push_back(Pane.substr(start, end - start));
+            if (end == std::string::npos) {
+                return lines;
+            }
+            start = end + 2;
+        }
+    }
+};
+
+class SearchRun : public ::testing::Test
+{
+protected:
+    void SetUp() override { ClearWordStore(); }
+    void TearDown() override { ClearWordStore(); }
+
+    // Loads pairs written into the temp folder; rows are ticked as given.
+    void Load(std::vector<bool> ticked)
+    {
+        ScanDictionaryFolder(m_folder.Path(), m_view);
+        ASSERT_EQ(m_view.Ticked.size(), ticked.size());
+        m_view.Ticked = std::move(ticked);
+    }
+
+    void Pattern(const char* query) { PatternSearch(ToCp1251(query), m_view); }
+    void Ending(const char* query) { EndingSearch(ToCp1251(query), m_view); }
+
+    TTempFolder m_folder;
+    TRecordingView m_view;
+};
+
+TEST_F(SearchRun, EndingListsByFallingIpmWithEqualValuesLatestFirst)
+{
+    // Total 1 000 000, so a count is its ipm.
+    m_folder.WritePair("a", {"янка", "банка", "ванька", "склянка", "ка", "нка"},
+                       {500000, 100000, 200000, 100000, 50000, 50000});
+    Load({true});
+    Ending("нка");
+    EXPECT_THAT(m_view.Lines(), ElementsAre("янка", "склянка", "банка", "нка"));
+    EXPECT_EQ(m_view.Found, "Найдено:4");
+    EXPECT_THAT(m_view.Events,
+                ElementsAre("interim Поиск...", "lock", "listing", "Найдено:4", "unlock", "beep"));
+}
+
+TEST_F(SearchRun, EndingComparesBytesWithoutFoldingAndNeedsTheWholeEnding)
+{
+    m_folder.WritePair("a", {"а", "мама", "МАМА", "папА", ""}, {1, 1, 1, 1, 1});
+    Load({true});
+    Ending("а");
+    EXPECT_THAT(m_view.Lines(), ElementsAre("мама", "а"));
+    Ending("мама");
+    EXPECT_THAT(m_view.Lines(), ElementsAre("мама"));
+    Ending("амама");
+    EXPECT_THAT(m_view.Lines(), IsEmpty());
+    EXPECT_EQ(m_view.Found, "Найдено:0");
+}
+
+TEST_F(SearchRun, EmptyOrBlankEndingListsEveryWordThatReachesTheMinimum)
+{
+    m_folder.WritePair("a", {"кот", "пёс", "ёж", "lynx"}, {6, 3, 1, -1});
+    Load({true});
+    m_view.MinIpm = "100000";  // ipm = count * 1e6 / 9
+    Ending("  ");
+    EXPECT_THAT(m_view.Lines(), ElementsAre("кот", "пёс", "ёж"));
+    m_view.MinIpm = "-1e9";
+    Ending("");
+    EXPECT_THAT(m_view.Lines(), ElementsAre("кот", "пёс", "ёж", "lynx"));
+}
+
+TEST_F(SearchRun, ShowsIpmAndAlphabeticalKeepsTheFirstRowsValue)
+{
+    m_folder.WritePair("a", {"сито", "решето"}, {250000, 750000});
+    m_folder.WritePair("b", {"сито", "лукошко"}, {400000, 600000});
+    m_folder.WritePair("c", {"сито"}, {1});
+    Load({true, true, false});
+    m_view.Alpha = true;
+    m_view.Ipm = true;
+    Ending("");
+    EXPECT_THAT(m_view.Lines(), ElementsAre("лукошко = 600000,00000", "решето = 750000,00000",
+                                            "сито = 250000,00000"));
+    m_view.Alpha = false;
+    Ending("о");
+    EXPECT_THAT(m_view.Lines(), ElementsAre("решето = 750000,00000", "лукошко = 600000,00000",
+                                            "сито = 400000,00000", "сито = 250000,00000"));
+}
+
+TEST_F(SearchRun, LaterRowComesFirstAmongEqualIpm)
+{
+    m_folder.WritePair("a", {"кот"}, {1});
+    m_folder.WritePair("b", {"кит"}, {1});
+    Load({true, true});
+    Pattern("/к.т/");
+    EXPECT_THAT(m_view.Lines(), ElementsAre("кит", "кот"));
+}
+
+TEST_F(SearchRun, SkipsUntickedRowsAndRowsWithZeroTotalButSearchesNegativeTotals)
+{
+    m_folder.WritePair("a", {"кот"}, {1});
+    m_folder.WritePair("b", {"кит", "кут"}, {5, -5});
+    m_folder.WritePair("c", {"кат", "кыт"}, {-2, 1});
+    m_folder.WritePair("d", {"кет"}, {1});
+    Load({true, true, true, false});
+    m_view.MinIpm = "-1e12";
+    Pattern("/^к.т$/");
+    EXPECT_THAT(m_view.Lines(), ElementsAre("кат", "кот", "кыт"));
+}
+
+TEST_F(SearchRun, NoTickedRowEmptiesThePaneAndCountsZero)
+{
+    m_folder.WritePair("a", {"кот"}, {1});
+    Load({false});
+    Pattern("/кот/");
+    EXPECT_EQ(m_view.Pane, "");
+    EXPECT_EQ(m_view.Found, "Найдено:0");
+    EXPECT_EQ(m_view.Events.back(), "beep");
+}
+
+TEST_F(SearchRun, PatternQueriesSplitAtTheLastDelimiter)
+{
+    m_folder.WritePair("a", {"кот", "котёл", "скот", "КОТ", "шалаш", "а/б", "ябеда"},
+                       {7, 6, 5, 4, 3, 2, 1});
+    Load({true});
+    // Query, then the lines it lists.
+    const std::pair<const char*, std::vector<std::string>> cases[] = {
+        {"/кот/", {"кот", "котёл", "скот"}},
+        {"/^кот/", {"кот", "котёл"}},
+        {"/кот/i", {"кот", "котёл", "скот", "КОТ"}},
+        {"шалаш", {"шалаш"}},  // "ала" between two "ш", no modifiers
+        {"/а/б/", {"а/б"}},
+        {"#а/б#-g", {"а/б"}},
+        {"  /^кот$/  ", {"кот"}},
+    };
+    for (const auto& [query, lines] : cases) {
+        SCOPED_TRACE(query);
+        Pattern(query);
+        EXPECT_EQ(m_view.Lines(), lines);
+    }
+}
+
+TEST_F(SearchRun, BlankPatternQueryDoesNothingAtAll)
+{
+    m_folder.WritePair("a", {"кот"}, {1});
+    Load({true});
+    PatternSearch(std::string(" \t\r\n\x01", 5), m_view);
+    EXPECT_THAT(m_view.Events, IsEmpty());
+    EXPECT_EQ(m_view.Pane, "(untouched)");
+}
+
+TEST_F(SearchRun, BadMinimumFailsBeforeAnythingChanges)
+{
+    m_folder.WritePair("a", {"кот"}, {1});
+    Load({true});
+    m_view.MinIpm = "0.5";
+    EXPECT_THAT([&] { Ending("кот"); },
+                ThrowsMessage<EConvertError>("'0.5' is not a valid floating point value"));
+    EXPECT_THAT([&] { Pattern("/кот/"); }, ThrowsMessage<EConvertError>(::testing::_));
+    EXPECT_THAT(m_view.Events, IsEmpty());
+}
+
+TEST_F(SearchRun, EngineErrorsLeaveSearchingInThePaneTheCountAsItWasAndNoBeep)
+{
+    m_folder.WritePair("a", {"кот"}, {1});
+    Load({true});
+    // Query, then the whole message.
+    const std::pair<const char*, const char*> cases[] = {
+        {"/кот", "Unknown error"},
+        {"кот", "Unknown error"},
+        {"/ris", "TRegExpr(exec): Not Assigned Expression Property"},
+        {"//", "TRegExpr(exec): Not Assigned Expression Property"},
+    };
+    for (const auto& [query, message] : cases) {
+        SCOPED_TRACE(query);
+        m_view.Events.clear();
+        m_view.Found = "Найдено:7";
+        EXPECT_THAT([&] { Pattern(query); }, ThrowsMessage<ERegExprError>(message));
+        EXPECT_EQ(m_view.Pane, "Поиск...");
+        EXPECT_EQ(m_view.Found, "Найдено:7");
+        EXPECT_FALSE(m_view.Locked);
+        EXPECT_THAT(m_view.Events, ElementsAre("interim Поиск...", "lock", "unlock"));
+    }
+    // The next valid run fills the pane normally.
+    Pattern("/кот/");
+    EXPECT_EQ(m_view.Pane, "кот");
+    EXPECT_EQ(m_view.Found, "Найдено:1");
+}
+
+TEST_F(SearchRun, ExpressionErrorsWaitForAWordThatPassesTheMinimum)
+{
+    m_folder.WritePair("a", {"кот"}, {1});
+    Load({true});
+    m_view.MinIpm = "2000000";
+    for (const char* query : {"/ris", "//", "/ко[тд/"}) {
+        SCOPED_TRACE(query);
+        Pattern(query);
+        EXPECT_EQ(m_view.Pane, "");
+        EXPECT_EQ(m_view.Found, "Найдено:0");
+    }
+    m_view.MinIpm = "0,0";
+    EXPECT_THAT(
+        [&] { Pattern("/ко[тд/"); },
+        ThrowsMessage<ERegExprError>(::testing::StartsWith("TRegExpr(comp): Unmatched []")));
+}
+
+TEST_F(SearchRun, EndingAndAnchoredPatternListTheSameWords)
+{
+    // Random Russian-like words with Zipf-like counts over two dictionaries.
+    std::mt19937 random(20261208);
+    const std::string letters = ToCp1251("абвгдеёжзийклмнопрстуфхцчшщъыьэюя");
+    const auto makeWords = [&](int n) {
+        std::vector<std::string> words;
+        std::vector<std::int32_t> counts;
+        for (int i = 0; i < n; ++i) {
+            std::string word;
+            const int length = 1 + static_cast<int>(random() % 5);
+            for (int k = 0; k < length; ++k) {
+                word.push_back(letters[random() % 6]);  // few letters: many repeats
+            }
+            words.push_back(ToUtf8(word));
+            counts.push_back(static_cast<std::int32_t>(1000 / (i + 1)));
+        }
+        return std::make_pair(words, counts);
+    };
+    const auto [wordsA, countsA] = makeWords(3000);
+    const auto [wordsB, countsB] = makeWords(2000);
+    m_folder.WritePair("a", wordsA, countsA);
+    m_folder.WritePair("b", wordsB, countsB);
+    Load({true, true});
+    for (const bool alpha : {false, true}) {
+        m_view.Alpha = alpha;
+        m_view.Ipm = true;
+        m_view.MinIpm = "100";
+        for (const char* ending : {"а", "бв", "ввг", "е"}) {
+            SCOPED_TRACE(ending);
+            Ending(ending);
+            const std::string byEnding = m_view.Pane;
+            Pattern((std::string("/") + ending + "$/").c_str());
+            EXPECT_EQ(m_view.Pane, byEnding);
+            EXPECT_NE(byEnding, "");
+        }
+    }
+}
+
+TEST(FoundCountText, CountsTheListingsLines)
+{
+    EXPECT_EQ(ToUtf8(FoundCountText("")), "Найдено:0");
+    EXPECT_EQ(ToUtf8(FoundCountText("a")), "Найдено:1");
+    EXPECT_EQ(ToUtf8(FoundCountText("a\r\nb\r\nc")), "Найдено:3");
+    EXPECT_EQ(ToUtf8(FoundCountText(std::string(5000, 'x') + "\r\nb")), "Найдено:2");
+}
+
+TEST(RunSearchRow, MaskThatTranslatesToNothingStartsNoSearch)
+{
+    TRecordingView view;
+    EXPECT_FALSE(RunSearchRow(TQueryMode::Mask, "abc", view));
+    EXPECT_FALSE(RunSearchRow(TQueryMode::Regexp, "", view));
+    EXPECT_FALSE(RunSearchRow(TQueryMode::Inexact, "a b", view));
+    EXPECT_THAT(view.Events, IsEmpty());
+    EXPECT_TRUE(RunSearchRow(TQueryMode::Ending, "", view));
+    EXPECT_THAT(view.Events,
+                ElementsAre("interim Поиск...", "lock", "listing", "Найдено:0", "unlock", "beep"));
+}
+
+}  // namespace

@@ -1,0 +1,238 @@
+// Tests of the dictionary loader: line rules, count files, the folder scan and its reports.
+
+#include "wordstore/word_store.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <fcntl.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "tests/support/temp_folder.h"
+#include "wordstore/encoding.h"
+#include "wordstore/path_utils.h"
+
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+
+// Records what loading reports, in UTF-8 for readable expectations.
+class TRecordingLoadView : public TLoadView
+{
+public:
+    void AddDictionaryRow(const std::string& name, const std::string& rowText) override
+    {
+        Names.push_back(ToUtf8(name));
+        Rows.push_back(ToUtf8(rowText));
+    }
+    void WarnDamaged(const std::string& message) override { Warnings.push_back(ToUtf8(message)); }
+    void ReportLoadError(const std::string& message) override { Errors.push_back(ToUtf8(message)); }
+
+    std::vector<std::string> Names;
+    std::vector<std::string> Rows;
+    std::vector<std::string> Warnings;
+    std::vector<std::string> Errors;
+};
+
+std::vector<std::string> WordsOf(std::size_t slot)
+{
+    std::vector<std::string> words;
+    for (std::size_t j = 0; j < DictWords[slot].size(); ++j) {
+        words.emplace_back(DictWords[slot][j]);
+    }
+    return words;
+}
+
+class LoadDictionary : public ::testing::Test
+{
+protected:
+    void SetUp() override { ClearWordStore(); }
+    void TearDown() override { ClearWordStore(); }
+
+    TTempFolder m_folder;
+    TRecordingLoadView m_view;
+};
+
+TEST_F(LoadDictionary, SplitsLinesAtCrLfLfCrAndStopsAtNul)
+{
+    // Word list bytes, then the words they hold.
+    const std::pair<std::string, std::vector<std::string>> cases[] = {
+        {"a\r\nb\r\n", {"a", "b"}},
+        {"a\r\nb", {"a", "b"}},
+        {"a\rb", {"a", "b"}},
+        {"a\nb", {"a", "b"}},
+        {"a\n\nb", {"a", "", "b"}},
+        {"a\n\rb", {"a", "", "b"}},
+        {"\r\na", {"", "a"}},
+        {"a\n\n", {"a", ""}},
+        {"a\r\r\nb", {"a", "", "b"}},
+        {std::string("a\r\nb\0c\r\n", 8), {"a", "b"}},
+        {std::string("\0a\r\n", 4), {}},
+        {"", {}},
+        {"\r\n", {""}},
+        {" a \t", {" a \t"}},
+    };
+    for (const auto& [bytes, words] : cases) {
+        SCOPED_TRACE(::testing::PrintToString(bytes));
+        ClearWordStore();
+        const std::string path = m_folder.Write("d.txt", bytes);
+        m_folder.Write("d.txt.cnt", std::string(4 * words.size(), '\1'));
+        ::LoadDictionary(path, m_view);
+        ASSERT_EQ(DictWords.size(), 1u);
+        EXPECT_EQ(WordsOf(0), words);
+        EXPECT_EQ(DictCounts[0].size(), words.size());
+    }
+    EXPECT_THAT(m_view.Warnings, IsEmpty());
+}
+
+TEST_F(LoadDictionary, AcceptsCountFileOnlyWhenItsWholeIntegersMatchTheWords)
+{
+    // Spare bytes beyond the last whole count, and whether the pair is accepted.
+    const std::pair<int, bool> cases[] = {{0, true}, {3, true}, {4, false}, {-1, false}};
+    for (const auto& [spare, accepted] : cases) {
+        SCOPED_TRACE(spare);
+        ClearWordStore();
+        m_view = TRecordingLoadView();
+        const std::string path = m_folder.Write("pair.txt", "a\r\nb\r\n");
+        m_folder.Write("pair.txt.cnt", std::string(static_cast<std::size_t>(8 + spare), '\0'));
+        ::LoadDictionary(path, m_view);
+        EXPECT_EQ(DictWords.size(), accepted ? 1u : 0u);
+        EXPECT_EQ(m_view.Rows.size(), accepted ? 1u : 0u);
+        EXPECT_EQ(m_view.Warnings.size(), accepted ? 0u : 1u);
+    }
+    EXPECT_EQ(m_view.Warnings.at(0),
+              "Внимание! Словарь \"pair\" был изменён вручную или повреждён и не может более "
+              "использоваться.");
+}
+
+TEST_F(LoadDictionary, EmptyWordListWithShortCountFileIsListedWithZeroTotal)
+{
+    const std::string path = m_folder.Write("empty.txt", "");
+    m_folder.Write("empty.txt.cnt", "xyz");
+    ::LoadDictionary(path, m_view);
+    EXPECT_THAT(m_view.Rows, ElementsAre("empty (0 слов)"));
+    EXPECT_EQ(DictTotals.at(0), 0.0);
+}
+
+TEST_F(LoadDictionary, TakesCountsAsTheyStandAndSumsTheTotalInMillions)
+{
+    const std::string path = m_folder.Write("my.dict.txt", "a\r\nb\r\nc\r\n");
+    m_folder.Write("my.dict.txt.cnt", Counts({3000000, -1000000, 0x7FFFFFFF}));
+    ::LoadDictionary(path, m_view);
+    EXPECT_THAT(m_view.Names, ElementsAre("my.dict"));
+    EXPECT_THAT(m_view.Rows, ElementsAre("my.dict (3 слов)"));
+    EXPECT_THAT(DictCounts.at(0), ElementsAre(3000000, -1000000, 0x7FFFFFFF));
+    EXPECT_DOUBLE_EQ(DictTotals.at(0), 2.0 + 2147.483647);
+}
+
+TEST_F(LoadDictionary, AllZeroCountsGiveAListedDictionaryWithZeroTotal)
+{
+    const std::string path = m_folder.Write("z.txt", "a\r\nb");
+    m_folder.Write("z.txt.cnt", Counts({0, 0}));
+    ::LoadDictionary(path, m_view);
+    EXPECT_THAT(m_view.Rows, ElementsAre("z (2 слов)"));
+    EXPECT_EQ(DictTotals.at(0), 0.0);
+}
+
+TEST_F(LoadDictionary, MissingCountFileOrDirectoryIsSkippedSilently)
+{
+    const std::string lonely = m_folder.Write("lonely.txt", "a\r\n");
+    m_folder.Write("dir.txt/inner", "");
+    m_folder.Write("dir.txt.cnt", Counts({1}));
+    ::LoadDictionary(lonely, m_view);
+    ::LoadDictionary(m_folder.Path() + "/dir.txt", m_view);
+    ::LoadDictionary(m_folder.Path() + "/absent.txt", m_view);
+    EXPECT_TRUE(DictWords.empty());
+    EXPECT_THAT(m_view.Rows, IsEmpty());
+    EXPECT_THAT(m_view.Warnings, IsEmpty());
+}
+
+class ScanDictionaryFolder : public LoadDictionary
+{};
+
+TEST_F(ScanDictionaryFolder, LoadsPairsInByteOrderOfNamesAndSkipsDamagedOnes)
+{
+    m_folder.WritePair("c", {"в"}, {1});
+    m_folder.WritePair("A", {"а", "б"}, {1, 2});
+    m_folder.Write("B.TXT", "x\r\ny\r\n");
+    m_folder.Write("B.TXT.cnt", Counts({1}));  // one count short
+    m_folder.WritePair("b", {"г"}, {4});
+    m_folder.Write("notes.md", "not a dictionary");
+    m_folder.Write("sub/inner.txt", "a");
+    ::ScanDictionaryFolder(m_folder.Path(), m_view);
+    EXPECT_THAT(m_view.Rows, ElementsAre("A (2 слов)", "b (1 слов)", "c (1 слов)"));
+    EXPECT_THAT(m_view.Warnings, ElementsAre(HasSubstr("\"B\"")));
+    ASSERT_EQ(DictWords.size(), 3u);
+    EXPECT_THAT(WordsOf(1), ElementsAre(ToCp1251("г")));
+    EXPECT_EQ(DictTotals[1], 4.0 / 1000000.0);
+}
+
+TEST_F(ScanDictionaryFolder, FollowsLinksToRegularFilesAndSkipsOtherEntries)
+{
+    const std::string target = m_folder.WritePair("store/real", {"кот"}, {5});
+    ASSERT_EQ(symlink(target.c_str(), (m_folder.Path() + "/linked.txt").c_str()), 0);
+    ASSERT_EQ(symlink((target + ".cnt").c_str(), (m_folder.Path() + "/linked.txt.cnt").c_str()), 0);
+    ASSERT_EQ(symlink("nowhere", (m_folder.Path() + "/dangling.txt").c_str()), 0);
+    ASSERT_EQ(mkfifo((m_folder.Path() + "/pipe.txt").c_str(), 0600), 0);
+    m_folder.Write("pipe.txt.cnt", "");
+    ::ScanDictionaryFolder(m_folder.Path(), m_view);
+    EXPECT_THAT(m_view.Rows, ElementsAre("linked (1 слов)"));
+    EXPECT_THAT(m_view.Errors, IsEmpty());
+}
+
+TEST_F(ScanDictionaryFolder, CreatesAMissingFolderWithItsParents)
+{
+    const std::string folder = m_folder.Path() + "/a/b/Словари";
+    ::ScanDictionaryFolder(folder, m_view);
+    struct stat info
+    {};
+    EXPECT_EQ(stat(folder.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISDIR(info.st_mode));
+    EXPECT_THAT(m_view.Rows, IsEmpty());
+}
+
+// Issue 2: a file that cannot be read used to end the whole scan.
+TEST_F(ScanDictionaryFolder, UnreadableFileIsReportedAndTheScanGoesOn)
+{
+    const TWithoutOverrideOfFileRights asOwner;
+    m_folder.WritePair("a", {"кот"}, {1});
+    const std::string locked = m_folder.WritePair("b", {"пёс"}, {1});
+    m_folder.WritePair("c", {"ёж"}, {1});
+    ASSERT_EQ(chmod(locked.c_str(), 0), 0);
+    const int probe = open(locked.c_str(), O_RDONLY);
+    if (probe >= 0) {
+        close(probe);
+        GTEST_SKIP() << "this process reads files whatever their rights";
+    }
+    ::ScanDictionaryFolder(m_folder.Path(), m_view);
+    EXPECT_THAT(m_view.Rows, ElementsAre("a (1 слов)", "c (1 слов)"));
+    EXPECT_THAT(m_view.Errors, ElementsAre("Cannot open file \"" + m_folder.Path() +
+                                           "/b.txt\". Permission denied"));
+}
+
+TEST(PathHelpers, CutAtTheLastSlashAndTheLastDot)
+{
+    EXPECT_EQ(FileNameOnly("/x/y/my.dict.txt"), "my.dict.txt");
+    EXPECT_EQ(FileNameOnly("plain.txt"), "plain.txt");
+    EXPECT_EQ(FileNameOnly("/x/y/"), "");
+    EXPECT_EQ(StripExtension("my.dict.txt"), "my.dict");
+    EXPECT_EQ(StripExtension("noext"), "noext");
+    EXPECT_EQ(StripExtension(".txt"), "");
+}
+
+TEST(PathHelpers, ExeDirIsTheTestProgramsFolderWithTrailingSlash)
+{
+    InitExeDir();
+    ASSERT_FALSE(ExeDir.empty());
+    EXPECT_EQ(ExeDir.back(), '/');
+    EXPECT_EQ(access((ExeDir + "wordstore_test").c_str(), X_OK), 0);
+    EXPECT_EQ(DictionaryFolder(), ExeDir + "Словари");
+}
+
+}  // namespace

@@ -1,0 +1,20 @@
+#pragma once
+// Path helpers: the program's own directory and the dictionary folder beside it.
+
+#include <string>
+
+// The directory of the running executable with a trailing "/"; empty until InitExeDir() ran, or
+// when the executable's path cannot be read (the folder is then relative to the current one).
+extern std::string ExeDir;
+
+// Sets ExeDir from /proc/self/exe. Called once at program start.
+void InitExeDir();
+
+// The default dictionary folder: ExeDir + "Словари" (the name is UTF-8 on disk).
+std::string DictionaryFolder();
+
+// Returns the text after the last "/" of path; the whole path when it holds none.
+std::string FileNameOnly(const std::string& path);
+
+// Returns name without the part that begins at its last "."; name unchanged when it holds none.
+std::string StripExtension(const std::string& name);

@@ -1,0 +1,178 @@
+// The word store and its loading from the dictionary folder.
+
+#include "wordstore/word_store.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <limits>
+#include <new>
+#include <system_error>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "wordstore/encoding.h"
+#include "wordstore/file_io.h"
+#include "wordstore/path_utils.h"
+
+std::vector<TWordList> DictWords;
+std::vector<TIntArray> DictCounts;
+std::vector<double> DictTotals;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+bool IsRegularFile(const std::string& path)
+{
+    struct stat info
+    {};
+    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool EndsWithTxt(const std::string& name)
+{
+    if (name.size() < 4) {
+        return false;
+    }
+    const char* ext = name.c_str() + name.size() - 4;
+    return ext[0] == '.' && (ext[1] | 0x20) == 't' && (ext[2] | 0x20) == 'x' &&
+           (ext[3] | 0x20) == 't';
+}
+
+std::int32_t LittleEndianInt32(const char* bytes)
+{
+    const auto* b = reinterpret_cast<const unsigned char*>(bytes);
+    return static_cast<std::int32_t>(
+        static_cast<std::uint32_t>(b[0]) | static_cast<std::uint32_t>(b[1]) << 8 |
+        static_cast<std::uint32_t>(b[2]) << 16 | static_cast<std::uint32_t>(b[3]) << 24);
+}
+
+}  // namespace
+
+TWordList TWordList::Split(std::unique_ptr<char[]> bytes, std::size_t size)
+{
+    if (size >= std::numeric_limits<std::uint32_t>::max()) {
+        throw std::length_error("word list over 4 GiB");
+    }
+    TWordList list;
+    list.m_offsets.reserve(size / 8 + 1);
+    char* const buffer = bytes.get();
+    buffer[size] = '\0';
+    std::size_t read = 0;
+    std::size_t write = 0;
+    // A line ends at LF, CR or NUL; then one CR and one LF are skipped. The first NUL ends the
+    // file. Words are moved down over the line breaks, so the block holds only word bytes.
+    while (buffer[read] != '\0') {
+        const std::size_t start = read;
+        while (buffer[read] != '\0' && buffer[read] != '\n' && buffer[read] != '\r') {
+            ++read;
+        }
+        list.m_offsets.push_back(static_cast<std::uint32_t>(write));
+        if (write != start) {
+            std::memmove(buffer + write, buffer + start, read - start);
+        }
+        write += read - start;
+        if (buffer[read] == '\r') {
+            ++read;
+        }
+        if (buffer[read] == '\n') {
+            ++read;
+        }
+    }
+    list.m_offsets.push_back(static_cast<std::uint32_t>(write));
+    list.m_offsets.shrink_to_fit();
+    list.m_block = std::move(bytes);
+    return list;
+}
+
+void ClearWordStore()
+{
+    DictWords.clear();
+    DictCounts.clear();
+    DictTotals.clear();
+}
+
+std::string DictionaryRowText(const std::string& name, std::size_t wordCount)
+{
+    return name + " (" + std::to_string(wordCount) + ToCp1251(" слов)");
+}
+
+std::string DamagedWarningText(const std::string& name)
+{
+    return ToCp1251("Внимание! Словарь \"") + name +
+           ToCp1251("\" был изменён вручную или повреждён и не может более использоваться.");
+}
+
+void LoadDictionary(const std::string& path, TLoadView& view)
+{
+    const std::string countPath = path + ".cnt";
+    if (!IsRegularFile(path) || !IsRegularFile(countPath)) {
+        return;
+    }
+    const std::string name = ToCp1251Lossy(StripExtension(FileNameOnly(path)));
+
+    TFileBytes words = ReadWholeFile(path);
+    TWordList list;
+    try {
+        list = TWordList::Split(std::move(words.Bytes), words.Size);
+    } catch (const std::length_error&) {
+        throw EFileError("Cannot read file \"" + ToCp1251Lossy(path) + "\". File too large");
+    }
+
+    const TFileBytes counts = ReadWholeFile(countPath);
+    const std::uint64_t wordCount = list.size();
+    if (static_cast<std::uint64_t>(counts.Size) / 4 != wordCount) {
+        view.WarnDamaged(DamagedWarningText(name));
+        return;
+    }
+    TIntArray values(list.size());
+    double total = 0.0;
+    for (std::size_t k = 0; k < values.size(); ++k) {
+        values[k] = LittleEndianInt32(counts.Bytes.get() + 4 * k);
+        total += values[k] / 1000000.0;
+    }
+
+    DictWords.push_back(std::move(list));
+    DictCounts.push_back(std::move(values));
+    DictTotals.push_back(total);
+    view.AddDictionaryRow(name, DictionaryRowText(name, DictWords.back().size()));
+}
+
+std::vector<std::string> DictionaryCandidates(const std::string& folder)
+{
+    std::error_code error;
+    std::vector<std::string> names;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        std::string name = it->path().filename().string();
+        if (EndsWithTxt(name)) {
+            names.push_back(std::move(name));
+        }
+    }
+    // The file system lists in no particular order; byte order makes row 0 the same every run.
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+void ScanDictionaryFolder(const std::string& folder, TLoadView& view)
+{
+    std::error_code error;
+    if (!fs::is_directory(folder, error)) {
+        // A folder that cannot be made simply holds no dictionaries.
+        fs::create_directories(folder, error);
+    }
+    for (const std::string& name : DictionaryCandidates(folder)) {
+        const std::string path = folder.ends_with('/') ? folder + name : folder + "/" + name;
+        try {
+            LoadDictionary(path, view);
+        } catch (const EFileError& e) {
+            view.ReportLoadError(e.what());
+        } catch (const std::bad_alloc&) {
+            view.ReportLoadError("Out of memory while reading file \"" + ToCp1251Lossy(path) +
+                                 "\"");
+        }
+    }
+}

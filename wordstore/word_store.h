@@ -1,0 +1,87 @@
+#pragma once
+// The word store: every loaded dictionary's words, counts and total, read from the dictionary
+// folder once at start-up, and the loading itself.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "wordstore/file_io.h"
+
+// The words of one dictionary in file order, kept in one contiguous block with offsets.
+class TWordList
+{
+public:
+    TWordList() = default;
+
+    std::size_t size() const { return m_offsets.empty() ? 0 : m_offsets.size() - 1; }
+    bool empty() const { return size() == 0; }
+
+    // Word j's bytes; valid while the list lives.
+    std::string_view operator[](std::size_t j) const
+    {
+        return {m_block.get() + m_offsets[j], m_offsets[j + 1] - m_offsets[j]};
+    }
+
+    // Splits a word list file's bytes into words by the loader's line rules. Takes ownership of
+    // bytes, which must hold size + 1 bytes with a NUL at bytes[size]; the words are compacted in
+    // place. Throws std::length_error for a file over 4 GiB.
+    static TWordList Split(std::unique_ptr<char[]> bytes, std::size_t size);
+
+    // The bytes held, without line breaks.
+    std::size_t BlockBytes() const { return m_offsets.empty() ? 0 : m_offsets.back(); }
+
+private:
+    std::unique_ptr<char[]> m_block;
+    // Word j is m_block[m_offsets[j], m_offsets[j + 1]).
+    std::vector<std::uint32_t> m_offsets;
+};
+
+using TIntArray = std::vector<std::int32_t>;
+
+// Slot i belongs to row i of the dictionary list; the three always have the same length.
+extern std::vector<TWordList> DictWords;
+extern std::vector<TIntArray> DictCounts;
+// The sum, in file order, of each count divided by 1 000 000.
+extern std::vector<double> DictTotals;
+
+// What loading reports to the front end.
+class TLoadView
+{
+public:
+    virtual ~TLoadView() = default;
+    // A dictionary was accepted as the next slot. name is its name (Windows-1251), rowText the
+    // dictionary list's row: "name (N слов)".
+    virtual void AddDictionaryRow(const std::string& name, const std::string& rowText) = 0;
+    // A pair whose count file does not fit its word list; message is the whole warning.
+    virtual void WarnDamaged(const std::string& message) = 0;
+    // A file of a pair that exists but could not be read; loading goes on with the next file.
+    virtual void ReportLoadError(const std::string& message) = 0;
+};
+
+// Empties the store.
+void ClearWordStore();
+
+// The names of folder's candidates: every entry whose name ends in ".txt" in any letter case, in
+// byte order of the names. Empty when the folder is missing or cannot be read.
+std::vector<std::string> DictionaryCandidates(const std::string& folder);
+
+// Creates folder (with missing parents) when it does not exist, then loads every candidate whose
+// name ends in ".txt" (any letter case), in byte order of the names. Entries that are not regular
+// files are skipped silently. A file that cannot be read is reported and skipped.
+void ScanDictionaryFolder(const std::string& folder, TLoadView& view);
+
+// Loads the pair path + path ".cnt" into a new slot and appends its row. Does nothing when either
+// file is missing (or is not a regular file); warns when the count file does not fit the words.
+// Throws EFileError when a file exists but cannot be opened or read.
+void LoadDictionary(const std::string& path, TLoadView& view);
+
+// The dictionary list row for name with wordCount words: "name (N слов)", Windows-1251.
+std::string DictionaryRowText(const std::string& name, std::size_t wordCount);
+
+// The warning for a damaged pair, Windows-1251.
+std::string DamagedWarningText(const std::string& name);
