@@ -7,6 +7,7 @@
 #include <ostream>
 #include <stdexcept>
 
+#include "cli/dict_commands.h"
 #include "search/number_text.h"
 #include "search/query.h"
 #include "search/regexpr.h"
@@ -23,6 +24,10 @@ constexpr const char* kUsage =
     "Usage: slovosito-cli [--dir DIR] --list\n"
     "       slovosito-cli [--dir DIR] [--dict NAME]... [--all] [--alpha] [--ipm] [--min TEXT]\n"
     "                     [--raw] (--ending | --mask | --regexp | --inexact) QUERY\n"
+    "       slovosito-cli make-dict [--dir DIR] [--from-list | --from-text]\n"
+    "                     [--encoding utf-8|cp1251] [--lower] [--keep-order] [--force]\n"
+    "                     NAME FILE...\n"
+    "       slovosito-cli check [--dir DIR]\n"
     "\n"
     "Finds Russian words in the frequency dictionaries of the folder \"Словари\" beside the\n"
     "program (or DIR) and lists them by frequency, largest first.\n"
@@ -42,7 +47,12 @@ constexpr const char* kUsage =
     "  --help          show this text\n"
     "  --version       show the version\n"
     "\n"
-    "Exit status: 0 when words were listed, 1 when none were, 2 on error.\n";
+    "make-dict builds the dictionary NAME from frequency lists or texts; check tells why a\n"
+    "dictionary of the folder is not listed. See \"slovosito-cli make-dict --help\" and\n"
+    "\"slovosito-cli check --help\".\n"
+    "\n"
+    "Exit status: 0 when words were listed, 1 when none were, 2 on error (make-dict: 0 or 2;\n"
+    "check: 0 when every candidate is listed, 1 when one is not).\n";
 
 // A mistake in the arguments.
 class EUsageError : public std::runtime_error
@@ -263,6 +273,10 @@ int Run(const TCliOptions& options, std::ostream& out, std::ostream& err)
 
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
+    if (!args.empty() && (args[0] == "make-dict" || args[0] == "check")) {
+        const std::vector<std::string> rest(args.begin() + 1, args.end());
+        return args[0] == "make-dict" ? RunMakeDict(rest, out, err) : RunCheck(rest, out, err);
+    }
     try {
         const TCliOptions options = ParseArgs(args);
         if (options.Help) {

@@ -12,60 +12,19 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "tests/cli/run_cli.h"
 #include "tests/support/temp_folder.h"
 #include "wordstore/encoding.h"
-
-extern char** environ;
 
 namespace {
 
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 
-struct TRunResult
-{
-    int Status = -1;
-    std::string Out;
-    std::string Err;
-};
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // Runs the program with args; its output goes through files in folder.
-TRunResult RunCli(const TTempFolder& folder, std::vector<std::string> args)
+TCliRun RunCli(const TTempFolder& folder, std::vector<std::string> args)
 {
-    const std::string outPath = folder.Path() + "/.out";
-    const std::string errPath = folder.Path() + "/.err";
-    args.insert(args.begin(), SLOVOSITO_CLI_PATH);
-    std::vector<char*> argv;
-    for (std::string& arg : args) {
-        argv.push_back(arg.data());
-    }
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    pid_t pid = 0;
-    TRunResult result;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        result.Status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    result.Out = ReadFile(outPath);
-    result.Err = ReadFile(errPath);
-    return result;
+    return RunCliProgram(folder, std::move(args));
 }
 
 class Cli : public ::testing::Test
@@ -78,7 +37,7 @@ protected:
         m_folder.WritePair("Словари/extra", {"полянка", "кот"}, {500000, 500000});
     }
 
-    TRunResult Run(std::vector<std::string> args)
+    TCliRun Run(std::vector<std::string> args)
     {
         args.insert(args.begin(), {"--dir", m_folder.Path() + "/Словари"});
         return RunCli(m_folder, std::move(args));
@@ -89,7 +48,7 @@ protected:
 
 TEST_F(Cli, ListsTheDictionaryRowsInScanOrder)
 {
-    const TRunResult result = Run({"--list"});
+    const TCliRun result = Run({"--list"});
     EXPECT_EQ(result.Status, 0);
     EXPECT_EQ(result.Out, "basic (4 слов)\nextra (2 слов)\n");
     EXPECT_EQ(result.Err, "");
@@ -120,7 +79,7 @@ TEST_F(Cli, SearchesEachRowLikeItsButton)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.Args));
-        const TRunResult result = Run(c.Args);
+        const TCliRun result = Run(c.Args);
         EXPECT_EQ(result.Out, c.Out);
         EXPECT_EQ(result.Status, c.Status);
         EXPECT_EQ(result.Err, "");
@@ -129,7 +88,7 @@ TEST_F(Cli, SearchesEachRowLikeItsButton)
 
 TEST_F(Cli, RawPrintsThePanesBytes)
 {
-    const TRunResult result = Run({"--raw", "--ending", "нка", "--ipm"});
+    const TCliRun result = Run({"--raw", "--ending", "нка", "--ipm"});
     EXPECT_EQ(result.Status, 0);
     EXPECT_EQ(result.Out, ToCp1251("янка = 400000,00000\r\nбанка = 300000,00000\r\n"
                                    "склянка = 100000,00000"));
@@ -152,7 +111,7 @@ TEST_F(Cli, ErrorsGoToStderrWithExitStatusTwo)
     };
     for (const auto& [args, err] : cases) {
         SCOPED_TRACE(::testing::PrintToString(args));
-        const TRunResult result = Run(args);
+        const TCliRun result = Run(args);
         EXPECT_EQ(result.Status, 2);
         EXPECT_THAT(result.Err, StartsWith(err));
         EXPECT_EQ(result.Out, "");
@@ -161,7 +120,7 @@ TEST_F(Cli, ErrorsGoToStderrWithExitStatusTwo)
 
 TEST_F(Cli, MissingFolderIsAnError)
 {
-    const TRunResult result = RunCli(m_folder, {"--dir", m_folder.Path() + "/nowhere", "--list"});
+    const TCliRun result = RunCli(m_folder, {"--dir", m_folder.Path() + "/nowhere", "--list"});
     EXPECT_EQ(result.Status, 2);
     EXPECT_THAT(result.Err, HasSubstr("no such folder"));
 }
@@ -170,7 +129,7 @@ TEST_F(Cli, DamagedPairIsWarnedOnStderrAndTheRunGoesOn)
 {
     m_folder.Write("Словари/broken.txt", "a\r\nb\r\n");
     m_folder.Write("Словари/broken.txt.cnt", Counts({1}));
-    const TRunResult result = Run({"--list"});
+    const TCliRun result = Run({"--list"});
     EXPECT_EQ(result.Status, 0);
     EXPECT_EQ(result.Out, "basic (4 слов)\nextra (2 слов)\n");
     EXPECT_EQ(result.Err,
@@ -188,7 +147,7 @@ TEST(CliSample, EndingYankaListsTheSampleByFrequency)
 {
     // The build puts the sample dictionary beside the program.
     const TTempFolder scratch;
-    const TRunResult result = RunCli(scratch, {"--ending", "янка"});
+    const TCliRun result = RunCli(scratch, {"--ending", "янка"});
     EXPECT_EQ(result.Status, 0);
     EXPECT_THAT(result.Out, StartsWith("лесбиянка\nобезьянка\n"));
 }

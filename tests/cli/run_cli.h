@@ -1,0 +1,64 @@
+#pragma once
+// Test support for the CLI tests: runs the built slovosito-cli and collects what it printed.
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "tests/support/temp_folder.h"
+
+extern char** environ;
+
+struct TCliRun
+{
+    int Status = -1;
+    std::string Out;
+    std::string Err;
+};
+
+inline std::string ReadFileText(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Runs the program with args, its standard input read from stdinPath; its output goes through
+// the files .out and .err in folder.
+inline TCliRun RunCliProgram(const TTempFolder& folder, std::vector<std::string> args,
+                             const std::string& stdinPath = "/dev/null")
+{
+    const std::string outPath = folder.Path() + "/.out";
+    const std::string errPath = folder.Path() + "/.err";
+    args.insert(args.begin(), SLOVOSITO_CLI_PATH);
+    std::vector<char*> argv;
+    for (std::string& arg : args) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, stdinPath.c_str(), O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
+    pid_t pid = 0;
+    TCliRun result;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
+        int status = 0;
+        waitpid(pid, &status, 0);
+        result.Status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    result.Out = ReadFileText(outPath);
+    result.Err = ReadFileText(errPath);
+    return result;
+}

@@ -1,0 +1,442 @@
+// Tests of making a dictionary: list lines, words of texts, case, encodings, counting, order, and
+// the safe writing of the pair.
+
+#include "wordstore/dictionary_builder.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <fcntl.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "tests/support/temp_folder.h"
+#include "wordstore/encoding.h"
+#include "wordstore/word_store.h"
+
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using ::testing::ThrowsMessage;
+
+using TEntries = std::vector<std::pair<std::string, std::int32_t>>;
+
+// The words (as UTF-8) and counts of a built dictionary.
+TEntries EntriesOf(const TBuiltDictionary& dictionary)
+{
+    TEntries entries;
+    for (std::size_t i = 0; i < dictionary.Words.size(); ++i) {
+        entries.emplace_back(ToUtf8(dictionary.Words[i]), dictionary.Counts[i]);
+    }
+    return entries;
+}
+
+TBuildOptions ListOptions()
+{
+    return {};
+}
+
+TBuildOptions TextOptions()
+{
+    TBuildOptions options;
+    options.Format = TInputFormat::Text;
+    options.KeepOrder = true;
+    return options;
+}
+
+TEntries Build(const TBuildOptions& options, const std::string& text)
+{
+    TDictionaryBuilder builder(options);
+    builder.AddText(text, "in.txt");
+    return EntriesOf(builder.Result());
+}
+
+TEST(DictionaryBuilder, ReadsTheThreeListLineFormats)
+{
+    // One list line, then the word and count it gives.
+    const struct
+    {
+        const char* Line;
+        const char* Word;
+        std::int32_t Count;
+    } cases[] = {
+        {"кот 5", "кот", 5},
+        {"кот\t5", "кот", 5},
+        {"      3 кот", "кот", 3},  // as "sort | uniq -c" prints
+        {"  кот   5  ", "кот", 5},
+        {"кот \t 5", "кот", 5},
+        {"в течение\t12", "в течение", 12},  // before a TAB a word may hold spaces
+        {"1990 7", "1990", 7},               // both numbers: word, then count
+        {"кот -4", "кот", -4},
+        {"кот 007", "кот", 7},
+        {"кот 0", "кот", 0},
+        {"кот 5\r", "кот", 5},
+        {"\xEF\xBB\xBFкот 5", "кот", 5},  // a byte order mark
+        {"Ёж 2147483647", "Ёж", 2147483647},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Line);
+        EXPECT_THAT(Build(ListOptions(), c.Line), ElementsAre(std::pair(c.Word, c.Count)));
+    }
+}
+
+TEST(DictionaryBuilder, SkipsBlankAndCommentLines)
+{
+    const TEntries entries =
+        Build(ListOptions(), "# word count\n\n   \n\t\r\nкот 1\n  # indented comment\nпёс 2");
+    EXPECT_THAT(entries, ElementsAre(std::pair("пёс", 2), std::pair("кот", 1)));
+}
+
+TEST(DictionaryBuilder, ListLineThatFitsNoFormatIsAnErrorNamingFileAndLine)
+{
+    // Input, then the whole message.
+    const std::pair<const char*, const char*> cases[] = {
+        {"кот 1\nкот\n", "in.txt:2: expected \"word count\", \"word<TAB>count\" or \"count word\""},
+        {"кот 1 2", "in.txt:1: expected \"word count\", \"word<TAB>count\" or \"count word\""},
+        {"кот пёс", "in.txt:1: expected \"word count\", \"word<TAB>count\" or \"count word\""},
+        {"\n\nкот\t", "in.txt:3: expected \"word count\", \"word<TAB>count\" or \"count word\""},
+        {"5\tкот", "in.txt:1: expected \"word count\", \"word<TAB>count\" or \"count word\""},
+        {"кот\t5\t6", "in.txt:1: expected \"word count\", \"word<TAB>count\" or \"count word\""},
+        {"кот 5x", "in.txt:1: expected \"word count\", \"word<TAB>count\" or \"count word\""},
+        {"кот 1.5", "in.txt:1: expected \"word count\", \"word<TAB>count\" or \"count word\""},
+        {"кот\r5", "in.txt:1: expected \"word count\", \"word<TAB>count\" or \"count word\""},
+        {"# x\nк\xFF 1", "in.txt:2: invalid UTF-8 (is the input in Windows-1251?)"},
+    };
+    for (const auto& [text, message] : cases) {
+        SCOPED_TRACE(text);
+        TDictionaryBuilder builder(ListOptions());
+        EXPECT_THAT([&] { builder.AddText(text, "in.txt"); },
+                    ThrowsMessage<EInputError>(ToCp1251(message)));
+    }
+}
+
+TEST(DictionaryBuilder, LineNumbersCountAcrossChunksAndRestartForEachInput)
+{
+    TDictionaryBuilder builder(ListOptions());
+    builder.AddText("кот 1\nпёс 2\n", "first.txt");
+    std::istringstream second("ёж 1\n\n# c\nбад\n");
+    EXPECT_THAT([&] { builder.AddStream(second, "second.txt"); },
+                ThrowsMessage<EInputError>(
+                    "second.txt:4: expected \"word count\", \"word<TAB>count\" or \"count word\""));
+}
+
+TEST(DictionaryBuilder, TextWordsAreRunsOfLettersWithSingleInnerHyphens)
+{
+    // Text, then its words in order of first occurrence with their counts.
+    const std::pair<const char*, TEntries> cases[] = {
+        {"кто-то", {{"кто-то", 1}}},
+        {"кто--то", {{"кто", 1}, {"то", 1}}},
+        {"-то то- то", {{"то", 3}}},
+        {"бело-сине-красный", {{"бело-сине-красный", 1}}},
+        {"а - б", {{"а", 1}, {"б", 1}}},
+        {"Ёлка ёлка елка", {{"Ёлка", 1}, {"ёлка", 1}, {"елка", 1}}},
+        {"abc123def 42", {{"abc", 1}, {"def", 1}}},
+        {"don't e-mail", {{"don", 1}, {"t", 1}, {"e-mail", 1}}},
+        {"«Привет», — сказал он.\r\nОн", {{"Привет", 1}, {"сказал", 1}, {"он", 1}, {"Он", 1}}},
+        {"кто-\nто", {{"кто", 1}, {"то", 1}}},
+        {"е\u0308ж И\u0306од", {{"ёж", 1}, {"Йод", 1}}},  // decomposed ё and Й
+        {"сло\u00ADво", {{"слово", 1}}},                  // a soft hyphen
+        {"Ґанок їжак", {{"Ґанок", 1}, {"їжак", 1}}},
+    };
+    for (const auto& [text, entries] : cases) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(Build(TextOptions(), text), entries);
+    }
+}
+
+TEST(DictionaryBuilder, LowerFoldsTheCaseOfEveryLetterAndKeepsYo)
+{
+    TBuildOptions list = ListOptions();
+    list.Lower = true;
+    EXPECT_THAT(Build(list, "КОТ 1\nкот 2\nЁЖ 3\nёж 4\nCat 5\nЇЖАК 6\nЂ 7"),
+                ElementsAre(std::pair("ђ", 7), std::pair("ёж", 7), std::pair("їжак", 6),
+                            std::pair("cat", 5), std::pair("кот", 3)));
+    TBuildOptions text = TextOptions();
+    text.Lower = true;
+    EXPECT_THAT(Build(text, "Ёлка ЁЛКА елка"),
+                ElementsAre(std::pair("ёлка", 2), std::pair("елка", 1)));
+    EXPECT_THAT(Build(TextOptions(), "Ёлка ЁЛКА"),
+                ElementsAre(std::pair("Ёлка", 1), std::pair("ЁЛКА", 1)));
+}
+
+TEST(DictionaryBuilder, ReadsWindows1251InputWhenAsked)
+{
+    TBuildOptions list = ListOptions();
+    list.Encoding = TInputEncoding::Cp1251;
+    EXPECT_THAT(Build(list, ToCp1251("кот 5\r\nпёс\t3\r\n")),
+                ElementsAre(std::pair("кот", 5), std::pair("пёс", 3)));
+
+    TBuildOptions text = TextOptions();
+    text.Encoding = TInputEncoding::Cp1251;
+    text.Lower = true;
+    EXPECT_THAT(Build(text, ToCp1251("Ёж, кто-то; ЁЖ")),
+                ElementsAre(std::pair("ёж", 2), std::pair("кто-то", 1)));
+
+    // The same bytes read as UTF-8.
+    TDictionaryBuilder utf8(ListOptions());
+    EXPECT_THAT(
+        [&] { utf8.AddText(ToCp1251("кот 5"), "in.txt"); },
+        ThrowsMessage<EInputError>("in.txt:1: invalid UTF-8 (is the input in Windows-1251?)"));
+}
+
+TEST(DictionaryBuilder, DropsWordsWithoutAWindows1251FormAndCountsThemOnce)
+{
+    TDictionaryBuilder builder(ListOptions());
+    builder.AddText("snow☃ 1\nкот 2\nsnow☃ 3\nçà 4\nсло\u0301во 5\n", "in.txt");
+    const TBuiltDictionary dictionary = builder.Result();
+    EXPECT_THAT(EntriesOf(dictionary), ElementsAre(std::pair("кот", 2)));
+    EXPECT_EQ(dictionary.DroppedWords, 3u);
+    EXPECT_THAT(dictionary.DroppedExamples, ElementsAre("snow☃", "çà", "сло\u0301во"));
+    EXPECT_EQ(dictionary.Total, 2);
+
+    // The undefined byte 0x98 of Windows-1251 input has no form either.
+    TBuildOptions list = ListOptions();
+    list.Encoding = TInputEncoding::Cp1251;
+    TDictionaryBuilder cp1251(list);
+    cp1251.AddText("ab\x98 1", "in.txt");
+    EXPECT_THAT(cp1251.Result().DroppedExamples, ElementsAre("ab\uFFFD"));
+}
+
+TEST(DictionaryBuilder, ShowsTheFirstTenDroppedWords)
+{
+    TDictionaryBuilder builder(TextOptions());
+    // é is a letter that Windows-1251 lacks.
+    builder.AddText("aé bé cé dé eé fé gé hé ié jé ké lé aé кот", "in.txt");
+    const TBuiltDictionary dictionary = builder.Result();
+    EXPECT_EQ(dictionary.DroppedWords, 12u);
+    EXPECT_THAT(dictionary.DroppedExamples,
+                ElementsAre("aé", "bé", "cé", "dé", "eé", "fé", "gé", "hé", "ié", "jé"));
+    EXPECT_THAT(EntriesOf(dictionary), ElementsAre(std::pair("кот", 1)));
+}
+
+TEST(DictionaryBuilder, SameWordGivenTwiceHasItsCountsAdded)
+{
+    TDictionaryBuilder builder(ListOptions());
+    builder.AddText("кот 2\nпёс 1\n", "a.txt");
+    builder.AddText("3 кот\nпёс\t-1\n", "b.txt");
+    const TBuiltDictionary dictionary = builder.Result();
+    EXPECT_THAT(EntriesOf(dictionary), ElementsAre(std::pair("кот", 5), std::pair("пёс", 0)));
+    EXPECT_EQ(dictionary.Total, 5);
+}
+
+TEST(DictionaryBuilder, CountBeyond32BitsSignedIsAnErrorNamingTheWord)
+{
+    // Input, then the whole message ("" when it is accepted).
+    const std::pair<const char*, const char*> cases[] = {
+        {"кот 2147483647", ""},
+        {"кот -2147483648", ""},
+        {"кот 2147483647\nкот -1\nкот 1", ""},
+        {"кот 2147483647\nпёс 1\nкот 1",
+         "in.txt:3: the count of \"кот\" does not fit 32 bits signed (it comes to 2147483648)"},
+        {"кот -2147483649",
+         "in.txt:1: the count of \"кот\" does not fit 32 bits signed (it comes to -2147483649)"},
+        {"кот 99999999999999999999", "in.txt:1: the count of \"кот\" does not fit 32 bits signed"},
+        {"кот 0000000000000000000000000001", ""},
+    };
+    for (const auto& [text, message] : cases) {
+        SCOPED_TRACE(text);
+        TDictionaryBuilder builder(ListOptions());
+        if (*message == '\0') {
+            EXPECT_NO_THROW(builder.AddText(text, "in.txt"));
+        } else {
+            EXPECT_THAT([&] { builder.AddText(text, "in.txt"); },
+                        ThrowsMessage<EInputError>(ToCp1251(message)));
+        }
+    }
+}
+
+TEST(DictionaryBuilder, OrdersByCountThenByteOrderOrKeepsTheInputOrder)
+{
+    const char* const list = "б 2\nа 2\nв 5\nA 2\nя 1\nЁ 2\nа 1\n";
+    // Ё is 0xA8 in Windows-1251: after Latin, before а.
+    EXPECT_THAT(Build(ListOptions(), list),
+                ElementsAre(std::pair("в", 5), std::pair("а", 3), std::pair("A", 2),
+                            std::pair("Ё", 2), std::pair("б", 2), std::pair("я", 1)));
+    TBuildOptions keep = ListOptions();
+    keep.KeepOrder = true;
+    EXPECT_THAT(Build(keep, list),
+                ElementsAre(std::pair("б", 2), std::pair("а", 3), std::pair("в", 5),
+                            std::pair("A", 2), std::pair("я", 1), std::pair("Ё", 2)));
+}
+
+TEST(DictionaryBuilder, AddFileReportsAFileThatCannotBeRead)
+{
+    const TTempFolder folder;
+    TDictionaryBuilder builder(ListOptions());
+    EXPECT_THAT([&] { builder.AddFile(folder.Path() + "/none.txt"); },
+                ThrowsMessage<EFileError>("Cannot open file \"" + folder.Path() +
+                                          "/none.txt\". No such file or directory"));
+    EXPECT_THAT(
+        [&] { builder.AddFile(folder.Path()); },
+        ThrowsMessage<EFileError>("Cannot read file \"" + folder.Path() + "\". Is a directory"));
+    builder.AddFile(folder.Write("list.txt", "кот 1\nпёс 2"));
+    EXPECT_THAT(EntriesOf(builder.Result()), ElementsAre(std::pair("пёс", 2), std::pair("кот", 1)));
+}
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The names in a folder, sorted.
+std::vector<std::string> EntriesIn(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TBuiltDictionary Dictionary(const std::vector<std::string>& utf8Words,
+                            const std::vector<std::int32_t>& counts)
+{
+    TBuiltDictionary dictionary;
+    for (const std::string& word : utf8Words) {
+        dictionary.Words.push_back(ToCp1251(word));
+    }
+    dictionary.Counts = counts;
+    return dictionary;
+}
+
+class WriteDictionaryPair : public ::testing::Test
+{
+protected:
+    void SetUp() override { ClearWordStore(); }
+    void TearDown() override { ClearWordStore(); }
+
+    TTempFolder m_folder;
+};
+
+TEST_F(WriteDictionaryPair, WritesCrLfAfterEachWordAndLittleEndianCounts)
+{
+    const TWrittenPair pair = ::WriteDictionaryPair(
+        m_folder.Path(), "my.dict", Dictionary({"кот", "", "пёс"}, {5, 0, -2}), false);
+    EXPECT_EQ(pair.WordListPath, m_folder.Path() + "/my.dict.txt");
+    EXPECT_EQ(pair.CountFilePath, m_folder.Path() + "/my.dict.txt.cnt");
+    EXPECT_EQ(pair.WordListBytes, 12u);
+    EXPECT_EQ(pair.CountFileBytes, 12u);
+    EXPECT_EQ(ReadFile(pair.WordListPath), ToCp1251("кот\r\n\r\nпёс\r\n"));
+    EXPECT_EQ(ReadFile(pair.CountFilePath), Counts({5, 0, -2}));
+    EXPECT_THAT(EntriesIn(m_folder.Path()), ElementsAre("my.dict.txt", "my.dict.txt.cnt"));
+}
+
+TEST_F(WriteDictionaryPair, NeverReplacesAnExistingFileOfThePairUnlessAsked)
+{
+    // The files already there.
+    const std::vector<std::vector<std::string>> cases = {
+        {"x.txt"},
+        {"x.txt.cnt"},
+        {"x.txt", "x.txt.cnt"},
+    };
+    for (const auto& existing : cases) {
+        SCOPED_TRACE(::testing::PrintToString(existing));
+        const TTempFolder folder;
+        for (const std::string& name : existing) {
+            folder.Write(name, "old");
+        }
+        EXPECT_THAT(
+            [&] { ::WriteDictionaryPair(folder.Path(), "x", Dictionary({"кот"}, {1}), false); },
+            ThrowsMessage<EPairExistsError>("The dictionary \"x\" already exists in \"" +
+                                            folder.Path() + "\""));
+        EXPECT_EQ(EntriesIn(folder.Path()), existing);
+        for (const std::string& name : existing) {
+            EXPECT_EQ(ReadFile(folder.Path() + "/" + name), "old");
+        }
+    }
+}
+
+TEST_F(WriteDictionaryPair, ReplacesAnExistingPairWhenAsked)
+{
+    m_folder.WritePair("x", {"старое", "слово"}, {1, 2});
+    ::WriteDictionaryPair(m_folder.Path(), "x", Dictionary({"кот"}, {7}), true);
+    EXPECT_EQ(ReadFile(m_folder.Path() + "/x.txt"), ToCp1251("кот\r\n"));
+    EXPECT_EQ(ReadFile(m_folder.Path() + "/x.txt.cnt"), Counts({7}));
+    EXPECT_THAT(EntriesIn(m_folder.Path()), ElementsAre("x.txt", "x.txt.cnt"));
+}
+
+TEST_F(WriteDictionaryPair, FailureLeavesTheFolderAsItWas)
+{
+    // A directory where the word list would go.
+    std::filesystem::create_directory(m_folder.Path() + "/x.txt");
+    m_folder.Write("x.txt.cnt", "old");
+    EXPECT_THAT(
+        [&] { ::WriteDictionaryPair(m_folder.Path(), "x", Dictionary({"кот"}, {1}), true); },
+        ThrowsMessage<EFileError>("Cannot write file \"" + m_folder.Path() +
+                                  "/x.txt\". Is a directory"));
+    EXPECT_THAT(EntriesIn(m_folder.Path()), ElementsAre("x.txt", "x.txt.cnt"));
+    EXPECT_EQ(ReadFile(m_folder.Path() + "/x.txt.cnt"), "old");
+
+    // A missing folder.
+    EXPECT_THAT(
+        [&] {
+            ::WriteDictionaryPair(m_folder.Path() + "/none", "y", Dictionary({"кот"}, {1}), false);
+        },
+        ThrowsMessage<EFileError>("Cannot create file \"" + m_folder.Path() +
+                                  "/none/y.txt\". No such file or directory"));
+}
+
+TEST_F(WriteDictionaryPair, FolderWithoutWriteRightsGetsNoFileAtAll)
+{
+    const TWithoutOverrideOfFileRights asOwner;
+    const std::string folder = m_folder.Path() + "/locked";
+    std::filesystem::create_directory(folder);
+    ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
+    const std::string probe = folder + "/probe";
+    const int fd = open(probe.c_str(), O_WRONLY | O_CREAT, 0600);
+    if (fd >= 0) {
+        close(fd);
+        unlink(probe.c_str());
+        GTEST_SKIP() << "this process writes files whatever their rights";
+    }
+    EXPECT_THAT([&] { ::WriteDictionaryPair(folder, "x", Dictionary({"кот"}, {1}), false); },
+                ThrowsMessage<EFileError>("Cannot create file \"" + folder +
+                                          "/x.txt\". Permission denied"));
+    EXPECT_THAT(EntriesIn(folder), IsEmpty());
+}
+
+// Make and load: the loader gives back the words and counts the builder gathered.
+TEST_F(WriteDictionaryPair, LoaderReadsBackWhatWasBuilt)
+{
+    TBuildOptions options;
+    options.Format = TInputFormat::Text;
+    options.Lower = true;
+    TDictionaryBuilder builder(options);
+    builder.AddText("Кот и пёс. Кот и ёж-то! Кот", "a.txt");
+    ::WriteDictionaryPair(m_folder.Path(), "zoo", builder.Result(), false);
+
+    class TRows : public TLoadView
+    {
+    public:
+        void AddDictionaryRow(const std::string&, const std::string& rowText) override
+        {
+            Rows.push_back(ToUtf8(rowText));
+        }
+        void WarnDamaged(const std::string& message) override { Rows.push_back(message); }
+        void ReportLoadError(const std::string& message) override { Rows.push_back(message); }
+        std::vector<std::string> Rows;
+    } view;
+    ScanDictionaryFolder(m_folder.Path(), view);
+    EXPECT_THAT(view.Rows, ElementsAre("zoo (4 слов)"));
+    ASSERT_EQ(DictWords.size(), 1u);
+    std::vector<std::string> words;
+    for (std::size_t j = 0; j < DictWords[0].size(); ++j) {
+        words.push_back(ToUtf8(DictWords[0][j]));
+    }
+    EXPECT_THAT(words, ElementsAre("кот", "и", "ёж-то", "пёс"));
+    EXPECT_THAT(DictCounts[0], ElementsAre(3, 2, 1, 1));
+}
+
+}  // namespace

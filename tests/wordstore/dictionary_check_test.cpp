@@ -1,0 +1,223 @@
+// Tests of the folder check: a verdict for each candidate in scan order, the notes on what is
+// legal but suspicious, and agreement with the loader.
+
+#include "wordstore/dictionary_check.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "tests/support/temp_folder.h"
+#include "wordstore/encoding.h"
+#include "wordstore/word_store.h"
+
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+// The check of one candidate in a few words, for whole-list comparisons.
+std::string Summary(const TCandidateCheck& check)
+{
+    switch (check.Verdict) {
+        case TVerdict::Listed:
+            return check.FileName + ": " + ToUtf8(check.RowText);
+        case TVerdict::NotRegularFile:
+            return check.FileName + ": not regular, " + check.Detail;
+        case TVerdict::CountFileMissing:
+            return check.FileName + ": no count file";
+        case TVerdict::CountFileNotRegular:
+            return check.FileName + ": count file not regular, " + check.Detail;
+        case TVerdict::CountFileSizeMismatch:
+            return check.FileName + ": " + std::to_string(check.WordCount) + " words, " +
+                   std::to_string(check.CountFileBytes) + " bytes";
+        case TVerdict::Unreadable:
+            return check.FileName + ": " + ToUtf8(check.Detail);
+    }
+    return {};
+}
+
+std::vector<std::string> Summaries(const std::string& folder)
+{
+    std::vector<std::string> lines;
+    for (const TCandidateCheck& check : CheckDictionaryFolder(folder)) {
+        lines.push_back(Summary(check));
+    }
+    return lines;
+}
+
+TEST(CheckDictionaryFolder, GivesEachCandidateItsVerdictInScanOrder)
+{
+    const TTempFolder folder;
+    folder.WritePair("a", {"кот", "пёс"}, {1, 2});
+    folder.Write("b.txt", "кот\r\n");
+    folder.Write("c.txt", "a\r\nb\r\nc\r\n");
+    folder.Write("c.txt.cnt", Counts({1, 2}) + "xyz");
+    std::filesystem::create_directory(folder.Path() + "/d.txt");
+    folder.WritePair("e", {"ёж"}, {3});
+    std::filesystem::rename(folder.Path() + "/e.txt", folder.Path() + "/e.TXT");
+    std::filesystem::rename(folder.Path() + "/e.txt.cnt", folder.Path() + "/e.TXT.cnt");
+    std::filesystem::create_symlink(folder.Path() + "/nowhere", folder.Path() + "/f.txt");
+    folder.Write("g.txt", "кот\r\n");
+    std::filesystem::create_directory(folder.Path() + "/g.txt.cnt");
+    folder.Write("h.txt.cnt", Counts({1}));
+    folder.Write("readme.md", "");
+    folder.WritePair("B", {"кот"}, {1});
+
+    EXPECT_THAT(Summaries(folder.Path()),
+                ElementsAre("B.txt: B (1 слов)", "a.txt: a (2 слов)", "b.txt: no count file",
+                            "c.txt: 3 words, 11 bytes", "d.txt: not regular, a directory",
+                            "e.TXT: e (1 слов)", "f.txt: not regular, a link to nothing",
+                            "g.txt: count file not regular, a directory"));
+}
+
+TEST(CheckDictionaryFolder, MissingOrEmptyFolderHasNoCandidates)
+{
+    const TTempFolder folder;
+    EXPECT_THAT(CheckDictionaryFolder(folder.Path()), IsEmpty());
+    EXPECT_THAT(CheckDictionaryFolder(folder.Path() + "/none"), IsEmpty());
+    EXPECT_FALSE(std::filesystem::exists(folder.Path() + "/none"));
+}
+
+TEST(CheckDictionaryFolder, FileThatCannotBeReadGivesTheSystemsReason)
+{
+    const TWithoutOverrideOfFileRights asOwner;
+    const TTempFolder folder;
+    const std::string words = folder.WritePair("a", {"кот"}, {1});
+    const std::string counts = folder.WritePair("b", {"пёс"}, {1}) + ".cnt";
+    ASSERT_EQ(chmod(words.c_str(), 0), 0);
+    ASSERT_EQ(chmod(counts.c_str(), 0), 0);
+    const int probe = open(words.c_str(), O_RDONLY);
+    if (probe >= 0) {
+        close(probe);
+        GTEST_SKIP() << "this process reads files whatever their rights";
+    }
+    EXPECT_THAT(Summaries(folder.Path()),
+                ElementsAre("a.txt: Cannot open file \"" + words + "\". Permission denied",
+                            "b.txt: Cannot open file \"" + counts + "\". Permission denied"));
+}
+
+TEST(CheckDictionaryFolder, NotesWhatIsLegalButSuspicious)
+{
+    // Word list bytes and counts, then the notes expected.
+    const struct
+    {
+        std::string Words;
+        std::string Counts;
+        std::uint64_t EmptyWords;
+        std::uint64_t FirstEmptyWord;
+        std::int64_t NulOffset;  // -1: none
+        std::uint64_t BytesAfterNul;
+        std::uint64_t NegativeCounts;
+        std::uint64_t FirstNegativeCount;
+        bool ZeroTotal;
+    } cases[] = {
+        {"a\r\nb\r\n", Counts({1, 2}), 0, 0, -1, 0, 0, 0, false},
+        {"a\r\n\r\nb\r\n\r\n", Counts({1, 2, 3, 4}), 2, 1, -1, 0, 0, 0, false},
+        {"\r\na\r\n", Counts({1, 2}), 1, 0, -1, 0, 0, 0, false},
+        {std::string("a\r\nb\0c\r\n", 8), Counts({1, 2}), 0, 0, 4, 3, 0, 0, false},
+        {std::string("\0a", 2), "", 0, 0, 0, 1, 0, 0, true},
+        {"a\r\nb\r\nc\r\n", Counts({5, -1, -2}), 0, 0, -1, 0, 2, 1, false},
+        {"a\r\nb\r\n", Counts({0, 0}), 0, 0, -1, 0, 0, 0, true},
+        {"a\r\nb\r\n", Counts({3, -3}), 0, 0, -1, 0, 1, 1, true},
+        {"", "", 0, 0, -1, 0, 0, 0, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.Words) + " " + ::testing::PrintToString(c.Counts));
+        const TTempFolder folder;
+        folder.Write("x.txt", c.Words);
+        folder.Write("x.txt.cnt", c.Counts);
+        const std::vector<TCandidateCheck> checks = CheckDictionaryFolder(folder.Path());
+        ASSERT_EQ(checks.size(), 1u);
+        const TCandidateCheck& check = checks[0];
+        EXPECT_EQ(check.Verdict, TVerdict::Listed);
+        EXPECT_EQ(check.EmptyWords, c.EmptyWords);
+        if (c.EmptyWords > 0) {
+            EXPECT_EQ(check.FirstEmptyWord, c.FirstEmptyWord);
+        }
+        EXPECT_EQ(check.NulOffset.has_value(), c.NulOffset >= 0);
+        if (c.NulOffset >= 0) {
+            EXPECT_EQ(*check.NulOffset, static_cast<std::uint64_t>(c.NulOffset));
+            EXPECT_EQ(check.BytesAfterNul, c.BytesAfterNul);
+        }
+        EXPECT_EQ(check.NegativeCounts, c.NegativeCounts);
+        if (c.NegativeCounts > 0) {
+            EXPECT_EQ(check.FirstNegativeCount, c.FirstNegativeCount);
+        }
+        EXPECT_EQ(check.ZeroTotal, c.ZeroTotal);
+    }
+}
+
+TEST(CheckDictionaryFolder, SizeMismatchGivesBothNumbers)
+{
+    // Count file sizes for a list of 2 words, then whether they match.
+    const std::pair<std::size_t, bool> cases[] = {
+        {7, false}, {8, true}, {11, true}, {12, false}, {0, false},
+    };
+    for (const auto& [size, matches] : cases) {
+        SCOPED_TRACE(size);
+        const TTempFolder folder;
+        folder.Write("x.txt", "a\nb\n");
+        folder.Write("x.txt.cnt", std::string(size, '\0'));
+        const std::vector<TCandidateCheck> checks = CheckDictionaryFolder(folder.Path());
+        ASSERT_EQ(checks.size(), 1u);
+        EXPECT_EQ(checks[0].Verdict, matches ? TVerdict::Listed : TVerdict::CountFileSizeMismatch);
+        EXPECT_EQ(checks[0].WordCount, 2u);
+        EXPECT_EQ(checks[0].CountFileBytes, size);
+    }
+}
+
+// Records the rows that loading lists.
+class TRowRecorder : public TLoadView
+{
+public:
+    void AddDictionaryRow(const std::string&, const std::string& rowText) override
+    {
+        Rows.push_back(ToUtf8(rowText));
+    }
+    void WarnDamaged(const std::string&) override {}
+    void ReportLoadError(const std::string&) override {}
+
+    std::vector<std::string> Rows;
+};
+
+// The check and the loader must agree on which candidates are listed, and on their rows.
+TEST(CheckDictionaryFolder, ListsExactlyWhatTheLoaderLists)
+{
+    const TTempFolder folder;
+    const std::vector<std::string> names = {"a",   "b",  "c",     "Ё", "my.dict", "e",
+                                            "zz9", "ZZ", "x y z", "0", "q"};
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        std::vector<std::string> words;
+        std::vector<std::int32_t> counts;
+        for (std::size_t j = 0; j < i % 4; ++j) {
+            words.push_back("слово" + std::to_string(j));
+            counts.push_back(static_cast<std::int32_t>(i * 10 + j) - 20);
+        }
+        folder.WritePair(names[i], words, counts);
+    }
+    folder.Write("b.txt.cnt", Counts({1, 2, 3, 4}));        // damaged
+    std::filesystem::remove(folder.Path() + "/e.txt.cnt");  // no count file
+    folder.Write("q.txt", std::string("a\0b\r\nc", 6));     // one word, two counts
+
+    ClearWordStore();
+    TRowRecorder loaded;
+    ScanDictionaryFolder(folder.Path(), loaded);
+    std::vector<std::string> listed;
+    for (const TCandidateCheck& check : CheckDictionaryFolder(folder.Path())) {
+        if (check.Verdict == TVerdict::Listed) {
+            listed.push_back(ToUtf8(check.RowText));
+        }
+    }
+    ClearWordStore();
+    EXPECT_EQ(listed, loaded.Rows);
+    EXPECT_EQ(listed.size(), 8u);
+}
+
+}  // namespace

@@ -1,0 +1,131 @@
+#pragma once
+// Making a dictionary: words and counts gathered from frequency lists or plain texts, and the
+// pair of files written safely into the dictionary folder.
+
+#include <cstddef>
+#include <cstdint>
+#include <iosfwd>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "wordstore/word_store.h"
+
+// What the inputs hold.
+enum class TInputFormat {
+    List,  // one "word count", "word<TAB>count" or "count word" a line
+    Text,  // running text: every word counts once
+};
+
+enum class TInputEncoding { Utf8, Cp1251 };
+
+struct TBuildOptions
+{
+    TInputFormat Format = TInputFormat::List;
+    TInputEncoding Encoding = TInputEncoding::Utf8;
+    bool Lower = false;      // fold letter case first (Ё becomes ё, not е)
+    bool KeepOrder = false;  // order of first occurrence instead of by count
+};
+
+// A line of an input that cannot be used. what() is "NAME:LINE: reason", Windows-1251.
+class EInputError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The pair to be written already exists and may not be replaced. what() names the file,
+// Windows-1251.
+class EPairExistsError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The finished dictionary and what was left out of it.
+struct TBuiltDictionary
+{
+    std::vector<std::string> Words;  // Windows-1251
+    std::vector<std::int32_t> Counts;
+    std::int64_t Total = 0;  // the sum of Counts
+    // Distinct words that have no Windows-1251 form, and the first ten of them, UTF-8.
+    std::size_t DroppedWords = 0;
+    std::vector<std::string> DroppedExamples;
+};
+
+// Gathers the words of one or more inputs. The same word given twice has its counts added.
+class TDictionaryBuilder
+{
+public:
+    explicit TDictionaryBuilder(const TBuildOptions& options);
+
+    // Adds the words of the file at path, which names it in messages. Throws EFileError when
+    // it cannot be opened or read, and EInputError as AddText.
+    void AddFile(const std::string& path);
+
+    // Adds the words read from in up to its end. Throws EFileError when reading fails, and
+    // EInputError as AddText.
+    void AddStream(std::istream& in, const std::string& inputName);
+
+    // Adds the words of text, one whole input named inputName (UTF-8) in messages. Throws
+    // EInputError for a list line that fits no format, for malformed UTF-8, and for a count
+    // that no longer fits 32 bits signed once added; the words added before stay added.
+    void AddText(std::string_view text, const std::string& inputName);
+
+    // The words gathered so far, by count, largest first, ties in byte order; or in the order
+    // of their first occurrence when the options keep the order.
+    TBuiltDictionary Result() const;
+
+private:
+    struct TEntry
+    {
+        std::string Word;
+        std::int64_t Count = 0;
+    };
+
+    void BeginInput(const std::string& inputName);
+    void AddChunk(std::string_view bytes);
+    void EndInput();
+    void AddLine(std::string_view line);
+    void AddListLine(std::string_view line);
+    void AddTextLine(std::string_view line);
+    void AddWord(std::u32string& word, std::int64_t count, bool countTooLong);
+    [[noreturn]] void Fail(const std::string& reason) const;
+
+    TBuildOptions m_options;
+    std::vector<TEntry> m_entries;  // in order of first occurrence
+    std::unordered_map<std::string, std::size_t> m_index;
+    std::unordered_set<std::string> m_dropped;
+    std::vector<std::string> m_droppedExamples;
+
+    // The input being read.
+    std::string m_inputName;  // Windows-1251, for messages
+    std::size_t m_lineNumber = 0;
+    std::string m_partialLine;
+    std::u32string m_word;    // scratch, reused for every word
+    std::string m_converted;  // scratch, reused for every word
+};
+
+// Throws EPairExistsError when folder holds anything named name + ".txt" or name + ".txt.cnt".
+void RefuseExistingPair(const std::string& folder, const std::string& name);
+
+// The pair written by WriteDictionaryPair.
+struct TWrittenPair
+{
+    std::string WordListPath;
+    std::string CountFilePath;
+    std::uint64_t WordListBytes = 0;
+    std::uint64_t CountFileBytes = 0;
+};
+
+// Writes the pair folder/name.txt (each word then CR LF) and folder/name.txt.cnt (32-bit
+// little-endian counts). Both are written to temporary files in folder, flushed to disk, then
+// renamed, the count file last, so that no half-written pair can ever be seen. When replace is
+// false an existing file of the pair is never replaced (EPairExistsError); when it is true an
+// existing pair is replaced. Throws EFileError when a file cannot be written; the temporary
+// files are removed on every failure. Words must not hold CR, LF or NUL.
+TWrittenPair WriteDictionaryPair(const std::string& folder, const std::string& name,
+                                 const TBuiltDictionary& dictionary, bool replace);
