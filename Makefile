@@ -4,7 +4,7 @@ BUILD ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 
-.PHONY: all setup configure build run test bench clean
+.PHONY: all setup configure build run run-cli test bench screenshot clean
 
 all: build
 
@@ -18,10 +18,16 @@ build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: build
+	$(BUILD)/bin/slovosito
+
+run-cli: build
 	$(BUILD)/bin/slovosito-cli --ending янка --ipm
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+screenshot: configure
+	bash scripts/screenshot.sh $(BUILD)
 
 bench: setup
 	bash bench/run.sh

@@ -1,0 +1,209 @@
+// The result pane's actions in the window: show linearly, the context menu, copy and copy all
+// through the clipboard, the web search request, and a long listing.
+
+#include "ui/result_pane.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTextCursor>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "tests/ui/form_fixture.h"
+#include "wordstore/encoding.h"
+
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+class PaneActions : public FormTest
+{
+protected:
+    // A window whose pane lists "полянка", "банка" and "янка" after an ending search.
+    void OpenWithListing()
+    {
+        m_folder.WritePair("a", {"янка", "полянка", "банка", "кот"}, {1, 3, 2, 4});
+        Open();
+        Find<QLineEdit>("srch4")->setText(QStringLiteral("нка"));
+        Click("srch_btn4");
+        ASSERT_EQ(PaneText(), "полянка\r\nбанка\r\nянка");
+    }
+
+    // Selects characters [from, to) of the pane, as a drag of the mouse would.
+    void Select(int from, int to)
+    {
+        auto* editor = Find<QPlainTextEdit>("Prev");
+        QTextCursor cursor = editor->textCursor();
+        cursor.setPosition(from);
+        cursor.setPosition(to, QTextCursor::KeepAnchor);
+        editor->setTextCursor(cursor);
+    }
+
+    void Trigger(const char* item) { Find<QAction>(item)->trigger(); }
+
+    static QString Clipboard() { return QGuiApplication::clipboard()->text(); }
+};
+
+}  // namespace
+
+TEST_F(PaneActions, ShowLinearlyJoinsTheLinesAndASecondClickAppendsAComma)
+{
+    OpenWithListing();
+    Click("Image_sort");
+    EXPECT_EQ(PaneText(), "полянка, банка, янка\r\n");
+    Click("Image_sort");
+    EXPECT_EQ(PaneText(), "полянка, банка, янка, \r\n");
+    EXPECT_EQ(FoundCaption(), QStringLiteral("Найдено:3"));
+}
+
+TEST_F(PaneActions, ShowLinearlyKeepsEachWordsIpm)
+{
+    m_folder.WritePair("a", {"кот", "пёс"}, {3, 1});
+    Open();
+    Click("ch_stat");
+    Find<QLineEdit>("srch4")->setText(QString());
+    Click("srch_btn4");
+    Click("Image_sort");
+    EXPECT_EQ(PaneText(), "кот = 750000,00000, пёс = 250000,00000\r\n");
+}
+
+TEST_F(PaneActions, ShowLinearlyOnAnEmptyPaneLeavesOneLineBreak)
+{
+    Open();
+    Click("Image_sort");
+    EXPECT_EQ(PaneText(), "\r\n");
+    EXPECT_EQ(FoundCaption(), QStringLiteral("Найдено: 0"));
+}
+
+TEST_F(PaneActions, TheContextMenuOpensOnThePaneWithItsThreeItems)
+{
+    OpenWithListing();
+    auto* menu = Find<QMenu>("PopupMenu1");
+    QStringList captions;
+    for (const QAction* action : menu->actions()) {
+        captions.append(action->text());
+    }
+    EXPECT_EQ(captions, QStringList({"Копировать", "Копировать всё", "WTF ?!"}));
+    EXPECT_EQ(menu->defaultAction(), Find<QAction>("N3"));
+    EXPECT_FALSE(Find<QAction>("N3")->icon().isNull());
+
+    QWidget* viewport = Find<QPlainTextEdit>("Prev")->viewport();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(20, 20),
+                            viewport->mapToGlobal(QPoint(20, 20)));
+    QCoreApplication::sendEvent(viewport, &event);
+    EXPECT_TRUE(QTest::qWaitFor([menu] { return menu->isVisible(); }, 2000));
+    menu->hide();
+}
+
+TEST_F(PaneActions, CopyPutsTheSelectionOnTheClipboardWithLinuxLineBreaks)
+{
+    OpenWithListing();
+    QGuiApplication::clipboard()->setText(QStringLiteral("прежнее"));
+    Trigger("N1");
+    EXPECT_EQ(Clipboard(), QStringLiteral("прежнее"));  // nothing selected: left alone
+
+    Select(3, 10);  // "янка", the line break, "ба"
+    Trigger("N1");
+    EXPECT_EQ(Clipboard(), QStringLiteral("янка\nба"));
+    EXPECT_EQ(ToUtf8(m_form->Pane().SelectedText()), "янка\r\nба");
+}
+
+TEST_F(PaneActions, CopyAllSelectsEverythingAndCopiesIt)
+{
+    OpenWithListing();
+    Trigger("N2");
+    EXPECT_EQ(Clipboard(), QStringLiteral("полянка\nбанка\nянка"));
+    EXPECT_EQ(ToUtf8(m_form->Pane().SelectedText()), "полянка\r\nбанка\r\nянка");
+}
+
+TEST_F(PaneActions, CopyAllOfAnEmptyPaneLeavesTheClipboardAlone)
+{
+    Open();
+    QGuiApplication::clipboard()->setText(QStringLiteral("прежнее"));
+    Trigger("N2");
+    EXPECT_EQ(Clipboard(), QStringLiteral("прежнее"));
+}
+
+TEST_F(PaneActions, WebSearchOpensTheRequestForTheSelection)
+{
+    OpenWithListing();
+    Select(3, 10);
+    Trigger("N3");
+    Select(0, 0);
+    Trigger("N3");
+    ASSERT_EQ(m_urls.size(), 2u);
+    EXPECT_EQ(m_urls[0].toEncoded(),
+              "https://yandex.ru/yandsearch?text=%D1%8F%D0%BD%D0%BA%D0%B0++%D0%B1%D0%B0"
+              "&msg=Viva%20la%20Yandex!");
+    EXPECT_EQ(m_urls[1].toEncoded(), "https://yandex.ru/yandsearch?text=&msg=Viva%20la%20Yandex!");
+    EXPECT_TRUE(m_urls[0].isValid());
+    EXPECT_EQ(PaneText(), "полянка\r\nбанка\r\nянка");
+}
+
+TEST_F(PaneActions, WebSearchOfAnIpmLineKeepsItsSigns)
+{
+    m_folder.WritePair("a", {"кот"}, {1});
+    Open();
+    Click("ch_stat");
+    Find<QLineEdit>("srch4")->setText(QStringLiteral("кот"));
+    Click("srch_btn4");
+    ASSERT_EQ(PaneText(), "кот = 1000000,00000");
+    Trigger("N2");
+    Trigger("N3");
+    ASSERT_EQ(m_urls.size(), 1u);
+    EXPECT_EQ(m_urls[0].toEncoded(),
+              "https://yandex.ru/yandsearch?text=%D0%BA%D0%BE%D1%82+=+1000000,00000"
+              "&msg=Viva%20la%20Yandex!");
+}
+
+TEST_F(PaneActions, WebSearchEscapesWhatAUrlCannotHoldRaw)
+{
+    m_folder.WritePair("a", {"<кот>|\"ёж\""}, {1});
+    Open();
+    Find<QLineEdit>("srch4")->setText(QString());
+    Click("srch_btn4");
+    Trigger("N2");
+    Trigger("N3");
+    ASSERT_EQ(m_urls.size(), 1u);
+    EXPECT_TRUE(m_urls[0].isValid());
+    EXPECT_EQ(m_urls[0].toEncoded(),
+              "https://yandex.ru/yandsearch?text=%3C%D0%BA%D0%BE%D1%82%3E%7C%22%D1%91%D0%B6%22"
+              "&msg=Viva%20la%20Yandex!");
+}
+
+TEST(ResultPane, ALongListingIsShownWhole)
+{
+    TPlainResultPane pane;
+    std::string listing;
+    for (int line = 0; line < 100000; ++line) {
+        listing += ToCp1251("слово") + std::to_string(line) + "\r\n";
+    }
+    listing += ToCp1251("последнее");
+    pane.SetText(listing);
+    EXPECT_EQ(pane.blockCount(), 100001);
+    EXPECT_EQ(pane.Text(), listing);
+}
+
+TEST(ResultPane, KeepsEveryWindows1251CharacterThroughTheEditor)
+{
+    std::string all;
+    for (int byte = 0x20; byte <= 0xFF; ++byte) {
+        if (byte != 0x98) {
+            all.push_back(static_cast<char>(byte));
+        }
+    }
+    TPlainResultPane pane;
+    pane.SetText(all + "\r\n" + all);
+    EXPECT_EQ(pane.Text(), all + "\r\n" + all);
+    pane.SetText("a\rb\nc");  // a lone CR or LF is a line break too
+    EXPECT_EQ(pane.Text(), "a\r\nb\r\nc");
+}

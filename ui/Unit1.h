@@ -1,0 +1,163 @@
+#pragma once
+// The main window Form1: the search rows, the dictionary list, the listing options with the
+// minimum frequency, the result pane with its actions, and the start-up that loads the
+// dictionaries behind the waiting picture.
+
+#include <functional>
+#include <string>
+
+#include <QWidget>
+
+#include "search/search_run.h"
+#include "wordstore/word_store.h"
+
+class QAction;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QRadioButton;
+class QTimer;
+class QToolButton;
+class QUrl;
+class TClickLabel;
+class TResultPane;
+enum class TQueryMode;
+
+// What the window hands to the desktop. An empty entry takes the desktop's own: a message box,
+// the browser, the system beep. Tests replace them, so that nothing waits for a user.
+struct TWindowHooks
+{
+    // A warning without an icon and with only an OK button; text is the whole message.
+    std::function<void(const QString& text)> ShowWarning;
+    // The error box: error icon, only an OK button.
+    std::function<void(const QString& text)> ShowError;
+    std::function<void(const QUrl& url)> OpenUrl;
+    std::function<void()> Beep;
+};
+
+class TForm1 : public QWidget, public TSearchView, public TLoadView
+{
+    Q_OBJECT
+
+public:
+    // The window as designed; dictionaryFolder is the folder its start-up loads (created when
+    // missing). Loading starts on the event loop's first turn after creation.
+    explicit TForm1(std::string dictionaryFolder, TWindowHooks hooks = {},
+                    QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // The pane that shows the listing.
+    TResultPane& Pane() { return *Prev; }
+
+    // What a search run reads and writes.
+    bool Alphabetical() const override;
+    bool ShowIpm() const override;
+    std::string MinIpmText() const override;
+    std::size_t RowCount() const override;
+    bool RowTicked(std::size_t row) const override;
+    void ShowInterim(const std::string& text) override;
+    void LockPane() override;
+    void UnlockPane() override;
+    void ShowListing(const std::string& listing) override;
+    void ShowFoundCount(const std::string& caption) override;
+    void Beep() override;
+
+    // What loading reports.
+    void AddDictionaryRow(const std::string& name, const std::string& rowText) override;
+    void WarnDamaged(const std::string& message) override;
+    void ReportLoadError(const std::string& message) override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private slots:
+    void Timer_InitTimer();
+    void srch_btn1Click();
+    void srch_btn2Click();
+    void srch_btn3Click();
+    void srch_btn4Click();
+    void Image8Click();
+    void Label7Click();
+    void Label8Click();
+    void Label9Click();
+    void Image_sortClick();
+    void N1Click();
+    void N2Click();
+    void N3Click();
+    void PrevContextMenu(const QPoint& pos);
+
+private:
+    void CreateControls();
+    void CreatePanelLeft();
+    void CreatePanel1();
+    void CreateMenu();
+    void ConnectSignals();
+    void SetTabOrder();
+    void FormCreate();
+    void FormClose();
+    void LoadPref();
+    void SavePref();
+
+    // Runs body; whatever it throws ends it and is shown in the error box.
+    void RunGuarded(const std::function<void()>& body);
+    void RunSearch(TQueryMode mode, const QLineEdit* field);
+    void ShowErrorBox(const QString& text);
+    void LayoutPanel1();
+    void LayoutPanel2();
+
+    const std::string m_dictionaryFolder;
+    TWindowHooks m_hooks;
+    // How often start-up has waited for the window to reach the screen.
+    int m_exposeWaits = 0;
+
+    QWidget* Panel_left = nullptr;
+    QWidget* Panel1 = nullptr;
+    QWidget* Panel2 = nullptr;
+    QWidget* panel_wait = nullptr;
+
+    QLabel* Image5 = nullptr;
+    QLabel* Image4 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLineEdit* srch4 = nullptr;
+    QToolButton* srch_btn4 = nullptr;
+    QLabel* Image2 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLineEdit* srch1 = nullptr;
+    QToolButton* srch_btn1 = nullptr;
+    QLabel* Image3 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLineEdit* srch3 = nullptr;
+    QToolButton* srch_btn3 = nullptr;
+    QLabel* Image1 = nullptr;
+    QLabel* Label5 = nullptr;
+    QLineEdit* srch2 = nullptr;
+    QToolButton* srch_btn2 = nullptr;
+    QLabel* Image6 = nullptr;
+    QLabel* Label4 = nullptr;
+    QListWidget* dict_list = nullptr;
+    QRadioButton* ch_rel = nullptr;
+    QRadioButton* ch_alpha = nullptr;
+    QCheckBox* ch_stat = nullptr;
+    QLabel* Label6 = nullptr;
+    QLineEdit* edit_MinIpm = nullptr;
+    TClickLabel* Image8 = nullptr;
+    QLabel* Label10 = nullptr;
+    TClickLabel* Label7 = nullptr;
+    TClickLabel* Label8 = nullptr;
+    TClickLabel* Label9 = nullptr;
+
+    TResultPane* Prev = nullptr;
+    QLabel* Image7 = nullptr;
+    QLabel* Label_fnd = nullptr;
+    TClickLabel* Image_sort = nullptr;
+
+    QMenu* PopupMenu1 = nullptr;
+    QAction* N1 = nullptr;
+    QAction* N2 = nullptr;
+    QAction* N3 = nullptr;
+
+    QTimer* Timer_Init = nullptr;
+};

@@ -1,0 +1,66 @@
+// The one-line form of a listing and the web search request, on Windows-1251 bytes.
+
+#include "ui/pane_actions.h"
+
+#include "wordstore/encoding.h"
+
+namespace {
+
+constexpr const char* kSearchEngine = "https://yandex.ru";
+
+// Whether byte must be percent-encoded rather than copied: it would end or change the query
+// ("&", "#", "%", "+"), it is a control byte, or it is not ASCII.
+bool NeedsPercent(unsigned char byte)
+{
+    return byte == '&' || byte == '#' || byte == '%' || byte == '+' || byte == 0x00 ||
+           (byte >= 0x0E && byte <= 0x1F) || byte >= 0x7F;
+}
+
+void AppendPercent(std::string& out, unsigned char byte)
+{
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    out.push_back('%');
+    out.push_back(kHex[byte >> 4]);
+    out.push_back(kHex[byte & 0x0F]);
+}
+
+}  // namespace
+
+std::string LinearText(const std::string& paneText)
+{
+    std::string line = paneText;
+    for (char& c : line) {
+        if (c == '\r') {
+            c = ',';
+        } else if (c == '\n') {
+            c = ' ';
+        }
+    }
+    return line + "\r\n";
+}
+
+std::string EncodeQueryUtf8(const std::string& text)
+{
+    std::string out;
+    out.reserve(text.size() * 3);
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte >= 0x01 && byte <= 0x0D) || byte == ' ') {
+            out.push_back('+');
+        } else if (NeedsPercent(byte)) {
+            // A Cyrillic letter is two UTF-8 bytes; "№" and a few others are three.
+            for (const char utf8 : ToUtf8(std::string(1, c))) {
+                AppendPercent(out, static_cast<unsigned char>(utf8));
+            }
+        } else {
+            out.push_back(c);
+        }
+    }
+    return out;
+}
+
+std::string WebSearchRequest(const std::string& selection)
+{
+    return std::string(kSearchEngine) + "/yandsearch?text=" + EncodeQueryUtf8(selection) +
+           "&msg=Viva%20la%20Yandex!";
+}
