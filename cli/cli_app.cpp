@@ -54,13 +54,6 @@ constexpr const char* kUsage =
     "Exit status: 0 when words were listed, 1 when none were, 2 on error (make-dict: 0 or 2;\n"
     "check: 0 when every candidate is listed, 1 when one is not).\n";
 
-// A mistake in the arguments.
-class EUsageError : public std::runtime_error
-{
-public:
-    using std::runtime_error::runtime_error;
-};
-
 struct TCliOptions
 {
     std::string Dir;

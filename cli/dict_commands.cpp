@@ -9,6 +9,7 @@
 #include <ostream>
 #include <stdexcept>
 
+#include "cli/cli_app.h"
 #include "search/number_text.h"
 #include "wordstore/dictionary_builder.h"
 #include "wordstore/dictionary_check.h"
@@ -47,13 +48,6 @@ constexpr const char* kCheckUsage =
     "allowed but probably not meant: empty words, a NUL byte, negative counts, a total of 0.\n"
     "\n"
     "Exit status: 0 when every file is listed, 1 when one is not, 2 on error.\n";
-
-// A mistake in the arguments, or a command that finds nothing to do; what() is UTF-8.
-class EUsageError : public std::runtime_error
-{
-public:
-    using std::runtime_error::runtime_error;
-};
 
 // Walks the arguments: options (with "--name=value" or "--name value") up to a "--", and the
 // operands between and after them.
