@@ -31,6 +31,7 @@
 #include "search/number_text.h"
 #include "search/query.h"
 #include "ui/click_label.h"
+#include "ui/fast_result_pane.h"
 #include "ui/pane_actions.h"
 #include "ui/result_pane.h"
 #include "wordstore/encoding.h"
@@ -309,7 +310,7 @@ void TForm1::CreatePanel1()
     Panel1 = NewPanel("Panel1", Qt::white, this);
     Panel1->setGeometry(kPanelLeftWidth, 0, kClientWidth - kPanelLeftWidth, kClientHeight);
 
-    auto* pane = new TPlainResultPane(Panel1);
+    auto* pane = new TFastResultPane(Panel1);
     pane->setObjectName(QStringLiteral("Prev"));
     Prev = pane;
 

@@ -11,13 +11,12 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
-#include <QPlainTextEdit>
 #include <QTest>
-#include <QTextCursor>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "tests/ui/form_fixture.h"
+#include "ui/fast_result_pane.h"
 #include "wordstore/encoding.h"
 
 namespace {
@@ -38,14 +37,10 @@ protected:
         ASSERT_EQ(PaneText(), "полянка\r\nбанка\r\nянка");
     }
 
-    // Selects characters [from, to) of the pane, as a drag of the mouse would.
-    void Select(int from, int to)
+    // Selects bytes [from, to) of the pane's text, as a drag of the mouse would.
+    void Select(std::size_t from, std::size_t to)
     {
-        auto* editor = Find<QPlainTextEdit>("Prev");
-        QTextCursor cursor = editor->textCursor();
-        cursor.setPosition(from);
-        cursor.setPosition(to, QTextCursor::KeepAnchor);
-        editor->setTextCursor(cursor);
+        Find<TFastResultPane>("Prev")->SetSelection(from, to);
     }
 
     void Trigger(const char* item) { Find<QAction>(item)->trigger(); }
@@ -96,7 +91,7 @@ TEST_F(PaneActions, TheContextMenuOpensOnThePaneWithItsThreeItems)
     EXPECT_EQ(menu->defaultAction(), Find<QAction>("N3"));
     EXPECT_FALSE(Find<QAction>("N3")->icon().isNull());
 
-    QWidget* viewport = Find<QPlainTextEdit>("Prev")->viewport();
+    QWidget* viewport = Find<TFastResultPane>("Prev")->viewport();
     QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(20, 20),
                             viewport->mapToGlobal(QPoint(20, 20)));
     QCoreApplication::sendEvent(viewport, &event);
@@ -111,7 +106,7 @@ TEST_F(PaneActions, CopyPutsTheSelectionOnTheClipboardWithLinuxLineBreaks)
     Trigger("N1");
     EXPECT_EQ(Clipboard(), QStringLiteral("прежнее"));  // nothing selected: left alone
 
-    Select(3, 10);  // "янка", the line break, "ба"
+    Select(3, 11);  // "янка", the line break, "ба"
     Trigger("N1");
     EXPECT_EQ(Clipboard(), QStringLiteral("янка\nба"));
     EXPECT_EQ(ToUtf8(m_form->Pane().SelectedText()), "янка\r\nба");
@@ -136,7 +131,7 @@ TEST_F(PaneActions, CopyAllOfAnEmptyPaneLeavesTheClipboardAlone)
 TEST_F(PaneActions, WebSearchOpensTheRequestForTheSelection)
 {
     OpenWithListing();
-    Select(3, 10);
+    Select(3, 11);
     Trigger("N3");
     Select(0, 0);
     Trigger("N3");

@@ -1,0 +1,240 @@
+#pragma once
+// A result pane for listings of any length: it keeps the Windows-1251 bytes and where each line
+// starts, and lays out and paints only the rows in view.
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <QAbstractScrollArea>
+#include <QBasicTimer>
+#include <QPoint>
+#include <QRect>
+
+#include "ui/result_pane.h"
+
+class QTextLayout;
+
+// Allocates bytes for FreeLarge() to free; a block of megabytes is aligned so that the system may
+// back it with huge pages. Throws std::bad_alloc when memory runs out.
+void* AllocateLarge(std::size_t bytes);
+void FreeLarge(void* block);
+
+// An allocator for the pane's long arrays: copying a long listing in then faults in a few huge
+// pages instead of thousands of small ones.
+template <typename T>
+struct TLargeAllocator
+{
+    using value_type = T;
+
+    TLargeAllocator() = default;
+    template <typename U>
+    TLargeAllocator(const TLargeAllocator<U>& /*other*/)
+    {}
+
+    T* allocate(std::size_t count) { return static_cast<T*>(AllocateLarge(count * sizeof(T))); }
+    void deallocate(T* block, std::size_t /*count*/) { FreeLarge(block); }
+
+    friend bool operator==(const TLargeAllocator&, const TLargeAllocator&) { return true; }
+};
+
+// Where each line of a text starts. A line ends at CR LF, at a lone CR or at a lone LF; a text
+// has one line more than it has line breaks, so an empty text is one empty line.
+class TLineIndex
+{
+public:
+    // Indexes text. The vectors keep their capacity for the next text until Trim().
+    void Build(std::string_view text);
+    void Trim();
+
+    std::uint64_t Count() const
+    {
+        return m_starts64.empty() ? m_starts32.size() : m_starts64.size();
+    }
+    // The byte offset at which line starts; line is below Count().
+    std::uint64_t Start(std::uint64_t line) const
+    {
+        return m_starts64.empty() ? m_starts32[line] : m_starts64[line];
+    }
+    // The line that holds the byte offset position (a line's start belongs to it).
+    std::uint64_t LineOf(std::uint64_t position) const;
+
+private:
+    // Offsets take four bytes each while the text is below 4 GiB, eight beyond.
+    std::vector<std::uint32_t, TLargeAllocator<std::uint32_t>> m_starts32;
+    std::vector<std::uint64_t, TLargeAllocator<std::uint64_t>> m_starts64;
+};
+
+// Maps the pane's top row, a 64-bit index, onto a scroll bar's int range and back. Up to
+// kMaxValue rows each row is one step; beyond, one step covers several rows. The maximum value
+// always maps to the last top row, so the end of the text stays reachable.
+class TRowScroll
+{
+public:
+    static constexpr int kMaxValue = 1 << 30;
+
+    explicit TRowScroll(std::uint64_t lastTopRow = 0);
+
+    int Maximum() const { return m_maximum; }
+    std::uint64_t RowsPerStep() const { return m_rowsPerStep; }
+    std::uint64_t LastTopRow() const { return m_lastTopRow; }
+    int ValueOf(std::uint64_t topRow) const;
+    std::uint64_t TopRowOf(int value) const;
+
+private:
+    std::uint64_t m_lastTopRow;
+    std::uint64_t m_rowsPerStep;
+    int m_maximum;
+};
+
+// The start of one row on screen: a line, or the part of a long line that wraps onto one row.
+struct TRowStart
+{
+    std::uint64_t Line = 0;
+    std::uint64_t Start = 0;
+};
+
+// A read-only pane that wraps lines at word boundaries, scrolls only vertically and lets the user
+// select with the mouse and the keyboard. Positions are byte offsets into the text; a position
+// never falls between the CR and the LF of a line break.
+class TFastResultPane : public QAbstractScrollArea, public TResultPane
+{
+    Q_OBJECT
+
+public:
+    explicit TFastResultPane(QWidget* parent = nullptr);
+
+    QWidget* Widget() override { return this; }
+    void SetText(const std::string& text) override;
+    std::string Text() const override { return std::string(m_text.begin(), m_text.end()); }
+    std::string SelectedText() const override;
+    void SelectAll() override;
+    void CopySelection() override;
+    void HoldRepaints() override;
+    void ReleaseRepaints() override;
+
+    // Selects from anchor to position (the caret's place) and scrolls the caret into view.
+    void SetSelection(std::uint64_t anchor, std::uint64_t position);
+    std::uint64_t CursorPosition() const { return m_position; }
+    // The position nearest to a point of the viewport.
+    std::uint64_t PositionAt(const QPoint& point);
+    // The caret's rectangle at position, in viewport coordinates (it may lie outside the view).
+    QRect CursorRect(std::uint64_t position);
+    // How many rows the text takes at the current width, and the first row in view.
+    std::uint64_t RowCount();
+    std::uint64_t TopRow() const { return m_topRow; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+
+private:
+    // Where a key moves the caret.
+    enum class TMove {
+        NextChar,
+        PreviousChar,
+        NextWord,
+        PreviousWord,
+        NextRow,
+        PreviousRow,
+        NextPage,
+        PreviousPage,
+        StartOfRow,
+        EndOfRow,
+        StartOfText,
+        EndOfText,
+    };
+
+    std::string_view Bytes() const { return {m_text.data(), m_text.size()}; }
+    std::string_view Selection() const
+    {
+        return Bytes().substr(std::min(m_anchor, m_position),
+                              std::max(m_anchor, m_position) - std::min(m_anchor, m_position));
+    }
+
+    // Layout: the rows of every line at the current width, kept as every 64th row's start.
+    void InvalidateLayout();
+    void EnsureLayout();
+    void UpdateMetrics();
+    void UpdateScrollBar();
+    std::uint64_t LineEnd(std::uint64_t line) const;
+    bool FitsOneRow(std::uint64_t start, std::uint64_t lineEnd) const;
+    std::uint64_t WrapRow(std::uint64_t start, std::uint64_t lineEnd) const;
+    std::uint64_t RowStop(const TRowStart& row, std::uint64_t lineEnd) const;
+    TRowStart RowAt(std::uint64_t row) const;
+    TRowStart NextRow(const TRowStart& row) const;
+    std::uint64_t RowOf(std::uint64_t position) const;
+    int PageRows() const;
+    void LayOutRow(QTextLayout& layout, const TRowStart& row, std::uint64_t stop) const;
+
+    // Scrolling and the caret.
+    void SetTopRow(std::uint64_t row);
+    void EnsureCaretVisible();
+    qreal CaretX(std::uint64_t position);
+    qint64 RowAtY(int y) const;
+    std::uint64_t PositionInRow(std::uint64_t row, qreal x);
+    void Move(TMove move, bool keepAnchor);
+    void SetCaret(std::uint64_t position, bool keepAnchor);
+    void AutoScroll();
+    void RestartBlink();
+    void UpdateAccessibleLine();
+
+    // Characters and words.
+    std::uint64_t NextChar(std::uint64_t position) const;
+    std::uint64_t PreviousChar(std::uint64_t position) const;
+    std::uint64_t NextWord(std::uint64_t position) const;
+    std::uint64_t PreviousWord(std::uint64_t position) const;
+    bool InWord(std::uint64_t position, std::uint64_t lineStart, std::uint64_t lineEnd) const;
+    void SelectWordAt(const QPoint& point);
+    std::uint64_t Snapped(std::uint64_t position) const;
+
+    // The text's bytes, kept with their capacity until m_trim fires (see SetText).
+    std::vector<char, TLargeAllocator<char>> m_text;
+    TLineIndex m_lines;
+
+    // Advances of the 256 characters in 1/64 pixel, and the widest of them.
+    std::array<std::int64_t, 256> m_advance{};
+    std::int64_t m_maxAdvance = 1;
+    int m_rowHeight = 1;
+    bool m_metricsValid = false;
+    // The width rows wrap at, in 1/64 pixel.
+    std::int64_t m_wrapWidth = 64;
+    bool m_layoutValid = false;
+    std::uint64_t m_rowCount = 1;
+    std::vector<TRowStart> m_checkpoints;
+
+    std::uint64_t m_topRow = 0;
+    // The position kept at the top while the layout is redone.
+    std::uint64_t m_topPosition = 0;
+    TRowScroll m_scroll;
+    bool m_settingScroll = false;
+    int m_wheelAngle = 0;
+
+    std::uint64_t m_anchor = 0;
+    std::uint64_t m_position = 0;
+    // The x the caret keeps while it moves up and down; negative when it follows the caret.
+    qreal m_goalX = -1;
+    bool m_selecting = false;
+    QPoint m_mouse;
+    QBasicTimer m_autoScroll;
+    QBasicTimer m_blink;
+    QBasicTimer m_trim;
+    bool m_caretShown = true;
+    std::uint64_t m_accessibleLine = UINT64_MAX;
+};
