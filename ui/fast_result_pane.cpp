@@ -6,9 +6,7 @@
 #include <algorithm>
 #include <bit>
 #include <climits>
-#include <cstdlib>
 #include <cstring>
-#include <new>
 
 #include <QAccessible>
 #include <QApplication>
@@ -23,7 +21,6 @@
 #include <QScrollBar>
 #include <QTextLayout>
 #include <QWheelEvent>
-#include <sys/mman.h>
 
 #include "wordstore/encoding.h"
 
@@ -243,33 +240,6 @@ void FillStarts(std::vector<TOffset, TAllocator>& starts, std::string_view text)
 }
 
 }  // namespace
-
-void* AllocateLarge(std::size_t bytes)
-{
-    constexpr std::size_t kHugePage = std::size_t{2} << 20;
-    if (bytes < kHugePage) {
-        void* block = std::malloc(bytes);
-        if (block == nullptr && bytes > 0) {
-            throw std::bad_alloc();
-        }
-        return block;
-    }
-    const std::size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
-    void* block = std::aligned_alloc(kHugePage, rounded);
-    if (block == nullptr) {
-        throw std::bad_alloc();
-    }
-#ifdef MADV_HUGEPAGE
-    // Only advice: where the system has no huge pages to give, small ones serve.
-    madvise(block, rounded, MADV_HUGEPAGE);
-#endif
-    return block;
-}
-
-void FreeLarge(void* block)
-{
-    std::free(block);
-}
 
 void TLineIndex::Build(std::string_view text)
 {

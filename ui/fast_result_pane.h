@@ -16,31 +16,9 @@
 #include <QRect>
 
 #include "ui/result_pane.h"
+#include "wordstore/large_array.h"
 
 class QTextLayout;
-
-// Allocates bytes for FreeLarge() to free; a block of megabytes is aligned so that the system may
-// back it with huge pages. Throws std::bad_alloc when memory runs out.
-void* AllocateLarge(std::size_t bytes);
-void FreeLarge(void* block);
-
-// An allocator for the pane's long arrays: copying a long listing in then faults in a few huge
-// pages instead of thousands of small ones.
-template <typename T>
-struct TLargeAllocator
-{
-    using value_type = T;
-
-    TLargeAllocator() = default;
-    template <typename U>
-    TLargeAllocator(const TLargeAllocator<U>& /*other*/)
-    {}
-
-    T* allocate(std::size_t count) { return static_cast<T*>(AllocateLarge(count * sizeof(T))); }
-    void deallocate(T* block, std::size_t /*count*/) { FreeLarge(block); }
-
-    friend bool operator==(const TLargeAllocator&, const TLargeAllocator&) { return true; }
-};
 
 // Where each line of a text starts. A line ends at CR LF, at a lone CR or at a lone LF; a text
 // has one line more than it has line breaks, so an empty text is one empty line.

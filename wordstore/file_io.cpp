@@ -40,7 +40,7 @@ TFileBytes ReadWholeFile(const std::string& path)
     const auto fileSize = static_cast<std::size_t>(info.st_size);
     TFileBytes result;
     try {
-        result.Bytes = std::make_unique_for_overwrite<char[]>(fileSize + 1);
+        result.Bytes = MakeLargeBlock(fileSize + 1);
     } catch (const std::bad_alloc&) {
         throw EFileError("Out of memory while reading file \"" + shownPath + "\"");
     }

@@ -6,6 +6,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "wordstore/large_array.h"
+
 // A file that exists but cannot be opened or read; what() names the file and the reason
 // (Windows-1251).
 class EFileError : public std::runtime_error
@@ -36,7 +38,7 @@ std::string SystemReason(int error);
 // A whole file's bytes.
 struct TFileBytes
 {
-    std::unique_ptr<char[]> Bytes;  // Size bytes, then one NUL
+    TLargeBlock Bytes;  // Size bytes, then one NUL
     std::size_t Size = 0;
 };
 

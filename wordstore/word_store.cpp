@@ -53,7 +53,7 @@ std::int32_t LittleEndianInt32(const char* bytes)
 
 }  // namespace
 
-TWordList TWordList::Split(std::unique_ptr<char[]> bytes, std::size_t size)
+TWordList TWordList::Split(TLargeBlock bytes, std::size_t size)
 {
     if (size >= std::numeric_limits<std::uint32_t>::max()) {
         throw std::length_error("word list over 4 GiB");

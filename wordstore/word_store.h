@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "wordstore/file_io.h"
+#include "wordstore/large_array.h"
 
 // The words of one dictionary in file order, kept in one contiguous block with offsets.
 class TWordList
@@ -30,18 +31,18 @@ public:
     // Splits a word list file's bytes into words by the loader's line rules. Takes ownership of
     // bytes, which must hold size + 1 bytes with a NUL at bytes[size]; the words are compacted in
     // place. Throws std::length_error for a file over 4 GiB.
-    static TWordList Split(std::unique_ptr<char[]> bytes, std::size_t size);
+    static TWordList Split(TLargeBlock bytes, std::size_t size);
 
     // The bytes held, without line breaks.
     std::size_t BlockBytes() const { return m_offsets.empty() ? 0 : m_offsets.back(); }
 
 private:
-    std::unique_ptr<char[]> m_block;
+    TLargeBlock m_block;
     // Word j is m_block[m_offsets[j], m_offsets[j + 1]).
-    std::vector<std::uint32_t> m_offsets;
+    std::vector<std::uint32_t, TLargeAllocator<std::uint32_t>> m_offsets;
 };
 
-using TIntArray = std::vector<std::int32_t>;
+using TIntArray = std::vector<std::int32_t, TLargeAllocator<std::int32_t>>;
 
 // Slot i belongs to row i of the dictionary list; the three always have the same length.
 extern std::vector<TWordList> DictWords;

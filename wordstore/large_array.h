@@ -1,0 +1,45 @@
+#pragma once
+// Memory for arrays of many megabytes: the word store's blocks, offsets and counts.
+
+#include <cstddef>
+#include <memory>
+
+// Returns bytes of uninitialized memory. From 2 MiB on the block is aligned to 2 MiB and the
+// kernel is asked to back it with transparent huge pages: one page fault per 2 MiB instead of
+// one per 4 KiB, which is most of the cost of filling fresh memory. Throws std::bad_alloc.
+void* AllocateLarge(std::size_t bytes);
+
+// Frees memory from AllocateLarge; bytes is the size it was asked for.
+void FreeLarge(void* memory, std::size_t bytes) noexcept;
+
+// A standard allocator over AllocateLarge, for vectors that grow to many megabytes.
+template <typename T>
+struct TLargeAllocator
+{
+    using value_type = T;
+
+    TLargeAllocator() = default;
+    template <typename U>
+    TLargeAllocator(const TLargeAllocator<U>&) noexcept
+    {}
+
+    T* allocate(std::size_t n) { return static_cast<T*>(AllocateLarge(n * sizeof(T))); }
+    void deallocate(T* memory, std::size_t n) noexcept { FreeLarge(memory, n * sizeof(T)); }
+
+    friend bool operator==(const TLargeAllocator&, const TLargeAllocator&) { return true; }
+};
+
+struct TLargeFree
+{
+    std::size_t Size = 0;
+    void operator()(char* memory) const noexcept { FreeLarge(memory, Size); }
+};
+
+// Bytes from AllocateLarge, freed with their owner.
+using TLargeBlock = std::unique_ptr<char[], TLargeFree>;
+
+// Returns a block of size uninitialized bytes. Throws std::bad_alloc.
+inline TLargeBlock MakeLargeBlock(std::size_t size)
+{
+    return TLargeBlock(static_cast<char*>(AllocateLarge(size)), TLargeFree{size});
+}
