@@ -1,0 +1,79 @@
+// Wildcard matching for the expressions the mask rows send.
+
+#include "search/wildcard.h"
+
+#include <cstddef>
+
+namespace {
+
+constexpr unsigned char kSmallA = 0xE0;  // а; а-я fill 0xE0-0xFF
+
+bool PartMatchesAt(const std::string& part, std::string_view word, std::size_t pos)
+{
+    for (std::size_t i = 0; i < part.size(); ++i) {
+        if (part[i] != '?' && part[i] != word[pos + i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+std::optional<TWildcard> TWildcard::FromExpression(const std::string& expression,
+                                                   const std::string& modifiers)
+{
+    // With the modifiers at their start values "." takes every byte (s) and a letter matches only
+    // itself (no i); "$" also matches before a final line break, which no word holds.
+    const std::size_t size = expression.size();
+    if (!modifiers.empty() || size < 3 || expression.front() != '^' || expression.back() != '$') {
+        return std::nullopt;
+    }
+    TWildcard wildcard;
+    wildcard.m_parts.emplace_back();
+    for (std::size_t i = 1; i + 1 < size; ++i) {
+        const char c = expression[i];
+        if (c == '.' && expression[i + 1] == '*') {
+            wildcard.m_hasStar = true;
+            wildcard.m_parts.emplace_back();
+            ++i;
+        } else if (c == '.') {
+            wildcard.m_parts.back().push_back('?');
+        } else if (c == '-' || static_cast<unsigned char>(c) >= kSmallA) {
+            wildcard.m_parts.back().push_back(c);
+        } else {
+            return std::nullopt;
+        }
+    }
+    return wildcard;
+}
+
+bool TWildcard::Matches(std::string_view word) const
+{
+    const std::string& head = m_parts.front();
+    if (!m_hasStar) {
+        return word.size() == head.size() && PartMatchesAt(head, word, 0);
+    }
+    // The first part is tied to the start and the last to the end; trying the last first turns
+    // away most words of a mask such as "*янка" after a byte or two.
+    const std::string& tail = m_parts.back();
+    if (word.size() < head.size() + tail.size() ||
+        !PartMatchesAt(tail, word, word.size() - tail.size()) || !PartMatchesAt(head, word, 0)) {
+        return false;
+    }
+    // Each part between stars is taken at its leftmost place: that leaves the most room for the
+    // parts after it, so no match is missed and nothing is tried twice.
+    std::size_t pos = head.size();
+    const std::size_t end = word.size() - tail.size();
+    for (std::size_t k = 1; k + 1 < m_parts.size(); ++k) {
+        const std::string& part = m_parts[k];
+        while (pos + part.size() <= end && !PartMatchesAt(part, word, pos)) {
+            ++pos;
+        }
+        if (pos + part.size() > end) {
+            return false;
+        }
+        pos += part.size();
+    }
+    return true;
+}

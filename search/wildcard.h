@@ -1,0 +1,28 @@
+#pragma once
+// Wildcard matching for the expressions the mask rows send, without the regular-expression
+// engine's cost per word.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// A wildcard: "?" stands for one byte, "*" for any run of bytes, every other byte for itself.
+class TWildcard
+{
+public:
+    // The wildcard that matches exactly the words the pattern search would list for expression
+    // with the modifier letters modifiers, when the expression is one the mask rows send: "^",
+    // then only small Cyrillic letters (а-я), "-", "." and ".*", then "$", with no modifier
+    // letters. Empty for any other expression, which the engine must match.
+    static std::optional<TWildcard> FromExpression(const std::string& expression,
+                                                   const std::string& modifiers);
+
+    // Whether the whole word matches. Words hold no line breaks.
+    bool Matches(std::string_view word) const;
+
+private:
+    // The wildcard split at its stars; m_hasStar tells one part without stars from several.
+    std::vector<std::string> m_parts;
+    bool m_hasStar = false;
+};

@@ -1,0 +1,106 @@
+// Tests of the wildcard that stands in for the engine on the masks' expressions.
+
+#include "search/wildcard.h"
+
+#include <optional>
+#include <random>
+#include <string>
+#include <tuple>
+
+#include <gtest/gtest.h>
+
+#include "search/query.h"
+#include "search/regexpr.h"
+#include "wordstore/encoding.h"
+
+namespace {
+
+std::optional<TWildcard> FromUtf8(const char* expression, const char* modifiers = "")
+{
+    return TWildcard::FromExpression(ToCp1251(expression), modifiers);
+}
+
+TEST(TWildcard, TakesOnlyWhatTheMaskRowsSend)
+{
+    // An expression and its modifier letters, then whether a wildcard stands in for the engine.
+    const std::tuple<const char*, const char*, bool> cases[] =
+        {
+            {"^.*янка$", "", true},    {"^к.т$", "", true},
+            {"^.о-.$", "", true},      {"^.*.*$", "", true},
+            {"^.*янка$", "i", false},   // caseless: the engine
+            {"^.*янка$", "-s", false},  // "." without line breaks
+            {"янка$", "", false},       // not anchored at the start
+            {"^.*янка", "", false},     // nor at the end
+            {"^к[о]т$", "", false},    {"^к+т$", "", false},
+            {"^kot$", "", false},  // Latin letters never come from a mask
+            {"^Кот$", "", false},  // nor capitals
+            {"^ёж$", "", false},   // nor ё
+            {"^$", "", false},         {"", "", false},
+        };
+    for (const auto& [expression, modifiers, taken] : cases) {
+        SCOPED_TRACE(std::string(expression) + " / " + modifiers);
+        EXPECT_EQ(FromUtf8(expression, modifiers).has_value(), taken);
+    }
+}
+
+TEST(TWildcard, MatchesWholeWords)
+{
+    // An expression, a word, then whether the word matches.
+    const std::tuple<const char*, const char*, bool> cases[] = {
+        {"^.*янка$", "полянка", true},
+        {"^.*янка$", "янка", true},
+        {"^.*янка$", "янки", false},
+        {"^.*янка$", "нка", false},
+        {"^к.т$", "кот", true},
+        {"^к.т$", "кит", true},
+        {"^к.т$", "крот", false},
+        {"^к.т$", "кт", false},
+        {"^.*а.*б.*$", "вабв", true},
+        {"^.*а.*б.*$", "ба", false},
+        {"^.*ана.*на$", "бана", false},  // the parts may not overlap
+        {"^.*ана.*на$", "банана", true},
+        {"^по-.*$", "по-моему", true},
+        {"^по-.*$", "помоему", false},
+        {"^.*$", "", true},
+        {"^.$", "", false},
+    };
+    for (const auto& [expression, word, matches] : cases) {
+        SCOPED_TRACE(std::string(expression) + " ~ " + word);
+        const std::optional<TWildcard> wildcard = FromUtf8(expression);
+        ASSERT_TRUE(wildcard.has_value());
+        EXPECT_EQ(wildcard->Matches(ToCp1251(word)), matches);
+    }
+}
+
+TEST(TWildcard, AgreesWithTheEngineOnGeneratedMasksAndWords)
+{
+    const std::string letters = ToCp1251("ано-");
+    const std::string maskSigns = letters + "*?";
+    std::mt19937 random(20261208);
+    for (int round = 0; round < 300; ++round) {
+        std::string mask;
+        const int maskLength = 1 + static_cast<int>(random() % 6);
+        for (int i = 0; i < maskLength; ++i) {
+            mask.push_back(maskSigns[random() % maskSigns.size()]);
+        }
+        const std::string pattern = MaskToPattern(mask);
+        ASSERT_FALSE(pattern.empty());
+        const std::string expression = pattern.substr(1, pattern.size() - 2);
+        SCOPED_TRACE(ToUtf8(expression));
+        const std::optional<TWildcard> wildcard = TWildcard::FromExpression(expression, "");
+        ASSERT_TRUE(wildcard.has_value());
+        TRegExpr engine;
+        engine.SetExpression(expression);
+        for (int k = 0; k < 50; ++k) {
+            std::string word;
+            const int wordLength = static_cast<int>(random() % 9);
+            for (int i = 0; i < wordLength; ++i) {
+                word.push_back(letters[random() % letters.size()]);
+            }
+            SCOPED_TRACE(ToUtf8(word));
+            EXPECT_EQ(wildcard->Matches(word), engine.Exec(word));
+        }
+    }
+}
+
+}  // namespace
