@@ -10,11 +10,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "wordstore/large_array.h"
 
 namespace {
 
@@ -92,7 +93,21 @@ struct THit
     std::uint64_t Key;
 };
 
+// Hits and word slots run to megabytes: their storage comes in huge pages where the kernel has
+// them, so that the first listing of a process does not pay a page fault per 4 KiB.
+using THits = std::vector<THit, TLargeAllocator<THit>>;
+
 enum class TOrder { None, ByWord, ByValue };
+
+// A slot of the set of inserted words: a position in Hits plus one (0: a free slot), and the upper
+// half of the word's hash, which turns away nearly every other word without reading it.
+struct TWordSlot
+{
+    std::uint32_t Hit;
+    std::uint32_t Tag;
+};
+
+using TWordSlots = std::vector<TWordSlot, TLargeAllocator<TWordSlot>>;
 
 // The one result tree of the process. The hits are kept in insertion order and sorted when the
 // listing is asked for; the sentinel root of the tree's design lists nothing and needs no hit.
@@ -101,11 +116,10 @@ struct TResultTree
     bool Open = false;  // between ResetResultTree and the listing
     TOrder Order = TOrder::None;
     TWordArena Words;
-    std::vector<THit> Hits;
-    // By word only: the words inserted so far, as an open-addressing hash set whose slots hold
-    // a position in Hits plus one (0 is a free slot). One array, where a node per word would
-    // cost an allocation per word.
-    std::vector<std::uint32_t> WordSlots;
+    THits Hits;
+    // By word only: the words inserted so far, as an open-addressing hash set. One array, where
+    // a node per word would cost an allocation per word.
+    TWordSlots WordSlots;
 
     // Forgets every hit and closes the tree; storage stays for the next run up to kKeptHits.
     void Clear()
@@ -115,11 +129,11 @@ struct TResultTree
         Words.Clear();
         Hits.clear();
         if (Hits.capacity() > kKeptHits) {
-            Hits = std::vector<THit>();
+            Hits = THits();
         }
         WordSlots.clear();
         if (WordSlots.capacity() > 4 * kKeptHits) {
-            WordSlots = std::vector<std::uint32_t>();
+            WordSlots = TWordSlots();
         }
     }
 };
@@ -136,14 +150,33 @@ std::uint64_t PrefixKey(std::string_view word)
     return key;
 }
 
-// Returns the slot that holds word, or the free slot where it belongs.
-std::uint32_t& WordSlot(std::string_view word)
+// FNV-1a, inline where std::hash would be a call per word, then mixed so that the low bits that
+// pick the slot depend on every byte.
+std::uint64_t WordHash(std::string_view word)
 {
-    std::vector<std::uint32_t>& slots = ResultTree.WordSlots;
+    std::uint64_t hash = 0xCBF29CE484222325u;
+    for (const char c : word) {
+        hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001B3u;
+    }
+    hash ^= hash >> 32;
+    hash *= 0xD6E8FEB86659FD93u;
+    return hash ^ (hash >> 32);
+}
+
+std::uint32_t WordTag(std::uint64_t hash)
+{
+    return static_cast<std::uint32_t>(hash >> 32);
+}
+
+// Returns the slot that holds word, or the free slot where it belongs.
+TWordSlot& WordSlot(std::string_view word, std::uint64_t hash)
+{
+    TWordSlots& slots = ResultTree.WordSlots;
     const std::size_t mask = slots.size() - 1;  // the size is a power of two
-    const std::size_t hash = std::hash<std::string_view>{}(word);
     for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-        if (slots[i] == 0 || ResultTree.Hits[slots[i] - 1].Word == word) {
+        const TWordSlot& slot = slots[i];
+        if (slot.Hit == 0 ||
+            (slot.Tag == WordTag(hash) && ResultTree.Hits[slot.Hit - 1].Word == word)) {
             return slots[i];
         }
     }
@@ -153,13 +186,15 @@ std::uint32_t& WordSlot(std::string_view word)
 void GrowWordSlotsIfFull()
 {
     constexpr std::size_t kFirstSize = 1024;
-    std::vector<std::uint32_t>& slots = ResultTree.WordSlots;
+    TWordSlots& slots = ResultTree.WordSlots;
     if (2 * (ResultTree.Hits.size() + 1) <= slots.size()) {
         return;
     }
-    slots.assign(std::max(kFirstSize, 2 * slots.size()), 0);
+    slots.assign(std::max(kFirstSize, 2 * slots.size()), TWordSlot{0, 0});
     for (std::size_t i = 0; i < ResultTree.Hits.size(); ++i) {
-        WordSlot(ResultTree.Hits[i].Word) = static_cast<std::uint32_t>(i + 1);
+        const std::uint64_t hash = WordHash(ResultTree.Hits[i].Word);
+        WordSlot(ResultTree.Hits[i].Word, hash) = {static_cast<std::uint32_t>(i + 1),
+                                                   WordTag(hash)};
     }
 }
 
@@ -175,7 +210,7 @@ void BeginInsertion(TOrder order)
 // values the later insertion is listed first, and 0.0 and -0.0 count as equal. A NaN would
 // defeat the tree's comparisons (and the sort's); here it is taken as greater than every number,
 // so NaN hits are listed first, the latest first.
-void SortByValue(std::vector<THit>& hits)
+void SortByValue(THits& hits)
 {
     const auto latestFirst = [](const THit& a, const THit& b) { return a.Key > b.Key; };
     const auto numbers = std::partition(hits.begin(), hits.end(),
@@ -188,7 +223,7 @@ void SortByValue(std::vector<THit>& hits)
 
 // std::string_view compares through char_traits<char>, which orders bytes as unsigned char: the
 // listing's ordinal order.
-void SortByWord(std::vector<THit>& hits)
+void SortByWord(THits& hits)
 {
     std::sort(hits.begin(), hits.end(), [](const THit& a, const THit& b) {
         if (a.Key != b.Key) {
@@ -318,7 +353,7 @@ void List(std::string& output, bool withIpm)
     {
         ~TClearAtEnd() { ResultTree.Clear(); }
     } clearAtEnd;
-    std::vector<THit>& hits = ResultTree.Hits;
+    THits& hits = ResultTree.Hits;
 
     output.clear();
     if (hits.empty()) {
@@ -371,13 +406,14 @@ bool InsertByWord(std::string_view word, double value)
         return false;
     }
     GrowWordSlotsIfFull();
-    std::uint32_t& slot = WordSlot(word);
-    if (slot != 0) {
+    const std::uint64_t hash = WordHash(word);
+    TWordSlot& slot = WordSlot(word, hash);
+    if (slot.Hit != 0) {
         return false;
     }
     const std::string_view stored = ResultTree.Words.Store(word);
     ResultTree.Hits.push_back({stored, value, PrefixKey(stored)});
-    slot = static_cast<std::uint32_t>(ResultTree.Hits.size());
+    slot = {static_cast<std::uint32_t>(ResultTree.Hits.size()), WordTag(hash)};
     return true;
 }
 
