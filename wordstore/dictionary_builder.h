@@ -1,6 +1,6 @@
 #pragma once
-// Making a dictionary: words and counts gathered from frequency lists or plain texts, and the
-// pair of files written safely into the dictionary folder.
+// Making a dictionary: words and counts gathered from frequency lists or plain texts, ready to be
+// written as a pair by pair_writer.h.
 
 #include <cstddef>
 #include <cstdint>
@@ -12,7 +12,8 @@
 #include <unordered_set>
 #include <vector>
 
-#include "wordstore/word_store.h"
+#include "wordstore/file_io.h"
+#include "wordstore/pair_writer.h"
 
 // What the inputs hold.
 enum class TInputFormat {
@@ -32,14 +33,6 @@ struct TBuildOptions
 
 // A line of an input that cannot be used. what() is "NAME:LINE: reason", Windows-1251.
 class EInputError : public std::runtime_error
-{
-public:
-    using std::runtime_error::runtime_error;
-};
-
-// The pair to be written already exists and may not be replaced. what() names the file,
-// Windows-1251.
-class EPairExistsError : public std::runtime_error
 {
 public:
     using std::runtime_error::runtime_error;
@@ -109,23 +102,10 @@ private:
     std::string m_converted;  // scratch, reused for every word
 };
 
-// Throws EPairExistsError when folder holds anything named name + ".txt" or name + ".txt.cnt".
-void RefuseExistingPair(const std::string& folder, const std::string& name);
-
-// The pair written by WriteDictionaryPair.
-struct TWrittenPair
+// Writes dictionary's words and counts as the pair folder/name.txt and folder/name.txt.cnt, as
+// the WriteDictionaryPair of pair_writer.h does.
+inline TWrittenPair WriteDictionaryPair(const std::string& folder, const std::string& name,
+                                        const TBuiltDictionary& dictionary, bool replace)
 {
-    std::string WordListPath;
-    std::string CountFilePath;
-    std::uint64_t WordListBytes = 0;
-    std::uint64_t CountFileBytes = 0;
-};
-
-// Writes the pair folder/name.txt (each word then CR LF) and folder/name.txt.cnt (32-bit
-// little-endian counts). Both are written to temporary files in folder, flushed to disk, then
-// renamed, the count file last, so that no half-written pair can ever be seen. When replace is
-// false an existing file of the pair is never replaced (EPairExistsError); when it is true an
-// existing pair is replaced. Throws EFileError when a file cannot be written; the temporary
-// files are removed on every failure. Words must not hold CR, LF or NUL.
-TWrittenPair WriteDictionaryPair(const std::string& folder, const std::string& name,
-                                 const TBuiltDictionary& dictionary, bool replace);
+    return WriteDictionaryPair(folder, name, dictionary.Words, dictionary.Counts, replace);
+}

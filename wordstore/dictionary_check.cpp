@@ -3,18 +3,13 @@
 #include "wordstore/dictionary_check.h"
 
 #include <cerrno>
-#include <cstring>
-#include <memory>
 #include <new>
-#include <stdexcept>
-#include <system_error>
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include "wordstore/encoding.h"
 #include "wordstore/file_io.h"
+#include "wordstore/pair_reader.h"
 #include "wordstore/path_utils.h"
 #include "wordstore/word_store.h"
 
@@ -63,62 +58,42 @@ TEntryKind KindOf(const std::string& path)
     return kind;
 }
 
-std::int32_t LittleEndianInt32(const char* bytes)
+// Fills in what the word list holds.
+void NoteWordList(const TWordListFile& file, TCandidateCheck& check)
 {
-    const auto* b = reinterpret_cast<const unsigned char*>(bytes);
-    return static_cast<std::int32_t>(
-        static_cast<std::uint32_t>(b[0]) | static_cast<std::uint32_t>(b[1]) << 8 |
-        static_cast<std::uint32_t>(b[2]) << 16 | static_cast<std::uint32_t>(b[3]) << 24);
-}
-
-void ReadWordList(const std::string& path, TCandidateCheck& check)
-{
-    TFileBytes file = ReadWholeFile(path);
-    if (const void* nul = std::memchr(file.Bytes.get(), '\0', file.Size)) {
-        const auto offset =
-            static_cast<std::size_t>(static_cast<const char*>(nul) - file.Bytes.get());
-        check.NulOffset = offset;
-        check.BytesAfterNul = file.Size - offset - 1;
-    }
-    TWordList words;
-    try {
-        words = TWordList::Split(std::move(file.Bytes), file.Size);
-    } catch (const std::length_error&) {
-        throw EFileError("Cannot read file \"" + ToCp1251Lossy(path) + "\". File too large");
-    }
-    check.WordCount = words.size();
-    for (std::size_t j = 0; j < words.size(); ++j) {
-        if (words[j].empty() && check.EmptyWords++ == 0) {
+    check.WordCount = file.Words.size();
+    for (std::size_t j = 0; j < file.Words.size(); ++j) {
+        if (file.Words[j].empty() && check.EmptyWords++ == 0) {
             check.FirstEmptyWord = j;
         }
     }
+    if (file.NulOffset) {
+        check.NulOffset = *file.NulOffset;
+        check.BytesAfterNul = file.FileBytes - *file.NulOffset - 1;
+    }
 }
 
-void ReadCountFile(const std::string& path, TCandidateCheck& check)
+// Fills in what the count file holds, and the verdict when it does not fit the words.
+void NoteCountFile(const TCountFile& file, TCandidateCheck& check)
 {
-    const TFileBytes file = ReadWholeFile(path);
-    check.CountFileBytes = file.Size;
-    if (check.CountFileBytes / 4 != check.WordCount) {
+    check.CountFileBytes = file.FileBytes;
+    if (!file.Fits) {
         check.Verdict = TVerdict::CountFileSizeMismatch;
         return;
     }
-    // The total as loading sums it, so that a zero here is a zero there.
-    double total = 0.0;
-    for (std::size_t k = 0; k < check.WordCount; ++k) {
-        const std::int32_t count = LittleEndianInt32(file.Bytes.get() + 4 * k);
-        if (count < 0 && check.NegativeCounts++ == 0) {
+    for (std::size_t k = 0; k < file.Counts.size(); ++k) {
+        if (file.Counts[k] < 0 && check.NegativeCounts++ == 0) {
             check.FirstNegativeCount = k;
         }
-        total += count / 1000000.0;
     }
-    check.ZeroTotal = total == 0.0;
+    check.ZeroTotal = file.Total == 0.0;
 }
 
 TCandidateCheck CheckCandidate(const std::string& folder, const std::string& fileName)
 {
     TCandidateCheck check;
     check.FileName = fileName;
-    const std::string path = folder.ends_with('/') ? folder + fileName : folder + "/" + fileName;
+    const std::string path = JoinPath(folder, fileName);
     const TEntryKind words = KindOf(path);
     if (!words.Regular) {
         check.Verdict = TVerdict::NotRegularFile;
@@ -136,15 +111,17 @@ TCandidateCheck CheckCandidate(const std::string& folder, const std::string& fil
         return check;
     }
     try {
-        ReadWordList(path, check);
-        ReadCountFile(path + ".cnt", check);
+        // The word list's notes stand even when the count file then cannot be read.
+        const TWordListFile wordList = ReadWordListFile(path);
+        NoteWordList(wordList, check);
+        NoteCountFile(ReadCountFile(path + ".cnt", wordList.Words.size()), check);
     } catch (const EFileError& e) {
         check.Verdict = TVerdict::Unreadable;
         check.Detail = e.what();
         return check;
     } catch (const std::bad_alloc&) {
         check.Verdict = TVerdict::Unreadable;
-        check.Detail = "Out of memory while reading file \"" + ToCp1251Lossy(path) + "\"";
+        check.Detail = OutOfMemoryText(path);
         return check;
     }
     if (check.Verdict == TVerdict::Listed) {

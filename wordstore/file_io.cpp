@@ -25,6 +25,20 @@ std::string SystemReason(int error)
     return ToCp1251Lossy(std::generic_category().message(error));
 }
 
+std::string QuotedPath(const std::string& path)
+{
+    // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) about "\"" + text at -O3.
+    std::string quoted = "\"";
+    quoted += ToCp1251Lossy(path);
+    quoted += '"';
+    return quoted;
+}
+
+std::string OutOfMemoryText(const std::string& path)
+{
+    return "Out of memory while reading file " + QuotedPath(path);
+}
+
 TFileBytes ReadWholeFile(const std::string& path)
 {
     const std::string shownPath = ToCp1251Lossy(path);
@@ -42,7 +56,7 @@ TFileBytes ReadWholeFile(const std::string& path)
     try {
         result.Bytes = MakeLargeBlock(fileSize + 1);
     } catch (const std::bad_alloc&) {
-        throw EFileError("Out of memory while reading file \"" + shownPath + "\"");
+        throw EFileError(OutOfMemoryText(path));
     }
     // The size may change under us; read until the end, never past the buffer.
     std::size_t done = 0;

@@ -2,7 +2,6 @@
 // Reading whole files with errors that name the file and the system's reason.
 
 #include <cstddef>
-#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -34,6 +33,13 @@ private:
 
 // The system's text for an errno value, as Windows-1251.
 std::string SystemReason(int error);
+
+// path as messages name it: in double quotes, Windows-1251.
+std::string QuotedPath(const std::string& path);
+
+// The whole message for running out of memory while reading the file at path, Windows-1251:
+// "Out of memory while reading file "<path>"".
+std::string OutOfMemoryText(const std::string& path);
 
 // A whole file's bytes.
 struct TFileBytes

@@ -1,4 +1,5 @@
-// Path helpers: the program's own directory and the dictionary folder beside it.
+// Path helpers: the program's own directory, the dictionary folder beside it, and joining and
+// cutting paths.
 
 #include "wordstore/path_utils.h"
 
@@ -37,4 +38,9 @@ std::string StripExtension(const std::string& name)
 {
     const std::size_t dot = name.rfind('.');
     return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name)
+{
+    return folder.ends_with('/') ? folder + name : folder + "/" + name;
 }

@@ -1,5 +1,6 @@
 #pragma once
-// Path helpers: the program's own directory and the dictionary folder beside it.
+// Path helpers: the program's own directory, the dictionary folder beside it, and joining and
+// cutting paths.
 
 #include <string>
 
@@ -18,3 +19,6 @@ std::string FileNameOnly(const std::string& path);
 
 // Returns name without the part that begins at its last "."; name unchanged when it holds none.
 std::string StripExtension(const std::string& name);
+
+// Returns folder and name joined by one "/"; none is added when folder already ends in one.
+std::string JoinPath(const std::string& folder, const std::string& name);

@@ -3,19 +3,17 @@
 #include "wordstore/word_store.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <limits>
 #include <new>
 #include <system_error>
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include "wordstore/encoding.h"
 #include "wordstore/file_io.h"
+#include "wordstore/pair_reader.h"
 #include "wordstore/path_utils.h"
 
 std::vector<TWordList> DictWords;
@@ -43,17 +41,9 @@ bool EndsWithTxt(const std::string& name)
            (ext[3] | 0x20) == 't';
 }
 
-std::int32_t LittleEndianInt32(const char* bytes)
-{
-    const auto* b = reinterpret_cast<const unsigned char*>(bytes);
-    return static_cast<std::int32_t>(
-        static_cast<std::uint32_t>(b[0]) | static_cast<std::uint32_t>(b[1]) << 8 |
-        static_cast<std::uint32_t>(b[2]) << 16 | static_cast<std::uint32_t>(b[3]) << 24);
-}
-
 }  // namespace
 
-TWordList TWordList::Split(TLargeBlock bytes, std::size_t size)
+TWordList TWordList::Split(TLargeBlock bytes, std::size_t size, std::size_t& end)
 {
     if (size >= std::numeric_limits<std::uint32_t>::max()) {
         throw std::length_error("word list over 4 GiB");
@@ -83,6 +73,7 @@ TWordList TWordList::Split(TLargeBlock bytes, std::size_t size)
             ++read;
         }
     }
+    end = read;
     list.m_offsets.push_back(static_cast<std::uint32_t>(write));
     list.m_offsets.shrink_to_fit();
     list.m_block = std::move(bytes);
@@ -115,30 +106,16 @@ void LoadDictionary(const std::string& path, TLoadView& view)
     }
     const std::string name = ToCp1251Lossy(StripExtension(FileNameOnly(path)));
 
-    TFileBytes words = ReadWholeFile(path);
-    TWordList list;
-    try {
-        list = TWordList::Split(std::move(words.Bytes), words.Size);
-    } catch (const std::length_error&) {
-        throw EFileError("Cannot read file \"" + ToCp1251Lossy(path) + "\". File too large");
-    }
-
-    const TFileBytes counts = ReadWholeFile(countPath);
-    const std::uint64_t wordCount = list.size();
-    if (static_cast<std::uint64_t>(counts.Size) / 4 != wordCount) {
+    TWordListFile words = ReadWordListFile(path);
+    TCountFile counts = ReadCountFile(countPath, words.Words.size());
+    if (!counts.Fits) {
         view.WarnDamaged(DamagedWarningText(name));
         return;
     }
-    TIntArray values(list.size());
-    double total = 0.0;
-    for (std::size_t k = 0; k < values.size(); ++k) {
-        values[k] = LittleEndianInt32(counts.Bytes.get() + 4 * k);
-        total += values[k] / 1000000.0;
-    }
 
-    DictWords.push_back(std::move(list));
-    DictCounts.push_back(std::move(values));
-    DictTotals.push_back(total);
+    DictWords.push_back(std::move(words.Words));
+    DictCounts.push_back(std::move(counts.Counts));
+    DictTotals.push_back(counts.Total);
     view.AddDictionaryRow(name, DictionaryRowText(name, DictWords.back().size()));
 }
 
@@ -165,14 +142,13 @@ void ScanDictionaryFolder(const std::string& folder, TLoadView& view)
         fs::create_directories(folder, error);
     }
     for (const std::string& name : DictionaryCandidates(folder)) {
-        const std::string path = folder.ends_with('/') ? folder + name : folder + "/" + name;
+        const std::string path = JoinPath(folder, name);
         try {
             LoadDictionary(path, view);
         } catch (const EFileError& e) {
             view.ReportLoadError(e.what());
         } catch (const std::bad_alloc&) {
-            view.ReportLoadError("Out of memory while reading file \"" + ToCp1251Lossy(path) +
-                                 "\"");
+            view.ReportLoadError(OutOfMemoryText(path));
         }
     }
 }

@@ -4,8 +4,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,8 +28,9 @@ public:
 
     // Splits a word list file's bytes into words by the loader's line rules. Takes ownership of
     // bytes, which must hold size + 1 bytes with a NUL at bytes[size]; the words are compacted in
-    // place. Throws std::length_error for a file over 4 GiB.
-    static TWordList Split(TLargeBlock bytes, std::size_t size);
+    // place. Sets end to the offset of the first NUL, which ends the words: size when the file
+    // holds none. Throws std::length_error for a file over 4 GiB.
+    static TWordList Split(TLargeBlock bytes, std::size_t size, std::size_t& end);
 
     // The bytes held, without line breaks.
     std::size_t BlockBytes() const { return m_offsets.empty() ? 0 : m_offsets.back(); }

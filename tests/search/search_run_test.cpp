@@ -13,6 +13,7 @@
 #include "search/number_text.h"
 #include "search/query.h"
 #include "search/regexpr.h"
+#include "tests/support/recording_load_view.h"
 #include "tests/support/temp_folder.h"
 #include "wordstore/encoding.h"
 #include "wordstore/word_store.h"
@@ -24,7 +25,7 @@ using ::testing::IsEmpty;
 using ::testing::ThrowsMessage;
 
 // Settings as a front end holds them, and a log of what the run did to it (UTF-8).
-class TRecordingView : public TSearchView, public TLoadView
+class TRecordingView : public TSearchView, public TRecordingLoadView
 {
 public:
     bool Alpha = false;
@@ -69,13 +70,6 @@ public:
     }
     void Beep() override { Events.push_back("beep"); }
 
-    void AddDictionaryRow(const std::string&, const std::string&) override
-    {
-        Ticked.push_back(false);
-    }
-    void WarnDamaged(const std::string&) override {}
-    void ReportLoadError(const std::string&) override {}
-
     // The pane's lines.
     std::vector<std::string> Lines() const
     {
@@ -104,7 +98,7 @@ protected:
     void Load(std::vector<bool> ticked)
     {
         ScanDictionaryFolder(m_folder.Path(), m_view);
-        ASSERT_EQ(m_view.Ticked.size(), ticked.size());
+        ASSERT_EQ(m_view.Rows.size(), ticked.size());
         m_view.Ticked = std::move(ticked);
     }
 

@@ -1,22 +1,17 @@
 // Tests of making a dictionary: list lines, words of texts, case, encodings, counting, order, and
-// the safe writing of the pair.
+// a built dictionary written and loaded back.
 
 #include "wordstore/dictionary_builder.h"
 
-#include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
+#include "tests/support/recording_load_view.h"
 #include "tests/support/temp_folder.h"
 #include "wordstore/encoding.h"
 #include "wordstore/word_store.h"
@@ -281,155 +276,23 @@ TEST(DictionaryBuilder, AddFileReportsAFileThatCannotBeRead)
     EXPECT_THAT(EntriesOf(builder.Result()), ElementsAre(std::pair("пёс", 2), std::pair("кот", 1)));
 }
 
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// The names in a folder, sorted.
-std::vector<std::string> EntriesIn(const std::string& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-TBuiltDictionary Dictionary(const std::vector<std::string>& utf8Words,
-                            const std::vector<std::int32_t>& counts)
-{
-    TBuiltDictionary dictionary;
-    for (const std::string& word : utf8Words) {
-        dictionary.Words.push_back(ToCp1251(word));
-    }
-    dictionary.Counts = counts;
-    return dictionary;
-}
-
-class WriteDictionaryPair : public ::testing::Test
-{
-protected:
-    void SetUp() override { ClearWordStore(); }
-    void TearDown() override { ClearWordStore(); }
-
-    TTempFolder m_folder;
-};
-
-TEST_F(WriteDictionaryPair, WritesCrLfAfterEachWordAndLittleEndianCounts)
-{
-    const TWrittenPair pair = ::WriteDictionaryPair(
-        m_folder.Path(), "my.dict", Dictionary({"кот", "", "пёс"}, {5, 0, -2}), false);
-    EXPECT_EQ(pair.WordListPath, m_folder.Path() + "/my.dict.txt");
-    EXPECT_EQ(pair.CountFilePath, m_folder.Path() + "/my.dict.txt.cnt");
-    EXPECT_EQ(pair.WordListBytes, 12u);
-    EXPECT_EQ(pair.CountFileBytes, 12u);
-    EXPECT_EQ(ReadFile(pair.WordListPath), ToCp1251("кот\r\n\r\nпёс\r\n"));
-    EXPECT_EQ(ReadFile(pair.CountFilePath), Counts({5, 0, -2}));
-    EXPECT_THAT(EntriesIn(m_folder.Path()), ElementsAre("my.dict.txt", "my.dict.txt.cnt"));
-}
-
-TEST_F(WriteDictionaryPair, NeverReplacesAnExistingFileOfThePairUnlessAsked)
-{
-    // The files already there.
-    const std::vector<std::vector<std::string>> cases = {
-        {"x.txt"},
-        {"x.txt.cnt"},
-        {"x.txt", "x.txt.cnt"},
-    };
-    for (const auto& existing : cases) {
-        SCOPED_TRACE(::testing::PrintToString(existing));
-        const TTempFolder folder;
-        for (const std::string& name : existing) {
-            folder.Write(name, "old");
-        }
-        EXPECT_THAT(
-            [&] { ::WriteDictionaryPair(folder.Path(), "x", Dictionary({"кот"}, {1}), false); },
-            ThrowsMessage<EPairExistsError>("The dictionary \"x\" already exists in \"" +
-                                            folder.Path() + "\""));
-        EXPECT_EQ(EntriesIn(folder.Path()), existing);
-        for (const std::string& name : existing) {
-            EXPECT_EQ(ReadFile(folder.Path() + "/" + name), "old");
-        }
-    }
-}
-
-TEST_F(WriteDictionaryPair, ReplacesAnExistingPairWhenAsked)
-{
-    m_folder.WritePair("x", {"старое", "слово"}, {1, 2});
-    ::WriteDictionaryPair(m_folder.Path(), "x", Dictionary({"кот"}, {7}), true);
-    EXPECT_EQ(ReadFile(m_folder.Path() + "/x.txt"), ToCp1251("кот\r\n"));
-    EXPECT_EQ(ReadFile(m_folder.Path() + "/x.txt.cnt"), Counts({7}));
-    EXPECT_THAT(EntriesIn(m_folder.Path()), ElementsAre("x.txt", "x.txt.cnt"));
-}
-
-TEST_F(WriteDictionaryPair, FailureLeavesTheFolderAsItWas)
-{
-    // A directory where the word list would go.
-    std::filesystem::create_directory(m_folder.Path() + "/x.txt");
-    m_folder.Write("x.txt.cnt", "old");
-    EXPECT_THAT(
-        [&] { ::WriteDictionaryPair(m_folder.Path(), "x", Dictionary({"кот"}, {1}), true); },
-        ThrowsMessage<EFileError>("Cannot write file \"" + m_folder.Path() +
-                                  "/x.txt\". Is a directory"));
-    EXPECT_THAT(EntriesIn(m_folder.Path()), ElementsAre("x.txt", "x.txt.cnt"));
-    EXPECT_EQ(ReadFile(m_folder.Path() + "/x.txt.cnt"), "old");
-
-    // A missing folder.
-    EXPECT_THAT(
-        [&] {
-            ::WriteDictionaryPair(m_folder.Path() + "/none", "y", Dictionary({"кот"}, {1}), false);
-        },
-        ThrowsMessage<EFileError>("Cannot create file \"" + m_folder.Path() +
-                                  "/none/y.txt\". No such file or directory"));
-}
-
-TEST_F(WriteDictionaryPair, FolderWithoutWriteRightsGetsNoFileAtAll)
-{
-    const TWithoutOverrideOfFileRights asOwner;
-    const std::string folder = m_folder.Path() + "/locked";
-    std::filesystem::create_directory(folder);
-    ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
-    const std::string probe = folder + "/probe";
-    const int fd = open(probe.c_str(), O_WRONLY | O_CREAT, 0600);
-    if (fd >= 0) {
-        close(fd);
-        unlink(probe.c_str());
-        GTEST_SKIP() << "this process writes files whatever their rights";
-    }
-    EXPECT_THAT([&] { ::WriteDictionaryPair(folder, "x", Dictionary({"кот"}, {1}), false); },
-                ThrowsMessage<EFileError>("Cannot create file \"" + folder +
-                                          "/x.txt\". Permission denied"));
-    EXPECT_THAT(EntriesIn(folder), IsEmpty());
-}
-
 // Make and load: the loader gives back the words and counts the builder gathered.
-TEST_F(WriteDictionaryPair, LoaderReadsBackWhatWasBuilt)
+TEST(DictionaryBuilder, LoaderReadsBackWhatWasWritten)
 {
+    const TTempFolder folder;
+    ClearWordStore();
     TBuildOptions options;
     options.Format = TInputFormat::Text;
     options.Lower = true;
     TDictionaryBuilder builder(options);
     builder.AddText("Кот и пёс. Кот и ёж-то! Кот", "a.txt");
-    ::WriteDictionaryPair(m_folder.Path(), "zoo", builder.Result(), false);
+    WriteDictionaryPair(folder.Path(), "zoo", builder.Result(), false);
 
-    class TRows : public TLoadView
-    {
-    public:
-        void AddDictionaryRow(const std::string&, const std::string& rowText) override
-        {
-            Rows.push_back(ToUtf8(rowText));
-        }
-        void WarnDamaged(const std::string& message) override { Rows.push_back(message); }
-        void ReportLoadError(const std::string& message) override { Rows.push_back(message); }
-        std::vector<std::string> Rows;
-    } view;
-    ScanDictionaryFolder(m_folder.Path(), view);
+    TRecordingLoadView view;
+    ScanDictionaryFolder(folder.Path(), view);
     EXPECT_THAT(view.Rows, ElementsAre("zoo (4 слов)"));
+    EXPECT_THAT(view.Warnings, IsEmpty());
+    EXPECT_THAT(view.Errors, IsEmpty());
     ASSERT_EQ(DictWords.size(), 1u);
     std::vector<std::string> words;
     for (std::size_t j = 0; j < DictWords[0].size(); ++j) {
@@ -437,6 +300,7 @@ TEST_F(WriteDictionaryPair, LoaderReadsBackWhatWasBuilt)
     }
     EXPECT_THAT(words, ElementsAre("кот", "и", "ёж-то", "пёс"));
     EXPECT_THAT(DictCounts[0], ElementsAre(3, 2, 1, 1));
+    ClearWordStore();
 }
 
 }  // namespace

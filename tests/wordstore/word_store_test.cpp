@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "tests/support/recording_load_view.h"
 #include "tests/support/temp_folder.h"
 #include "wordstore/encoding.h"
 #include "wordstore/path_utils.h"
@@ -21,24 +22,6 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
-
-// Records what loading reports, in UTF-8 for readable expectations.
-class TRecordingLoadView : public TLoadView
-{
-public:
-    void AddDictionaryRow(const std::string& name, const std::string& rowText) override
-    {
-        Names.push_back(ToUtf8(name));
-        Rows.push_back(ToUtf8(rowText));
-    }
-    void WarnDamaged(const std::string& message) override { Warnings.push_back(ToUtf8(message)); }
-    void ReportLoadError(const std::string& message) override { Errors.push_back(ToUtf8(message)); }
-
-    std::vector<std::string> Names;
-    std::vector<std::string> Rows;
-    std::vector<std::string> Warnings;
-    std::vector<std::string> Errors;
-};
 
 std::vector<std::string> WordsOf(std::size_t slot)
 {
@@ -140,6 +123,42 @@ TEST_F(LoadDictionary, AllZeroCountsGiveAListedDictionaryWithZeroTotal)
     EXPECT_EQ(DictTotals.at(0), 0.0);
 }
 
+// Past 2 MiB the word block, the offsets and the counts all live in huge-page allocations.
+TEST_F(LoadDictionary, ListOverTwoMiBKeepsEveryWordAndCount)
+{
+    constexpr std::int32_t kWords = 600000;
+    std::string words;
+    std::vector<std::int32_t> counts;
+    for (std::int32_t j = 0; j < kWords; ++j) {
+        words += "w" + std::to_string(1000000 + j) + "\r\n";
+        counts.push_back(j);
+    }
+    const std::string path = m_folder.Write("big.txt", words);
+    m_folder.Write("big.txt.cnt", Counts(counts));
+    ::LoadDictionary(path, m_view);
+
+    EXPECT_THAT(m_view.Rows, ElementsAre("big (600000 слов)"));
+    ASSERT_EQ(DictWords.size(), 1u);
+    EXPECT_EQ(DictWords[0].BlockBytes(), 4800000u);
+    // A word's index, then the word and its count.
+    const struct
+    {
+        std::size_t Index;
+        const char* Word;
+        std::int32_t Count;
+    } cases[] = {
+        {0, "w1000000", 0},           {262144, "w1262144", 262144}, {524287, "w1524287", 524287},
+        {599998, "w1599998", 599998}, {599999, "w1599999", 599999},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Index);
+        EXPECT_EQ(DictWords[0][c.Index], c.Word);
+        EXPECT_EQ(DictCounts[0].at(c.Index), c.Count);
+    }
+    // 0 + 1 + ... + 599999 = 179999700000.
+    EXPECT_NEAR(DictTotals.at(0), 179999.7, 1e-4);
+}
+
 TEST_F(LoadDictionary, MissingCountFileOrDirectoryIsSkippedSilently)
 {
     const std::string lonely = m_folder.Write("lonely.txt", "a\r\n");
@@ -224,6 +243,28 @@ TEST(PathHelpers, CutAtTheLastSlashAndTheLastDot)
     EXPECT_EQ(StripExtension("my.dict.txt"), "my.dict");
     EXPECT_EQ(StripExtension("noext"), "noext");
     EXPECT_EQ(StripExtension(".txt"), "");
+}
+
+TEST(PathHelpers, JoinPathPutsOneSlashBetweenFolderAndName)
+{
+    // Folder and name, then the joined path.
+    const struct
+    {
+        const char* Folder;
+        const char* Name;
+        const char* Path;
+    } cases[] = {
+        {"/x/y", "a.txt", "/x/y/a.txt"},
+        {"/x/y/", "a.txt", "/x/y/a.txt"},
+        {"/", "a.txt", "/a.txt"},
+        {"rel", "Ёж.txt.cnt", "rel/Ёж.txt.cnt"},
+        {"x//", "a", "x//a"},  // only a missing slash is added; none is taken away
+        {"", "a.txt", "/a.txt"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.Folder) + " + " + c.Name);
+        EXPECT_EQ(JoinPath(c.Folder, c.Name), c.Path);
+    }
 }
 
 TEST(PathHelpers, ExeDirIsTheTestProgramsFolderWithTrailingSlash)

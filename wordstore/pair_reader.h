@@ -1,0 +1,37 @@
+#pragma once
+// Reading a dictionary pair as loading takes it: the word list split into words, then the count
+// file measured against the words and summed. The loader and the folder check both read here.
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+#include "wordstore/word_store.h"
+
+// A word list file's words.
+struct TWordListFile
+{
+    TWordList Words;
+    std::size_t FileBytes = 0;
+    std::optional<std::size_t> NulOffset;  // where a NUL byte ends the words, when one does
+};
+
+// Reads the word list at path and splits it by the loader's line rules. Throws EFileError as
+// ReadWholeFile does, and "Cannot read file "<path>". File too large" for a file over 4 GiB;
+// std::bad_alloc when the words do not fit in memory.
+TWordListFile ReadWordListFile(const std::string& path);
+
+// A count file read for a word list.
+struct TCountFile
+{
+    std::size_t FileBytes = 0;
+    // Whether the file's whole counts are exactly one per word; only then are Counts and Total
+    // filled. Up to three spare bytes after the last count are allowed.
+    bool Fits = false;
+    TIntArray Counts;    // little-endian 32-bit signed, one per word
+    double Total = 0.0;  // the sum, in file order, of each count divided by 1 000 000
+};
+
+// Reads the count file at path for a word list of wordCount words. Throws EFileError as
+// ReadWholeFile does; std::bad_alloc when the counts do not fit in memory.
+TCountFile ReadCountFile(const std::string& path, std::size_t wordCount);
