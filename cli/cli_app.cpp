@@ -161,17 +161,13 @@ public:
     void ReportLoadError(const std::string& message) override { Report(message); }
 
     // A search run.
-    bool Alphabetical() const override { return m_options.Alpha; }
-    bool ShowIpm() const override { return m_options.Ipm; }
-    std::string MinIpmText() const override { return ToCp1251(m_options.Min); }
+    TSearchSettings Settings() const override
+    {
+        return {m_options.Alpha, m_options.Ipm, ToCp1251(m_options.Min)};
+    }
     std::size_t RowCount() const override { return m_rows.size(); }
     bool RowTicked(std::size_t row) const override { return m_ticked[row]; }
-    void ShowInterim(const std::string&) override {}
-    void LockPane() override {}
-    void UnlockPane() override {}
     void ShowListing(const std::string& listing) override { m_listing = listing; }
-    void ShowFoundCount(const std::string&) override {}
-    void Beep() override {}
 
     const std::vector<std::string>& Rows() const { return m_rows; }
     const std::string& Listing() const { return m_listing; }
