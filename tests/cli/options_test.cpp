@@ -38,15 +38,13 @@ const TCommandSpec kDemo = {
 };
 
 // The same options for a command without a word, operands or "--".
-const TCommandSpec kBare = {
-    .Name = "",
-    .Synopsis = "Usage: bare\n",
-    .About = "About.\n",
-    .Options = kDemoOptions,
-    .Epilogue = "End.\n",
-    .TakesOperands = false,
-    .DashDashEndsOptions = false,
-};
+const TCommandSpec kBare = [] {
+    TCommandSpec bare = kDemo;
+    bare.Name = "";
+    bare.TakesOperands = false;
+    bare.DashDashEndsOptions = false;
+    return bare;
+}();
 
 // What the walk reported, one entry per call: "--name=value" for an option, "[operand]".
 std::vector<std::string> Walk(const TCommandSpec& command, const std::vector<std::string>& args)
