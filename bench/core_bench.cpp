@@ -37,17 +37,11 @@ constexpr double kBudgetPerWord = 12.0;
 class TBenchSearchView : public TSearchView
 {
 public:
-    bool Alphabetical() const override { return false; }
-    bool ShowIpm() const override { return false; }
-    std::string MinIpmText() const override { return "0,0"; }
+    TSearchSettings Settings() const override { return {}; }
     std::size_t RowCount() const override { return DictWords.size(); }
     bool RowTicked(std::size_t) const override { return true; }
-    void ShowInterim(const std::string&) override {}
-    void LockPane() override {}
-    void UnlockPane() override {}
     void ShowListing(const std::string& listing) override { m_listingBytes = listing.size(); }
     void ShowFoundCount(const std::string& caption) override { m_caption = caption; }
-    void Beep() override {}
 
     // The number at the end of the last found-count caption.
     double Hits() const

@@ -1,60 +1,33 @@
-// The command-line front end: argument parsing, the views it gives the core, and its output.
+// The command-line front end: the edge that picks a command and prints its errors, and the
+// search command with the view it gives the core.
 
 #include "cli/cli_app.h"
 
-#include <filesystem>
+#include <exception>
 #include <optional>
 #include <ostream>
-#include <stdexcept>
+#include <string_view>
 
+#include "cli/commands.h"
 #include "cli/dict_commands.h"
+#include "cli/options.h"
 #include "search/number_text.h"
 #include "search/query.h"
-#include "search/regexpr.h"
 #include "search/search_run.h"
+#include "wordstore/dictionary_builder.h"
 #include "wordstore/encoding.h"
-#include "wordstore/path_utils.h"
 #include "wordstore/word_store.h"
 
 namespace {
 
 constexpr const char* kVersion = "0.002";
 
-constexpr const char* kUsage =
-    "Usage: slovosito-cli [--dir DIR] --list\n"
-    "       slovosito-cli [--dir DIR] [--dict NAME]... [--all] [--alpha] [--ipm] [--min TEXT]\n"
-    "                     [--raw] (--ending | --mask | --regexp | --inexact) QUERY\n"
-    "       slovosito-cli make-dict [--dir DIR] [--from-list | --from-text]\n"
-    "                     [--encoding utf-8|cp1251] [--lower] [--keep-order] [--force]\n"
-    "                     NAME FILE...\n"
-    "       slovosito-cli check [--dir DIR]\n"
-    "\n"
-    "Finds Russian words in the frequency dictionaries of the folder \"Словари\" beside the\n"
-    "program (or DIR) and lists them by frequency, largest first.\n"
-    "\n"
-    "  --list          list the dictionaries as \"name (N слов)\", one per line\n"
-    "  --dict NAME     search the dictionary NAME (repeatable); without --dict and --all the\n"
-    "                  first dictionary is searched\n"
-    "  --all           search every dictionary\n"
-    "  --alpha         list alphabetically, each word once\n"
-    "  --ipm           follow each word with \" = \" and its instances per million\n"
-    "  --min TEXT      the minimum instances per million, with a decimal comma (default 0,0)\n"
-    "  --raw           print the listing as Windows-1251 with CR LF between lines\n"
-    "  --ending Q      words that end in Q (an empty Q lists every word)\n"
-    "  --mask Q        words that fit the mask Q: * any letters, ? one letter\n"
-    "  --regexp Q      words that match /expression/modifiers (modifiers i r s g m x)\n"
-    "  --inexact Q     as --mask, also accepting look-alike letters\n"
-    "  --help          show this text\n"
-    "  --version       show the version\n"
-    "\n"
-    "make-dict builds the dictionary NAME from frequency lists or texts; check tells why a\n"
-    "dictionary of the folder is not listed. See \"slovosito-cli make-dict --help\" and\n"
-    "\"slovosito-cli check --help\".\n"
-    "\n"
-    "Exit status: 0 when words were listed, 1 when none were, 2 on error (make-dict: 0 or 2;\n"
-    "check: 0 when every candidate is listed, 1 when one is not).\n";
+void PrintError(std::ostream& err, const std::string& utf8)
+{
+    err << "slovosito-cli: " << utf8 << '\n';
+}
 
-struct TCliOptions
+struct TSearchArgs
 {
     std::string Dir;
     bool List = false;
@@ -70,70 +43,58 @@ struct TCliOptions
     std::string Query;  // UTF-8
 };
 
-TCliOptions ParseArgs(const std::vector<std::string>& args)
+std::optional<TQueryMode> QueryModeOf(std::string_view option)
 {
-    TCliOptions options;
-    const auto setMode = [&options](TQueryMode mode, const std::string& query) {
-        if (options.Mode) {
-            throw EUsageError("only one of --ending, --mask, --regexp and --inexact may be given");
-        }
-        options.Mode = mode;
-        options.Query = query;
-    };
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string arg = args[i];
-        std::optional<std::string> inlineValue;
-        if (arg.starts_with("--") && arg.find('=') != std::string::npos) {
-            inlineValue = arg.substr(arg.find('=') + 1);
-            arg.resize(arg.find('='));
-        }
-        const auto value = [&]() -> std::string {
-            if (inlineValue) {
-                return *inlineValue;
-            }
-            if (i + 1 >= args.size()) {
-                throw EUsageError("option " + arg + " needs a value");
-            }
-            return args[++i];
-        };
-        const auto flag = [&](bool& target) {
-            if (inlineValue) {
-                throw EUsageError("option " + arg + " takes no value");
-            }
-            target = true;
-        };
-        if (arg == "--dir") {
-            options.Dir = value();
-        } else if (arg == "--dict") {
-            options.Dicts.push_back(value());
-        } else if (arg == "--min") {
-            options.Min = value();
-        } else if (arg == "--ending") {
-            setMode(TQueryMode::Ending, value());
-        } else if (arg == "--mask") {
-            setMode(TQueryMode::Mask, value());
-        } else if (arg == "--regexp") {
-            setMode(TQueryMode::Regexp, value());
-        } else if (arg == "--inexact") {
-            setMode(TQueryMode::Inexact, value());
-        } else if (arg == "--list") {
-            flag(options.List);
-        } else if (arg == "--all") {
-            flag(options.All);
-        } else if (arg == "--alpha") {
-            flag(options.Alpha);
-        } else if (arg == "--ipm") {
-            flag(options.Ipm);
-        } else if (arg == "--raw") {
-            flag(options.Raw);
-        } else if (arg == "--help" || arg == "-h") {
-            flag(options.Help);
-        } else if (arg == "--version") {
-            flag(options.Version);
-        } else {
-            throw EUsageError("unknown argument " + arg + " (see --help)");
-        }
+    if (option == "--ending") {
+        return TQueryMode::Ending;
     }
+    if (option == "--mask") {
+        return TQueryMode::Mask;
+    }
+    if (option == "--regexp") {
+        return TQueryMode::Regexp;
+    }
+    if (option == "--inexact") {
+        return TQueryMode::Inexact;
+    }
+    return std::nullopt;
+}
+
+TSearchArgs ParseSearchArgs(const std::vector<std::string>& args)
+{
+    TSearchArgs options;
+    ParseArguments(
+        kSearchCommand, args, [&options](const TOptionSpec& option, const std::string& value) {
+            const std::string_view name = option.Name;
+            if (const std::optional<TQueryMode> mode = QueryModeOf(name)) {
+                if (options.Mode) {
+                    throw EUsageError(
+                        "only one of --ending, --mask, --regexp and --inexact may be given");
+                }
+                options.Mode = mode;
+                options.Query = value;
+            } else if (name == "--dir") {
+                options.Dir = value;
+            } else if (name == "--dict") {
+                options.Dicts.push_back(value);
+            } else if (name == "--min") {
+                options.Min = value;
+            } else if (name == "--list") {
+                options.List = true;
+            } else if (name == "--all") {
+                options.All = true;
+            } else if (name == "--alpha") {
+                options.Alpha = true;
+            } else if (name == "--ipm") {
+                options.Ipm = true;
+            } else if (name == "--raw") {
+                options.Raw = true;
+            } else if (name == "--help") {
+                options.Help = true;
+            } else if (name == "--version") {
+                options.Version = true;
+            }
+        });
     if (!options.Help && !options.Version && !options.List && !options.Mode) {
         throw EUsageError(
             "give --list or one of --ending, --mask, --regexp, --inexact (see --help)");
@@ -145,7 +106,7 @@ TCliOptions ParseArgs(const std::vector<std::string>& args)
 class TCliView : public TLoadView, public TSearchView
 {
 public:
-    TCliView(const TCliOptions& options, std::ostream& err)
+    TCliView(const TSearchArgs& options, std::ostream& err)
         : m_options(options)
         , m_err(err)
     {}
@@ -161,17 +122,13 @@ public:
     void ReportLoadError(const std::string& message) override { Report(message); }
 
     // A search run.
-    bool Alphabetical() const override { return m_options.Alpha; }
-    bool ShowIpm() const override { return m_options.Ipm; }
-    std::string MinIpmText() const override { return ToCp1251(m_options.Min); }
+    TSearchSettings Settings() const override
+    {
+        return {m_options.Alpha, m_options.Ipm, ToCp1251(m_options.Min)};
+    }
     std::size_t RowCount() const override { return m_rows.size(); }
     bool RowTicked(std::size_t row) const override { return m_ticked[row]; }
-    void ShowInterim(const std::string&) override {}
-    void LockPane() override {}
-    void UnlockPane() override {}
     void ShowListing(const std::string& listing) override { m_listing = listing; }
-    void ShowFoundCount(const std::string&) override {}
-    void Beep() override {}
 
     const std::vector<std::string>& Rows() const { return m_rows; }
     const std::string& Listing() const { return m_listing; }
@@ -200,12 +157,9 @@ public:
     }
 
 private:
-    void Report(const std::string& message)
-    {
-        m_err << "slovosito-cli: " << ToUtf8(UserErrorText(message)) << '\n';
-    }
+    void Report(const std::string& message) { PrintError(m_err, ToUtf8(UserErrorText(message))); }
 
-    const TCliOptions& m_options;
+    const TSearchArgs& m_options;
     std::ostream& m_err;
     std::vector<std::string> m_names;
     std::vector<std::string> m_rows;
@@ -236,16 +190,18 @@ void PrintListing(const std::string& listing, bool raw, std::ostream& out)
     out << lines;
 }
 
-int Run(const TCliOptions& options, std::ostream& out, std::ostream& err)
+int RunSearch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
-    std::string folder = DictionaryFolder();
-    if (!options.Dir.empty()) {
-        std::error_code error;
-        if (!std::filesystem::is_directory(options.Dir, error)) {
-            throw EUsageError("no such folder \"" + options.Dir + "\"");
-        }
-        folder = options.Dir;
+    const TSearchArgs options = ParseSearchArgs(args);
+    if (options.Help) {
+        out << HelpText(kSearchCommand);
+        return 0;
     }
+    if (options.Version) {
+        out << "slovosito-cli " << kVersion << '\n';
+        return 0;
+    }
+    const std::string folder = DictionaryFolderFor(options.Dir);
     TCliView view(options, err);
     ClearWordStore();
     ScanDictionaryFolder(folder, view);
@@ -266,28 +222,21 @@ int Run(const TCliOptions& options, std::ostream& out, std::ostream& err)
 
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
-    if (!args.empty() && (args[0] == "make-dict" || args[0] == "check")) {
-        const std::vector<std::string> rest(args.begin() + 1, args.end());
-        return args[0] == "make-dict" ? RunMakeDict(rest, out, err) : RunCheck(rest, out, err);
-    }
     try {
-        const TCliOptions options = ParseArgs(args);
-        if (options.Help) {
-            out << kUsage;
-            return 0;
+        if (!args.empty() && (args[0] == kMakeDictCommand.Name || args[0] == kCheckCommand.Name)) {
+            const std::vector<std::string> rest(args.begin() + 1, args.end());
+            return args[0] == kMakeDictCommand.Name ? RunMakeDict(rest, out) : RunCheck(rest, out);
         }
-        if (options.Version) {
-            out << "slovosito-cli " << kVersion << '\n';
-            return 0;
-        }
-        return Run(options, out, err);
+        return RunSearch(args, out, err);
     } catch (const EUsageError& e) {
         // Usage errors and encoding errors are already UTF-8.
-        err << "slovosito-cli: " << e.what() << '\n';
+        PrintError(err, e.what());
     } catch (const EEncodingError& e) {
-        err << "slovosito-cli: " << e.what() << '\n';
+        PrintError(err, e.what());
+    } catch (const EPairExistsError& e) {
+        PrintError(err, ToUtf8(e.what()) + " (give --force to replace it)");
     } catch (const std::exception& e) {
-        err << "slovosito-cli: " << ToUtf8(UserErrorText(e.what())) << '\n';
+        PrintError(err, ToUtf8(UserErrorText(e.what())));
     }
     return 2;
 }

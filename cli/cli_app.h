@@ -1,19 +1,12 @@
 #pragma once
-// The command-line front end: reads its arguments, runs the core and prints UTF-8.
+// The command-line front end: picks the command its arguments name, runs it and prints UTF-8.
 
 #include <iosfwd>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
-// A mistake in the arguments, or a command that finds nothing to do; what() is UTF-8.
-class EUsageError : public std::runtime_error
-{
-public:
-    using std::runtime_error::runtime_error;
-};
-
 // Runs slovosito-cli with args (without the program name). Returns the exit status: for a
-// search 0 when something was listed, 1 when nothing was; for check 0 when every candidate is
-// listed, 1 otherwise; 2 on any error.
+// search 0 when something was listed, 1 when nothing was; for make-dict 0; for check 0 when
+// every candidate is listed, 1 otherwise; 2 on any error, which it prints to err as
+// "slovosito-cli: <message>".
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

@@ -1,152 +1,25 @@
-// The dictionary commands of slovosito-cli: their arguments, and the report they print.
+// The dictionary commands of slovosito-cli: what they do with their arguments, and the reports
+// they print.
 
 #include "cli/dict_commands.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <iostream>
 #include <optional>
 #include <ostream>
-#include <stdexcept>
+#include <string_view>
+#include <system_error>
 
-#include "cli/cli_app.h"
+#include "cli/commands.h"
+#include "cli/options.h"
 #include "search/number_text.h"
 #include "wordstore/dictionary_builder.h"
 #include "wordstore/dictionary_check.h"
 #include "wordstore/encoding.h"
-#include "wordstore/path_utils.h"
 
 namespace {
-
-constexpr const char* kMakeDictUsage =
-    "Usage: slovosito-cli make-dict [--dir DIR] [--from-list | --from-text]\n"
-    "                               [--encoding utf-8|cp1251] [--lower] [--keep-order] [--force]\n"
-    "                               NAME FILE...\n"
-    "\n"
-    "Makes the dictionary NAME from frequency lists or texts: writes NAME.txt and NAME.txt.cnt\n"
-    "into the folder \"Словари\" beside the program (or DIR). A FILE \"-\" is the standard input.\n"
-    "\n"
-    "  --from-list     each line is \"word count\", \"word<TAB>count\" or \"count word\" (the\n"
-    "                  default); blank lines and lines starting with \"#\" are skipped\n"
-    "  --from-text     count the words of running text: Cyrillic or Latin letters, with single\n"
-    "                  hyphens inside (\"кто-то\")\n"
-    "  --encoding E    the files are utf-8 (the default) or cp1251\n"
-    "  --lower         fold letter case first (Ё becomes ё)\n"
-    "  --keep-order    keep the order of first occurrence instead of the largest count first\n"
-    "  --force         replace the dictionary NAME when it exists\n"
-    "  --help          show this text\n"
-    "\n"
-    "Words without a Windows-1251 form are dropped and reported; the same word given twice has\n"
-    "its counts added. Exit status: 0 when the dictionary was written, 2 on error (nothing is\n"
-    "written then).\n";
-
-constexpr const char* kCheckUsage =
-    "Usage: slovosito-cli check [--dir DIR]\n"
-    "\n"
-    "Tells for each file whose name ends in \".txt\" in the folder \"Словари\" beside the program\n"
-    "(or DIR), in the order they are loaded, whether it is listed and why not, and notes what is\n"
-    "allowed but probably not meant: empty words, a NUL byte, negative counts, a total of 0.\n"
-    "\n"
-    "Exit status: 0 when every file is listed, 1 when one is not, 2 on error.\n";
-
-// Walks the arguments: options (with "--name=value" or "--name value") up to a "--", and the
-// operands between and after them.
-class TArgReader
-{
-public:
-    explicit TArgReader(const std::vector<std::string>& args)
-        : m_args(args)
-    {}
-
-    // Moves to the next argument; false at the end.
-    bool Next()
-    {
-        if (m_pos >= m_args.size()) {
-            return false;
-        }
-        m_arg = m_args[m_pos++];
-        m_inlineValue.reset();
-        m_isOption = false;
-        if (!m_operandsOnly && m_arg == "--") {
-            m_operandsOnly = true;
-            return Next();
-        }
-        if (!m_operandsOnly && m_arg.starts_with("-") && m_arg != "-") {
-            m_isOption = true;
-            const std::size_t equals = m_arg.find('=');
-            if (m_arg.starts_with("--") && equals != std::string::npos) {
-                m_inlineValue = m_arg.substr(equals + 1);
-                m_arg.resize(equals);
-            }
-        }
-        return true;
-    }
-
-    bool IsOption() const { return m_isOption; }
-    const std::string& Arg() const { return m_arg; }
-
-    std::string Value()
-    {
-        if (m_inlineValue) {
-            return *m_inlineValue;
-        }
-        if (m_pos >= m_args.size()) {
-            throw EUsageError("option " + m_arg + " needs a value");
-        }
-        return m_args[m_pos++];
-    }
-
-    void Flag(bool& target) const
-    {
-        if (m_inlineValue) {
-            throw EUsageError("option " + m_arg + " takes no value");
-        }
-        target = true;
-    }
-
-    [[noreturn]] void Unknown(const char* command) const
-    {
-        throw EUsageError("unknown argument " + m_arg + " (see " + command + " --help)");
-    }
-
-private:
-    const std::vector<std::string>& m_args;
-    std::size_t m_pos = 0;
-    std::string m_arg;
-    std::optional<std::string> m_inlineValue;
-    bool m_isOption = false;
-    bool m_operandsOnly = false;
-};
-
-// The folder named by --dir, which must exist, or the one beside the program.
-std::string FolderFor(const std::string& dir)
-{
-    if (dir.empty()) {
-        return DictionaryFolder();
-    }
-    std::error_code error;
-    if (!std::filesystem::is_directory(dir, error)) {
-        throw EUsageError("no such folder \"" + dir + "\"");
-    }
-    return dir;
-}
-
-// Prints an error from the core (Windows-1251) or from the arguments (UTF-8). Returns 2.
-int ReportError(std::ostream& err)
-{
-    try {
-        throw;
-    } catch (const EUsageError& e) {
-        err << "slovosito-cli: " << e.what() << '\n';
-    } catch (const EEncodingError& e) {
-        err << "slovosito-cli: " << e.what() << '\n';
-    } catch (const EPairExistsError& e) {
-        err << "slovosito-cli: " << ToUtf8(e.what()) << " (give --force to replace it)\n";
-    } catch (const std::exception& e) {
-        err << "slovosito-cli: " << ToUtf8(UserErrorText(e.what())) << '\n';
-    }
-    return 2;
-}
 
 struct TMakeDictOptions
 {
@@ -162,29 +35,20 @@ struct TMakeDictOptions
 TMakeDictOptions ParseMakeDictArgs(const std::vector<std::string>& args)
 {
     TMakeDictOptions options;
-    const auto setFormat = [&options](TInputFormat format) {
-        if (options.Format && *options.Format != format) {
-            throw EUsageError("give only one of --from-list and --from-text");
-        }
-        options.Format = format;
-    };
-    TArgReader reader(args);
-    bool unused = false;
     std::vector<std::string> operands;
-    while (reader.Next()) {
-        const std::string& arg = reader.Arg();
-        if (!reader.IsOption()) {
-            operands.push_back(arg);
-        } else if (arg == "--dir") {
-            options.Dir = reader.Value();
-        } else if (arg == "--from-list") {
-            reader.Flag(unused);
-            setFormat(TInputFormat::List);
-        } else if (arg == "--from-text") {
-            reader.Flag(unused);
-            setFormat(TInputFormat::Text);
-        } else if (arg == "--encoding") {
-            std::string encoding = reader.Value();
+    const auto onOption = [&options](const TOptionSpec& option, const std::string& value) {
+        const std::string_view name = option.Name;
+        if (name == "--from-list" || name == "--from-text") {
+            const TInputFormat format =
+                name == "--from-list" ? TInputFormat::List : TInputFormat::Text;
+            if (options.Format && *options.Format != format) {
+                throw EUsageError("give only one of --from-list and --from-text");
+            }
+            options.Format = format;
+        } else if (name == "--dir") {
+            options.Dir = value;
+        } else if (name == "--encoding") {
+            std::string encoding = value;
             std::transform(encoding.begin(), encoding.end(), encoding.begin(),
                            [](char c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; });
             if (encoding == "utf-8" || encoding == "utf8") {
@@ -194,18 +58,18 @@ TMakeDictOptions ParseMakeDictArgs(const std::vector<std::string>& args)
             } else {
                 throw EUsageError("unknown encoding \"" + encoding + "\" (utf-8 or cp1251)");
             }
-        } else if (arg == "--lower") {
-            reader.Flag(options.Build.Lower);
-        } else if (arg == "--keep-order") {
-            reader.Flag(options.Build.KeepOrder);
-        } else if (arg == "--force") {
-            reader.Flag(options.Force);
-        } else if (arg == "--help" || arg == "-h") {
-            reader.Flag(options.Help);
-        } else {
-            reader.Unknown("make-dict");
+        } else if (name == "--lower") {
+            options.Build.Lower = true;
+        } else if (name == "--keep-order") {
+            options.Build.KeepOrder = true;
+        } else if (name == "--force") {
+            options.Force = true;
+        } else if (name == "--help") {
+            options.Help = true;
         }
-    }
+    };
+    ParseArguments(kMakeDictCommand, args, onOption,
+                   [&operands](const std::string& operand) { operands.push_back(operand); });
     options.Build.Format = options.Format.value_or(TInputFormat::List);
     if (!options.Help && operands.size() < 2) {
         throw EUsageError("make-dict needs a NAME and at least one FILE (see make-dict --help)");
@@ -260,7 +124,7 @@ void PrintSummary(const TBuiltDictionary& dictionary, const TWrittenPair& pair, 
 int MakeDict(const TMakeDictOptions& options, std::ostream& out)
 {
     CheckDictionaryName(options.Name);
-    const std::string folder = FolderFor(options.Dir);
+    const std::string folder = DictionaryFolderFor(options.Dir);
     if (options.Dir.empty()) {
         std::error_code error;
         std::filesystem::create_directories(folder, error);
@@ -358,7 +222,7 @@ void PrintNotes(const TCandidateCheck& check, std::ostream& out)
 
 int Check(const std::string& dir, std::ostream& out)
 {
-    const std::string folder = FolderFor(dir);
+    const std::string folder = DictionaryFolderFor(dir);
     const std::vector<TCandidateCheck> checks = CheckDictionaryFolder(folder);
     std::size_t listed = 0;
     for (const TCandidateCheck& check : checks) {
@@ -382,41 +246,31 @@ int Check(const std::string& dir, std::ostream& out)
 
 }  // namespace
 
-int RunMakeDict(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+int RunMakeDict(const std::vector<std::string>& args, std::ostream& out)
 {
-    try {
-        const TMakeDictOptions options = ParseMakeDictArgs(args);
-        if (options.Help) {
-            out << kMakeDictUsage;
-            return 0;
-        }
-        return MakeDict(options, out);
-    } catch (const std::exception&) {
-        return ReportError(err);
+    const TMakeDictOptions options = ParseMakeDictArgs(args);
+    if (options.Help) {
+        out << HelpText(kMakeDictCommand);
+        return 0;
     }
+    return MakeDict(options, out);
 }
 
-int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+int RunCheck(const std::vector<std::string>& args, std::ostream& out)
 {
-    try {
-        std::string dir;
-        bool help = false;
-        TArgReader reader(args);
-        while (reader.Next()) {
-            if (reader.IsOption() && reader.Arg() == "--dir") {
-                dir = reader.Value();
-            } else if (reader.IsOption() && (reader.Arg() == "--help" || reader.Arg() == "-h")) {
-                reader.Flag(help);
-            } else {
-                reader.Unknown("check");
-            }
+    std::string dir;
+    bool help = false;
+    ParseArguments(kCheckCommand, args, [&](const TOptionSpec& option, const std::string& value) {
+        const std::string_view name = option.Name;
+        if (name == "--dir") {
+            dir = value;
+        } else if (name == "--help") {
+            help = true;
         }
-        if (help) {
-            out << kCheckUsage;
-            return 0;
-        }
-        return Check(dir, out);
-    } catch (const std::exception&) {
-        return ReportError(err);
+    });
+    if (help) {
+        out << HelpText(kCheckCommand);
+        return 0;
     }
+    return Check(dir, out);
 }

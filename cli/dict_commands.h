@@ -7,9 +7,11 @@
 #include <vector>
 
 // Runs "slovosito-cli make-dict" with args (after the command word). Returns 0 when the
-// dictionary was written, 2 on error (nothing is then written).
-int RunMakeDict(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// dictionary was written. Throws on any error, before anything is written: EUsageError for the
+// arguments, EPairExistsError when the dictionary exists and --force is not given, the core's
+// errors for the files.
+int RunMakeDict(const std::vector<std::string>& args, std::ostream& out);
 
 // Runs "slovosito-cli check" with args (after the command word). Returns 0 when every
-// candidate is listed, 1 when one is not, 2 on error.
-int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// candidate is listed, 1 when one is not. Throws EUsageError for the arguments.
+int RunCheck(const std::vector<std::string>& args, std::ostream& out);

@@ -39,10 +39,11 @@ struct TRunSettings
 
 TRunSettings ReadSettings(const TSearchView& view)
 {
+    const TSearchSettings viewSettings = view.Settings();
     TRunSettings settings;
-    settings.Alphabetical = view.Alphabetical();
-    settings.ShowIpm = view.ShowIpm();
-    settings.MinIpm = StrToFloat(view.MinIpmText());
+    settings.Alphabetical = viewSettings.Alphabetical;
+    settings.ShowIpm = viewSettings.ShowIpm;
+    settings.MinIpm = StrToFloat(viewSettings.MinIpmText);
     return settings;
 }
 

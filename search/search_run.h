@@ -5,30 +5,45 @@
 #include <cstddef>
 #include <string>
 
+// The listing options of one run as the front end holds them. Texts are Windows-1251.
+struct TSearchSettings
+{
+    bool Alphabetical = false;       // list by word, each word once; else by falling ipm
+    bool ShowIpm = false;            // follow each word with " = " and its ipm
+    std::string MinIpmText = "0,0";  // the minimum ipm as typed, with a decimal comma
+};
+
 // What a search run reads from the front end and writes back to it. Texts are Windows-1251.
+// A front end implements the reads and ShowListing; the display hooks that only a window needs
+// do nothing unless overridden. A run calls, in this order: Settings(), ShowInterim(),
+// LockPane(), the row reads, ShowListing(), ShowFoundCount(), UnlockPane(), Beep(); an error
+// ends it early, though after LockPane() always with UnlockPane(). A blank pattern query calls
+// nothing.
 class TSearchView
 {
 public:
     virtual ~TSearchView() = default;
 
-    // The settings, read once at the start of a run.
-    virtual bool Alphabetical() const = 0;
-    virtual bool ShowIpm() const = 0;
-    virtual std::string MinIpmText() const = 0;
+    // The settings, read once at the start of a run, before the pane changes.
+    virtual TSearchSettings Settings() const = 0;
 
-    // The dictionary rows; row i is slot i of the word store. Read while the run walks them.
+    // The dictionary rows; row i is slot i of the word store. Read while the run walks them,
+    // after ShowInterim(), so a tick the front end takes in then counts.
     virtual std::size_t RowCount() const = 0;
     virtual bool RowTicked(std::size_t row) const = 0;
 
-    // Puts the interim text into the pane and lets the front end repaint once.
-    virtual void ShowInterim(const std::string& text) = 0;
-    // Holds repaints of the pane until UnlockPane(); a run always unlocks, also after an error.
-    virtual void LockPane() = 0;
-    virtual void UnlockPane() = 0;
     // Replaces the pane's text with the listing (lines separated by CR LF).
     virtual void ShowListing(const std::string& listing) = 0;
-    virtual void ShowFoundCount(const std::string& caption) = 0;
-    virtual void Beep() = 0;
+
+    // Puts the interim text into the pane and lets the front end repaint once.
+    virtual void ShowInterim(const std::string& /*text*/) {}
+    // Holds repaints of the pane until UnlockPane().
+    virtual void LockPane() {}
+    virtual void UnlockPane() {}
+    // The caption "Найдено:N" for the listing just shown.
+    virtual void ShowFoundCount(const std::string& /*caption*/) {}
+    // A run that completed without an error ends with it.
+    virtual void Beep() {}
 };
 
 // Runs the pattern search for query: delimiter, expression, delimiter, modifier letters.

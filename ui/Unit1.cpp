@@ -583,19 +583,10 @@ void TForm1::PrevContextMenu(const QPoint& pos)
     PopupMenu1->popup(origin->mapToGlobal(pos));
 }
 
-bool TForm1::Alphabetical() const
+TSearchSettings TForm1::Settings() const
 {
-    return ch_alpha->isChecked();
-}
-
-bool TForm1::ShowIpm() const
-{
-    return ch_stat->isChecked();
-}
-
-std::string TForm1::MinIpmText() const
-{
-    return ToCp1251(edit_MinIpm->text().toStdString());
+    return {ch_alpha->isChecked(), ch_stat->isChecked(),
+            ToCp1251(edit_MinIpm->text().toStdString())};
 }
 
 std::size_t TForm1::RowCount() const

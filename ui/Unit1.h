@@ -52,9 +52,7 @@ public:
     TResultPane& Pane() { return *Prev; }
 
     // What a search run reads and writes.
-    bool Alphabetical() const override;
-    bool ShowIpm() const override;
-    std::string MinIpmText() const override;
+    TSearchSettings Settings() const override;
     std::size_t RowCount() const override;
     bool RowTicked(std::size_t row) const override;
     void ShowInterim(const std::string& text) override;

@@ -1,16 +1,10 @@
 // End-to-end tests of slovosito-cli: the built program run on temporary dictionary folders.
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "tests/cli/run_cli.h"
 #include "tests/support/temp_folder.h"
@@ -107,6 +101,9 @@ TEST_F(Cli, ErrorsGoToStderrWithExitStatusTwo)
         {{"--bogus"}, "slovosito-cli: unknown argument --bogus"},
         {{}, "slovosito-cli: give --list or one of"},
         {{"--ending", "а", "--mask", "б"}, "slovosito-cli: only one of"},
+        {{"--ending", "а", "--mask", "б", "--bogus"}, "slovosito-cli: only one of"},
+        {{"--list", "--"}, "slovosito-cli: unknown argument -- (see --help)\n"},
+        {{"--list", "-"}, "slovosito-cli: unknown argument - (see --help)\n"},
         {{"--ending"}, "slovosito-cli: option --ending needs a value"},
     };
     for (const auto& [args, err] : cases) {
@@ -116,6 +113,17 @@ TEST_F(Cli, ErrorsGoToStderrWithExitStatusTwo)
         EXPECT_THAT(result.Err, StartsWith(err));
         EXPECT_EQ(result.Out, "");
     }
+}
+
+TEST_F(Cli, OnlyTheDictionaryCommandsReadDoubleDashAsTheEndOfOptions)
+{
+    const std::string dir = m_folder.Path() + "/Словари";
+    EXPECT_EQ(RunCli(m_folder, {"--dir", dir, "--list", "--"}).Status, 2);
+    const TCliRun check = RunCli(m_folder, {"check", "--dir", dir, "--"});
+    EXPECT_EQ(check.Status, 0);
+    EXPECT_THAT(check.Out, HasSubstr("2 of 2 listed\n"));
+    EXPECT_EQ(RunCli(m_folder, {"check", "--", "--dir", dir}).Err,
+              "slovosito-cli: unknown argument --dir (see check --help)\n");
 }
 
 TEST_F(Cli, MissingFolderIsAnError)

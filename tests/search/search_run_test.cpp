@@ -38,9 +38,7 @@ public:
     std::string Found = "Найдено: 0";
     bool Locked = false;
 
-    bool Alphabetical() const override { return Alpha; }
-    bool ShowIpm() const override { return Ipm; }
-    std::string MinIpmText() const override { return ToCp1251(MinIpm); }
+    TSearchSettings Settings() const override { return {Alpha, Ipm, ToCp1251(MinIpm)}; }
     std::size_t RowCount() const override { return Ticked.size(); }
     bool RowTicked(std::size_t row) const override { return Ticked.at(row); }
     void ShowInterim(const std::string& text) override
@@ -318,6 +316,84 @@ TEST_F(SearchRun, EndingAndAnchoredPatternListTheSameWords)
             EXPECT_NE(byEnding, "");
         }
     }
+}
+
+// A front end that shows only the listing: it leaves every display hook as it is.
+class TListingOnlyView : public TSearchView
+{
+public:
+    explicit TListingOnlyView(const TRecordingView& settingsFrom)
+        : m_settingsFrom(settingsFrom)
+    {}
+
+    TSearchSettings Settings() const override { return m_settingsFrom.Settings(); }
+    std::size_t RowCount() const override { return m_settingsFrom.RowCount(); }
+    bool RowTicked(std::size_t row) const override { return m_settingsFrom.RowTicked(row); }
+    void ShowListing(const std::string& listing) override { Listing = ToUtf8(listing); }
+
+    std::string Listing = "(untouched)";
+
+private:
+    const TRecordingView& m_settingsFrom;
+};
+
+TEST_F(SearchRun, ViewWithoutDisplayHooksListsWhatTheWindowLists)
+{
+    m_folder.WritePair("a", {"кот", "котёл", "скот", "кит"}, {7, 6, 5, 4});
+    m_folder.WritePair("b", {"кот", "рот"}, {1, 3});
+    Load({true, true});
+    TListingOnlyView bare(m_view);
+    // Settings, then the query; queries starting with "/" are patterns, the others endings.
+    const struct
+    {
+        bool Alpha;
+        bool Ipm;
+        const char* MinIpm;
+        const char* Query;
+    } cases[] = {
+        {false, false, "0,0", "/^к/"}, {true, true, "0,0", "/от$/"}, {false, true, "300000", "т"},
+        {true, false, "0,0", ""},      {false, false, "0,0", "/ё/"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Query);
+        m_view.Alpha = c.Alpha;
+        m_view.Ipm = c.Ipm;
+        m_view.MinIpm = c.MinIpm;
+        const std::string query = ToCp1251(c.Query);
+        if (c.Query[0] == '/') {
+            PatternSearch(query, m_view);
+            PatternSearch(query, bare);
+        } else {
+            EndingSearch(query, m_view);
+            EndingSearch(query, bare);
+        }
+        EXPECT_EQ(bare.Listing, m_view.Pane);
+    }
+    EXPECT_THAT([&] { PatternSearch(ToCp1251("/кот"), bare); },
+                ThrowsMessage<ERegExprError>("Unknown error"));
+}
+
+// A window whose user ticks a row while the pane shows "Поиск...".
+class TTickWhileSearchingView : public TRecordingView
+{
+public:
+    void ShowInterim(const std::string& text) override
+    {
+        TRecordingView::ShowInterim(text);
+        Ticked.at(1) = true;
+    }
+};
+
+TEST_F(SearchRun, RowsAreReadAfterTheInterimText)
+{
+    m_folder.WritePair("a", {"кот"}, {1});
+    m_folder.WritePair("b", {"кит"}, {2});
+    TTickWhileSearchingView view;
+    ScanDictionaryFolder(m_folder.Path(), view);
+    ASSERT_EQ(view.Ticked.size(), 2u);
+    view.Ticked = {true, false};
+    EndingSearch(ToCp1251("т"), view);
+    EXPECT_EQ(view.Pane, "кит\r\nкот");
 }
 
 TEST(FoundCountText, CountsTheListingsLines)

@@ -1,0 +1,120 @@
+// The commands of slovosito-cli: their options and the texts around the option lists.
+
+#include "cli/commands.h"
+
+namespace {
+
+// An option without a help entry (--dir, check's --help) is told of by the synopsis and the
+// description only, as the option lists have always been.
+const TOptionSpec kSearchOptions[] = {
+    {"--dir", "DIR", nullptr},
+    {"--list", nullptr, "list the dictionaries as \"name (N слов)\", one per line"},
+    {"--dict", "NAME",
+     "search the dictionary NAME (repeatable); without --dict and --all the first dictionary is "
+     "searched"},
+    {"--all", nullptr, "search every dictionary"},
+    {"--alpha", nullptr, "list alphabetically, each word once"},
+    {"--ipm", nullptr, "follow each word with \" = \" and its instances per million"},
+    {"--min", "TEXT", "the minimum instances per million, with a decimal comma (default 0,0)"},
+    {"--raw", nullptr, "print the listing as Windows-1251 with CR LF between lines"},
+    {"--ending", "Q", "words that end in Q (an empty Q lists every word)"},
+    {"--mask", "Q", "words that fit the mask Q: * any letters, ? one letter"},
+    {"--regexp", "Q", "words that match /expression/modifiers (modifiers i r s g m x)"},
+    {"--inexact", "Q", "as --mask, also accepting look-alike letters"},
+    {"--help", nullptr, "show this text", "-h"},
+    {"--version", nullptr, "show the version"},
+};
+
+const TOptionSpec kMakeDictOptions[] = {
+    {"--dir", "DIR", nullptr},
+    {"--from-list", nullptr,
+     "each line is \"word count\", \"word<TAB>count\" or \"count word\" (the default); blank "
+     "lines and lines starting with \"#\" are skipped"},
+    {"--from-text", nullptr,
+     "count the words of running text: Cyrillic or Latin letters, with single hyphens inside "
+     "(\"кто-то\")"},
+    {"--encoding", "E", "the files are utf-8 (the default) or cp1251"},
+    {"--lower", nullptr, "fold letter case first (Ё becomes ё)"},
+    {"--keep-order", nullptr,
+     "keep the order of first occurrence instead of the largest count first"},
+    {"--force", nullptr, "replace the dictionary NAME when it exists"},
+    {"--help", nullptr, "show this text", "-h"},
+};
+
+const TOptionSpec kCheckOptions[] = {
+    {"--dir", "DIR", nullptr},
+    {"--help", nullptr, nullptr, "-h"},
+};
+
+constexpr const char* kSearchSynopsis =
+    "Usage: slovosito-cli [--dir DIR] --list\n"
+    "       slovosito-cli [--dir DIR] [--dict NAME]... [--all] [--alpha] [--ipm] [--min TEXT]\n"
+    "                     [--raw] (--ending | --mask | --regexp | --inexact) QUERY\n"
+    "       slovosito-cli make-dict [--dir DIR] [--from-list | --from-text]\n"
+    "                     [--encoding utf-8|cp1251] [--lower] [--keep-order] [--force]\n"
+    "                     NAME FILE...\n"
+    "       slovosito-cli check [--dir DIR]\n";
+
+constexpr const char* kSearchAbout =
+    "Finds Russian words in the frequency dictionaries of the folder \"Словари\" beside the\n"
+    "program (or DIR) and lists them by frequency, largest first.\n";
+
+constexpr const char* kSearchEpilogue =
+    "make-dict builds the dictionary NAME from frequency lists or texts; check tells why a\n"
+    "dictionary of the folder is not listed. See \"slovosito-cli make-dict --help\" and\n"
+    "\"slovosito-cli check --help\".\n"
+    "\n"
+    "Exit status: 0 when words were listed, 1 when none were, 2 on error (make-dict: 0 or 2;\n"
+    "check: 0 when every candidate is listed, 1 when one is not).\n";
+
+constexpr const char* kMakeDictSynopsis =
+    "Usage: slovosito-cli make-dict [--dir DIR] [--from-list | --from-text]\n"
+    "                               [--encoding utf-8|cp1251] [--lower] [--keep-order] [--force]\n"
+    "                               NAME FILE...\n";
+
+constexpr const char* kMakeDictAbout =
+    "Makes the dictionary NAME from frequency lists or texts: writes NAME.txt and NAME.txt.cnt\n"
+    "into the folder \"Словари\" beside the program (or DIR). A FILE \"-\" is the standard "
+    "input.\n";
+
+constexpr const char* kMakeDictEpilogue =
+    "Words without a Windows-1251 form are dropped and reported; the same word given twice has\n"
+    "its counts added. Exit status: 0 when the dictionary was written, 2 on error (nothing is\n"
+    "written then).\n";
+
+constexpr const char* kCheckAbout =
+    "Tells for each file whose name ends in \".txt\" in the folder \"Словари\" beside the program\n"
+    "(or DIR), in the order they are loaded, whether it is listed and why not, and notes what is\n"
+    "allowed but probably not meant: empty words, a NUL byte, negative counts, a total of 0.\n";
+
+}  // namespace
+
+const TCommandSpec kSearchCommand = {
+    .Name = "",
+    .Synopsis = kSearchSynopsis,
+    .About = kSearchAbout,
+    .Options = kSearchOptions,
+    .Epilogue = kSearchEpilogue,
+    .TakesOperands = false,
+    .DashDashEndsOptions = false,
+};
+
+const TCommandSpec kMakeDictCommand = {
+    .Name = "make-dict",
+    .Synopsis = kMakeDictSynopsis,
+    .About = kMakeDictAbout,
+    .Options = kMakeDictOptions,
+    .Epilogue = kMakeDictEpilogue,
+    .TakesOperands = true,
+    .DashDashEndsOptions = true,
+};
+
+const TCommandSpec kCheckCommand = {
+    .Name = "check",
+    .Synopsis = "Usage: slovosito-cli check [--dir DIR]\n",
+    .About = kCheckAbout,
+    .Options = kCheckOptions,
+    .Epilogue = "Exit status: 0 when every file is listed, 1 when one is not, 2 on error.\n",
+    .TakesOperands = false,
+    .DashDashEndsOptions = true,
+};

@@ -1,0 +1,154 @@
+// The option layer of slovosito-cli: reading arguments against a command's table, and writing
+// the command's help text from the same table.
+
+#include "cli/options.h"
+
+#include <cstddef>
+#include <filesystem>
+#include <optional>
+#include <string_view>
+#include <system_error>
+
+#include "wordstore/path_utils.h"
+
+namespace {
+
+constexpr std::size_t kHelpColumn = 18;
+constexpr std::size_t kHelpWidth = 90;
+
+// The columns text takes on a terminal: one per character, not per UTF-8 byte.
+std::size_t Columns(std::string_view text)
+{
+    std::size_t columns = 0;
+    for (const char c : text) {
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) {
+            ++columns;
+        }
+    }
+    return columns;
+}
+
+const TOptionSpec* FindOption(const TCommandSpec& command, std::string_view name)
+{
+    for (const TOptionSpec& option : command.Options) {
+        if (name == option.Name || (option.Alias != nullptr && name == option.Alias)) {
+            return &option;
+        }
+    }
+    return nullptr;
+}
+
+EUsageError UnknownArgument(const TCommandSpec& command, const std::string& arg)
+{
+    const std::string prefix = *command.Name == '\0' ? "" : std::string(command.Name) + " ";
+    return EUsageError("unknown argument " + arg + " (see " + prefix + "--help)");
+}
+
+// One entry of the option list: the option and its placeholder, then its help, wrapped.
+std::string OptionEntry(const TOptionSpec& option)
+{
+    std::string entry = "  " + std::string(option.Name);
+    if (option.Value != nullptr) {
+        entry += " " + std::string(option.Value);
+    }
+    std::size_t column = Columns(entry);
+    // A name too long for the column puts the help under it.
+    if (column + 2 > kHelpColumn) {
+        entry += "\n";
+        column = 0;
+    }
+    entry.append(kHelpColumn - column, ' ');
+    column = kHelpColumn;
+    bool lineStart = true;
+    std::string_view help = option.Help;
+    while (!help.empty()) {
+        const std::size_t space = help.find(' ');
+        const std::string_view word = help.substr(0, space);
+        help.remove_prefix(space == std::string_view::npos ? help.size() : space + 1);
+        if (!lineStart && column + 1 + Columns(word) > kHelpWidth) {
+            entry += "\n" + std::string(kHelpColumn, ' ');
+            column = kHelpColumn;
+            lineStart = true;
+        }
+        if (!lineStart) {
+            entry += ' ';
+            ++column;
+        }
+        entry += word;
+        column += Columns(word);
+        lineStart = false;
+    }
+    return entry + "\n";
+}
+
+}  // namespace
+
+void ParseArguments(const TCommandSpec& command, const std::vector<std::string>& args,
+                    const TOptionHandler& onOption, const TOperandHandler& onOperand)
+{
+    bool operandsOnly = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string arg = args[i];
+        if (!operandsOnly && command.DashDashEndsOptions && arg == "--") {
+            operandsOnly = true;
+            continue;
+        }
+        if (operandsOnly || arg == "-" || !arg.starts_with("-")) {
+            if (!command.TakesOperands) {
+                throw UnknownArgument(command, arg);
+            }
+            onOperand(arg);
+            continue;
+        }
+        std::optional<std::string> inlineValue;
+        const std::size_t equals = arg.find('=');
+        if (arg.starts_with("--") && equals != std::string::npos) {
+            inlineValue = arg.substr(equals + 1);
+            arg.resize(equals);
+        }
+        const TOptionSpec* option = FindOption(command, arg);
+        if (option == nullptr) {
+            throw UnknownArgument(command, arg);
+        }
+        std::string value;
+        if (option->Value != nullptr) {
+            if (inlineValue) {
+                value = *inlineValue;
+            } else if (i + 1 < args.size()) {
+                value = args[++i];
+            } else {
+                throw EUsageError("option " + arg + " needs a value");
+            }
+        } else if (inlineValue) {
+            throw EUsageError("option " + arg + " takes no value");
+        }
+        onOption(*option, value);
+    }
+}
+
+std::string HelpText(const TCommandSpec& command)
+{
+    std::string text = std::string(command.Synopsis) + "\n" + command.About + "\n";
+    std::string list;
+    for (const TOptionSpec& option : command.Options) {
+        if (option.Help != nullptr) {
+            list += OptionEntry(option);
+        }
+    }
+    if (!list.empty()) {
+        text += list + "\n";
+    }
+    return text + command.Epilogue;
+}
+
+std::string DictionaryFolderFor(const std::string& dir)
+{
+    if (dir.empty()) {
+        return DictionaryFolder();
+    }
+    std::error_code error;
+    if (!std::filesystem::is_directory(dir, error)) {
+        throw EUsageError("no such folder \"" + dir + "\"");
+    }
+    return dir;
+}

@@ -1,0 +1,64 @@
+#pragma once
+// The option layer of slovosito-cli: the plain tables that describe each command's options, the
+// reader that walks the arguments against such a table, the help text made from it, and the
+// dictionary folder that --dir names.
+
+#include <functional>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+// A mistake in the arguments, or a command that finds nothing to do; what() is UTF-8.
+class EUsageError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// One option of a command.
+struct TOptionSpec
+{
+    const char* Name;   // "--dict"
+    const char* Value;  // the value's placeholder in the help, "NAME"; nullptr for a flag
+    // The option's entry in the help's option list, one sentence that the help wraps; nullptr
+    // for an option only the synopsis and the description tell of.
+    const char* Help;
+    const char* Alias = nullptr;  // a second spelling the help does not show: "-h"
+};
+
+// One command of slovosito-cli. Its help text is Synopsis, a blank line, About, a blank line,
+// then the option list and a blank line when an option has a Help entry, then Epilogue; each of
+// the three texts ends with a newline.
+struct TCommandSpec
+{
+    const char* Name;  // the word that selects it; "" for the search, which needs none
+    const char* Synopsis;
+    const char* About;
+    std::span<const TOptionSpec> Options;
+    const char* Epilogue;
+    bool TakesOperands;        // else an argument that is not an option is an error
+    bool DashDashEndsOptions;  // "--" makes every argument after it an operand
+};
+
+// Called for each option in the order given, with its value ("" for a flag).
+using TOptionHandler = std::function<void(const TOptionSpec& option, const std::string& value)>;
+// Called for each operand in the order given.
+using TOperandHandler = std::function<void(const std::string& operand)>;
+
+// Walks args against command, calling onOption and onOperand as it goes. An argument starting
+// with "-" (other than "-" itself) is an option; an option that takes a value gets it as
+// "--name=value" or as the next argument, whatever that is. Throws EUsageError at the first
+// unknown argument (an operand, too, when the command takes none), missing value or value given
+// to a flag; what a handler throws ends the walk there.
+void ParseArguments(const TCommandSpec& command, const std::vector<std::string>& args,
+                    const TOptionHandler& onOption, const TOperandHandler& onOperand = {});
+
+// The text "--help" prints for command (UTF-8): option entries start in column 18 and wrap
+// within 90 columns.
+std::string HelpText(const TCommandSpec& command);
+
+// The dictionary folder a command works on: dir when it is given, which must then be an
+// existing folder (else EUsageError "no such folder \"DIR\""), else the folder beside the
+// program.
+std::string DictionaryFolderFor(const std::string& dir);
