@@ -11,6 +11,19 @@
 
 namespace {
 
+// The modifier letters and the switch each one sets; a capital letter counts as its small one.
+struct TModifierLetter
+{
+    char Letter;
+    bool TRegExprModifiers::*Flag;
+};
+
+constexpr TModifierLetter kModifierLetters[] = {
+    {'i', &TRegExprModifiers::CaseInsensitive}, {'r', &TRegExprModifiers::RussianRanges},
+    {'s', &TRegExprModifiers::DotAll},          {'g', &TRegExprModifiers::Greedy},
+    {'m', &TRegExprModifiers::MultiLine},       {'x', &TRegExprModifiers::Extended},
+};
+
 // What а-Я stands for under r: all 66 letters. The single letters come first, so that a "-"
 // after the range still reads as a literal hyphen.
 constexpr char kAllRussianLetters[] = {
@@ -289,39 +302,18 @@ std::optional<TRegExprModifiers> ApplyModifierLetters(const TRegExprModifiers& m
     TRegExprModifiers next = modifiers;
     bool on = true;
     for (const char c : letters) {
-        bool* flag = nullptr;
-        switch (c) {
-            case '-':
-                on = false;
-                continue;
-            case 'i':
-            case 'I':
-                flag = &next.CaseInsensitive;
-                break;
-            case 'r':
-            case 'R':
-                flag = &next.RussianRanges;
-                break;
-            case 's':
-            case 'S':
-                flag = &next.DotAll;
-                break;
-            case 'g':
-            case 'G':
-                flag = &next.Greedy;
-                break;
-            case 'm':
-            case 'M':
-                flag = &next.MultiLine;
-                break;
-            case 'x':
-            case 'X':
-                flag = &next.Extended;
-                break;
-            default:
-                return std::nullopt;
+        if (c == '-') {
+            on = false;
+            continue;
         }
-        *flag = on;
+        const char small = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+        const auto* letter =
+            std::find_if(std::begin(kModifierLetters), std::end(kModifierLetters),
+                         [small](const TModifierLetter& entry) { return entry.Letter == small; });
+        if (letter == std::end(kModifierLetters)) {
+            return std::nullopt;
+        }
+        next.*(letter->Flag) = on;
     }
     return next;
 }
