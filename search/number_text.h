@@ -1,6 +1,8 @@
 #pragma once
-// Reading the minimum frequency typed by the user, and the error text both front ends show.
+// Numbers as the user types and reads them, with a decimal comma: the minimum frequency typed
+// into the window, the ipm text of a listing, and the error text both front ends show.
 
+#include <cstddef>
 #include <stdexcept>
 #include <string>
 
@@ -19,3 +21,15 @@ double StrToFloat(const std::string& text);
 // The text shown for an error message: the message with "." appended when its last character
 // sorts after ".".
 std::string UserErrorText(const std::string& message);
+
+// The ipm text of value: at most 7 significant digits and at most 5 decimals, whichever keeps
+// fewer, the first dropped digit rounding half up; a decimal comma and exactly 5 decimals; from
+// 10 000 000 on, "d,dddE7" notation. Infinities are "INF" and "-INF", a NaN "NAN".
+std::string IpmText(double value);
+
+// The longest ipm text: "-", 7 integer digits, ",", 5 decimals.
+inline constexpr std::size_t kMaxIpmTextSize = 14;
+
+// Writes IpmText(value) at out, which has room for kMaxIpmTextSize bytes, and returns the end of
+// the text. Allocates nothing, for listings that write many.
+char* WriteIpmText(double value, char* out);

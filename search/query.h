@@ -16,11 +16,12 @@ enum class TQueryMode {
 // Rewrites text in place: Latin and Cyrillic capitals to small letters, "Ё" and "ё" to "е".
 void LowerCyr(std::string& text);
 
-// Translates a lowercased wildcard mask to "/^...$/": "*" any run, "?" one character, Cyrillic
-// small letters and "-" literal, everything else dropped. Empty when nothing is left.
+// Translates a lowercased mask (the language of search/mask.h) to the pattern "/^...$/" of its
+// exact expression. Empty when nothing of the mask is left.
 std::string MaskToPattern(const std::string& query);
 
-// As MaskToPattern, but every letter also accepts its look-alikes and the signs around it.
+// As MaskToPattern, with the inexact expression: every letter also accepts its look-alikes and
+// the signs around it.
 std::string InexactMaskToPattern(const std::string& query);
 
 // The query a row sends for fieldText (lowercased, then translated as the mode asks); empty for a

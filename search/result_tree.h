@@ -22,10 +22,5 @@ void InsertByValue(std::string_view word, double value);
 // tree. ResetResultTree must run before the next insertion.
 void ListWords(std::string& output);
 
-// As ListWords, each line followed by " = " and the value's ipm text.
+// As ListWords, each line followed by " = " and the value's IpmText (search/number_text.h).
 void ListWordsWithIpm(std::string& output);
-
-// The ipm text of value: at most 7 significant digits and at most 5 decimals, whichever keeps
-// fewer, the first dropped digit rounding half up; a decimal comma and exactly 5 decimals; from
-// 10 000 000 on, "d,dddE7" notation.
-std::string IpmText(double value);

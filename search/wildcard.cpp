@@ -1,17 +1,20 @@
-// Wildcard matching for the expressions the mask rows send.
+// Wildcard matching for the expressions the mask rows send, built from the tokens of the mask.
 
 #include "search/wildcard.h"
 
 #include <cstddef>
 
+#include "search/mask.h"
+
 namespace {
 
-constexpr unsigned char kSmallA = 0xE0;  // а; а-я fill 0xE0-0xFF
+// Stands for any one byte inside a part; no letter or hyphen of a mask is this byte.
+constexpr char kAnyByte = '?';
 
 bool PartMatchesAt(const std::string& part, std::string_view word, std::size_t pos)
 {
     for (std::size_t i = 0; i < part.size(); ++i) {
-        if (part[i] != '?' && part[i] != word[pos + i]) {
+        if (part[i] != kAnyByte && part[i] != word[pos + i]) {
             return false;
         }
     }
@@ -25,24 +28,30 @@ std::optional<TWildcard> TWildcard::FromExpression(const std::string& expression
 {
     // With the modifiers at their start values "." takes every byte (s) and a letter matches only
     // itself (no i); "$" also matches before a final line break, which no word holds.
-    const std::size_t size = expression.size();
-    if (!modifiers.empty() || size < 3 || expression.front() != '^' || expression.back() != '$') {
+    if (!modifiers.empty()) {
+        return std::nullopt;
+    }
+    const std::optional<std::vector<TMaskToken>> tokens = ReadExactMaskExpression(expression);
+    if (!tokens) {
         return std::nullopt;
     }
     TWildcard wildcard;
     wildcard.m_parts.emplace_back();
-    for (std::size_t i = 1; i + 1 < size; ++i) {
-        const char c = expression[i];
-        if (c == '.' && expression[i + 1] == '*') {
-            wildcard.m_hasStar = true;
-            wildcard.m_parts.emplace_back();
-            ++i;
-        } else if (c == '.') {
-            wildcard.m_parts.back().push_back('?');
-        } else if (c == '-' || static_cast<unsigned char>(c) >= kSmallA) {
-            wildcard.m_parts.back().push_back(c);
-        } else {
-            return std::nullopt;
+    for (const TMaskToken& token : *tokens) {
+        switch (token.Kind) {
+            case TMaskTokenKind::AnyRun:
+                wildcard.m_hasStar = true;
+                wildcard.m_parts.emplace_back();
+                break;
+            case TMaskTokenKind::AnyChar:
+                wildcard.m_parts.back().push_back(kAnyByte);
+                break;
+            case TMaskTokenKind::Hyphen:
+                wildcard.m_parts.back().push_back('-');
+                break;
+            case TMaskTokenKind::Letter:
+                wildcard.m_parts.back().push_back(token.Letter);
+                break;
         }
     }
     return wildcard;

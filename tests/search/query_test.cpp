@@ -1,15 +1,30 @@
-// Tests of query translation: lowercasing and the two mask translations.
+// Tests of query translation: lowercasing, the two mask translations, and what the inexact
+// mask accepts when the engine runs its pattern.
 
 #include "search/query.h"
 
+#include <random>
 #include <string>
+#include <tuple>
 #include <utility>
 
 #include <gtest/gtest.h>
 
+#include "search/regexpr.h"
 #include "wordstore/encoding.h"
 
 namespace {
+
+// Whether the engine matches word with the pattern a row of mode sends for the field text, as the
+// pattern search runs it (all UTF-8).
+bool RowMatches(TQueryMode mode, const std::string& field, const std::string& word)
+{
+    const std::string pattern = TranslateQuery(mode, ToCp1251(field));
+    EXPECT_GE(pattern.size(), 2u);
+    TRegExpr engine;
+    engine.SetExpression(pattern.substr(1, pattern.size() - 2));
+    return engine.Exec(ToCp1251(word));
+}
 
 std::string Lowered(const std::string& utf8)
 {
@@ -94,6 +109,83 @@ TEST(TranslateQuery, RegexpAndEndingRowsOnlyLowercase)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Field);
         EXPECT_EQ(ToUtf8(TranslateQuery(c.Mode, ToCp1251(c.Field))), c.Query);
+    }
+}
+
+TEST(InexactMaskToPattern, AcceptsLookAlikeLettersAndSignsButNoOtherLetters)
+{
+    // A field text, a word, then whether the inexact row lists the word.
+    const std::tuple<const char*, const char*, bool> cases[] = {
+        {"год", "кот", true},  // г for к, д for т
+        {"суп", "зуб", true},  // с for з, п for б
+        {"жить", "щить", true},
+        {"вилка", "филка", true},
+        {"мышь", "мишь", true},  // ы for и
+        {"люк", "лук", true},    // ю for у and back
+        {"лук", "люк", true},
+        {"шея", "шеа", true},  // я for а
+        {"аня", "яна", true},
+        {"эра", "ера", true},
+        {"дом", "дым", false},  // о has no look-alike
+        {"кот", "кит", false},
+        {"мол", "мал", false},
+        {"йод", "иод", false},  // nor й and и
+        {"иод", "йод", false},
+        {"рак", "лак", false},
+        {"ель", "йэль", true},  // й may come before е, э, ю and я
+        {"юла", "йула", true},
+        {"ода", "йода", false},  // but not before other letters
+        {"мышь", "мыш", true},   // a soft or hard sign of the mask may be missing
+        {"объезд", "обезд", true},
+        {"объезд", "обьезд", true},  // or be the other one
+        {"хор", "хорь", true},       // and may come around any letter
+        {"хор", "хъорь", true},
+        {"кот", "к-о-т", true},  // so may hyphens
+        {"кот", "к-т", true},    // a hyphen even stands for a letter
+        {"кот", "кт", false},
+        {"по-моему", "по-моему", true},
+        {"по-моему", "помоему", false},  // a hyphen of the mask must be there
+        {"кот", "кота", false},          // the whole word
+        {"кот", "скот", false},
+        {"кот", "Кот", false},  // words are not lowercased
+        {"еж", "ёж", false},    // ё is a letter of its own
+        {"Ёж", "еж", true},     // the field's ё becomes е
+        {"к?т", "кит", true},
+        {"к?т", "кт", false},
+        {"*ость", "радость", true},
+        {"*ость", "радостью", false},
+        {"кOт", "кт", true},  // a Latin letter is dropped from the mask
+    };
+    for (const auto& [field, word, listed] : cases) {
+        SCOPED_TRACE(std::string(field) + " ~ " + word);
+        EXPECT_EQ(RowMatches(TQueryMode::Inexact, field, word), listed);
+    }
+}
+
+TEST(InexactMaskToPattern, AgreesWithTheExactMaskOnLettersWithoutLookAlikes)
+{
+    // Neither these letters nor the words take look-alikes, hyphens or signs, so both rows must
+    // list the same words.
+    const std::string letters = "лмнорхцч";
+    std::mt19937 random(20261210);
+    for (int round = 0; round < 200; ++round) {
+        std::string field;
+        const int fieldLength = 1 + static_cast<int>(random() % 5);
+        for (int i = 0; i < fieldLength; ++i) {
+            const unsigned pick = random() % (letters.size() / 2 + 2);
+            field += pick == 0 ? "*" : pick == 1 ? "?" : letters.substr((pick - 2) * 2, 2);
+        }
+        SCOPED_TRACE(field);
+        for (int k = 0; k < 20; ++k) {
+            std::string word;
+            const int wordLength = static_cast<int>(random() % 7);
+            for (int i = 0; i < wordLength; ++i) {
+                word += letters.substr(random() % (letters.size() / 2) * 2, 2);
+            }
+            SCOPED_TRACE(word);
+            EXPECT_EQ(RowMatches(TQueryMode::Inexact, field, word),
+                      RowMatches(TQueryMode::Mask, field, word));
+        }
     }
 }
 
