@@ -390,7 +390,7 @@ TEST_F(SearchRun, RowsAreReadAfterTheInterimText)
     m_folder.WritePair("b", {"кит"}, {2});
     TTickWhileSearchingView view;
     ScanDictionaryFolder(m_folder.Path(), view);
-    ASSERT_EQ(view.Ticked.size(), 2u);
+    ASSERT_EQ(view.Rows.size(), 2u);
     view.Ticked = {true, false};
     EndingSearch(ToCp1251("т"), view);
     EXPECT_EQ(view.Pane, "кит\r\nкот");
