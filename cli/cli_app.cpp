@@ -14,13 +14,12 @@
 #include "search/number_text.h"
 #include "search/query.h"
 #include "search/search_run.h"
+#include "slovosito_version.h"
 #include "wordstore/dictionary_builder.h"
 #include "wordstore/encoding.h"
 #include "wordstore/word_store.h"
 
 namespace {
-
-constexpr const char* kVersion = "0.002";
 
 void PrintError(std::ostream& err, const std::string& utf8)
 {
@@ -198,7 +197,7 @@ int RunSearch(const std::vector<std::string>& args, std::ostream& out, std::ostr
         return 0;
     }
     if (options.Version) {
-        out << "slovosito-cli " << kVersion << '\n';
+        out << "slovosito-cli " << kSlovositoVersion << '\n';
         return 0;
     }
     const std::string folder = DictionaryFolderFor(options.Dir);

@@ -6,6 +6,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "slovosito_version.h"
 #include "tests/cli/run_cli.h"
 #include "tests/support/temp_folder.h"
 #include "wordstore/encoding.h"
@@ -148,7 +149,7 @@ TEST_F(Cli, DamagedPairIsWarnedOnStderrAndTheRunGoesOn)
 TEST_F(Cli, HelpAndVersion)
 {
     EXPECT_THAT(Run({"--help"}).Out, HasSubstr("--ending"));
-    EXPECT_EQ(Run({"--version"}).Out, "slovosito-cli 0.002\n");
+    EXPECT_EQ(Run({"--version"}).Out, std::string("slovosito-cli ") + kSlovositoVersion + "\n");
 }
 
 TEST(CliSample, EndingYankaListsTheSampleByFrequency)
