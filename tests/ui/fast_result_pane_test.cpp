@@ -22,6 +22,7 @@
 #include <QWheelEvent>
 #include <gtest/gtest.h>
 
+#include "tests/ui/random_text.h"
 #include "wordstore/encoding.h"
 
 namespace {
@@ -466,11 +467,7 @@ TEST(FastPaneGeometry, AClickWhereTheCaretIsDrawnPutsTheCaretThere)
     TFastResultPane pane;
     pane.show();
     for (int round = 0; round < 100; ++round) {
-        std::string text;
-        const int count = static_cast<int>(random() % 60);
-        for (int i = 0; i < count; ++i) {
-            text += pieces[random() % std::size(pieces)];
-        }
+        const std::string text = RandomText(random, pieces, 60);
         pane.resize(40 + static_cast<int>(random() % 200), 400);
         pane.SetText(text);
         for (std::uint64_t position = 0; position <= text.size(); ++position) {

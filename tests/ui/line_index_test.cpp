@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/ui/random_text.h"
 #include "wordstore/encoding.h"
 
 namespace {
@@ -96,11 +97,7 @@ TEST(NextBreakCandidate, NeverPassesACrOrAnLfAndFindsTheEndWithoutOne)
                                   "\xFF"};
     std::mt19937 random(14);
     for (int round = 0; round < 2000; ++round) {
-        std::string text;
-        const int count = static_cast<int>(random() % 25);
-        for (int i = 0; i < count; ++i) {
-            text += pieces[random() % std::size(pieces)];
-        }
+        const std::string text = RandomText(random, pieces, 25);
         for (std::size_t from = 0; from <= text.size(); ++from) {
             std::size_t first = from;
             while (first < text.size() && static_cast<unsigned char>(text[first]) >= 14) {
@@ -123,11 +120,7 @@ TEST(LineIndex, AgreesWithALineByLineSplitOnGeneratedTexts)
                                   " ",  std::string(9, 'x')};
     std::mt19937 random(29);
     for (int round = 0; round < 500; ++round) {
-        std::string text;
-        const int count = static_cast<int>(random() % 30);
-        for (int i = 0; i < count; ++i) {
-            text += pieces[random() % std::size(pieces)];
-        }
+        const std::string text = RandomText(random, pieces, 30);
         std::vector<std::uint64_t> expected = {0};
         for (std::size_t pos = 0; pos < text.size(); ++pos) {
             if (text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n') {

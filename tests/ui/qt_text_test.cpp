@@ -11,6 +11,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "tests/ui/random_text.h"
 #include "wordstore/encoding.h"
 
 namespace {
@@ -107,11 +108,7 @@ TEST(PaneTextFromCp1251, AgreesWithReplacingTheBreaksOneByOne)
                                   std::string(11, 'w')};
     std::mt19937 random(1251);
     for (int round = 0; round < 500; ++round) {
-        std::string text;
-        const int count = static_cast<int>(random() % 30);
-        for (int i = 0; i < count; ++i) {
-            text += pieces[random() % std::size(pieces)];
-        }
+        const std::string text = RandomText(random, pieces, 30);
         QString expected = QStringFromCp1251(text);
         expected.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         expected.replace(QLatin1Char('\r'), QLatin1Char('\n'));

@@ -1,8 +1,9 @@
 // The result pane's word rules on one line: what a double-click selects, where Ctrl+Left and
-// Ctrl+Right stop, and how the three agree on generated lines.
+// Ctrl+Right stop, and how they agree on generated lines.
 
 #include "ui/word_bounds.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <random>
 #include <string>
@@ -11,6 +12,7 @@
 #include <QString>
 #include <gtest/gtest.h>
 
+#include "tests/ui/random_text.h"
 #include "wordstore/encoding.h"
 
 namespace {
@@ -43,38 +45,32 @@ TEST(WordAt, SelectsTheWordAndKeepsJoiningMarksInside)
     }
 }
 
-TEST(NextWordStop, StopsWhereTheNextWordBegins)
+TEST(WordStops, CtrlArrowsStopWhereWordsBegin)
 {
-    // Where Ctrl+Right starts, then the text it moves over.
-    const std::pair<const char*, const char*> cases[] = {
-        {"слово", "слово "}, {"ово", "ово "}, {"=", "= "}, {"12,", "12,34567 "},
-        {"т.е", "т.е"},      {". A", ". "},   {"&", "&"},  {"’н’", "’"},
+    struct TCase
+    {
+        const char* Caret;  // the caret stands before the first byte of this
+        bool Right;         // Ctrl+Right, else Ctrl+Left
+        const char* Over;   // the text the caret moves over
+    };
+    const TCase cases[] = {
+        {"слово", true, "слово "},  {"ово", true, "ово "},        {"=", true, "= "},
+        {"12,", true, "12,34567 "}, {"т.е", true, "т.е"},         {". A", true, ". "},
+        {"&", true, "&"},           {"’н’", true, "’"},           {" = 12", false, "слово"},
+        {"= 12", false, "слово "},  {" 12", false, "="},          {"12,", false, "= "},
+        {" д'", false, "12,34567"}, {", т", false, "д'Артаньян"}, {" AT", false, "."},
+        {"AT&", false, ". "},       {"&T", false, "AT"},          {"T 3", false, "&"},
     };
     const std::string line = ToCp1251(kLine);
-    for (const auto& [from, over] : cases) {
-        SCOPED_TRACE(from);
-        const std::size_t start = IndexOf(from);
-        const std::size_t stop = NextWordStop(line, start);
-        EXPECT_EQ(ToUtf8(line.substr(start, stop - start)), over);
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.Caret << (c.Right ? " right" : " left"));
+        const std::size_t caret = IndexOf(c.Caret);
+        const std::size_t stop =
+            c.Right ? NextWordStop(line, caret) : PreviousWordStop(line, caret);
+        const std::size_t from = std::min(caret, stop);
+        EXPECT_EQ(ToUtf8(line.substr(from, std::max(caret, stop) - from)), c.Over);
     }
     EXPECT_EQ(NextWordStop(line, line.size() - 1), line.size());
-}
-
-TEST(PreviousWordStop, StopsWhereTheWordBeforeBegins)
-{
-    // Where Ctrl+Left starts, then the text it moves back over.
-    const std::pair<const char*, const char*> cases[] = {
-        {" = 12", "слово"},  {"= 12", "слово "},    {" 12", "="}, {"12,", "= "},
-        {" д'", "12,34567"}, {", т", "д'Артаньян"}, {" AT", "."}, {"AT&", ". "},
-        {"&T", "AT"},        {"T 3", "&"},
-    };
-    const std::string line = ToCp1251(kLine);
-    for (const auto& [from, over] : cases) {
-        SCOPED_TRACE(from);
-        const std::size_t start = IndexOf(from);
-        const std::size_t stop = PreviousWordStop(line, start);
-        EXPECT_EQ(ToUtf8(line.substr(stop, start - stop)), over);
-    }
     EXPECT_EQ(PreviousWordStop(line, 1), 0u);
 }
 
@@ -84,11 +80,7 @@ TEST(WordBounds, DoubleClickAndCtrlArrowsAgreeOnGeneratedLines)
                                   "\x92",         ":", ";", "&", "_",  "\xA0"};
     std::mt19937 random(92);
     for (int round = 0; round < 300; ++round) {
-        std::string line;
-        const int count = 1 + static_cast<int>(random() % 20);
-        for (int i = 0; i < count; ++i) {
-            line += pieces[random() % std::size(pieces)];
-        }
+        const std::string line = RandomText(random, pieces, 21, 1);
         for (std::size_t pos = 0; pos < line.size(); ++pos) {
             SCOPED_TRACE(testing::Message() << round << ": " << ToUtf8(line) << " at " << pos);
             const TWordSpan span = WordAt(line, pos);
