@@ -33,6 +33,7 @@
 #include "ui/click_label.h"
 #include "ui/fast_result_pane.h"
 #include "ui/pane_actions.h"
+#include "ui/qt_text.h"
 #include "ui/result_pane.h"
 #include "wordstore/encoding.h"
 
@@ -84,11 +85,6 @@ QPixmap Picture(const QString& name, QSize size)
     QPainter painter(&pixmap);
     renderer.render(&painter, QRectF(QPointF(0, 0), size));
     return pixmap;
-}
-
-QString FromCp1251(const std::string& text)
-{
-    return QString::fromStdString(ToUtf8(text));
 }
 
 void SetColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour)
@@ -488,7 +484,7 @@ void TForm1::RunGuarded(const std::function<void()>& body)
         // Its message is UTF-8 already: it may quote a character that Windows-1251 lacks.
         ShowErrorBox(QString::fromStdString(UserErrorText(e.what())));
     } catch (const std::exception& e) {
-        ShowErrorBox(FromCp1251(UserErrorText(e.what())));
+        ShowErrorBox(QStringFromCp1251(UserErrorText(e.what())));
     }
 }
 
@@ -499,7 +495,7 @@ void TForm1::ShowErrorBox(const QString& text)
 
 void TForm1::RunSearch(TQueryMode mode, const QLineEdit* field)
 {
-    RunGuarded([&] { RunSearchRow(mode, ToCp1251(field->text().toStdString()), *this); });
+    RunGuarded([&] { RunSearchRow(mode, Cp1251FromQString(field->text()), *this); });
 }
 
 void TForm1::srch_btn1Click()
@@ -585,8 +581,7 @@ void TForm1::PrevContextMenu(const QPoint& pos)
 
 TSearchSettings TForm1::Settings() const
 {
-    return {ch_alpha->isChecked(), ch_stat->isChecked(),
-            ToCp1251(edit_MinIpm->text().toStdString())};
+    return {ch_alpha->isChecked(), ch_stat->isChecked(), Cp1251FromQString(edit_MinIpm->text())};
 }
 
 std::size_t TForm1::RowCount() const
@@ -623,7 +618,7 @@ void TForm1::ShowListing(const std::string& listing)
 
 void TForm1::ShowFoundCount(const std::string& caption)
 {
-    Label_fnd->setText(FromCp1251(caption));
+    Label_fnd->setText(QStringFromCp1251(caption));
 }
 
 void TForm1::Beep()
@@ -633,17 +628,17 @@ void TForm1::Beep()
 
 void TForm1::AddDictionaryRow(const std::string&, const std::string& rowText)
 {
-    auto* row = new QListWidgetItem(FromCp1251(rowText), dict_list);
+    auto* row = new QListWidgetItem(QStringFromCp1251(rowText), dict_list);
     row->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
     row->setCheckState(Qt::Unchecked);
 }
 
 void TForm1::WarnDamaged(const std::string& message)
 {
-    m_hooks.ShowWarning(FromCp1251(message));
+    m_hooks.ShowWarning(QStringFromCp1251(message));
 }
 
 void TForm1::ReportLoadError(const std::string& message)
 {
-    ShowErrorBox(FromCp1251(UserErrorText(message)));
+    ShowErrorBox(QStringFromCp1251(UserErrorText(message)));
 }

@@ -1,12 +1,10 @@
-// The fast result pane: the line index, the rows of wrapped lines kept as checkpoints, painting
-// only the rows in view, and selection by mouse and keyboard on byte offsets.
+// The fast result pane: the rows of wrapped lines kept as checkpoints, painting only the rows in
+// view, and selection by mouse and keyboard on byte offsets.
 
 #include "ui/fast_result_pane.h"
 
 #include <algorithm>
-#include <bit>
 #include <climits>
-#include <cstring>
 
 #include <QAccessible>
 #include <QApplication>
@@ -22,7 +20,8 @@
 #include <QTextLayout>
 #include <QWheelEvent>
 
-#include "wordstore/encoding.h"
+#include "ui/qt_text.h"
+#include "ui/word_bounds.h"
 
 namespace {
 
@@ -40,107 +39,6 @@ constexpr int kWheelNotch = 120;
 constexpr qsizetype kAccessibleLineChars = 1000;
 // Blanks hang past the right edge, as in a text editor, but no further than this many widths.
 constexpr std::int64_t kMaxHang = 2;
-
-using TCharTable = std::array<QChar, 256>;
-
-const TCharTable& CharTable()
-{
-    static const TCharTable table = [] {
-        TCharTable chars;
-        for (int byte = 0; byte < 256; ++byte) {
-            // Every Windows-1251 character lies in the Basic Multilingual Plane.
-            chars[static_cast<std::size_t>(byte)] =
-                QChar(static_cast<char16_t>(Cp1251ToUnicode(static_cast<unsigned char>(byte))));
-        }
-        return chars;
-    }();
-    return table;
-}
-
-QChar CharOf(char byte)
-{
-    return CharTable()[static_cast<unsigned char>(byte)];
-}
-
-// Bytes of one line, without line breaks, as the characters they stand for.
-QString Decode(std::string_view text, std::uint64_t begin, std::uint64_t end)
-{
-    QString out(static_cast<qsizetype>(end - begin), Qt::Uninitialized);
-    QChar* to = out.data();
-    for (std::uint64_t pos = begin; pos < end; ++pos) {
-        *to++ = CharOf(text[pos]);
-    }
-    return out;
-}
-
-// Whether any of the eight bytes of word is below 14, so may be a CR or an LF. Long runs of
-// ordinary bytes are passed over eight at a time.
-constexpr bool MayHoldBreak(std::uint64_t word)
-{
-    constexpr std::uint64_t kOnes = 0x0101010101010101;
-    constexpr std::uint64_t kHighBits = 0x8080808080808080;
-    return ((word - kOnes * 14) & ~word & kHighBits) != 0;
-}
-
-std::uint64_t EightBytesAt(const char* bytes)
-{
-    std::uint64_t word;
-    std::memcpy(&word, bytes, sizeof word);
-    return word;
-}
-
-// The offset in word (its bytes in memory order) of its first byte below 14, given that
-// MayHoldBreak(word) holds. A borrow can only mark bytes more significant than a true one, so
-// the mark taken is never past the first true one, and is exact on a little-endian machine.
-int FirstBreakCandidate(std::uint64_t word)
-{
-    constexpr std::uint64_t kOnes = 0x0101010101010101;
-    constexpr std::uint64_t kHighBits = 0x8080808080808080;
-    const std::uint64_t marks = (word - kOnes * 14) & ~word & kHighBits;
-    if constexpr (std::endian::native == std::endian::little) {
-        return std::countr_zero(marks) / 8;
-    } else {
-        return std::countl_zero(marks) / 8;
-    }
-}
-
-// Bytes as the clipboard takes them: each line break becomes "\n".
-QString ClipboardText(std::string_view text)
-{
-    const std::uint64_t end = text.size();
-    const TCharTable& table = CharTable();
-    const auto* const bytes = reinterpret_cast<const unsigned char*>(text.data());
-    QString out(static_cast<qsizetype>(end), Qt::Uninitialized);
-    QChar* const first = out.data();
-    QChar* to = first;
-    std::uint64_t pos = 0;
-    while (pos < end) {
-        if (end - pos >= 8) {
-            const std::uint64_t word = EightBytesAt(text.data() + pos);
-            const int plain = MayHoldBreak(word) ? FirstBreakCandidate(word) : 8;
-            for (int i = 0; i < plain; ++i) {
-                *to++ = table[bytes[pos + static_cast<std::uint64_t>(i)]];
-            }
-            pos += static_cast<std::uint64_t>(plain);
-            if (plain == 8) {
-                continue;
-            }
-        }
-        const unsigned char byte = bytes[pos++];
-        if (byte == '\r') {
-            *to++ = QLatin1Char('\n');
-            if (pos < end && bytes[pos] == '\n') {
-                ++pos;
-            }
-        } else if (byte == '\n') {
-            *to++ = QLatin1Char('\n');
-        } else {
-            *to++ = table[byte];
-        }
-    }
-    out.truncate(to - first);
-    return out;
-}
 
 // The clipboard's copy of a selection: its bytes, turned into text when someone first asks for
 // it. Turning a long selection into text at once would fault in twice its size in fresh memory
@@ -162,7 +60,7 @@ protected:
             return {};
         }
         if (m_text.isNull()) {
-            m_text = ClipboardText({m_bytes.data(), m_bytes.size()});
+            m_text = PaneTextFromCp1251({m_bytes.data(), m_bytes.size()});
             m_bytes = {};
         }
         return m_text;
@@ -175,124 +73,7 @@ private:
     mutable QString m_text;
 };
 
-enum class TCharKind { Other, Blank, Letter, Digit };
-
-TCharKind KindOf(char byte)
-{
-    const QChar c = CharOf(byte);
-    if (byte >= '0' && byte <= '9') {
-        return TCharKind::Digit;
-    }
-    if (c.isLetterOrNumber() || byte == '_') {
-        return TCharKind::Letter;
-    }
-    return c.isSpace() ? TCharKind::Blank : TCharKind::Other;
-}
-
-bool IsWordByte(char byte)
-{
-    const TCharKind kind = KindOf(byte);
-    return kind == TCharKind::Letter || kind == TCharKind::Digit;
-}
-
-// Whether a punctuation byte between two word bytes keeps them one word: "12,34567" and "3.5"
-// stay whole, as do "д'Артаньян" and "т.е".
-bool Joins(char byte, TCharKind before, TCharKind after)
-{
-    constexpr char kRightQuote = '\x92';
-    if (before == TCharKind::Digit && after == TCharKind::Digit) {
-        return byte == ',' || byte == '.' || byte == ';' || byte == '\'' || byte == kRightQuote;
-    }
-    if (before == TCharKind::Letter && after == TCharKind::Letter) {
-        return byte == '\'' || byte == kRightQuote || byte == '.' || byte == ':';
-    }
-    return false;
-}
-
-template <typename TOffset, typename TAllocator>
-void FillStarts(std::vector<TOffset, TAllocator>& starts, std::string_view text)
-{
-    const char* const bytes = text.data();
-    const std::size_t size = text.size();
-    // Lone CRs are rare: counting LFs sizes the index exactly for a listing.
-    starts.reserve(static_cast<std::size_t>(std::count(bytes, bytes + size, '\n')) + 1);
-    starts.push_back(0);
-    std::size_t pos = 0;
-    while (pos < size) {
-        if (size - pos >= 8) {
-            const std::uint64_t word = EightBytesAt(bytes + pos);
-            if (!MayHoldBreak(word)) {
-                pos += 8;
-                continue;
-            }
-            pos += static_cast<std::size_t>(FirstBreakCandidate(word));
-        }
-        const char byte = bytes[pos++];
-        if (byte == '\r') {
-            if (pos < size && bytes[pos] == '\n') {
-                ++pos;
-            }
-            starts.push_back(static_cast<TOffset>(pos));
-        } else if (byte == '\n') {
-            starts.push_back(static_cast<TOffset>(pos));
-        }
-    }
-}
-
 }  // namespace
-
-void TLineIndex::Build(std::string_view text)
-{
-    m_starts32.clear();
-    m_starts64.clear();
-    if (text.size() <= UINT32_MAX) {
-        m_starts64.shrink_to_fit();
-        FillStarts(m_starts32, text);
-    } else {
-        m_starts32.shrink_to_fit();
-        FillStarts(m_starts64, text);
-    }
-}
-
-void TLineIndex::Trim()
-{
-    m_starts32.shrink_to_fit();
-    m_starts64.shrink_to_fit();
-}
-
-std::uint64_t TLineIndex::LineOf(std::uint64_t position) const
-{
-    const auto find = [position](const auto& starts) {
-        return static_cast<std::uint64_t>(std::upper_bound(starts.begin(), starts.end(), position) -
-                                          starts.begin() - 1);
-    };
-    return m_starts64.empty() ? find(m_starts32) : find(m_starts64);
-}
-
-TRowScroll::TRowScroll(std::uint64_t lastTopRow)
-    : m_lastTopRow(lastTopRow)
-    , m_rowsPerStep(lastTopRow <= kMaxValue
-                        ? 1
-                        : lastTopRow / kMaxValue + (lastTopRow % kMaxValue != 0 ? 1 : 0))
-    , m_maximum(
-          static_cast<int>(lastTopRow / m_rowsPerStep + (lastTopRow % m_rowsPerStep != 0 ? 1 : 0)))
-{}
-
-int TRowScroll::ValueOf(std::uint64_t topRow) const
-{
-    if (topRow >= m_lastTopRow) {
-        return m_maximum;
-    }
-    return static_cast<int>(topRow / m_rowsPerStep);
-}
-
-std::uint64_t TRowScroll::TopRowOf(int value) const
-{
-    if (value >= m_maximum) {
-        return m_lastTopRow;
-    }
-    return value <= 0 ? 0 : static_cast<std::uint64_t>(value) * m_rowsPerStep;
-}
 
 TFastResultPane::TFastResultPane(QWidget* parent)
     : QAbstractScrollArea(parent)
@@ -705,7 +486,7 @@ void TFastResultPane::EnsureLayout()
 void TFastResultPane::UpdateMetrics()
 {
     const QFontMetricsF metrics(font());
-    const TCharTable& chars = CharTable();
+    const TCp1251Chars& chars = Cp1251Chars();
     m_maxAdvance = 1;
     for (std::size_t byte = 0; byte < chars.size(); ++byte) {
         m_advance[byte] = qRound64(metrics.horizontalAdvance(chars[byte]) * kSubpixels);
@@ -845,7 +626,7 @@ int TFastResultPane::PageRows() const
 
 void TFastResultPane::LayOutRow(QTextLayout& layout, const TRowStart& row, std::uint64_t stop) const
 {
-    layout.setText(Decode(Bytes(), row.Start, stop));
+    layout.setText(QStringFromCp1251(Bytes().substr(row.Start, stop - row.Start)));
     layout.setFont(font());
     QTextOption option;
     option.setWrapMode(QTextOption::NoWrap);
@@ -1032,7 +813,7 @@ void TFastResultPane::UpdateAccessibleLine()
     m_accessibleLine = line;
     const std::uint64_t start = m_lines.Start(line);
     const std::uint64_t end = std::min<std::uint64_t>(LineEnd(line), start + kAccessibleLineChars);
-    setAccessibleDescription(Decode(Bytes(), start, end));
+    setAccessibleDescription(QStringFromCp1251(Bytes().substr(start, end - start)));
 }
 
 std::uint64_t TFastResultPane::NextChar(std::uint64_t position) const
@@ -1057,19 +838,6 @@ std::uint64_t TFastResultPane::PreviousChar(std::uint64_t position) const
     return position - 1;
 }
 
-bool TFastResultPane::InWord(std::uint64_t position, std::uint64_t lineStart,
-                             std::uint64_t lineEnd) const
-{
-    const char byte = m_text[position];
-    if (IsWordByte(byte)) {
-        return true;
-    }
-    if (position == lineStart || position + 1 >= lineEnd) {
-        return false;
-    }
-    return Joins(byte, KindOf(m_text[position - 1]), KindOf(m_text[position + 1]));
-}
-
 std::uint64_t TFastResultPane::NextWord(std::uint64_t position) const
 {
     const std::uint64_t line = m_lines.LineOf(position);
@@ -1078,42 +846,17 @@ std::uint64_t TFastResultPane::NextWord(std::uint64_t position) const
     if (position >= end) {
         return NextChar(position);
     }
-    // Over the word (or the one punctuation mark) at the caret, then over blanks: the caret
-    // stops where the next word begins.
-    std::uint64_t pos = position;
-    if (InWord(pos, start, end)) {
-        while (pos < end && InWord(pos, start, end)) {
-            ++pos;
-        }
-    } else if (KindOf(m_text[pos]) != TCharKind::Blank) {
-        ++pos;
-    }
-    while (pos < end && KindOf(m_text[pos]) == TCharKind::Blank) {
-        ++pos;
-    }
-    return pos;
+    return start + NextWordStop(Bytes().substr(start, end - start), position - start);
 }
 
 std::uint64_t TFastResultPane::PreviousWord(std::uint64_t position) const
 {
     const std::uint64_t line = m_lines.LineOf(position);
     const std::uint64_t start = m_lines.Start(line);
-    const std::uint64_t end = LineEnd(line);
     if (position <= start) {
         return PreviousChar(position);
     }
-    std::uint64_t pos = position;
-    while (pos > start && KindOf(m_text[pos - 1]) == TCharKind::Blank) {
-        --pos;
-    }
-    if (pos > start && InWord(pos - 1, start, end)) {
-        while (pos > start && InWord(pos - 1, start, end)) {
-            --pos;
-        }
-    } else if (pos > start) {
-        --pos;
-    }
-    return pos;
+    return start + PreviousWordStop(Bytes().substr(start, LineEnd(line) - start), position - start);
 }
 
 void TFastResultPane::SelectWordAt(const QPoint& point)
@@ -1136,18 +879,9 @@ void TFastResultPane::SelectWordAt(const QPoint& point)
         // Beyond the end of the line: its last word.
         pos = end - 1;
     }
-    std::uint64_t begin = pos;
-    std::uint64_t finish = pos + 1;
-    if (InWord(pos, lineStart, end)) {
-        while (begin > lineStart && InWord(begin - 1, lineStart, end)) {
-            --begin;
-        }
-        while (finish < end && InWord(finish, lineStart, end)) {
-            ++finish;
-        }
-    }
-    m_anchor = begin;
-    SetCaret(finish, true);
+    const TWordSpan word = WordAt(Bytes().substr(lineStart, end - lineStart), pos - lineStart);
+    m_anchor = lineStart + word.Begin;
+    SetCaret(lineStart + word.End, true);
 }
 
 std::uint64_t TFastResultPane::Snapped(std::uint64_t position) const

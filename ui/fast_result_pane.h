@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -15,59 +14,11 @@
 #include <QPoint>
 #include <QRect>
 
+#include "ui/line_index.h"
 #include "ui/result_pane.h"
 #include "wordstore/large_array.h"
 
 class QTextLayout;
-
-// Where each line of a text starts. A line ends at CR LF, at a lone CR or at a lone LF; a text
-// has one line more than it has line breaks, so an empty text is one empty line.
-class TLineIndex
-{
-public:
-    // Indexes text. The vectors keep their capacity for the next text until Trim().
-    void Build(std::string_view text);
-    void Trim();
-
-    std::uint64_t Count() const
-    {
-        return m_starts64.empty() ? m_starts32.size() : m_starts64.size();
-    }
-    // The byte offset at which line starts; line is below Count().
-    std::uint64_t Start(std::uint64_t line) const
-    {
-        return m_starts64.empty() ? m_starts32[line] : m_starts64[line];
-    }
-    // The line that holds the byte offset position (a line's start belongs to it).
-    std::uint64_t LineOf(std::uint64_t position) const;
-
-private:
-    // Offsets take four bytes each while the text is below 4 GiB, eight beyond.
-    std::vector<std::uint32_t, TLargeAllocator<std::uint32_t>> m_starts32;
-    std::vector<std::uint64_t, TLargeAllocator<std::uint64_t>> m_starts64;
-};
-
-// Maps the pane's top row, a 64-bit index, onto a scroll bar's int range and back. Up to
-// kMaxValue rows each row is one step; beyond, one step covers several rows. The maximum value
-// always maps to the last top row, so the end of the text stays reachable.
-class TRowScroll
-{
-public:
-    static constexpr int kMaxValue = 1 << 30;
-
-    explicit TRowScroll(std::uint64_t lastTopRow = 0);
-
-    int Maximum() const { return m_maximum; }
-    std::uint64_t RowsPerStep() const { return m_rowsPerStep; }
-    std::uint64_t LastTopRow() const { return m_lastTopRow; }
-    int ValueOf(std::uint64_t topRow) const;
-    std::uint64_t TopRowOf(int value) const;
-
-private:
-    std::uint64_t m_lastTopRow;
-    std::uint64_t m_rowsPerStep;
-    int m_maximum;
-};
 
 // The start of one row on screen: a line, or the part of a long line that wraps onto one row.
 struct TRowStart
@@ -178,7 +129,6 @@ private:
     std::uint64_t PreviousChar(std::uint64_t position) const;
     std::uint64_t NextWord(std::uint64_t position) const;
     std::uint64_t PreviousWord(std::uint64_t position) const;
-    bool InWord(std::uint64_t position, std::uint64_t lineStart, std::uint64_t lineEnd) const;
     void SelectWordAt(const QPoint& point);
     std::uint64_t Snapped(std::uint64_t position) const;
 

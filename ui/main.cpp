@@ -6,24 +6,18 @@
 #include <iostream>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include <QApplication>
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QStringList>
 
 #include "ui/Unit1.h"
 #include "wordstore/path_utils.h"
 
 namespace {
 
-constexpr const char* kUsage =
-    "Usage: slovosito [--dir DIR]\n"
-    "\n"
-    "Opens the window for finding Russian words in the frequency dictionaries of the folder\n"
-    "\"Словари\" beside the program (or DIR).\n"
-    "\n"
-    "  --dir DIR   load the dictionaries of DIR instead\n"
-    "  --help      show this text\n"
-    "  --version   show the version\n";
+constexpr const char* kVersion = "slovosito 0.002\n";
 
 bool IsSet(const char* name)
 {
@@ -60,10 +54,16 @@ void StartupMessageHandler(QtMsgType type, const QMessageLogContext& context,
     }
 }
 
-int UsageError(const std::string& message)
+int UsageError(const QString& message)
 {
-    std::cerr << "slovosito: " << message << " (see --help)\n";
+    std::cerr << "slovosito: " << message.toStdString() << " (see --help)\n";
     return 2;
+}
+
+// An unknown option as it was most likely typed: "-x" for one letter, "--name" otherwise.
+QString TypedOption(const QString& name)
+{
+    return (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
 }
 
 }  // namespace
@@ -71,31 +71,62 @@ int UsageError(const std::string& message)
 int main(int argc, char** argv)
 {
     InitExeDir();
-    const std::vector<std::string> args(argv + 1, argv + argc);
+    // Parsed before the application exists: --help, --version and a wrong argument need no
+    // display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    }
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Opens the window for finding Russian words in the frequency dictionaries of the folder\n"
+        "\"Словари\" beside the program (or DIR)."));
+    const QCommandLineOption dirOption(QStringLiteral("dir"),
+                                       QStringLiteral("load the dictionaries of DIR instead"),
+                                       QStringLiteral("DIR"));
+    const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")},
+                                        QStringLiteral("show this text"));
+    const QCommandLineOption versionOption(QStringLiteral("version"),
+                                           QStringLiteral("show the version"));
+    parser.addOption(dirOption);
+    parser.addOption(helpOption);
+    parser.addOption(versionOption);
+    const bool parsed = parser.parse(arguments);
+
+    if (parser.isSet(helpOption)) {
+        // The parser takes the usage line's program name from a running application; a core
+        // one needs no display. It is given the bare name, whatever path the program ran from.
+        int nameCount = 1;
+        char name[] = "slovosito";
+        char* nameOnly[] = {name, nullptr};
+        const QCoreApplication named(nameCount, nameOnly);
+        std::cout << parser.helpText().toStdString();
+        return 0;
+    }
+    if (parser.isSet(versionOption)) {
+        std::cout << kVersion;
+        return 0;
+    }
+    if (!parser.unknownOptionNames().isEmpty()) {
+        return UsageError(QStringLiteral("unknown argument ") +
+                          TypedOption(parser.unknownOptionNames().constFirst()));
+    }
+    if (!parsed) {
+        // The one other way parsing fails: --dir last, without its value.
+        return UsageError(QStringLiteral("option --dir needs a value"));
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        return UsageError(QStringLiteral("unknown argument ") +
+                          parser.positionalArguments().constFirst());
+    }
     std::string folder = DictionaryFolder();
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "--help" || arg == "-h") {
-            std::cout << kUsage;
-            return 0;
+    for (const QString& value : parser.values(dirOption)) {
+        folder = value.toLocal8Bit().toStdString();
+        std::error_code error;
+        if (!std::filesystem::is_directory(folder, error)) {
+            std::cerr << "slovosito: no such folder \"" << folder << "\"\n";
+            return 2;
         }
-        if (arg == "--version") {
-            std::cout << "slovosito 0.002\n";
-            return 0;
-        }
-        if (arg == "--dir" || arg.starts_with("--dir=")) {
-            if (arg == "--dir" && i + 1 >= args.size()) {
-                return UsageError("option --dir needs a value");
-            }
-            folder = arg == "--dir" ? args[++i] : arg.substr(6);
-            std::error_code error;
-            if (!std::filesystem::is_directory(folder, error)) {
-                std::cerr << "slovosito: no such folder \"" << folder << "\"\n";
-                return 2;
-            }
-            continue;
-        }
-        return UsageError("unknown argument " + arg);
     }
     if (!HasDisplay()) {
         std::cerr << "slovosito: no display to open the window on "

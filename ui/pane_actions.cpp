@@ -2,7 +2,12 @@
 
 #include "ui/pane_actions.h"
 
-#include "wordstore/encoding.h"
+#include <cstddef>
+
+#include <QByteArray>
+#include <QString>
+
+#include "ui/qt_text.h"
 
 namespace {
 
@@ -43,13 +48,16 @@ std::string EncodeQueryUtf8(const std::string& text)
 {
     std::string out;
     out.reserve(text.size() * 3);
-    for (const char c : text) {
+    // One character per byte, so chars[i] is the character of text[i].
+    const QString chars = QStringFromCp1251(text);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
         const auto byte = static_cast<unsigned char>(c);
         if ((byte >= 0x01 && byte <= 0x0D) || byte == ' ') {
             out.push_back('+');
         } else if (NeedsPercent(byte)) {
             // A Cyrillic letter is two UTF-8 bytes; "№" and a few others are three.
-            for (const char utf8 : ToUtf8(std::string(1, c))) {
+            for (const char utf8 : QString(chars[static_cast<qsizetype>(i)]).toUtf8()) {
                 AppendPercent(out, static_cast<unsigned char>(utf8));
             }
         } else {

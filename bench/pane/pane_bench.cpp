@@ -15,8 +15,8 @@
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 
+#include "bench/pane/plain_result_pane.h"
 #include "ui/fast_result_pane.h"
-#include "ui/result_pane.h"
 #include "wordstore/encoding.h"
 
 namespace {

@@ -1,5 +1,5 @@
-// The fast result pane, headless: its line index and scroll mapping, selection by mouse and by
-// keyboard, copying, wrapping, scrolling, ten million lines, and agreement with QPlainTextEdit.
+// The fast result pane, headless: selection by mouse and by keyboard, copying, wrapping,
+// scrolling, ten million lines, and agreement with QPlainTextEdit.
 
 #include "ui/fast_result_pane.h"
 
@@ -22,6 +22,7 @@
 #include <QWheelEvent>
 #include <gtest/gtest.h>
 
+#include "tests/ui/random_text.h"
 #include "wordstore/encoding.h"
 
 namespace {
@@ -75,77 +76,6 @@ protected:
     // Where the first row of the view lies.
     QRect m_firstRow;
 };
-
-TEST(LineIndex, SplitsAtCrLfAtALoneCrAndAtALoneLf)
-{
-    // A text, then where its lines start.
-    const std::pair<std::string, std::vector<std::uint64_t>> cases[] = {
-        {"", {0}},
-        {"кот", {0}},
-        {"кот\r\nпёс", {0, 5}},
-        {"кот\r\n", {0, 5}},
-        {"a\rb\nc", {0, 2, 4}},
-        {"\n\r", {0, 1, 2}},
-        {"\r\r\n\r\n", {0, 1, 3, 5}},
-        {"абвгдежзий\r\nклмнопрстуфхцчшщ\nэюя", {0, 12, 29}},  // breaks past eight bytes
-    };
-    for (const auto& [text, starts] : cases) {
-        SCOPED_TRACE(text);
-        TLineIndex index;
-        index.Build(ToCp1251(text));
-        std::vector<std::uint64_t> found;
-        for (std::uint64_t line = 0; line < index.Count(); ++line) {
-            found.push_back(index.Start(line));
-        }
-        EXPECT_EQ(found, starts);
-    }
-}
-
-TEST(LineIndex, FindsTheLineThatHoldsAPosition)
-{
-    TLineIndex index;
-    index.Build("ab\r\ncd\nef");
-    // A position, then its line: a break belongs to the line it ends.
-    const std::pair<std::uint64_t, std::uint64_t> cases[] = {
-        {0, 0}, {2, 0}, {3, 0}, {4, 1}, {6, 1}, {7, 2}, {9, 2},
-    };
-    for (const auto& [position, line] : cases) {
-        SCOPED_TRACE(position);
-        EXPECT_EQ(index.LineOf(position), line);
-    }
-}
-
-TEST(RowScroll, MapsRowsBeyondTheScrollBarsRangeAndKeepsTheLastRowReachable)
-{
-    struct TCase
-    {
-        std::uint64_t LastTopRow;
-        int Maximum;
-        std::uint64_t RowsPerStep;
-    };
-    const TCase cases[] = {
-        {0, 0, 1},
-        {9'999'977, 9'999'977, 1},
-        {1'073'741'824, 1'073'741'824, 1},
-        {1'073'741'825, 536'870'913, 2},
-        {5'000'000'000, 1'000'000'000, 5},
-        {18'000'000'000'000'000'000u, 1'073'741'824, 16'763'806'344},
-    };
-    for (const TCase& c : cases) {
-        SCOPED_TRACE(c.LastTopRow);
-        const TRowScroll scroll(c.LastTopRow);
-        EXPECT_EQ(scroll.Maximum(), c.Maximum);
-        EXPECT_EQ(scroll.RowsPerStep(), c.RowsPerStep);
-        EXPECT_EQ(scroll.TopRowOf(scroll.Maximum()), c.LastTopRow);
-        EXPECT_EQ(scroll.ValueOf(c.LastTopRow), c.Maximum);
-        EXPECT_EQ(scroll.TopRowOf(0), 0u);
-    }
-    const TRowScroll scroll(5'000'000'000);
-    EXPECT_EQ(scroll.TopRowOf(1), 5u);
-    EXPECT_EQ(scroll.TopRowOf(999'999'999), 4'999'999'995u);
-    EXPECT_EQ(scroll.ValueOf(12), 2);
-    EXPECT_EQ(scroll.ValueOf(4'999'999'999), 999'999'999);
-}
 
 TEST_F(FastPane, DragSelectsAcrossLinesAndShiftClickExtends)
 {
@@ -537,11 +467,7 @@ TEST(FastPaneGeometry, AClickWhereTheCaretIsDrawnPutsTheCaretThere)
     TFastResultPane pane;
     pane.show();
     for (int round = 0; round < 100; ++round) {
-        std::string text;
-        const int count = static_cast<int>(random() % 60);
-        for (int i = 0; i < count; ++i) {
-            text += pieces[random() % std::size(pieces)];
-        }
+        const std::string text = RandomText(random, pieces, 60);
         pane.resize(40 + static_cast<int>(random() % 200), 400);
         pane.SetText(text);
         for (std::uint64_t position = 0; position <= text.size(); ++position) {

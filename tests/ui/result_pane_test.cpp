@@ -1,5 +1,5 @@
 // The result pane's actions in the window: show linearly, the context menu, copy and copy all
-// through the clipboard, the web search request, and a long listing.
+// through the clipboard, and the web search request.
 
 #include "ui/result_pane.h"
 
@@ -7,12 +7,9 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QGuiApplication>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMimeData>
 #include <QTest>
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "tests/ui/form_fixture.h"
@@ -20,9 +17,6 @@
 #include "wordstore/encoding.h"
 
 namespace {
-
-using ::testing::ElementsAre;
-using ::testing::IsEmpty;
 
 class PaneActions : public FormTest
 {
@@ -173,32 +167,4 @@ TEST_F(PaneActions, WebSearchEscapesWhatAUrlCannotHoldRaw)
     EXPECT_EQ(m_urls[0].toEncoded(),
               "https://yandex.ru/yandsearch?text=%3C%D0%BA%D0%BE%D1%82%3E%7C%22%D1%91%D0%B6%22"
               "&msg=Viva%20la%20Yandex!");
-}
-
-TEST(ResultPane, ALongListingIsShownWhole)
-{
-    TPlainResultPane pane;
-    std::string listing;
-    for (int line = 0; line < 100000; ++line) {
-        listing += ToCp1251("слово") + std::to_string(line) + "\r\n";
-    }
-    listing += ToCp1251("последнее");
-    pane.SetText(listing);
-    EXPECT_EQ(pane.blockCount(), 100001);
-    EXPECT_EQ(pane.Text(), listing);
-}
-
-TEST(ResultPane, KeepsEveryWindows1251CharacterThroughTheEditor)
-{
-    std::string all;
-    for (int byte = 0x20; byte <= 0xFF; ++byte) {
-        if (byte != 0x98) {
-            all.push_back(static_cast<char>(byte));
-        }
-    }
-    TPlainResultPane pane;
-    pane.SetText(all + "\r\n" + all);
-    EXPECT_EQ(pane.Text(), all + "\r\n" + all);
-    pane.SetText("a\rb\nc");  // a lone CR or LF is a line break too
-    EXPECT_EQ(pane.Text(), "a\r\nb\r\nc");
 }

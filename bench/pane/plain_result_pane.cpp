@@ -1,34 +1,13 @@
-// The result pane as a read-only plain-text editor, and the conversion between the listing's
-// Windows-1251 bytes and the editor's text.
+// The result pane as a read-only plain-text editor, and the editor's text back to Windows-1251.
 
-#include "ui/result_pane.h"
+#include "bench/pane/plain_result_pane.h"
 
 #include <QMimeData>
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include "ui/qt_text.h"
 #include "wordstore/encoding.h"
-
-QString PaneTextFromCp1251(const std::string& text)
-{
-    // Written in place: a listing may run to millions of lines.
-    QString out(static_cast<qsizetype>(text.size()), Qt::Uninitialized);
-    QChar* next = out.data();
-    for (std::size_t pos = 0; pos < text.size(); ++pos) {
-        const auto byte = static_cast<unsigned char>(text[pos]);
-        if (byte == '\r') {
-            *next++ = QLatin1Char('\n');
-            if (pos + 1 < text.size() && text[pos + 1] == '\n') {
-                ++pos;
-            }
-        } else {
-            // Every Windows-1251 character lies in the Basic Multilingual Plane.
-            *next++ = QChar(static_cast<char16_t>(Cp1251ToUnicode(byte)));
-        }
-    }
-    out.truncate(next - out.constData());
-    return out;
-}
 
 std::string Cp1251FromPaneText(const QString& text)
 {
