@@ -17,6 +17,7 @@
 #include "slovosito_version.h"
 #include "wordstore/dictionary_builder.h"
 #include "wordstore/encoding.h"
+#include "wordstore/path_utils.h"
 #include "wordstore/word_store.h"
 
 namespace {
@@ -231,6 +232,9 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         // Usage errors and encoding errors are already UTF-8.
         PrintError(err, e.what());
     } catch (const EEncodingError& e) {
+        PrintError(err, e.what());
+    } catch (const ENoSuchFolder& e) {
+        // The folder is named in the bytes it was typed in.
         PrintError(err, e.what());
     } catch (const EPairExistsError& e) {
         PrintError(err, ToUtf8(e.what()) + " (give --force to replace it)");

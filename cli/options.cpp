@@ -4,10 +4,8 @@
 #include "cli/options.h"
 
 #include <cstddef>
-#include <filesystem>
 #include <optional>
 #include <string_view>
-#include <system_error>
 
 #include "wordstore/path_utils.h"
 
@@ -146,9 +144,5 @@ std::string DictionaryFolderFor(const std::string& dir)
     if (dir.empty()) {
         return DictionaryFolder();
     }
-    std::error_code error;
-    if (!std::filesystem::is_directory(dir, error)) {
-        throw EUsageError("no such folder \"" + dir + "\"");
-    }
-    return dir;
+    return RequireFolder(dir);
 }

@@ -59,6 +59,6 @@ void ParseArguments(const TCommandSpec& command, const std::vector<std::string>&
 std::string HelpText(const TCommandSpec& command);
 
 // The dictionary folder a command works on: dir when it is given, which must then be an
-// existing folder (else EUsageError "no such folder \"DIR\""), else the folder beside the
+// existing folder (else ENoSuchFolder "no such folder \"DIR\""), else the folder beside the
 // program.
 std::string DictionaryFolderFor(const std::string& dir);

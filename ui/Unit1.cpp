@@ -30,6 +30,7 @@
 
 #include "search/number_text.h"
 #include "search/query.h"
+#include "slovosito_version.h"
 #include "ui/click_label.h"
 #include "ui/fast_result_pane.h"
 #include "ui/pane_actions.h"
@@ -39,7 +40,7 @@
 
 namespace {
 
-const QString kTitle = QStringLiteral("Словосито 0.002");
+const QString kTitle = QStringLiteral("Словосито ") + QLatin1String(kSlovositoVersion);
 const QString kSearchCaption = QStringLiteral("Поиск ");
 const QString kIpmHint = QStringLiteral("Частота на миллион словоформ (ipm)");
 

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <iostream>
 #include <string>
 #include <string_view>
@@ -12,12 +11,11 @@
 #include <QCommandLineParser>
 #include <QStringList>
 
+#include "slovosito_version.h"
 #include "ui/Unit1.h"
 #include "wordstore/path_utils.h"
 
 namespace {
-
-constexpr const char* kVersion = "slovosito 0.002\n";
 
 bool IsSet(const char* name)
 {
@@ -104,7 +102,7 @@ int main(int argc, char** argv)
         return 0;
     }
     if (parser.isSet(versionOption)) {
-        std::cout << kVersion;
+        std::cout << "slovosito " << kSlovositoVersion << '\n';
         return 0;
     }
     if (!parser.unknownOptionNames().isEmpty()) {
@@ -122,9 +120,10 @@ int main(int argc, char** argv)
     std::string folder = DictionaryFolder();
     for (const QString& value : parser.values(dirOption)) {
         folder = value.toLocal8Bit().toStdString();
-        std::error_code error;
-        if (!std::filesystem::is_directory(folder, error)) {
-            std::cerr << "slovosito: no such folder \"" << folder << "\"\n";
+        try {
+            RequireFolder(folder);
+        } catch (const ENoSuchFolder& e) {
+            std::cerr << "slovosito: " << e.what() << '\n';
             return 2;
         }
     }

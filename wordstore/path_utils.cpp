@@ -4,6 +4,8 @@
 #include "wordstore/path_utils.h"
 
 #include <climits>
+#include <filesystem>
+#include <system_error>
 
 #include <unistd.h>
 
@@ -43,4 +45,13 @@ std::string StripExtension(const std::string& name)
 std::string JoinPath(const std::string& folder, const std::string& name)
 {
     return folder.ends_with('/') ? folder + name : folder + "/" + name;
+}
+
+const std::string& RequireFolder(const std::string& folder)
+{
+    std::error_code error;
+    if (!std::filesystem::is_directory(folder, error)) {
+        throw ENoSuchFolder("no such folder \"" + folder + "\"");
+    }
+    return folder;
 }

@@ -2,6 +2,7 @@
 // Path helpers: the program's own directory, the dictionary folder beside it, and joining and
 // cutting paths.
 
+#include <stdexcept>
 #include <string>
 
 // The directory of the running executable with a trailing "/"; empty until InitExeDir() ran, or
@@ -22,3 +23,14 @@ std::string StripExtension(const std::string& name);
 
 // Returns folder and name joined by one "/"; none is added when folder already ends in one.
 std::string JoinPath(const std::string& folder, const std::string& name);
+
+// A folder named by the user that does not exist; what() is "no such folder \"<path>\"", the path
+// in the bytes it was given in.
+class ENoSuchFolder : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Returns folder when it names an existing folder (links followed); throws ENoSuchFolder otherwise.
+const std::string& RequireFolder(const std::string& folder);

@@ -13,6 +13,7 @@
 #include "cli/commands.h"
 #include "tests/cli/run_cli.h"
 #include "tests/support/temp_folder.h"
+#include "wordstore/path_utils.h"
 
 namespace {
 
@@ -265,7 +266,7 @@ TEST(DictionaryFolderFor, GivenFolderMustExist)
     const TTempFolder folder;
     EXPECT_EQ(DictionaryFolderFor(folder.Path()), folder.Path());
     EXPECT_THAT([&] { DictionaryFolderFor(folder.Path() + "/none"); },
-                ThrowsMessage<EUsageError>("no such folder \"" + folder.Path() + "/none\""));
+                ThrowsMessage<ENoSuchFolder>("no such folder \"" + folder.Path() + "/none\""));
 }
 
 }  // namespace

@@ -21,10 +21,14 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include "slovosito_version.h"
 #include "tests/ui/form_fixture.h"
 #include "wordstore/encoding.h"
 
 namespace {
+
+// The title every window and message box of the program carries.
+const QString kTitle = QStringLiteral("Словосито ") + QLatin1String(kSlovositoVersion);
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
@@ -155,15 +159,15 @@ TEST_F(StartUp, TheBoxesHaveTheirIconsButtonsAndTheProgramsTitle)
     WaitForStartUp();
 
     ASSERT_EQ(seen.size(), 2u);
-    EXPECT_EQ(seen[0].Title, QStringLiteral("Словосито 0.002"));
+    EXPECT_EQ(seen[0].Title, kTitle);
     EXPECT_EQ(seen[0].Icon, QMessageBox::NoIcon);
     EXPECT_EQ(seen[0].Buttons, QMessageBox::Ok);
-    EXPECT_EQ(seen[1].Title, QStringLiteral("Словосито 0.002"));
+    EXPECT_EQ(seen[1].Title, kTitle);
     EXPECT_EQ(seen[1].Icon, QMessageBox::Critical);
     EXPECT_EQ(seen[1].Buttons, QMessageBox::Ok);
-    EXPECT_EQ(m_form->windowTitle(), QStringLiteral("Словосито 0.002"));
+    EXPECT_EQ(m_form->windowTitle(), kTitle);
     EXPECT_FALSE(m_form->windowIcon().isNull());
-    EXPECT_EQ(QApplication::applicationDisplayName(), QStringLiteral("Словосито 0.002"));
+    EXPECT_EQ(QApplication::applicationDisplayName(), kTitle);
 }
 
 class Controls : public FormTest
