@@ -223,7 +223,8 @@ void PrintNotes(const TCandidateCheck& check, std::ostream& out)
 int Check(const std::string& dir, std::ostream& out)
 {
     const std::string folder = DictionaryFolderFor(dir);
-    const std::vector<TCandidateCheck> checks = CheckDictionaryFolder(folder);
+    const TFolderCheck folderCheck = CheckFolder(folder);
+    const std::vector<TCandidateCheck>& checks = folderCheck.Candidates;
     std::size_t listed = 0;
     for (const TCandidateCheck& check : checks) {
         out << check.FileName << ": ";
@@ -234,6 +235,12 @@ int Check(const std::string& dir, std::ostream& out)
             out << "not listed: " << WhyNotListed(check) << '\n';
         }
         PrintNotes(check, out);
+    }
+    for (const TLeftover& leftover : folderCheck.Leftovers) {
+        out << "note: " << Quoted(leftover.Name) << " is left from an interrupted make-dict; the "
+            << (leftover.Fate == TLeftoverFate::PutInPlace ? "next make-dict puts it in place"
+                                                           : "next make-dict removes it")
+            << '\n';
     }
     if (checks.empty()) {
         out << "no file whose name ends in \".txt\" in \"" << folder << "\"\n";

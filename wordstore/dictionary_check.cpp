@@ -9,6 +9,7 @@
 
 #include "wordstore/encoding.h"
 #include "wordstore/file_io.h"
+#include "wordstore/folder_lock.h"
 #include "wordstore/pair_reader.h"
 #include "wordstore/path_utils.h"
 #include "wordstore/word_store.h"
@@ -42,18 +43,9 @@ TEntryKind KindOf(const std::string& path)
         }
         return kind;
     }
-    if (S_ISREG(info.st_mode)) {
-        kind.Regular = true;
-    } else if (S_ISDIR(info.st_mode)) {
-        kind.Detail = "a directory";
-    } else if (S_ISFIFO(info.st_mode)) {
-        kind.Detail = "a named pipe";
-    } else if (S_ISSOCK(info.st_mode)) {
-        kind.Detail = "a socket";
-    } else if (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode)) {
-        kind.Detail = "a device";
-    } else {
-        kind.Detail = "not a file";
+    kind.Regular = S_ISREG(info.st_mode);
+    if (!kind.Regular) {
+        kind.Detail = FileKindText(info.st_mode);
     }
     return kind;
 }
@@ -94,13 +86,14 @@ TCandidateCheck CheckCandidate(const std::string& folder, const std::string& fil
     TCandidateCheck check;
     check.FileName = fileName;
     const std::string path = JoinPath(folder, fileName);
+    const std::string countPath = CountFilePathFor(path);
     const TEntryKind words = KindOf(path);
     if (!words.Regular) {
         check.Verdict = TVerdict::NotRegularFile;
         check.Detail = words.Missing ? "gone while looking" : words.Detail;
         return check;
     }
-    const TEntryKind counts = KindOf(path + ".cnt");
+    const TEntryKind counts = KindOf(countPath);
     if (counts.Missing) {
         check.Verdict = TVerdict::CountFileMissing;
         return check;
@@ -110,11 +103,18 @@ TCandidateCheck CheckCandidate(const std::string& folder, const std::string& fil
         check.Detail = counts.Detail;
         return check;
     }
+    // What stands there may change after the look: the opened file is judged again, alike.
+    bool readingWords = true;
     try {
         // The word list's notes stand even when the count file then cannot be read.
         const TWordListFile wordList = ReadWordListFile(path);
         NoteWordList(wordList, check);
-        NoteCountFile(ReadCountFile(path + ".cnt", wordList.Words.size()), check);
+        readingWords = false;
+        NoteCountFile(ReadCountFile(countPath, wordList.Words.size()), check);
+    } catch (const ENotRegularFile& e) {
+        check.Verdict = readingWords ? TVerdict::NotRegularFile : TVerdict::CountFileNotRegular;
+        check.Detail = e.Detail();
+        return check;
     } catch (const EFileError& e) {
         check.Verdict = TVerdict::Unreadable;
         check.Detail = e.what();
@@ -133,11 +133,23 @@ TCandidateCheck CheckCandidate(const std::string& folder, const std::string& fil
 
 }  // namespace
 
+TFolderCheck CheckFolder(const std::string& folder)
+{
+    // The shared side keeps writers out while the pairs are read; without it the check still
+    // runs, as loading does.
+    TFolderLock lock;
+    if (lock.Open(folder)) {
+        lock.Lock(TLockMode::Shared);
+    }
+    TFolderCheck result;
+    for (const std::string& name : DictionaryCandidates(folder)) {
+        result.Candidates.push_back(CheckCandidate(folder, name));
+    }
+    result.Leftovers = FindLeftovers(folder);
+    return result;
+}
+
 std::vector<TCandidateCheck> CheckDictionaryFolder(const std::string& folder)
 {
-    std::vector<TCandidateCheck> checks;
-    for (const std::string& name : DictionaryCandidates(folder)) {
-        checks.push_back(CheckCandidate(folder, name));
-    }
-    return checks;
+    return CheckFolder(folder).Candidates;
 }

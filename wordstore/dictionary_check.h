@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "wordstore/pair_leftovers.h"
+
 enum class TVerdict {
     Listed,
     NotRegularFile,         // the word list is a directory, a link to nothing, ...
@@ -37,6 +39,18 @@ struct TCandidateCheck
     bool ZeroTotal = false;                // listed, but every search passes it by
 };
 
-// Checks every candidate of folder, in the order of the scan, exactly as loading would take
-// it. Reads the files; changes nothing. Empty when folder holds no candidate or is missing.
+// A whole folder's check.
+struct TFolderCheck
+{
+    std::vector<TCandidateCheck> Candidates;  // in the order of the scan
+    std::vector<TLeftover> Leftovers;         // of interrupted writings, as FindLeftovers gives
+};
+
+// Checks every candidate of folder, in the order of the scan, exactly as loading would take it,
+// holding the shared side of the folder's lock as loading does, and finds the leftovers of
+// interrupted writings. Reads the files; changes nothing but the lock file, created when
+// missing. Empty when folder holds nothing of the kind or is missing.
+TFolderCheck CheckFolder(const std::string& folder);
+
+// CheckFolder(folder).Candidates.
 std::vector<TCandidateCheck> CheckDictionaryFolder(const std::string& folder);

@@ -34,6 +34,23 @@ std::string QuotedPath(const std::string& path)
     return quoted;
 }
 
+std::string FileKindText(unsigned mode)
+{
+    if (S_ISDIR(mode)) {
+        return "a directory";
+    }
+    if (S_ISFIFO(mode)) {
+        return "a named pipe";
+    }
+    if (S_ISSOCK(mode)) {
+        return "a socket";
+    }
+    if (S_ISCHR(mode) || S_ISBLK(mode)) {
+        return "a device";
+    }
+    return "not a file";
+}
+
 std::string OutOfMemoryText(const std::string& path)
 {
     return "Out of memory while reading file " + QuotedPath(path);
@@ -42,13 +59,23 @@ std::string OutOfMemoryText(const std::string& path)
 TFileBytes ReadWholeFile(const std::string& path)
 {
     const std::string shownPath = ToCp1251Lossy(path);
-    const TFileHandle file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // The loader looked at the file before, but something else may stand there by now: a FIFO
+    // would block a plain open() until a writer comes, for ever.
+    const TFileHandle file(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (file.get() < 0) {
         throw EFileError("Cannot open file \"" + shownPath + "\". " + SystemReason(errno));
     }
     struct stat info
     {};
     if (fstat(file.get(), &info) != 0) {
+        throw EFileError("Cannot read file \"" + shownPath + "\". " + SystemReason(errno));
+    }
+    if (!S_ISREG(info.st_mode)) {
+        throw ENotRegularFile("Cannot read file \"" + shownPath + "\". Not a regular file",
+                              FileKindText(info.st_mode));
+    }
+    const int flags = fcntl(file.get(), F_GETFL);
+    if (flags < 0 || fcntl(file.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) {
         throw EFileError("Cannot read file \"" + shownPath + "\". " + SystemReason(errno));
     }
     const auto fileSize = static_cast<std::size_t>(info.st_size);

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "wordstore/large_array.h"
 
@@ -14,6 +15,25 @@ class EFileError : public std::runtime_error
 public:
     using std::runtime_error::runtime_error;
 };
+
+// A file that, once opened, turns out not to be a regular file; what() names the file, Detail()
+// says what it is instead, as FileKindText gives it.
+class ENotRegularFile : public EFileError
+{
+public:
+    ENotRegularFile(const std::string& message, std::string detail)
+        : EFileError(message)
+        , m_detail(std::move(detail))
+    {}
+    const std::string& Detail() const { return m_detail; }
+
+private:
+    std::string m_detail;
+};
+
+// What a file of mode st_mode is, for a file that is not regular: "a directory", "a named pipe",
+// "a socket", "a device" or "not a file".
+std::string FileKindText(unsigned mode);
 
 // Closes a file descriptor when it goes.
 class TFileHandle
@@ -48,6 +68,8 @@ struct TFileBytes
     std::size_t Size = 0;
 };
 
-// Reads the whole file at path in one go. Throws EFileError: "Cannot open file "<path>". <reason>",
-// "Cannot read file ...", or "Out of memory while reading file ...".
+// Reads the whole file at path in one go, following links. The file is opened without waiting, so
+// that a FIFO or a device never blocks; only a regular file is read. Throws ENotRegularFile
+// ("Cannot read file "<path>". Not a regular file") for anything else, and EFileError: "Cannot
+// open file "<path>". <reason>", "Cannot read file ...", or "Out of memory while reading file ...".
 TFileBytes ReadWholeFile(const std::string& path);

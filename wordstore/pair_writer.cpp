@@ -1,4 +1,5 @@
-// Writing a dictionary pair safely: temporary files flushed to disk, then renamed into place.
+// Writing a dictionary pair safely: under the folder's lock, new files flushed to disk in the
+// pending folder, then renamed into place in an order every reader can follow.
 
 #include "wordstore/pair_writer.h"
 
@@ -13,46 +14,44 @@
 
 #include "wordstore/encoding.h"
 #include "wordstore/file_io.h"
+#include "wordstore/folder_lock.h"
+#include "wordstore/pair_leftovers.h"
 #include "wordstore/path_utils.h"
 
 namespace {
 
-// A new file in a folder under a name the folder scan never takes; removed when it goes unless
-// it was moved to its final name.
-class TTempFile
+// A new file of the pair in the pending folder, under its final name; removed when it goes
+// unless it was moved to that name or is kept.
+class TPendingFile
 {
 public:
     // target is the final path, named in messages.
-    TTempFile(const std::string& folder, const std::string& target)
+    TPendingFile(const std::string& pending, const std::string& target)
         : m_target(target)
     {
-        // Not ending in ".txt", so that a scan running meanwhile passes it by.
-        for (int attempt = 0; attempt < 1000; ++attempt) {
-            std::string path = JoinPath(folder, ".slovosito-" + std::to_string(getpid()) + "-" +
-                                                    std::to_string(attempt) + ".tmp");
-            const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (fd >= 0) {
-                m_fd = fd;
-                m_path = std::move(path);
-                return;
-            }
-            if (errno != EEXIST) {
-                break;
-            }
+        const std::string path = JoinPath(pending, FileNameOnly(target));
+        m_fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        struct stat info
+        {};
+        if (m_fd < 0 || fstat(m_fd, &info) != 0) {
+            throw EFileError("Cannot create file " + QuotedPath(target) + ". " +
+                             SystemReason(errno));
         }
-        throw EFileError("Cannot create file " + QuotedPath(target) + ". " + SystemReason(errno));
+        m_path = path;
+        m_device = info.st_dev;
+        m_inode = info.st_ino;
     }
-    ~TTempFile()
+    ~TPendingFile()
     {
         if (m_fd >= 0) {
             close(m_fd);
         }
-        if (!m_path.empty()) {
+        if (!m_path.empty() && !m_keep) {
             unlink(m_path.c_str());
         }
     }
-    TTempFile(const TTempFile&) = delete;
-    TTempFile& operator=(const TTempFile&) = delete;
+    TPendingFile(const TPendingFile&) = delete;
+    TPendingFile& operator=(const TPendingFile&) = delete;
 
     // Writes bytes, flushes them to the disk and closes the file.
     void Write(const std::string& bytes)
@@ -108,6 +107,24 @@ public:
         return true;
     }
 
+    // Leaves the file in the pending folder whatever happens next.
+    void Keep() { m_keep = true; }
+
+    // Removes the file from the pending folder now.
+    void Remove()
+    {
+        unlink(m_path.c_str());
+        m_path.clear();
+    }
+
+    // Whether path names this very file.
+    bool IsAt(const std::string& path) const
+    {
+        struct stat info
+        {};
+        return lstat(path.c_str(), &info) == 0 && info.st_dev == m_device && info.st_ino == m_inode;
+    }
+
 private:
     [[noreturn]] void Fail() const
     {
@@ -115,8 +132,11 @@ private:
     }
 
     std::string m_target;
-    std::string m_path;
+    std::string m_path;  // empty once moved or removed
     int m_fd = -1;
+    bool m_keep = false;
+    dev_t m_device = 0;
+    ino_t m_inode = 0;
 };
 
 // Makes the renames in folder durable; a file system that cannot do it is not an error.
@@ -155,11 +175,30 @@ void RefuseExistingPair(const std::string& folder, const std::string& name)
 
 TWrittenPair WriteDictionaryPair(const std::string& folder, const std::string& name,
                                  const std::vector<std::string>& words,
-                                 const std::vector<std::int32_t>& counts, bool replace)
+                                 const std::vector<std::int32_t>& counts, bool replace,
+                                 const TPairWriteHook& hook)
 {
     TWrittenPair pair;
     pair.WordListPath = JoinPath(folder, name + ".txt");
     pair.CountFilePath = JoinPath(folder, name + ".txt.cnt");
+    const auto reached = [&hook](TPairWriteStep step) {
+        if (hook) {
+            hook(step);
+        }
+    };
+
+    TFolderLock lock;
+    if (!lock.Open(folder)) {
+        // The word list is the first file the writing would make: name it, as before the lock.
+        throw EFileError("Cannot create file " + QuotedPath(pair.WordListPath) + ". " +
+                         lock.OpenFailure());
+    }
+    if (!lock.Lock(TLockMode::Exclusive)) {
+        throw EFolderBusyError("The folder " + QuotedPath(folder) +
+                               " is in use by another program that writes or reads its "
+                               "dictionaries. Try again when it is done");
+    }
+    RecoverLeftovers(folder);
     if (!replace) {
         RefuseExistingPair(folder, name);
     }
@@ -185,31 +224,46 @@ TWrittenPair WriteDictionaryPair(const std::string& folder, const std::string& n
         }
     }
 
-    TTempFile wordsFile(folder, pair.WordListPath);
-    TTempFile countsFile(folder, pair.CountFilePath);
-    wordsFile.Write(wordBytes);
-    countsFile.Write(countBytes);
-    // The loader skips a word list without its count file, so the pair appears only when the
-    // count file, renamed last, is in place. When replacing, the old count file goes first:
-    // old words never meet new counts, nor new words old counts.
-    if (replace) {
-        if (unlink(pair.CountFilePath.c_str()) != 0 && errno != ENOENT) {
-            throw EFileError("Cannot replace file " + QuotedPath(pair.CountFilePath) + ". " +
-                             SystemReason(errno));
-        }
-        wordsFile.MoveToTarget(true);
-        countsFile.MoveToTarget(true);
-    } else {
-        // Another program may have made the pair since the look above.
-        if (!wordsFile.MoveToTarget(false)) {
-            throw PairExistsError(folder, name);
-        }
-        if (!countsFile.MoveToTarget(false)) {
-            unlink(pair.WordListPath.c_str());
-            throw PairExistsError(folder, name);
-        }
+    const std::string pending = JoinPath(folder, kPendingFolderName);
+    if (mkdir(pending.c_str(), 0777) != 0 && errno != EEXIST) {
+        throw EFileError("Cannot create file " + QuotedPath(pair.WordListPath) + ". " +
+                         SystemReason(errno));
     }
+    // The word list is made and flushed before the count file exists: a pending word list
+    // alone, or both, always mean that nothing is in place yet (see pair_leftovers.h).
+    TPendingFile wordsFile(pending, pair.WordListPath);
+    wordsFile.Write(wordBytes);
+    reached(TPairWriteStep::WordListWritten);
+    TPendingFile countsFile(pending, pair.CountFilePath);
+    countsFile.Write(countBytes);
+    SyncFolder(pending);
+    reached(TPairWriteStep::CountFileWritten);
+
+    if (!wordsFile.MoveToTarget(replace)) {
+        // Only a program that ignores the lock made it since the look above.
+        throw PairExistsError(folder, name);
+    }
+    // The new word list is in place and the pending count file completes it for every reader:
+    // from now on it must stay until it is in place too, by this writer or the next.
+    countsFile.Keep();
+    reached(TPairWriteStep::WordListInPlace);
+    if (!countsFile.MoveToTarget(replace)) {
+        // The count file came from a program that ignores the lock. The pending count file goes
+        // first, so that the word list is not completed with it, then the word list, if still
+        // ours: what the other program made stays.
+        countsFile.Remove();
+        if (wordsFile.IsAt(pair.WordListPath)) {
+            unlink(pair.WordListPath.c_str());
+        }
+        throw PairExistsError(folder, name);
+    }
+    reached(TPairWriteStep::CountFileInPlace);
     SyncFolder(folder);
+    rmdir(pending.c_str());
+    if (!wordsFile.IsAt(pair.WordListPath) || !countsFile.IsAt(pair.CountFilePath)) {
+        throw EFileError("The dictionary \"" + ToCp1251Lossy(name) + "\" in " + QuotedPath(folder) +
+                         " was changed by another program while it was written");
+    }
     pair.WordListBytes = wordBytes.size();
     pair.CountFileBytes = countBytes.size();
     return pair;

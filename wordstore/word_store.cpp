@@ -13,6 +13,8 @@
 
 #include "wordstore/encoding.h"
 #include "wordstore/file_io.h"
+#include "wordstore/folder_lock.h"
+#include "wordstore/pair_leftovers.h"
 #include "wordstore/pair_reader.h"
 #include "wordstore/path_utils.h"
 
@@ -100,14 +102,21 @@ std::string DamagedWarningText(const std::string& name)
 
 void LoadDictionary(const std::string& path, TLoadView& view)
 {
-    const std::string countPath = path + ".cnt";
+    const std::string countPath = CountFilePathFor(path);
     if (!IsRegularFile(path) || !IsRegularFile(countPath)) {
         return;
     }
     const std::string name = ToCp1251Lossy(StripExtension(FileNameOnly(path)));
 
-    TWordListFile words = ReadWordListFile(path);
-    TCountFile counts = ReadCountFile(countPath, words.Words.size());
+    TWordListFile words;
+    TCountFile counts;
+    try {
+        words = ReadWordListFile(path);
+        counts = ReadCountFile(countPath, words.Words.size());
+    } catch (const ENotRegularFile&) {
+        // Replaced by something else since the look above: skipped, as it would have been.
+        return;
+    }
     if (!counts.Fits) {
         view.WarnDamaged(DamagedWarningText(name));
         return;
@@ -140,6 +149,12 @@ void ScanDictionaryFolder(const std::string& folder, TLoadView& view)
     if (!fs::is_directory(folder, error)) {
         // A folder that cannot be made simply holds no dictionaries.
         fs::create_directories(folder, error);
+    }
+    // The shared side keeps writers from replacing a pair while it is read. A folder where the
+    // lock file cannot be made, or a writer that holds on too long, does not stop loading.
+    TFolderLock lock;
+    if (lock.Open(folder)) {
+        lock.Lock(TLockMode::Shared);
     }
     for (const std::string& name : DictionaryCandidates(folder)) {
         const std::string path = JoinPath(folder, name);

@@ -71,12 +71,16 @@ void ClearWordStore();
 std::vector<std::string> DictionaryCandidates(const std::string& folder);
 
 // Creates folder (with missing parents) when it does not exist, then loads every candidate whose
-// name ends in ".txt" (any letter case), in byte order of the names. Entries that are not regular
-// files are skipped silently. A file that cannot be read is reported and skipped.
+// name ends in ".txt" (any letter case), in byte order of the names, holding the shared side of
+// the folder's lock (see folder_lock.h) when it comes within kFolderLockWait; the lock file is
+// created when missing and the folder allows it. Entries that are not regular files are skipped
+// silently. A file that cannot be read is reported and skipped.
 void ScanDictionaryFolder(const std::string& folder, TLoadView& view);
 
-// Loads the pair path + path ".cnt" into a new slot and appends its row. Does nothing when either
-// file is missing (or is not a regular file); warns when the count file does not fit the words.
+// Loads the pair path + path ".cnt" into a new slot and appends its row; the count file is the
+// pending one when an interrupted writing left it ready (see pair_leftovers.h). Does nothing when
+// either file is missing (or is not a regular file, also when found so only once opened); warns
+// when the count file does not fit the words.
 // Throws EFileError when a file exists but cannot be opened or read.
 void LoadDictionary(const std::string& path, TLoadView& view);
 

@@ -84,7 +84,7 @@ TEST_F(MakeDict, BuildsFromAFrequencyListAndPrintsASummary)
                   Dir() + "/zoo.txt: 14 bytes\n" + Dir() + "/zoo.txt.cnt: 12 bytes\n");
     EXPECT_EQ(InDir("zoo.txt"), ToCp1251("кот\r\nёж\r\nпёс\r\n"));
     EXPECT_EQ(InDir("zoo.txt.cnt"), Counts({8, 5, 3}));
-    EXPECT_THAT(DirEntries(), ElementsAre("zoo.txt", "zoo.txt.cnt"));
+    EXPECT_THAT(DirEntries(), ElementsAre(".slovosito.lock", "zoo.txt", "zoo.txt.cnt"));
 }
 
 TEST_F(MakeDict, RoundTripGivesBackTheWordsAndCounts)
@@ -224,7 +224,7 @@ TEST_F(MakeDict, ReplacesAnExistingPairOnlyWithForce)
         EXPECT_EQ(forced.Err, "");
         EXPECT_EQ(InDir("x.txt"), ToCp1251("кот\r\n"));
         EXPECT_EQ(InDir("x.txt.cnt"), Counts({7}));
-        EXPECT_THAT(DirEntries(), ElementsAre("x.txt", "x.txt.cnt"));
+        EXPECT_THAT(DirEntries(), ElementsAre(".slovosito.lock", "x.txt", "x.txt.cnt"));
     }
 }
 

@@ -71,7 +71,8 @@ TEST_F(WriteDictionaryPair, WritesCrLfAfterEachWordAndLittleEndianCounts)
     EXPECT_EQ(pair.CountFileBytes, 12u);
     EXPECT_EQ(ReadFile(pair.WordListPath), ToCp1251("кот\r\n\r\nпёс\r\n"));
     EXPECT_EQ(ReadFile(pair.CountFilePath), Counts({5, 0, -2}));
-    EXPECT_THAT(EntriesIn(m_folder.Path()), ElementsAre("my.dict.txt", "my.dict.txt.cnt"));
+    EXPECT_THAT(EntriesIn(m_folder.Path()),
+                ElementsAre(".slovosito.lock", "my.dict.txt", "my.dict.txt.cnt"));
 }
 
 TEST_F(WriteDictionaryPair, NeverReplacesAnExistingFileOfThePairUnlessAsked)
@@ -92,7 +93,10 @@ TEST_F(WriteDictionaryPair, NeverReplacesAnExistingFileOfThePairUnlessAsked)
             [&] { ::WriteDictionaryPair(folder.Path(), "x", Cp1251Words({"кот"}), {1}, false); },
             ThrowsMessage<EPairExistsError>("The dictionary \"x\" already exists in \"" +
                                             folder.Path() + "\""));
-        EXPECT_EQ(EntriesIn(folder.Path()), existing);
+        // The lock file stays; nothing of the pair is touched.
+        std::vector<std::string> entries = {".slovosito.lock"};
+        entries.insert(entries.end(), existing.begin(), existing.end());
+        EXPECT_EQ(EntriesIn(folder.Path()), entries);
         for (const std::string& name : existing) {
             EXPECT_EQ(ReadFile(folder.Path() + "/" + name), "old");
         }
@@ -105,7 +109,7 @@ TEST_F(WriteDictionaryPair, ReplacesAnExistingPairWhenAsked)
     ::WriteDictionaryPair(m_folder.Path(), "x", Cp1251Words({"кот"}), {7}, true);
     EXPECT_EQ(ReadFile(m_folder.Path() + "/x.txt"), ToCp1251("кот\r\n"));
     EXPECT_EQ(ReadFile(m_folder.Path() + "/x.txt.cnt"), Counts({7}));
-    EXPECT_THAT(EntriesIn(m_folder.Path()), ElementsAre("x.txt", "x.txt.cnt"));
+    EXPECT_THAT(EntriesIn(m_folder.Path()), ElementsAre(".slovosito.lock", "x.txt", "x.txt.cnt"));
 }
 
 TEST_F(WriteDictionaryPair, FailureLeavesTheFolderAsItWas)
@@ -117,7 +121,7 @@ TEST_F(WriteDictionaryPair, FailureLeavesTheFolderAsItWas)
         [&] { ::WriteDictionaryPair(m_folder.Path(), "x", Cp1251Words({"кот"}), {1}, true); },
         ThrowsMessage<EFileError>("Cannot write file \"" + m_folder.Path() +
                                   "/x.txt\". Is a directory"));
-    EXPECT_THAT(EntriesIn(m_folder.Path()), ElementsAre("x.txt", "x.txt.cnt"));
+    EXPECT_THAT(EntriesIn(m_folder.Path()), ElementsAre(".slovosito.lock", "x.txt", "x.txt.cnt"));
     EXPECT_EQ(ReadFile(m_folder.Path() + "/x.txt.cnt"), "old");
 
     // A missing folder.
