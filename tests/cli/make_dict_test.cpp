@@ -6,8 +6,11 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include "tests/cli/run_cli.h"
 #include "tests/support/temp_folder.h"
@@ -297,6 +300,59 @@ TEST_F(MakeDict, CheckArgumentErrorsExitWithTwo)
         EXPECT_EQ(result.Status, 2);
         EXPECT_EQ(result.Out, "");
     }
+}
+
+TEST_F(MakeDict, CheckNamesLeftoversAndTheNextMakeDictDealsWithThem)
+{
+    // A replacement of x stopped after its word list was put in place; a writing of y stopped
+    // before; an older version's temporary file.
+    m_folder.WritePair("Словари/x", {"кот", "пёс"}, {2, 1});
+    m_folder.Write("Словари/.slovosito-new/x.txt.cnt", Counts({2, 1}));
+    m_folder.Write("Словари/x.txt.cnt", Counts({9}));
+    m_folder.Write("Словари/.slovosito-new/y.txt", "ёж\r\n");
+    m_folder.Write("Словари/.slovosito-new/y.txt.cnt", Counts({1}));
+    m_folder.Write("Словари/.slovosito-77-0.tmp", "кот\r\n");
+
+    const TCliRun before = Run({"check"});
+    EXPECT_EQ(before.Status, 0);
+    EXPECT_EQ(before.Out,
+              "x.txt: listed as \"x (2 слов)\"\n"
+              "note: \".slovosito-77-0.tmp\" is left from an interrupted make-dict; the next "
+              "make-dict removes it\n"
+              "note: \".slovosito-new/x.txt.cnt\" is left from an interrupted make-dict; the next "
+              "make-dict puts it in place\n"
+              "note: \".slovosito-new/y.txt\" is left from an interrupted make-dict; the next "
+              "make-dict removes it\n"
+              "note: \".slovosito-new/y.txt.cnt\" is left from an interrupted make-dict; the next "
+              "make-dict removes it\n"
+              "1 of 1 listed\n");
+
+    const TCliRun made = Run({"make-dict", "z", Input("list.txt", "ёж 4\n")});
+    EXPECT_EQ(made.Err, "");
+    EXPECT_EQ(made.Status, 0);
+    EXPECT_THAT(DirEntries(),
+                ElementsAre(".slovosito.lock", "x.txt", "x.txt.cnt", "z.txt", "z.txt.cnt"));
+    EXPECT_EQ(InDir("x.txt.cnt"), Counts({2, 1}));
+    EXPECT_EQ(Run({"check"}).Out,
+              "x.txt: listed as \"x (2 слов)\"\nz.txt: listed as \"z (1 слов)\"\n2 of 2 listed\n");
+}
+
+TEST_F(MakeDict, WaitsForAnotherWriterThenFailsWithTwoAndWritesNothing)
+{
+    m_folder.WritePair("Словари/x", {"кот"}, {1});
+    // This test holds the folder as a writer would.
+    const int lock = open((Dir() + "/.slovosito.lock").c_str(), O_RDONLY | O_CREAT, 0600);
+    ASSERT_GE(lock, 0);
+    ASSERT_EQ(flock(lock, LOCK_EX), 0);
+    const TCliRun result = Run({"make-dict", "--force", "x", Input("list.txt", "пёс 2\n")});
+    close(lock);
+    EXPECT_EQ(result.Status, 2);
+    EXPECT_EQ(result.Err, "slovosito-cli: The folder \"" + Dir() +
+                              "\" is in use by another program that writes or reads its "
+                              "dictionaries. Try again when it is done.\n");
+    EXPECT_EQ(result.Out, "");
+    EXPECT_THAT(DirEntries(), ElementsAre(".slovosito.lock", "x.txt", "x.txt.cnt"));
+    EXPECT_EQ(InDir("x.txt.cnt"), Counts({1}));
 }
 
 }  // namespace

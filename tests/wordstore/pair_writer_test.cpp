@@ -8,17 +8,23 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
+#include <tuple>
 #include <vector>
 
 #include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "tests/support/child_process.h"
+#include "tests/support/recording_load_view.h"
 #include "tests/support/temp_folder.h"
 #include "wordstore/encoding.h"
 #include "wordstore/file_io.h"
+#include "wordstore/word_store.h"
 
 namespace {
 
@@ -150,6 +156,141 @@ TEST_F(WriteDictionaryPair, FolderWithoutWriteRightsGetsNoFileAtAll)
                 ThrowsMessage<EFileError>("Cannot create file \"" + folder +
                                           "/x.txt\". Permission denied"));
     EXPECT_THAT(EntriesIn(folder), IsEmpty());
+}
+
+// What loading makes of a folder, as the window sees it: the rows, then each slot's counts and
+// the warnings, all in one text.
+std::string LoadedText(const std::string& folder)
+{
+    ClearWordStore();
+    TRecordingLoadView view;
+    ScanDictionaryFolder(folder, view);
+    std::string text;
+    for (std::size_t slot = 0; slot < view.Rows.size(); ++slot) {
+        text += view.Rows[slot] + ":";
+        for (const std::int32_t count : DictCounts[slot]) {
+            text += " " + std::to_string(count);
+        }
+        text += "\n";
+    }
+    for (const std::string& message : view.Warnings) {
+        text += "warning: " + message + "\n";
+    }
+    for (const std::string& message : view.Errors) {
+        text += "error: " + message + "\n";
+    }
+    ClearWordStore();
+    return text;
+}
+
+// A writing stopped after each step, by a kill or by a failure, leaves the old pair or the new
+// one whole to loading, and the next writing (of another dictionary) cleans up.
+TEST(InterruptedPairWriting, LoadingSeesTheOldOrTheNewPairWholeAndTheNextWriterCleansUp)
+{
+    const char* const oldPair = "x (2 слов): 1 2\n";
+    const char* const newPair = "x (3 слов): 30 20 10\n";
+    const char* const y = "y (1 слов): 5\n";
+    // The step where the writing stops, whether an old pair was there, what loading then shows,
+    // and what it shows after the next writing.
+    const std::tuple<TPairWriteStep, bool, std::string, std::string> cases[] = {
+        {TPairWriteStep::WordListWritten, true, oldPair, oldPair + std::string(y)},
+        {TPairWriteStep::CountFileWritten, true, oldPair, oldPair + std::string(y)},
+        {TPairWriteStep::WordListInPlace, true, newPair, newPair + std::string(y)},
+        {TPairWriteStep::CountFileInPlace, true, newPair, newPair + std::string(y)},
+        {TPairWriteStep::WordListWritten, false, "", y},
+        {TPairWriteStep::CountFileWritten, false, "", y},
+        {TPairWriteStep::WordListInPlace, false, newPair, newPair + std::string(y)},
+        {TPairWriteStep::CountFileInPlace, false, newPair, newPair + std::string(y)},
+    };
+    for (const bool kill : {true, false}) {
+        for (const auto& [stop, oldPairThere, loaded, loadedAfter] : cases) {
+            SCOPED_TRACE(::testing::Message()
+                         << (kill ? "killed" : "failed") << " after step " << static_cast<int>(stop)
+                         << (oldPairThere ? ", replacing" : ""));
+            const TTempFolder folder;
+            if (oldPairThere) {
+                folder.WritePair("x", {"старое", "слово"}, {1, 2});
+            }
+            const auto write = [&, stop = stop, oldPairThere = oldPairThere] {
+                ::WriteDictionaryPair(folder.Path(), "x", Cp1251Words({"кот", "пёс", "ёж"}),
+                                      {30, 20, 10}, oldPairThere, [&](TPairWriteStep step) {
+                                          if (step != stop) {
+                                              return;
+                                          }
+                                          if (kill) {
+                                              _exit(0);
+                                          }
+                                          throw std::runtime_error("stopped");
+                                      });
+                return 1;
+            };
+            if (kill) {
+                ASSERT_EQ(RunInChild(write), 0);
+            } else {
+                EXPECT_THROW(write(), std::runtime_error);
+            }
+            EXPECT_EQ(LoadedText(folder.Path()), loaded);
+
+            ::WriteDictionaryPair(folder.Path(), "y", Cp1251Words({"ёж"}), {5}, false);
+            EXPECT_EQ(LoadedText(folder.Path()), loadedAfter);
+            std::vector<std::string> entries = EntriesIn(folder.Path());
+            std::erase(entries, ".slovosito.lock");
+            EXPECT_THAT(entries,
+                        ::testing::IsSubsetOf({"x.txt", "x.txt.cnt", "y.txt", "y.txt.cnt"}));
+        }
+    }
+}
+
+// Exit codes of a racing writer.
+constexpr int kWrote = 0;
+constexpr int kRefused = 4;
+
+// Writers of one dictionary that run at once, slowed down at each step so that their steps
+// interleave, never leave a mixed pair nor none, and each that succeeded left its own pair.
+TEST(RacingPairWriters, NeverMixTheirPairsNorLoseOne)
+{
+    // Whether the second writer replaces, then the pairs loading may show.
+    for (const bool secondReplaces : {true, false}) {
+        SCOPED_TRACE(secondReplaces ? "two writers with --force" : "one without --force");
+        for (int round = 0; round < 4; ++round) {
+            const TTempFolder folder;
+            int ready[2];
+            ASSERT_EQ(pipe(ready), 0);
+            const auto writer = [&](std::vector<std::string> words,
+                                    std::vector<std::int32_t> counts, bool replace) {
+                return StartChild([&, words, counts, replace] {
+                    close(ready[1]);
+                    char go = 0;
+                    // Both start when the parent closes the pipe.
+                    if (read(ready[0], &go, 1) < 0) {
+                        return kChildThrew;
+                    }
+                    try {
+                        ::WriteDictionaryPair(
+                            folder.Path(), "x", Cp1251Words(words), counts, replace,
+                            [](TPairWriteStep) {
+                                std::this_thread::sleep_for(std::chrono::milliseconds(15));
+                            });
+                    } catch (const EPairExistsError&) {
+                        return kRefused;
+                    }
+                    return kWrote;
+                });
+            };
+            const pid_t first = writer({"кот"}, {11}, true);
+            const pid_t second = writer({"пёс", "ёж"}, {21, 22}, secondReplaces);
+            close(ready[0]);
+            close(ready[1]);
+            const int firstStatus = WaitForChild(first);
+            const int secondStatus = WaitForChild(second);
+            EXPECT_EQ(firstStatus, kWrote);
+            EXPECT_THAT(secondStatus, ::testing::AnyOf(kWrote, kRefused));
+            EXPECT_THAT(LoadedText(folder.Path()),
+                        ::testing::AnyOf("x (1 слов): 11\n", "x (2 слов): 21 22\n"));
+            std::vector<std::string> entries = EntriesIn(folder.Path());
+            EXPECT_THAT(entries, ElementsAre(".slovosito.lock", "x.txt", "x.txt.cnt"));
+        }
+    }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "wordstore/word_store.h"
 
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -12,9 +13,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "tests/support/child_process.h"
 #include "tests/support/recording_load_view.h"
 #include "tests/support/temp_folder.h"
 #include "wordstore/encoding.h"
+#include "wordstore/pair_reader.h"
 #include "wordstore/path_utils.h"
 
 namespace {
@@ -274,6 +277,60 @@ TEST(PathHelpers, ExeDirIsTheTestProgramsFolderWithTrailingSlash)
     EXPECT_EQ(ExeDir.back(), '/');
     EXPECT_EQ(access((ExeDir + "wordstore_test").c_str(), X_OK), 0);
     EXPECT_EQ(DictionaryFolder(), ExeDir + "Словари");
+}
+
+TEST_F(LoadDictionary, FifoFoundWhereAFileWasLookedAtIsRefusedWithoutWaiting)
+{
+    // The loader and the check look at a pair, then read it; a FIFO put there meanwhile reaches
+    // the readers. Each read runs in a child that an alarm ends, so that a hang fails the test.
+    const std::string fifo = m_folder.Path() + "/pipe.txt";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    ASSERT_EQ(symlink(fifo.c_str(), (m_folder.Path() + "/link.txt").c_str()), 0);
+    const std::string refused = "Cannot read file \"" + fifo + "\". Not a regular file";
+    const std::string link = m_folder.Path() + "/link.txt";
+    // Which reader, the path given to it, then the message it must throw.
+    const std::tuple<const char*, std::string, std::string> cases[] = {
+        {"word list", fifo, refused},
+        {"count file", fifo, refused},
+        {"word list through a link", link, "Cannot read file \"" + link + "\". Not a regular file"},
+    };
+    for (const auto& [reader, path, message] : cases) {
+        SCOPED_TRACE(reader);
+        const bool countFile = std::string(reader) == "count file";
+        const int status = RunInChild(
+            [&, path = path, message = message] {
+                try {
+                    if (countFile) {
+                        ReadCountFile(path, 1);
+                    } else {
+                        ReadWordListFile(path);
+                    }
+                } catch (const EFileError& e) {
+                    return e.what() == message ? 0 : 1;
+                }
+                return 2;
+            },
+            5);
+        EXPECT_EQ(status, 0) << "1: another message, 2: read, 142: blocked";
+    }
+}
+
+TEST_F(ScanDictionaryFolder, LoadsAFolderWhereNoLockFileCanBeMade)
+{
+    const TWithoutOverrideOfFileRights asOwner;
+    m_folder.WritePair("a", {"кот", "пёс"}, {2, 1});
+    ASSERT_EQ(chmod(m_folder.Path().c_str(), 0555), 0);
+    const std::string lockFile = m_folder.Path() + "/.slovosito.lock";
+    const int probe = open(lockFile.c_str(), O_RDONLY | O_CREAT, 0600);
+    if (probe >= 0) {
+        close(probe);
+        chmod(m_folder.Path().c_str(), 0755);
+        GTEST_SKIP() << "this process writes files whatever their rights";
+    }
+    ::ScanDictionaryFolder(m_folder.Path(), m_view);
+    chmod(m_folder.Path().c_str(), 0755);
+    EXPECT_THAT(m_view.Rows, ElementsAre("a (2 слов)"));
+    EXPECT_THAT(m_view.Errors, IsEmpty());
 }
 
 }  // namespace
