@@ -8,9 +8,8 @@
 
 // Runs "slovosito-cli make-dict" with args (after the command word). Returns 0 when the
 // dictionary was written. Throws on any error, before anything is written: EUsageError for the
-// arguments, EPairExistsError when the dictionary exists and --force is not given,
-// EFolderBusyError when another program holds the folder's lock too long, the core's errors for
-// the files.
+// arguments, EPairExistsError when the dictionary exists and --force is not given, the core's
+// errors for the files.
 int RunMakeDict(const std::vector<std::string>& args, std::ostream& out);
 
 // Runs "slovosito-cli check" with args (after the command word). Returns 0 when every
