@@ -19,7 +19,7 @@ enum class TMaskTokenKind {
 struct TMaskToken
 {
     TMaskTokenKind Kind = TMaskTokenKind::Letter;
-    char Letter = 0;  // the letter's byte for a Letter; 0 otherwise (also for YeOrYo)
+    char Letter = 0;  // the letter's byte for a Letter; 0 for the other kinds, YeOrYo too
 
     friend bool operator==(const TMaskToken&, const TMaskToken&) = default;
 };

@@ -14,8 +14,8 @@ namespace {
 constexpr char kAnyByte = '?';
 constexpr char kYeOrYo = static_cast<char>(kSmallYo);
 
-// kFoldYe: whether the part may hold kYeOrYo. A part without it is compared as before, with no
-// extra test on the bytes that differ, which are most of them.
+// kFoldYe: whether the part may hold kYeOrYo. Without it a byte that differs, as most do, is
+// turned away after two tests.
 template <bool kFoldYe>
 bool PartMatchesAt(const std::string& part, std::string_view word, std::size_t pos)
 {
