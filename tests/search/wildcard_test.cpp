@@ -21,6 +21,26 @@ std::optional<TWildcard> FromUtf8(const char* expression, const char* modifiers 
     return TWildcard::FromExpression(ToCp1251(expression), modifiers);
 }
 
+// Whether the wildcard of expression stands in for the engine, and matches as the engine does
+// on 50 random words of fewer than maxLength of the letters.
+void ExpectAgreesWithTheEngine(const std::string& expression, const std::string& letters,
+                               unsigned maxLength, std::mt19937& random)
+{
+    const std::optional<TWildcard> wildcard = TWildcard::FromExpression(expression, "");
+    ASSERT_TRUE(wildcard.has_value());
+    TRegExpr engine;
+    engine.SetExpression(expression);
+    for (int k = 0; k < 50; ++k) {
+        std::string word;
+        const unsigned wordLength = random() % maxLength;
+        for (unsigned i = 0; i < wordLength; ++i) {
+            word.push_back(letters[random() % letters.size()]);
+        }
+        SCOPED_TRACE(ToUtf8(word));
+        EXPECT_EQ(wildcard->Matches(word), engine.Exec(word));
+    }
+}
+
 TEST(TWildcard, TakesOnlyWhatTheMaskRowsSend)
 {
     // An expression and its modifier letters, then whether a wildcard stands in for the engine.
@@ -100,19 +120,7 @@ TEST(TWildcard, AgreesWithTheEngineOnGeneratedMasksAndWords)
         ASSERT_FALSE(pattern.empty());
         const std::string expression = pattern.substr(1, pattern.size() - 2);
         SCOPED_TRACE(ToUtf8(expression));
-        const std::optional<TWildcard> wildcard = TWildcard::FromExpression(expression, "");
-        ASSERT_TRUE(wildcard.has_value());
-        TRegExpr engine;
-        engine.SetExpression(expression);
-        for (int k = 0; k < 50; ++k) {
-            std::string word;
-            const int wordLength = static_cast<int>(random() % 9);
-            for (int i = 0; i < wordLength; ++i) {
-                word.push_back(letters[random() % letters.size()]);
-            }
-            SCOPED_TRACE(ToUtf8(word));
-            EXPECT_EQ(wildcard->Matches(word), engine.Exec(word));
-        }
+        ExpectAgreesWithTheEngine(expression, letters, 9, random);
     }
 }
 
@@ -130,19 +138,7 @@ TEST(TWildcard, AgreesWithTheEngineOnExpressionsWithLiteralAndFoldedYe)
         }
         expression += "$";
         SCOPED_TRACE(ToUtf8(expression));
-        const std::optional<TWildcard> wildcard = TWildcard::FromExpression(expression, "");
-        ASSERT_TRUE(wildcard.has_value());
-        TRegExpr engine;
-        engine.SetExpression(expression);
-        for (int k = 0; k < 50; ++k) {
-            std::string word;
-            const int wordLength = static_cast<int>(random() % 7);
-            for (int i = 0; i < wordLength; ++i) {
-                word.push_back(letters[random() % letters.size()]);
-            }
-            SCOPED_TRACE(ToUtf8(word));
-            EXPECT_EQ(wildcard->Matches(word), engine.Exec(word));
-        }
+        ExpectAgreesWithTheEngine(expression, letters, 7, random);
     }
 }
 
