@@ -30,15 +30,21 @@ constexpr TMaskSign kMaskSigns[] = {
 
 // What the inexact mask puts in place of each small letter а to я (Windows-1251, in UTF-8 here).
 constexpr std::array<std::string_view, 32> kInexactLetters = {
-    "[-ьъ]*[-ая][-ьъ]*",  "[-ьъ]*[-бп][-ьъ]*",  "[-ьъ]*[-вф][-ьъ]*",  "[-ьъ]*[-гк][-ьъ]*",
-    "[-ьъ]*[-дт][-ьъ]*",  "[-ьъй]*[-еэ][-ьъ]*", "[-ьъ]*[-жшщ][-ьъ]*", "[-ьъ]*[-зс][-ьъ]*",
-    "[-ьъ]*[-иы][-ьъ]*",  "[-ьъ]*[-й][-ьъ]*",   "[-ьъ]*[-кг][-ьъ]*",  "[-ьъ]*[-л][-ьъ]*",
-    "[-ьъ]*[-м][-ьъ]*",   "[-ьъ]*[-н][-ьъ]*",   "[-ьъ]*[-о][-ьъ]*",   "[-ьъ]*[-пб][-ьъ]*",
-    "[-ьъ]*[-р][-ьъ]*",   "[-ьъ]*[-сз][-ьъ]*",  "[-ьъ]*[-тд][-ьъ]*",  "[-ьъ]*[-ую][-ьъ]*",
-    "[-ьъ]*[-фв][-ьъ]*",  "[-ьъ]*[-х][-ьъ]*",   "[-ьъ]*[-ц][-ьъ]*",   "[-ьъ]*[-ч][-ьъ]*",
-    "[-ьъ]*[-шщж][-ьъ]*", "[-ьъ]*[-шщж][-ьъ]*", "[-]?[ъь]?[-]?",      "[-ьъ]*[-ыи][-ьъ]*",
-    "[-]?[ъь]?[-]?",      "[-ьъй]*[-эе][-ьъ]*", "[-ьъй]*[-юу][-ьъ]*", "[-ьъй]*[-яа][-ьъ]*",
+    "[-ьъ]*[-ая][-ьъ]*",  "[-ьъ]*[-бп][-ьъ]*",   "[-ьъ]*[-вф][-ьъ]*",  "[-ьъ]*[-гк][-ьъ]*",
+    "[-ьъ]*[-дт][-ьъ]*",  "[-ьъй]*[-еэё][-ьъ]*", "[-ьъ]*[-жшщ][-ьъ]*", "[-ьъ]*[-зс][-ьъ]*",
+    "[-ьъ]*[-иы][-ьъ]*",  "[-ьъ]*[-й][-ьъ]*",    "[-ьъ]*[-кг][-ьъ]*",  "[-ьъ]*[-л][-ьъ]*",
+    "[-ьъ]*[-м][-ьъ]*",   "[-ьъ]*[-н][-ьъ]*",    "[-ьъ]*[-о][-ьъ]*",   "[-ьъ]*[-пб][-ьъ]*",
+    "[-ьъ]*[-р][-ьъ]*",   "[-ьъ]*[-сз][-ьъ]*",   "[-ьъ]*[-тд][-ьъ]*",  "[-ьъ]*[-ую][-ьъ]*",
+    "[-ьъ]*[-фв][-ьъ]*",  "[-ьъ]*[-х][-ьъ]*",    "[-ьъ]*[-ц][-ьъ]*",   "[-ьъ]*[-ч][-ьъ]*",
+    "[-ьъ]*[-шщж][-ьъ]*", "[-ьъ]*[-шщж][-ьъ]*",  "[-]?[ъь]?[-]?",      "[-ьъ]*[-ыи][-ьъ]*",
+    "[-]?[ъь]?[-]?",      "[-ьъй]*[-эеё][-ьъ]*", "[-ьъй]*[-юу][-ьъ]*", "[-ьъй]*[-яа][-ьъ]*",
 };
+
+// How the exact expression writes a mask's е (Windows-1251): the query's lowercasing has folded
+// ё to е, but the words keep their ё.
+constexpr char kYeOrYoBytes[] = {'[', static_cast<char>(kSmallYe), static_cast<char>(kSmallYo),
+                                 ']'};
+constexpr std::string_view kYeOrYoExact(kYeOrYoBytes, sizeof kYeOrYoBytes);
 
 const TMaskSign& SignOf(TMaskTokenKind kind)
 {
@@ -66,13 +72,24 @@ std::string WriteExpression(const std::vector<TMaskToken>& tokens, bool inexact)
     std::string expression = "^";
     expression.reserve(tokens.size() * (inexact ? 24 : 2) + 2);
     for (const TMaskToken& token : tokens) {
-        if (token.Kind != TMaskTokenKind::Letter) {
-            const TMaskSign& sign = SignOf(token.Kind);
-            expression += inexact ? sign.Inexact : sign.Exact;
-        } else if (inexact) {
-            expression += InexactLetter(token.Letter);
-        } else {
-            expression.push_back(token.Letter);
+        switch (token.Kind) {
+            case TMaskTokenKind::Letter:
+                if (inexact) {
+                    expression += InexactLetter(token.Letter);
+                } else {
+                    expression.push_back(token.Letter);
+                }
+                break;
+            case TMaskTokenKind::YeOrYo:
+                expression += inexact ? InexactLetter(static_cast<char>(kSmallYe)) : kYeOrYoExact;
+                break;
+            case TMaskTokenKind::AnyRun:
+            case TMaskTokenKind::AnyChar:
+            case TMaskTokenKind::Hyphen: {
+                const TMaskSign& sign = SignOf(token.Kind);
+                expression += inexact ? sign.Inexact : sign.Exact;
+                break;
+            }
         }
     }
     expression.push_back('$');
@@ -86,6 +103,10 @@ std::vector<TMaskToken> TokenizeMask(std::string_view mask)
     std::vector<TMaskToken> tokens;
     tokens.reserve(mask.size());
     for (const char c : mask) {
+        if (static_cast<unsigned char>(c) == kSmallYe) {
+            tokens.push_back({TMaskTokenKind::YeOrYo, 0});
+            continue;
+        }
         if (IsSmallRussianLetter(static_cast<unsigned char>(c))) {
             tokens.push_back({TMaskTokenKind::Letter, c});
             continue;
@@ -120,6 +141,11 @@ std::optional<std::vector<TMaskToken>> ReadExactMaskExpression(std::string_view 
         if (IsSmallRussianLetter(static_cast<unsigned char>(rest.front()))) {
             tokens.push_back({TMaskTokenKind::Letter, rest.front()});
             rest.remove_prefix(1);
+            continue;
+        }
+        if (rest.starts_with(kYeOrYoExact)) {
+            tokens.push_back({TMaskTokenKind::YeOrYo, 0});
+            rest.remove_prefix(kYeOrYoExact.size());
             continue;
         }
         const auto* sign =

@@ -2,6 +2,8 @@
 
 #include "search/query.h"
 
+#include <cstddef>
+
 #include "search/cp1251_letters.h"
 #include "search/mask.h"
 #include "search/search_run.h"
@@ -14,20 +16,79 @@ std::string Delimited(const std::string& expression)
     return expression.empty() ? std::string() : "/" + expression + "/";
 }
 
+// The small letter of a capital A-Z or А-Я; any other byte, Ё and ё too, as it is.
+char LowerAlphabet(char c)
+{
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 'A' && byte <= 'Z') {
+        return static_cast<char>(byte - 'A' + 'a');
+    }
+    if (byte >= kCapitalA && byte <= kCapitalYa) {
+        return static_cast<char>(byte + kCaseDistance);
+    }
+    return c;
+}
+
+// A byte as the regular-expression row lowercases it outside escapes.
+char LowerPatternByte(char c)
+{
+    return static_cast<unsigned char>(c) == kCapitalYo ? static_cast<char>(kSmallYo)
+                                                       : LowerAlphabet(c);
+}
+
+// Lowercases the expression text[begin, end) except escaped bytes and \Q...\E text.
+void LowerExpression(std::string& text, std::size_t begin, std::size_t end)
+{
+    bool quoted = false;
+    for (std::size_t i = begin; i < end; ++i) {
+        if (text[i] == '\\' && i + 1 < end) {
+            // Between \Q and \E only \E means something, so a backslash there escapes nothing.
+            if (!quoted) {
+                quoted = text[i + 1] == 'Q';
+                ++i;
+            } else if (text[i + 1] == 'E') {
+                quoted = false;
+                ++i;
+            }
+        } else if (!quoted) {
+            text[i] = LowerPatternByte(text[i]);
+        }
+    }
+}
+
 }  // namespace
 
 void LowerCyr(std::string& text)
 {
     for (char& c : text) {
         const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 'A' && byte <= 'Z') {
-            c = static_cast<char>(byte - 'A' + 'a');
-        } else if (byte >= kCapitalA && byte <= kCapitalYa) {
-            c = static_cast<char>(byte + kCaseDistance);
-        } else if (byte == kCapitalYo || byte == kSmallYo) {
-            c = static_cast<char>(kSmallYe);
+        c = byte == kCapitalYo || byte == kSmallYo ? static_cast<char>(kSmallYe) : LowerAlphabet(c);
+    }
+}
+
+void LowerPattern(std::string& text)
+{
+    // The pattern search trims bytes up to 0x20; the first byte after them is the delimiter.
+    std::size_t open = 0;
+    while (open < text.size() && static_cast<unsigned char>(text[open]) <= 0x20) {
+        ++open;
+    }
+    if (open == text.size()) {
+        return;
+    }
+    // The delimiter closes at its last occurrence after lowercasing, as the pattern search reads
+    // it; a letter delimiter may be typed in either case.
+    const char delimiter = LowerPatternByte(text[open]);
+    std::size_t close = text.size() - 1;
+    while (close > open && LowerPatternByte(text[close]) != delimiter) {
+        --close;
+    }
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (i <= open || i >= close) {
+            text[i] = LowerPatternByte(text[i]);
         }
     }
+    LowerExpression(text, open + 1, close);
 }
 
 std::string MaskToPattern(const std::string& query)
@@ -43,7 +104,11 @@ std::string InexactMaskToPattern(const std::string& query)
 std::string TranslateQuery(TQueryMode mode, const std::string& fieldText)
 {
     std::string query = fieldText;
-    LowerCyr(query);
+    if (mode == TQueryMode::Regexp) {
+        LowerPattern(query);
+    } else {
+        LowerCyr(query);
+    }
     switch (mode) {
         case TQueryMode::Mask:
             return MaskToPattern(query);

@@ -16,6 +16,14 @@ enum class TQueryMode {
 // Rewrites text in place: Latin and Cyrillic capitals to small letters, "Ё" and "ё" to "е".
 void LowerCyr(std::string& text);
 
+// Rewrites the text of the regular-expression row in place: Latin and Cyrillic capitals to small
+// letters and "Ё" to "ё"; "ё" stays, so that a typed ё finds only ё. Inside the expression (after
+// the first byte above 0x20, up to its last occurrence, where the pattern search splits the
+// text) the byte right after a backslash and the text between \Q and \E stay as typed, so that
+// escapes such as \D, \W, \P{..} keep their meaning; "\\" is an escaped backslash. The
+// delimiters and the modifier letters after the expression are lowercased.
+void LowerPattern(std::string& text);
+
 // Translates a lowercased mask (the language of search/mask.h) to the pattern "/^...$/" of its
 // exact expression. Empty when nothing of the mask is left.
 std::string MaskToPattern(const std::string& query);
@@ -24,8 +32,9 @@ std::string MaskToPattern(const std::string& query);
 // the signs around it.
 std::string InexactMaskToPattern(const std::string& query);
 
-// The query a row sends for fieldText (lowercased, then translated as the mode asks); empty for a
-// mask, regexp or inexact row when nothing is left, in which case no search starts.
+// The query a row sends for fieldText (lowercased by LowerPattern for the regexp row and by
+// LowerCyr for the others, then translated as the mode asks); empty for a mask, regexp or
+// inexact row when nothing is left, in which case no search starts.
 std::string TranslateQuery(TQueryMode mode, const std::string& fieldText);
 
 // What a row's button does: translates fieldText and runs the search of its mode, unless the

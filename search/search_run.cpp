@@ -6,6 +6,7 @@
 #include <optional>
 #include <string_view>
 
+#include "search/cp1251_letters.h"
 #include "search/number_text.h"
 #include "search/regexpr.h"
 #include "search/result_tree.h"
@@ -179,12 +180,27 @@ void EndingSearch(const std::string& query, TSearchView& view)
         TPaneLock lock(view);
         const std::size_t length = ending.size();
         const char* const tail = ending.data();
-        CollectHits<true>(view, settings, length, [tail, length](std::string_view word) {
-            // The last byte differs for most words: test it before the call.
-            const char* end = word.data() + word.size();
-            return length == 0 ||
-                   (end[-1] == tail[length - 1] && std::memcmp(end - length, tail, length) == 0);
-        });
+        if (ending.find(static_cast<char>(kSmallYe)) == std::string::npos) {
+            CollectHits<true>(view, settings, length, [tail, length](std::string_view word) {
+                // The last byte differs for most words: test it before the call.
+                const char* end = word.data() + word.size();
+                return length == 0 || (end[-1] == tail[length - 1] &&
+                                       std::memcmp(end - length, tail, length) == 0);
+            });
+        } else {
+            // The query's lowercasing folds ё to е, but the words keep their ё: an е of the
+            // ending takes either. Compared from the end, where most words differ.
+            CollectHits<true>(view, settings, length, [tail, length](std::string_view word) {
+                const char* start = word.data() + word.size() - length;
+                for (std::size_t i = length; i-- > 0;) {
+                    if (start[i] != tail[i] && !(tail[i] == static_cast<char>(kSmallYe) &&
+                                                 start[i] == static_cast<char>(kSmallYo))) {
+                        return false;
+                    }
+                }
+                return true;
+            });
+        }
         FinishRun(view, settings);
     }
     view.Beep();

@@ -51,8 +51,9 @@ public:
 // ERegExprError for the expression, at the points where they arise.
 void PatternSearch(const std::string& query, TSearchView& view);
 
-// Runs the ending search: lists the words that end with the trimmed query's bytes; an empty
-// ending lists every word. Throws EConvertError for the minimum.
+// Runs the ending search: lists the words that end with the trimmed query's bytes, where an е
+// of the query also takes ё; an empty ending lists every word. Throws EConvertError for the
+// minimum.
 void EndingSearch(const std::string& query, TSearchView& view);
 
 // "Найдено:" followed by the number of lines in listing (0 for the empty listing).

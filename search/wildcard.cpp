@@ -4,17 +4,24 @@
 
 #include <cstddef>
 
+#include "search/cp1251_letters.h"
 #include "search/mask.h"
 
 namespace {
 
-// Stands for any one byte inside a part; no letter or hyphen of a mask is this byte.
+// Stand for any one byte, and for е or ё, inside a part; no letter or hyphen of a mask is either
+// byte (a Letter token is never ё).
 constexpr char kAnyByte = '?';
+constexpr char kYeOrYo = static_cast<char>(kSmallYo);
 
+// kFoldYe: whether the part may hold kYeOrYo. Without it a byte that differs, as most do, is
+// turned away after two tests.
+template <bool kFoldYe>
 bool PartMatchesAt(const std::string& part, std::string_view word, std::size_t pos)
 {
     for (std::size_t i = 0; i < part.size(); ++i) {
-        if (part[i] != kAnyByte && part[i] != word[pos + i]) {
+        if (part[i] != kAnyByte && part[i] != word[pos + i] &&
+            !(kFoldYe && part[i] == kYeOrYo && word[pos + i] == static_cast<char>(kSmallYe))) {
             return false;
         }
     }
@@ -52,6 +59,10 @@ std::optional<TWildcard> TWildcard::FromExpression(const std::string& expression
             case TMaskTokenKind::Letter:
                 wildcard.m_parts.back().push_back(token.Letter);
                 break;
+            case TMaskTokenKind::YeOrYo:
+                wildcard.m_hasYeOrYo = true;
+                wildcard.m_parts.back().push_back(kYeOrYo);
+                break;
         }
     }
     return wildcard;
@@ -59,15 +70,22 @@ std::optional<TWildcard> TWildcard::FromExpression(const std::string& expression
 
 bool TWildcard::Matches(std::string_view word) const
 {
+    return m_hasYeOrYo ? MatchesWith<true>(word) : MatchesWith<false>(word);
+}
+
+template <bool kFoldYe>
+bool TWildcard::MatchesWith(std::string_view word) const
+{
     const std::string& head = m_parts.front();
     if (!m_hasStar) {
-        return word.size() == head.size() && PartMatchesAt(head, word, 0);
+        return word.size() == head.size() && PartMatchesAt<kFoldYe>(head, word, 0);
     }
     // The first part is tied to the start and the last to the end; trying the last first turns
     // away most words of a mask such as "*янка" after a byte or two.
     const std::string& tail = m_parts.back();
     if (word.size() < head.size() + tail.size() ||
-        !PartMatchesAt(tail, word, word.size() - tail.size()) || !PartMatchesAt(head, word, 0)) {
+        !PartMatchesAt<kFoldYe>(tail, word, word.size() - tail.size()) ||
+        !PartMatchesAt<kFoldYe>(head, word, 0)) {
         return false;
     }
     // Each part between stars is taken at its leftmost place: that leaves the most room for the
@@ -76,7 +94,7 @@ bool TWildcard::Matches(std::string_view word) const
     const std::size_t end = word.size() - tail.size();
     for (std::size_t k = 1; k + 1 < m_parts.size(); ++k) {
         const std::string& part = m_parts[k];
-        while (pos + part.size() <= end && !PartMatchesAt(part, word, pos)) {
+        while (pos + part.size() <= end && !PartMatchesAt<kFoldYe>(part, word, pos)) {
             ++pos;
         }
         if (pos + part.size() > end) {

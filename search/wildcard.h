@@ -7,14 +7,15 @@
 #include <string_view>
 #include <vector>
 
-// A wildcard: "?" stands for one byte, "*" for any run of bytes, every other byte for itself.
+// A wildcard: "?" stands for one byte, "*" for any run of bytes, a mask's е for е or ё, every
+// other byte for itself.
 class TWildcard
 {
 public:
     // The wildcard that matches exactly the words the pattern search would list for expression
     // with the modifier letters modifiers, when the expression is a mask's exact expression
-    // (as ReadExactMaskExpression of search/mask.h reads it, "^.*янка$") with no modifier
-    // letters. Empty for any other expression, which the engine must match.
+    // (as ReadExactMaskExpression of search/mask.h reads it, "^.*янка$", "^[её]ж$") with no
+    // modifier letters. Empty for any other expression, which the engine must match.
     static std::optional<TWildcard> FromExpression(const std::string& expression,
                                                    const std::string& modifiers);
 
@@ -22,7 +23,12 @@ public:
     bool Matches(std::string_view word) const;
 
 private:
-    // The wildcard split at its stars; m_hasStar tells one part without stars from several.
+    // The wildcard split at its stars; m_hasStar tells one part without stars from several, and
+    // m_hasYeOrYo whether a part holds a mask's е.
     std::vector<std::string> m_parts;
     bool m_hasStar = false;
+    bool m_hasYeOrYo = false;
+
+    template <bool kFoldYe>
+    bool MatchesWith(std::string_view word) const;
 };

@@ -1,6 +1,7 @@
 // End-to-end tests of slovosito-cli: the built program run on temporary dictionary folders.
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gmock/gmock.h>
@@ -150,6 +151,36 @@ TEST_F(Cli, HelpAndVersion)
 {
     EXPECT_THAT(Run({"--help"}).Out, HasSubstr("--ending"));
     EXPECT_EQ(Run({"--version"}).Out, std::string("slovosito-cli ") + kSlovositoVersion + "\n");
+}
+
+TEST(CliYo, RowsFindYoAndTheRegexpRowKeepsYoAndEscapes)
+{
+    // The rows folded ё to е and matched only е, so words spelled with ё were never listed, and
+    // the regexp row lowercased escapes: /^\D+$/ listed the numbers.
+    const TTempFolder folder;
+    folder.WritePair("Словари/yo", {"ёлка", "елка", "идёт", "будет", "00", "1"},
+                     {600, 500, 400, 300, 200, 100});
+    // Arguments after --dir, then the whole stdout.
+    const std::pair<std::vector<std::string>, const char*> cases[] = {
+        {{"--ending", "ет"}, "идёт\nбудет\n"},
+        {{"--ending", "ЁТ"}, "идёт\nбудет\n"},
+        {{"--mask", "ЁЛКА"}, "ёлка\nелка\n"},
+        {{"--mask", "*ёт"}, "идёт\nбудет\n"},
+        {{"--inexact", "элка"}, "ёлка\nелка\n"},
+        {{"--regexp", "/^ЁЛКА$/"}, "ёлка\n"},
+        {{"--regexp", "/^елка$/"}, "елка\n"},
+        {{"--regexp", "/^\\D+$/"}, "ёлка\nелка\nидёт\nбудет\n"},
+        {{"--regexp", "/^\\d+$/I"}, "00\n1\n"},
+    };
+    for (const auto& [args, out] : cases) {
+        SCOPED_TRACE(::testing::PrintToString(args));
+        std::vector<std::string> all = {"--dir", folder.Path() + "/Словари"};
+        all.insert(all.end(), args.begin(), args.end());
+        const TCliRun result = RunCli(folder, all);
+        EXPECT_EQ(result.Out, out);
+        EXPECT_EQ(result.Status, 0);
+        EXPECT_EQ(result.Err, "");
+    }
 }
 
 TEST(CliSample, EndingYankaListsTheSampleByFrequency)

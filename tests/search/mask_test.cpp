@@ -17,6 +17,7 @@ namespace {
 constexpr TMaskToken kRun{TMaskTokenKind::AnyRun, 0};
 constexpr TMaskToken kOne{TMaskTokenKind::AnyChar, 0};
 constexpr TMaskToken kHyphen{TMaskTokenKind::Hyphen, 0};
+constexpr TMaskToken kYeOrYo{TMaskTokenKind::YeOrYo, 0};
 
 // The token of one small letter, written in UTF-8.
 TMaskToken Letter(const char* utf8)
@@ -32,7 +33,8 @@ TEST(TokenizeMask, ReadsSignsAndSmallLettersAndDropsEverythingElse)
         {"к?т", {Letter("к"), kOne, Letter("т")}},
         {"по-*", {Letter("п"), Letter("о"), kHyphen, kRun}},
         {"**??", {kRun, kRun, kOne, kOne}},
-        {"а я", {Letter("а"), Letter("я")}},                 // a blank is dropped
+        {"а я", {Letter("а"), Letter("я")}},  // a blank is dropped
+        {"ещё", {kYeOrYo, Letter("щ")}},      // е takes ё too (the lowercasing folded it away)
         {"ёжКот", {Letter("ж"), Letter("о"), Letter("т")}},  // so are ё and capitals
         {"abc123", {}},
         {"№«.+[]", {}},  // and the signs of regular expressions
@@ -52,6 +54,11 @@ TEST(ReadExactMaskExpression, ReadsOnlyWhatTheExactWriterWrites)
         {"^..*$", std::vector{kOne, kRun}},
         {"^.*.$", std::vector{kRun, kOne}},
         {"^-$", std::vector{kHyphen}},
+        {"^[её]ж$", std::vector{kYeOrYo, Letter("ж")}},
+        {"^еж$", std::vector{Letter("е"), Letter("ж")}},  // typed in the regexp row: only е
+        {"^[ёе]ж$", std::nullopt},
+        {"^[е]ж$", std::nullopt},
+        {"^[её$", std::nullopt},
         {"^$", std::nullopt},  // the writer writes nothing for no tokens
         {"^*$", std::nullopt},
         {"^.+$", std::nullopt},
@@ -73,14 +80,14 @@ TEST(ReadExactMaskExpression, ReadsOnlyWhatTheExactWriterWrites)
 TEST(ReadExactMaskExpression, ReadsBackTheExpressionOfEveryShortMask)
 {
     // Every mask of up to four signs from these, shortest first.
-    const std::string signs = ToCp1251("ая-*?z Ё.");
+    const std::string signs = ToCp1251("аяе-*?z Ё.");
     std::vector<std::string> masks = {""};
     for (std::size_t first = 0; first < masks.size() && masks[first].size() < 4; ++first) {
         for (const char sign : signs) {
             masks.push_back(masks[first] + sign);
         }
     }
-    ASSERT_EQ(masks.size(), 1u + 9u + 81u + 729u + 6561u);
+    ASSERT_EQ(masks.size(), 1u + 10u + 100u + 1000u + 10000u);
     for (const std::string& mask : masks) {
         SCOPED_TRACE(ToUtf8(mask));
         const std::vector<TMaskToken> tokens = TokenizeMask(mask);

@@ -53,7 +53,8 @@ TEST(MaskToPattern, TranslatesWildcardsAndDropsWhatIsNotCyrillic)
         {"*янка", "/^.*янка$/"},
         {"Кот?", "/^кот.$/"},
         {"?о-?", "/^.о-.$/"},
-        {"Ёлка", "/^елка$/"},
+        {"Ёлка", "/^[её]лка$/"},  // a mask's е also finds ё: the words keep it
+        {"*ёт", "/^.*[её]т$/"},
         {"ab*", "/^.*$/"},
         {"abc", ""},
         {"123", ""},
@@ -73,7 +74,7 @@ TEST(InexactMaskToPattern, ReplacesEachLetterByItsLookAlikes)
     const std::pair<const char*, const char*> cases[] = {
         {"мышь", "/^[-ьъ]*[-м][-ьъ]*[-ьъ]*[-ыи][-ьъ]*[-ьъ]*[-шщж][-ьъ]*[-]?[ъь]?[-]?$/"},
         {"*янка", "/^.*[-ьъй]*[-яа][-ьъ]*[-ьъ]*[-н][-ьъ]*[-ьъ]*[-кг][-ьъ]*[-ьъ]*[-ая][-ьъ]*$/"},
-        {"Е-Ё", "/^[-ьъй]*[-еэ][-ьъ]*[-][-ьъй]*[-еэ][-ьъ]*$/"},
+        {"Е-Ё", "/^[-ьъй]*[-еэё][-ьъ]*[-][-ьъй]*[-еэё][-ьъ]*$/"},
         {"a b", ""},
         {"?ъщ", "/^.[-]?[ъь]?[-]?[-ьъ]*[-шщж][-ьъ]*$/"},
         {"бвгджзйлопрстуфхцчэю",
@@ -81,7 +82,7 @@ TEST(InexactMaskToPattern, ReplacesEachLetterByItsLookAlikes)
          "[-ьъ]*[-жшщ][-ьъ]*[-ьъ]*[-зс][-ьъ]*[-ьъ]*[-й][-ьъ]*[-ьъ]*[-л][-ьъ]*"
          "[-ьъ]*[-о][-ьъ]*[-ьъ]*[-пб][-ьъ]*[-ьъ]*[-р][-ьъ]*[-ьъ]*[-сз][-ьъ]*"
          "[-ьъ]*[-тд][-ьъ]*[-ьъ]*[-ую][-ьъ]*[-ьъ]*[-фв][-ьъ]*[-ьъ]*[-х][-ьъ]*"
-         "[-ьъ]*[-ц][-ьъ]*[-ьъ]*[-ч][-ьъ]*[-ьъй]*[-эе][-ьъ]*[-ьъй]*[-юу][-ьъ]*$/"},
+         "[-ьъ]*[-ц][-ьъ]*[-ьъ]*[-ч][-ьъ]*[-ьъй]*[-эеё][-ьъ]*[-ьъй]*[-юу][-ьъ]*$/"},
     };
     for (const auto& [field, pattern] : cases) {
         SCOPED_TRACE(field);
@@ -100,7 +101,8 @@ TEST(TranslateQuery, RegexpAndEndingRowsOnlyLowercase)
     } cases[] = {
         {TQueryMode::Regexp, "/^.*ЯНКА$/", "/^.*янка$/"},
         {TQueryMode::Regexp, "/^[А-Я]+$/", "/^[а-я]+$/"},
-        {TQueryMode::Regexp, "/\\D\\W\\S/I", "/\\d\\w\\s/i"},
+        {TQueryMode::Regexp, "/\\D\\W\\S/I", "/\\D\\W\\S/i"},  // escapes kept their meaning
+        {TQueryMode::Regexp, "/ЁЛКА|ёлка/", "/ёлка|ёлка/"},    // ё stays ё here
         {TQueryMode::Regexp, "   ", "   "},
         {TQueryMode::Ending, "ЯНКА", "янка"},
         {TQueryMode::Ending, "", ""},
@@ -109,6 +111,71 @@ TEST(TranslateQuery, RegexpAndEndingRowsOnlyLowercase)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Field);
         EXPECT_EQ(ToUtf8(TranslateQuery(c.Mode, ToCp1251(c.Field))), c.Query);
+    }
+}
+
+TEST(LowerPattern, LowercasesAllButEscapedBytesAndQuotedText)
+{
+    // The whole text was lowercased, escapes too: \D became \d, the opposite of what was typed.
+    // A regexp row's field text, then the text after lowercasing.
+    const std::pair<const char*, const char*> cases[] = {
+        {"/^\\D+$/", "/^\\D+$/"},
+        {"/\\W\\S\\B\\P{Lu}\\N\\Д/I", "/\\W\\S\\B\\P{lu}\\N\\Д/i"},  // only the escaped byte stays
+        {"/Я\\QAbC.Ё\\EЯ/", "/я\\QAbC.Ё\\Eя/"},                      // \Q...\E stays as typed
+        {"/\\QAB/", "/\\QAB/"},          // also up to the end without \E
+        {"/\\Q\\\\EX/", "/\\Q\\\\Ex/"},  // a backslash there escapes nothing
+        {"/\\\\D/", "/\\\\d/"},          // an escaped backslash: D is a letter again
+        {"/АБ\\/", "/аб\\/"},            // a trailing backslash stays; the delimiter is lowercased
+        {"/\\/Д/", "/\\/д/"},            // the expression ends at the delimiter's last occurrence
+        {"  /\\D/I  ", "  /\\D/i  "},
+        {"/КОТ\\D", "/кот\\d"},  // no closing delimiter: no expression, all lowercased
+        {"A\\DBA", "a\\Dba"},    // a letter delimiter, either case
+        {"/ЁЛКА|ёлка|Елка/", "/ёлка|ёлка|елка/"},
+        {"", ""},
+        {"   ", "   "},
+    };
+    for (const auto& [text, lowered] : cases) {
+        SCOPED_TRACE(text);
+        std::string bytes = ToCp1251(text);
+        LowerPattern(bytes);
+        EXPECT_EQ(ToUtf8(bytes), lowered);
+    }
+}
+
+TEST(TranslateQuery, RegexpRowKeepsYoAndEscapesForTheEngine)
+{
+    // The row folded ё to е, so /ёлка/ found no ёлка, and lowercased escapes: /^\D+$/ found "00".
+    // A field text (no modifiers), a word, then whether the row lists the word.
+    const std::tuple<const char*, const char*, bool> cases[] = {
+        {"/^ёлка$/", "ёлка", true},    {"/^ёлка$/", "елка", false},   {"/^ЁЛКА$/", "ёлка", true},
+        {"/^елка$/", "елка", true},    {"/^елка$/", "ёлка", false},  // е typed here is only е
+        {"/^[а-я]+$/", "ёлка", true},                                // r: а-я takes ё
+        {"/^\\D+$/", "00", false},     {"/^\\D+$/", "кот", true},     {"/^\\W$/", "-", true},
+        {"/^\\W$/", "a", false},       {"/\\S/", " ", false},         {"/^\\QA.\\E$/", "A.", true},
+        {"/^\\QA.\\E$/", "a.", false}, {"/^\\QA.\\E$/", "AB", false},
+    };
+    for (const auto& [field, word, listed] : cases) {
+        SCOPED_TRACE(std::string(field) + " ~ " + word);
+        EXPECT_EQ(RowMatches(TQueryMode::Regexp, field, word), listed);
+    }
+}
+
+TEST(TranslateQuery, MaskRowsFindWordsSpelledWithYo)
+{
+    // The rows folded ё to е and matched only е, so ещё, идёт, ёлка could never be found.
+    // Mode, field text, word, then whether the row lists the word.
+    const std::tuple<TQueryMode, const char*, const char*, bool> cases[] = {
+        {TQueryMode::Mask, "ещё", "ещё", true},      {TQueryMode::Mask, "ещё", "еще", true},
+        {TQueryMode::Mask, "ЁЛКА", "ёлка", true},    {TQueryMode::Mask, "*ет", "идёт", true},
+        {TQueryMode::Mask, "*ёт", "будет", true},    {TQueryMode::Mask, "е?е", "ёлё", true},
+        {TQueryMode::Mask, "е", "э", false},         {TQueryMode::Mask, "ж", "ё", false},
+        {TQueryMode::Mask, "*ет", "идёт-то", false}, {TQueryMode::Inexact, "ещё", "ещё", true},
+        {TQueryMode::Inexact, "ёж", "эж", true},     {TQueryMode::Inexact, "эра", "ёра", true},
+        {TQueryMode::Inexact, "ж", "ё", false},      {TQueryMode::Inexact, "а", "ё", false},
+    };
+    for (const auto& [mode, field, word, listed] : cases) {
+        SCOPED_TRACE(std::string(field) + " ~ " + word);
+        EXPECT_EQ(RowMatches(mode, field, word), listed);
     }
 }
 
@@ -148,8 +215,10 @@ TEST(InexactMaskToPattern, AcceptsLookAlikeLettersAndSignsButNoOtherLetters)
         {"кот", "кота", false},          // the whole word
         {"кот", "скот", false},
         {"кот", "Кот", false},  // words are not lowercased
-        {"еж", "ёж", false},    // ё is a letter of its own
+        {"еж", "ёж", true},     // е also takes ё, which the words keep
         {"Ёж", "еж", true},     // the field's ё becomes е
+        {"эра", "ёра", true},   // and so does э, е's look-alike
+        {"ёж", "жж", false},
         {"к?т", "кит", true},
         {"к?т", "кт", false},
         {"*ость", "радость", true},

@@ -3,7 +3,10 @@
 
 #include "search/search_run.h"
 
+#include <algorithm>
+#include <iterator>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -86,6 +89,17 @@ public:
     }
 };
 
+// text (UTF-8) with each е written as the class of е and ё.
+std::string WithBothSpellingsOfYe(const std::string& text)
+{
+    std::string written;
+    for (std::size_t i = 0; i < text.size(); i += 2) {
+        const std::string letter = text.substr(i, 2);
+        written += letter == "е" ? "[её]" : letter;
+    }
+    return written;
+}
+
 class SearchRun : public ::testing::Test
 {
 protected:
@@ -98,6 +112,46 @@ protected:
         ScanDictionaryFolder(m_folder.Path(), m_view);
         ASSERT_EQ(m_view.Rows.size(), ticked.size());
         m_view.Ticked = std::move(ticked);
+    }
+
+    // Loads two ticked dictionaries of random Russian-like words with Zipf-like counts: 3000 and
+    // 2000 words of 1 to 5 of the letters (UTF-8; few letters make many repeats).
+    void LoadRandomWords(std::mt19937::result_type seed, const char* letters)
+    {
+        std::mt19937 random(seed);
+        WriteRandomWords("a", 3000, letters, random);
+        WriteRandomWords("b", 2000, letters, random);
+        Load({true, true});
+    }
+
+    void WriteRandomWords(const char* name, int count, const char* letters, std::mt19937& random)
+    {
+        const std::string bytes = ToCp1251(letters);
+        std::vector<std::string> words;
+        std::vector<std::int32_t> counts;
+        for (int i = 0; i < count; ++i) {
+            std::string word;
+            const int length = 1 + static_cast<int>(random() % 5);
+            for (int k = 0; k < length; ++k) {
+                word.push_back(bytes[random() % bytes.size()]);
+            }
+            words.push_back(ToUtf8(word));
+            counts.push_back(static_cast<std::int32_t>(1000 / (i + 1)));
+        }
+        m_folder.WritePair(name, words, counts);
+    }
+
+    // Runs check listing by value, then by word; the ipm shown, with a minimum of 100.
+    template <typename TCheck>
+    void InBothOrders(TCheck&& check)
+    {
+        m_view.Ipm = true;
+        m_view.MinIpm = "100";
+        for (const bool alpha : {false, true}) {
+            SCOPED_TRACE(alpha ? "by word" : "by value");
+            m_view.Alpha = alpha;
+            check();
+        }
     }
 
     void Pattern(const char* query) { PatternSearch(ToCp1251(query), m_view); }
@@ -281,32 +335,8 @@ TEST_F(SearchRun, ExpressionErrorsWaitForAWordThatPassesTheMinimum)
 
 TEST_F(SearchRun, EndingAndAnchoredPatternListTheSameWords)
 {
-    // Random Russian-like words with Zipf-like counts over two dictionaries.
-    std::mt19937 random(20261208);
-    const std::string letters = ToCp1251("абвгдеёжзийклмнопрстуфхцчшщъыьэюя");
-    const auto makeWords = [&](int n) {
-        std::vector<std::string> words;
-        std::vector<std::int32_t> counts;
-        for (int i = 0; i < n; ++i) {
-            std::string word;
-            const int length = 1 + static_cast<int>(random() % 5);
-            for (int k = 0; k < length; ++k) {
-                word.push_back(letters[random() % 6]);  // few letters: many repeats
-            }
-            words.push_back(ToUtf8(word));
-            counts.push_back(static_cast<std::int32_t>(1000 / (i + 1)));
-        }
-        return std::make_pair(words, counts);
-    };
-    const auto [wordsA, countsA] = makeWords(3000);
-    const auto [wordsB, countsB] = makeWords(2000);
-    m_folder.WritePair("a", wordsA, countsA);
-    m_folder.WritePair("b", wordsB, countsB);
-    Load({true, true});
-    for (const bool alpha : {false, true}) {
-        m_view.Alpha = alpha;
-        m_view.Ipm = true;
-        m_view.MinIpm = "100";
+    LoadRandomWords(20261208, "абвгде");
+    InBothOrders([&] {
         for (const char* ending : {"а", "бв", "ввг", "е"}) {
             SCOPED_TRACE(ending);
             Ending(ending);
@@ -315,7 +345,56 @@ TEST_F(SearchRun, EndingAndAnchoredPatternListTheSameWords)
             EXPECT_EQ(m_view.Pane, byEnding);
             EXPECT_NE(byEnding, "");
         }
+    });
+}
+
+TEST_F(SearchRun, EndingWithYeAlsoListsWordsSpelledWithYo)
+{
+    // An е of the ending was compared only with е: "ет" listed "будет" but never "идёт".
+    m_folder.WritePair("a", {"будет", "идёт", "ещё", "еще", "ёт", "ет", "вёл"},
+                       {600000, 500000, 400000, 300000, 200000, 100000, 50000});
+    Load({true});
+    // An ending as the run gets it, then the listing.
+    const std::pair<const char*, std::vector<std::string>> cases[] = {
+        {"ет", {"будет", "идёт", "ёт", "ет"}},
+        {"еще", {"ещё", "еще"}},
+        {"е", {"ещё", "еще"}},
+        {"ёт", {"идёт", "ёт"}},  // a ё that reaches the run is only ё
+        {"ел", {"вёл"}},
+        {"ёл", {"вёл"}},
+        {"ееще", {}},
+    };
+    for (const auto& [ending, lines] : cases) {
+        SCOPED_TRACE(ending);
+        Ending(ending);
+        EXPECT_EQ(m_view.Lines(), lines);
     }
+    // The row folds the typed Ё to е first.
+    EXPECT_TRUE(RunSearchRow(TQueryMode::Ending, ToCp1251("ЁТ"), m_view));
+    EXPECT_THAT(m_view.Lines(), ElementsAre("будет", "идёт", "ёт", "ет"));
+}
+
+TEST_F(SearchRun, EndingWithYeListsWhatAPatternWithBothSpellingsLists)
+{
+    LoadRandomWords(20261211, "аеёж");
+    InBothOrders([&] {
+        for (const std::string ending : {"е", "ее", "же", "еж", "ежа", "ёж", "а"}) {
+            SCOPED_TRACE(ending);
+            Pattern(("/" + ending + "$/").c_str());
+            const std::vector<std::string> byBytes = m_view.Lines();
+            Pattern(("/" + WithBothSpellingsOfYe(ending) + "$/").c_str());
+            const std::vector<std::string> byBothSpellings = m_view.Lines();
+            Ending(ending.c_str());
+            EXPECT_EQ(m_view.Lines(), byBothSpellings);
+            EXPECT_FALSE(byBothSpellings.empty());
+            // What the bytes of the ending alone list keeps its order among the lines.
+            const std::set<std::string> byBytesSet(byBytes.begin(), byBytes.end());
+            std::vector<std::string> kept;
+            std::copy_if(byBothSpellings.begin(), byBothSpellings.end(), std::back_inserter(kept),
+                         [&](const std::string& line) { return byBytesSet.contains(line); });
+            EXPECT_EQ(kept, byBytes);
+        }
+    });
 }
 
 // A front end that shows only the listing: it leaves every display hook as it is.

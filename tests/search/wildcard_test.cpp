@@ -2,6 +2,7 @@
 
 #include "search/wildcard.h"
 
+#include <iterator>
 #include <optional>
 #include <random>
 #include <string>
@@ -20,6 +21,26 @@ std::optional<TWildcard> FromUtf8(const char* expression, const char* modifiers 
     return TWildcard::FromExpression(ToCp1251(expression), modifiers);
 }
 
+// Whether the wildcard of expression stands in for the engine, and matches as the engine does
+// on 50 random words of fewer than maxLength of the letters.
+void ExpectAgreesWithTheEngine(const std::string& expression, const std::string& letters,
+                               unsigned maxLength, std::mt19937& random)
+{
+    const std::optional<TWildcard> wildcard = TWildcard::FromExpression(expression, "");
+    ASSERT_TRUE(wildcard.has_value());
+    TRegExpr engine;
+    engine.SetExpression(expression);
+    for (int k = 0; k < 50; ++k) {
+        std::string word;
+        const unsigned wordLength = random() % maxLength;
+        for (unsigned i = 0; i < wordLength; ++i) {
+            word.push_back(letters[random() % letters.size()]);
+        }
+        SCOPED_TRACE(ToUtf8(word));
+        EXPECT_EQ(wildcard->Matches(word), engine.Exec(word));
+    }
+}
+
 TEST(TWildcard, TakesOnlyWhatTheMaskRowsSend)
 {
     // An expression and its modifier letters, then whether a wildcard stands in for the engine.
@@ -32,10 +53,13 @@ TEST(TWildcard, TakesOnlyWhatTheMaskRowsSend)
             {"янка$", "", false},       // not anchored at the start
             {"^.*янка", "", false},     // nor at the end
             {"^к[о]т$", "", false},    {"^к+т$", "", false},
-            {"^kot$", "", false},  // Latin letters never come from a mask
-            {"^Кот$", "", false},  // nor capitals
-            {"^ёж$", "", false},   // nor ё
-            {"^$", "", false},         {"", "", false},
+            {"^kot$", "", false},   // Latin letters never come from a mask
+            {"^Кот$", "", false},   // nor capitals
+            {"^ёж$", "", false},    // nor ё
+            {"^[её]ж$", "", true},  // but a mask's е, which also takes ё
+            {"^еж$", "", true},     // and е as typed, which does not
+            {"^[ёе]ж$", "", false},    {"^$", "", false},
+            {"", "", false},
         };
     for (const auto& [expression, modifiers, taken] : cases) {
         SCOPED_TRACE(std::string(expression) + " / " + modifiers);
@@ -63,6 +87,14 @@ TEST(TWildcard, MatchesWholeWords)
         {"^по-.*$", "помоему", false},
         {"^.*$", "", true},
         {"^.$", "", false},
+        // A mask's е missed the ё that words keep; е typed in the regexp row still means only е.
+        {"^[её]ж$", "ёж", true},
+        {"^[её]ж$", "еж", true},
+        {"^[её]ж$", "эж", false},
+        {"^еж$", "ёж", false},
+        {"^.*[её]т$", "идёт", true},
+        {"^.*[её].*[её]$", "ёлке", true},
+        {"^.*[её].*[её]$", "ёлка", false},
     };
     for (const auto& [expression, word, matches] : cases) {
         SCOPED_TRACE(std::string(expression) + " ~ " + word);
@@ -74,8 +106,9 @@ TEST(TWildcard, MatchesWholeWords)
 
 TEST(TWildcard, AgreesWithTheEngineOnGeneratedMasksAndWords)
 {
-    const std::string letters = ToCp1251("ано-");
-    const std::string maskSigns = letters + "*?";
+    // Words hold ё, which no mask holds after lowercasing.
+    const std::string letters = ToCp1251("ано-её");
+    const std::string maskSigns = ToCp1251("ано-е*?");
     std::mt19937 random(20261208);
     for (int round = 0; round < 300; ++round) {
         std::string mask;
@@ -87,19 +120,25 @@ TEST(TWildcard, AgreesWithTheEngineOnGeneratedMasksAndWords)
         ASSERT_FALSE(pattern.empty());
         const std::string expression = pattern.substr(1, pattern.size() - 2);
         SCOPED_TRACE(ToUtf8(expression));
-        const std::optional<TWildcard> wildcard = TWildcard::FromExpression(expression, "");
-        ASSERT_TRUE(wildcard.has_value());
-        TRegExpr engine;
-        engine.SetExpression(expression);
-        for (int k = 0; k < 50; ++k) {
-            std::string word;
-            const int wordLength = static_cast<int>(random() % 9);
-            for (int i = 0; i < wordLength; ++i) {
-                word.push_back(letters[random() % letters.size()]);
-            }
-            SCOPED_TRACE(ToUtf8(word));
-            EXPECT_EQ(wildcard->Matches(word), engine.Exec(word));
+        ExpectAgreesWithTheEngine(expression, letters, 9, random);
+    }
+}
+
+TEST(TWildcard, AgreesWithTheEngineOnExpressionsWithLiteralAndFoldedYe)
+{
+    // Expressions as either row may send them: е as typed in the regexp row, [её] from a mask.
+    const std::string pieces[] = {ToCp1251("е"), ToCp1251("[её]"), ToCp1251("а"), "-", ".*", "."};
+    const std::string letters = ToCp1251("аеё-");
+    std::mt19937 random(20261211);
+    for (int round = 0; round < 300; ++round) {
+        std::string expression = "^";
+        const int pieceCount = 1 + static_cast<int>(random() % 5);
+        for (int i = 0; i < pieceCount; ++i) {
+            expression += pieces[random() % std::size(pieces)];
         }
+        expression += "$";
+        SCOPED_TRACE(ToUtf8(expression));
+        ExpectAgreesWithTheEngine(expression, letters, 7, random);
     }
 }
 
