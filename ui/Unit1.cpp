@@ -189,6 +189,11 @@ TForm1::TForm1(std::string dictionaryFolder, TWindowHooks hooks, QWidget* parent
 
 TForm1::~TForm1() = default;
 
+TResultPane& TForm1::Pane()
+{
+    return *Prev;
+}
+
 void TForm1::CreateControls()
 {
     setWindowTitle(kTitle);
@@ -477,16 +482,18 @@ void TForm1::Timer_InitTimer()
     });
 }
 
-void TForm1::RunGuarded(const std::function<void()>& body)
+bool TForm1::RunGuarded(const std::function<void()>& body)
 {
     try {
         body();
+        return true;
     } catch (const EEncodingError& e) {
         // Its message is UTF-8 already: it may quote a character that Windows-1251 lacks.
         ShowErrorBox(QString::fromStdString(UserErrorText(e.what())));
     } catch (const std::exception& e) {
         ShowErrorBox(QStringFromCp1251(UserErrorText(e.what())));
     }
+    return false;
 }
 
 void TForm1::ShowErrorBox(const QString& text)
@@ -496,7 +503,28 @@ void TForm1::ShowErrorBox(const QString& text)
 
 void TForm1::RunSearch(TQueryMode mode, const QLineEdit* field)
 {
-    RunGuarded([&] { RunSearchRow(mode, Cp1251FromQString(field->text()), *this); });
+    const auto run = [&] { RunSearchRow(mode, Cp1251FromQString(field->text()), *this); };
+    if (m_searching) {
+        // Clicked during another run's interim pass. Its listing, once shown, is what the other
+        // run goes back to should that one fail.
+        if (RunGuarded(run)) {
+            Prev->DropKept();
+        }
+        return;
+    }
+    // A run that fails after "Поиск..." must not leave the window looking busy or counting a
+    // listing it no longer shows: the listing from before comes back after the error box, and
+    // the count that goes with it.
+    const QString count = Label_fnd->text();
+    Prev->KeepOnReplace();
+    m_searching = true;
+    const bool done = RunGuarded(run);
+    m_searching = false;
+    if (done) {
+        Prev->DropKept();
+    } else if (Prev->RestoreKept()) {
+        Label_fnd->setText(count);
+    }
 }
 
 void TForm1::srch_btn1Click()

@@ -15,6 +15,7 @@
 #include <QMessageBox>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 #include <gmock/gmock.h>
@@ -23,6 +24,7 @@
 
 #include "slovosito_version.h"
 #include "tests/ui/form_fixture.h"
+#include "ui/fast_result_pane.h"
 #include "wordstore/encoding.h"
 
 namespace {
@@ -483,8 +485,9 @@ TEST_F(Searches, EnterInAQueryFieldStartsNothing)
     EXPECT_EQ(m_beeps, 0);
 }
 
-TEST_F(Searches, AnErrorIsShownAndLeavesThePaneAndTheCountAsTheRunLeftThem)
+TEST_F(Searches, AnErrorIsShownAndTheListingAndTheCountFromBeforeStay)
 {
+    // Was wrong: after an engine error the pane kept "Поиск..." beside the old count.
     struct TCase
     {
         const char* Field;
@@ -492,20 +495,16 @@ TEST_F(Searches, AnErrorIsShownAndLeavesThePaneAndTheCountAsTheRunLeftThem)
         const char* Query;
         const char* MinIpm;
         const char* Message;
-        const char* Pane;  // the earlier listing, or the interim text when the run had begun
     };
     const TCase cases[] = {
-        {"srch4", "srch_btn4", "нка", "0.5", "'0.5' is not a valid floating point value.",
-         "полянка\r\nбанка\r\nянка"},
-        {"srch3", "srch_btn3", "/ко[тд/", "0,0", "TRegExpr(comp): Unmatched [] (pos 5)",
-         "Поиск..."},
-        {"srch3", "srch_btn3", "/кот", "0,0", "Unknown error.", "Поиск..."},
-        {"srch3", "srch_btn3", "//", "0,0", "TRegExpr(exec): Not Assigned Expression Property.",
-         "Поиск..."},
+        {"srch4", "srch_btn4", "нка", "1,5.3", "'1,5.3' is not a valid floating point value."},
+        {"srch3", "srch_btn3", "/ко[тд/", "0,0", "TRegExpr(comp): Unmatched [] (pos 5)"},
+        {"srch3", "srch_btn3", "/кот", "0,0", "Unknown error."},
+        {"srch3", "srch_btn3", "//", "0,0", "TRegExpr(exec): Not Assigned Expression Property."},
         {"srch4", "srch_btn4", "янка✓", "0,0",
-         "The character \"✓\" (U+2713) has no Windows-1251 form.", "полянка\r\nбанка\r\nянка"},
-        {"srch4", "srch_btn4", "нка", "½", "The character \"½\" (U+00BD) has no Windows-1251 form.",
-         "полянка\r\nбанка\r\nянка"},
+         "The character \"✓\" (U+2713) has no Windows-1251 form."},
+        {"srch4", "srch_btn4", "нка", "½",
+         "The character \"½\" (U+00BD) has no Windows-1251 form."},
     };
     WriteSample(m_folder);
     Open();
@@ -522,7 +521,7 @@ TEST_F(Searches, AnErrorIsShownAndLeavesThePaneAndTheCountAsTheRunLeftThem)
         Find<QLineEdit>("edit_MinIpm")->setText(QString::fromUtf8(c.MinIpm));
         Click(c.Button);
         EXPECT_THAT(m_errors, ElementsAre(QString::fromUtf8(c.Message)));
-        EXPECT_EQ(PaneText(), c.Pane);
+        EXPECT_EQ(PaneText(), "полянка\r\nбанка\r\nянка");
         EXPECT_EQ(FoundCaption(), QStringLiteral("Найдено:3"));
         EXPECT_EQ(m_beeps, beeps);
         EXPECT_TRUE(Find("Prev")->updatesEnabled());
@@ -533,6 +532,101 @@ TEST_F(Searches, AnErrorIsShownAndLeavesThePaneAndTheCountAsTheRunLeftThem)
     Click("srch_btn3");
     EXPECT_EQ(PaneText(), "кот");
     EXPECT_EQ(FoundCaption(), QStringLiteral("Найдено:1"));
+}
+
+TEST_F(Searches, AFailedSearchShowsTheEarlierListingWithItsSelectionAndScrollAgain)
+{
+    // Was wrong: a failed search left "Поиск..." in the pane, losing the listing, its selection
+    // and its scroll position, while the count still told the listing's size.
+    std::vector<std::string> words;
+    for (const char* first : {"б", "в", "г", "д", "ж", "з", "к", "л", "м", "н"}) {
+        for (const char* second : {"а", "е", "и", "о", "у", "ы", "я", "ю", "э", "ё"}) {
+            words.push_back(std::string(first) + second + "нка");
+        }
+    }
+    m_folder.WritePair("a", words, std::vector<int>(words.size(), 1));
+    struct TSeen
+    {
+        QString Message;
+        std::string Pane;  // what the pane showed under the error box
+    };
+    std::vector<TSeen> seen;
+    TWindowHooks hooks = RecordingHooks();
+    hooks.ShowError = [this, &seen](const QString& text) { seen.push_back({text, PaneText()}); };
+    Create(hooks).show();
+    WaitForStartUp();
+    auto* pane = Find<TFastResultPane>("Prev");
+    QScrollBar* bar = pane->verticalScrollBar();
+
+    struct TCase
+    {
+        const char* Field;
+        const char* Query;
+        const char* MinIpm;
+        const char* Message;  // empty when the row starts no run
+        const char* PaneUnderBox;
+    };
+    const TCase cases[] = {
+        {"srch3", "/ко[тд/", "0,0", "TRegExpr(comp): Unmatched [] (pos 5)", "Поиск..."},
+        {"srch3", "/кот", "0,0", "Unknown error.", "Поиск..."},
+        {"srch1", "*нка", "1,5.3", "'1,5.3' is not a valid floating point value.", ""},
+        {"srch3", "  ", "0,0", "", ""},
+        {"srch1", "abc", "0,0", "", ""},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(std::string(c.Query) + " " + c.MinIpm);
+        Find<QLineEdit>("edit_MinIpm")->setText(QStringLiteral("0,0"));
+        Find<QLineEdit>("srch4")->setText(QStringLiteral("нка"));
+        Click("srch_btn4");
+        ASSERT_EQ(FoundCaption(), QStringLiteral("Найдено:100"));
+        const std::string listing = PaneText();
+        pane->SetSelection(200, 260);
+        bar->setValue(bar->maximum() / 2);
+        ASSERT_GT(pane->TopRow(), 0u);
+        const std::string selected = ToUtf8(pane->SelectedText());
+        const std::uint64_t caret = pane->CursorPosition();
+        const std::uint64_t top = pane->TopRow();
+        const int value = bar->value();
+        const int maximum = bar->maximum();
+        seen.clear();
+
+        Find<QLineEdit>(c.Field)->setText(QString::fromUtf8(c.Query));
+        Find<QLineEdit>("edit_MinIpm")->setText(QString::fromUtf8(c.MinIpm));
+        Click(c.Field == std::string("srch3") ? "srch_btn3" : "srch_btn1");
+        if (*c.Message == '\0') {
+            EXPECT_TRUE(seen.empty());
+        } else {
+            ASSERT_EQ(seen.size(), 1u);
+            EXPECT_EQ(seen[0].Message, QString::fromUtf8(c.Message));
+            EXPECT_EQ(seen[0].Pane, *c.PaneUnderBox == '\0' ? listing : c.PaneUnderBox);
+        }
+        EXPECT_EQ(PaneText(), listing);
+        EXPECT_EQ(ToUtf8(pane->SelectedText()), selected);
+        EXPECT_EQ(pane->CursorPosition(), caret);
+        EXPECT_EQ(pane->TopRow(), top);
+        EXPECT_EQ(bar->value(), value);
+        EXPECT_EQ(bar->maximum(), maximum);
+        EXPECT_EQ(FoundCaption(), QStringLiteral("Найдено:100"));
+    }
+}
+
+TEST_F(Searches, ASearchClickedDuringAFailingSearchsInterimPassKeepsItsListing)
+{
+    WriteSample(m_folder);
+    TForm1& form = Open();
+    Find<QLineEdit>("srch4")->setText(QStringLiteral("ка"));
+    Click("srch_btn4");
+    ASSERT_EQ(FoundCaption(), QStringLiteral("Найдено:4"));
+    Find<QLineEdit>("srch4")->setText(QStringLiteral("нка"));
+    Find<QLineEdit>("srch3")->setText(QStringLiteral("/ко[тд/"));
+    // The ending search runs to its end inside the failing one's interim pass: its listing is
+    // the one the failed search leaves.
+    QMetaObject::invokeMethod(
+        &form, [this] { Find<QAbstractButton>("srch_btn4")->click(); }, Qt::QueuedConnection);
+    Find<QAbstractButton>("srch_btn3")->click();
+    EXPECT_THAT(m_errors, ElementsAre(QStringLiteral("TRegExpr(comp): Unmatched [] (pos 5)")));
+    EXPECT_EQ(PaneText(), "полянка\r\nбанка\r\nянка");
+    EXPECT_EQ(FoundCaption(), QStringLiteral("Найдено:3"));
 }
 
 TEST_F(Searches, TheInterimTextShowsDuringTheOnePassOfTheEventLoop)
