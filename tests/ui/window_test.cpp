@@ -10,14 +10,19 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QFontMetrics>
+#include <QHelpEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QStyleOptionViewItem>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -40,6 +45,17 @@ void WriteSample(const TTempFolder& folder, const std::string& name = "a")
 {
     folder.WritePair(name, {"янка", "полянка", "банка", "кот", "ёлка"},
                      {100000, 300000, 200000, 350000, 50000});
+}
+
+// The style option a button paints with: its state, font and caption.
+QStyleOptionButton ButtonOption(const QAbstractButton& button)
+{
+    QStyleOptionButton option;
+    option.initFrom(&button);
+    option.text = button.text();
+    option.icon = button.icon();
+    option.iconSize = button.iconSize();
+    return option;
 }
 
 }  // namespace
@@ -374,6 +390,134 @@ TEST_F(Controls, DrawTheirTextReadablyAndShowTheHandWhereTheyAct)
     }
 }
 
+TEST_F(Controls, AClickAnywhereInASwitchsBoxTogglesIt)
+{
+    // Was wrong: a click inside a switch's box but right of its caption did nothing.
+    struct TCase
+    {
+        const char* Name;
+        QRect Box;  // the design's, in the left panel
+    };
+    const TCase cases[] = {
+        {"ch_alpha", QRect(4, 464, 193, 21)},
+        {"ch_rel", QRect(4, 448, 193, 17)},
+        {"ch_stat", QRect(4, 486, 193, 13)},
+    };
+    Open();
+    QWidget* panel = Find("Panel_left");
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        auto* button = Find<QAbstractButton>(c.Name);
+        EXPECT_EQ(button->geometry(), c.Box);
+        const QStyleOptionButton option = ButtonOption(*button);
+        const QRect caption = button->style()->subElementRect(
+            qobject_cast<QCheckBox*>(button) != nullptr ? QStyle::SE_CheckBoxContents
+                                                        : QStyle::SE_RadioButtonContents,
+            &option, button);
+        const int pastCaption =
+            caption.left() + button->fontMetrics().horizontalAdvance(button->text()) + 2;
+        // Right of the caption, and the box's far corners.
+        const QPoint points[] = {
+            {std::min(pastCaption, c.Box.width() - 1), c.Box.height() / 2},
+            {c.Box.width() - 1, 0},
+            {c.Box.width() - 1, c.Box.height() - 1},
+        };
+        for (const QPoint& point : points) {
+            SCOPED_TRACE(std::to_string(point.x()) + "," + std::to_string(point.y()));
+            ASSERT_LT(point.x(), c.Box.width());
+            // The sort switches share an edge row by design; there the later one lies on top.
+            const bool shared = c.Name == std::string("ch_rel") && point.y() == c.Box.height() - 1;
+            EXPECT_EQ(panel->childAt(c.Box.topLeft() + point), shared ? Find("ch_alpha") : button);
+            const bool before = button->isChecked();
+            QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, point);
+            EXPECT_EQ(button->isChecked(), button->autoExclusive() || !before);
+            if (!button->autoExclusive()) {
+                QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, point);
+                EXPECT_EQ(button->isChecked(), before);
+            }
+        }
+    }
+    EXPECT_TRUE(Find<QAbstractButton>("ch_rel")->isChecked());
+    EXPECT_FALSE(Find<QAbstractButton>("ch_alpha")->isChecked());
+}
+
+TEST_F(Controls, NoTickBoxIsCutAndTheListsTickBoxesHaveAGapBetweenThem)
+{
+    // Was wrong: the ЧМС tick box was cut at its bottom edge, and the list's tick boxes touched
+    // (and were cut) in its 13-pixel rows.
+    for (const char* name : {"a", "b", "c"}) {
+        m_folder.WritePair(name, {"кот"}, {1});
+    }
+    Open();
+    for (const char* name : {"ch_rel", "ch_alpha", "ch_stat"}) {
+        SCOPED_TRACE(name);
+        const auto* button = Find<QAbstractButton>(name);
+        const QStyleOptionButton option = ButtonOption(*button);
+        const QRect tick = button->style()->subElementRect(
+            qobject_cast<const QCheckBox*>(button) != nullptr ? QStyle::SE_CheckBoxIndicator
+                                                              : QStyle::SE_RadioButtonIndicator,
+            &option, button);
+        EXPECT_FALSE(tick.isEmpty());
+        EXPECT_TRUE(button->rect().contains(tick)) << tick.y() << " " << tick.height();
+    }
+
+    auto* list = Find<QListWidget>("dict_list");
+    ASSERT_EQ(list->count(), 3);
+    QRect above;
+    for (int row = 0; row < list->count(); ++row) {
+        SCOPED_TRACE(row);
+        QStyleOptionViewItem option;
+        option.initFrom(list->viewport());
+        option.widget = list;
+        option.rect = list->visualItemRect(list->item(row));
+        option.features =
+            QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
+        option.checkState = list->item(row)->checkState();
+        option.text = list->item(row)->text();
+        const QRect tick =
+            list->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, list);
+        EXPECT_FALSE(tick.isEmpty());
+        EXPECT_TRUE(option.rect.contains(tick)) << tick.y() << " " << tick.height();
+        EXPECT_TRUE(list->viewport()->rect().contains(option.rect));
+        EXPECT_LE(list->fontMetrics().height(), option.rect.height());
+        if (row > 0) {
+            // At least one row of pixels free between two tick boxes.
+            EXPECT_GE(tick.top() - above.bottom(), 2);
+        }
+        above = tick;
+    }
+}
+
+TEST_F(Controls, ADictionaryRowTooLongForTheListShowsItsWholeTextAsItsTooltip)
+{
+    // Was wrong: a row cut with "…" hid its word count and offered no tooltip.
+    m_folder.WritePair("a", {"кот"}, {1});
+    m_folder.WritePair("b-очень-длинное-название-частотного-словаря", {"кот", "пёс"}, {1, 1});
+    Open();
+    auto* list = Find<QListWidget>("dict_list");
+    ASSERT_EQ(list->count(), 2);
+    const QString longRow = list->item(1)->text();
+    ASSERT_EQ(longRow, QStringLiteral("b-очень-длинное-название-частотного-словаря (2 слов)"));
+    ASSERT_GT(list->fontMetrics().horizontalAdvance(longRow), list->viewport()->width());
+
+    // The tooltip the list shows when the pointer rests on row, or an empty text for none.
+    const auto tooltipOf = [list](int row) {
+        QToolTip::hideText();
+        EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000));
+        const QPoint point = list->visualItemRect(list->item(row)).center();
+        QHelpEvent event(QEvent::ToolTip, point, list->viewport()->mapToGlobal(point));
+        QCoreApplication::sendEvent(list->viewport(), &event);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    EXPECT_EQ(tooltipOf(0), QString());
+    EXPECT_EQ(tooltipOf(1), longRow);
+    EXPECT_EQ(tooltipOf(0), QString());
+    // Wide enough for the whole row, the list shows it whole and needs no tooltip.
+    list->resize(list->fontMetrics().horizontalAdvance(longRow) + 100, list->height());
+    EXPECT_EQ(tooltipOf(1), QString());
+    QToolTip::hideText();
+}
+
 TEST_F(Controls, TabVisitsTheDesignsOrderAndNeverTheHiddenRow)
 {
     WriteSample(m_folder);
@@ -669,6 +813,33 @@ TEST_F(Geometry, TheWindowOpensCentredOnTheScreen)
     EXPECT_GE(form.width(), form.minimumWidth());
     EXPECT_EQ(form.pos(), screen.topLeft() + QPoint((screen.width() - form.width()) / 2,
                                                     (screen.height() - form.height()) / 2));
+}
+
+TEST_F(Geometry, TheDamagedDictionaryWarningStandsCentredOnTheScreen)
+{
+    // Was wrong: the box was placed before it took its final size, so it stood off centre.
+    // A long name, so that the box's text wraps onto several lines.
+    const std::string name = "повреждённый словарь частот слов русского языка из сети";
+    m_folder.Write(name + ".txt", ToCp1251("кот\r\nпёс\r\n"));
+    m_folder.Write(name + ".txt.cnt", Counts({1}));
+    QRect placed;
+    QPoint centre;
+    QTimer answerer;
+    QObject::connect(&answerer, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            placed = box->frameGeometry();
+            centre = m_form->screen()->availableGeometry().center();
+            box->accept();
+        }
+    });
+    answerer.start(20);
+    TWindowHooks hooks = RecordingHooks();
+    hooks.ShowWarning = nullptr;
+    Create(hooks).show();
+    WaitForStartUp();
+    ASSERT_FALSE(placed.isEmpty());
+    EXPECT_EQ(placed.center(), centre)
+        << placed.x() << "," << placed.y() << " " << placed.width() << "x" << placed.height();
 }
 
 TEST_F(Geometry, OnlyTheWidthChangesAndTheRightSideStretches)
