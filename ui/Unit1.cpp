@@ -13,18 +13,21 @@
 #include <QDesktopServices>
 #include <QFontDatabase>
 #include <QHBoxLayout>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
+#include <QProxyStyle>
 #include <QRadioButton>
 #include <QScreen>
 #include <QStyledItemDelegate>
 #include <QSvgRenderer>
 #include <QTimer>
 #include <QToolButton>
+#include <QToolTip>
 #include <QUrl>
 #include <QWindow>
 
@@ -50,6 +53,9 @@ constexpr int kMinClientWidth = 442;
 constexpr int kPanelLeftWidth = 209;
 constexpr int kStatusHeight = 20;
 constexpr int kDictRowHeight = 13;
+// Tick boxes that fit the design's 13-pixel switch box and leave a gap in 13-pixel list rows.
+constexpr int kSwitchTickSize = 13;
+constexpr int kDictTickSize = 11;
 // Start-up waits up to this many timer periods for the window to reach the screen, so that the
 // waiting picture is seen before loading blocks the event loop.
 constexpr int kMaxExposeWaits = 100;
@@ -61,8 +67,10 @@ const QColor kFoundText(0x00, 0x80, 0x00);
 const QColor kFoundBack(0xFF, 0xFF, 0x80);
 const QColor kStatusBack(0xE4, 0xE4, 0xE4);
 
-// The dictionary list's rows are as high as the design's, whatever the style would make them.
-class TRowHeightDelegate : public QStyledItemDelegate
+// The dictionary list's rows: as high as the design's, whatever the style would make them, and
+// as wide as the list, so that a longer row ends in "…"; such a row shows its whole text as its
+// tooltip.
+class TDictRowDelegate : public QStyledItemDelegate
 {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
@@ -71,8 +79,96 @@ public:
     {
         QSize size = QStyledItemDelegate::sizeHint(option, index);
         size.setHeight(kDictRowHeight);
+        // The list widens a row to its own width; a wider row would be clipped without the "…".
+        size.setWidth(0);
         return size;
     }
+
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override
+    {
+        if (event->type() != QEvent::ToolTip || !index.isValid()) {
+            return QStyledItemDelegate::helpEvent(event, view, option, index);
+        }
+        // Measured when asked, so that it always holds for the list's width of the moment.
+        QStyleOptionViewItem row = option;
+        initStyleOption(&row, index);
+        const QStyle* style = view->style();
+        const QRect textRect = style->subElementRect(QStyle::SE_ItemViewItemText, &row, view);
+        // The style draws the text this far inside its rectangle on either side.
+        const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
+        if (row.fontMetrics.horizontalAdvance(row.text) > textRect.width() - 2 * margin) {
+            QToolTip::showText(event->globalPos(), row.text, view->viewport(), option.rect);
+        } else {
+            QToolTip::hideText();
+        }
+        return true;
+    }
+};
+
+// The application's style with tick boxes of a given size, for a control whose box or rows are
+// too low for the style's own: nothing of the tick box is cut, and rows keep a gap between them.
+class TTickSizeStyle : public QProxyStyle
+{
+public:
+    // Styles control; the style belongs to control's window, which deletes it after its panels.
+    TTickSizeStyle(int size, QWidget* control)
+        : m_size(size)
+    {
+        setParent(control->window());
+        control->setStyle(this);
+    }
+
+    int pixelMetric(PixelMetric metric, const QStyleOption* option,
+                    const QWidget* widget) const override
+    {
+        if (metric == PM_IndicatorWidth || metric == PM_IndicatorHeight) {
+            return m_size;
+        }
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+
+private:
+    int m_size;
+};
+
+// A radio button or check box that takes a click anywhere in its box, as the design's switches
+// do; the style's own take it only on the circle or box and the caption.
+template <typename TButton>
+class TBoxSwitch : public TButton
+{
+public:
+    using TButton::TButton;
+
+protected:
+    bool hitButton(const QPoint& pos) const override { return this->rect().contains(pos); }
+};
+
+// The warning box: a message box centred on the screen at the size it takes when shown. A box
+// without a parent is placed before it finds its size, so by itself it stands off centre.
+class TCentredMessageBox : public QMessageBox
+{
+public:
+    TCentredMessageBox(const QString& text, const QScreen* where)
+        : QMessageBox(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text,
+                      QMessageBox::Ok)
+        , m_screen(where)
+    {}
+
+protected:
+    void showEvent(QShowEvent* event) override
+    {
+        QMessageBox::showEvent(event);
+        const QScreen* where = m_screen != nullptr ? m_screen : screen();
+        if (where != nullptr) {
+            QRect place = frameGeometry();
+            place.moveCenter(where->availableGeometry().center());
+            move(place.topLeft());
+        }
+    }
+
+private:
+    const QScreen* m_screen;
 };
 
 // One of the window's drawings, rendered at size.
@@ -189,6 +285,11 @@ TForm1::TForm1(std::string dictionaryFolder, TWindowHooks hooks, QWidget* parent
 
 TForm1::~TForm1() = default;
 
+TResultPane& TForm1::Pane()
+{
+    return *Prev;
+}
+
 void TForm1::CreateControls()
 {
     setWindowTitle(kTitle);
@@ -258,18 +359,20 @@ void TForm1::CreatePanelLeft()
     dict_list = new QListWidget(panel);
     dict_list->setObjectName(QStringLiteral("dict_list"));
     dict_list->setGeometry(4, 340, 201, 105);
-    dict_list->setItemDelegate(new TRowHeightDelegate(dict_list));
+    dict_list->setItemDelegate(new TDictRowDelegate(dict_list));
+    new TTickSizeStyle(kDictTickSize, dict_list);
     dict_list->setUniformItemSizes(true);
     dict_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
-    ch_rel = new QRadioButton(QStringLiteral("Сортировать по релевантности"), panel);
+    ch_rel = new TBoxSwitch<QRadioButton>(QStringLiteral("Сортировать по релевантности"), panel);
     ch_rel->setObjectName(QStringLiteral("ch_rel"));
     ch_rel->setGeometry(4, 448, 193, 17);
     ch_rel->setChecked(true);
-    ch_alpha = new QRadioButton(QStringLiteral("Сортировать по алфавиту"), panel);
+    ch_alpha = new TBoxSwitch<QRadioButton>(QStringLiteral("Сортировать по алфавиту"), panel);
     ch_alpha->setObjectName(QStringLiteral("ch_alpha"));
     ch_alpha->setGeometry(4, 464, 193, 21);
-    ch_stat = new QCheckBox(QStringLiteral("Показывать ЧМС"), panel);
+    ch_stat = new TBoxSwitch<QCheckBox>(QStringLiteral("Показывать ЧМС"), panel);
+    new TTickSizeStyle(kSwitchTickSize, ch_stat);
     ch_stat->setObjectName(QStringLiteral("ch_stat"));
     ch_stat->setGeometry(4, 486, 193, 13);
     ch_stat->setCursor(Qt::PointingHandCursor);
@@ -395,10 +498,9 @@ void TForm1::FormCreate()
     move(place.topLeft());
 
     if (!m_hooks.ShowWarning) {
-        m_hooks.ShowWarning = [](const QString& text) {
-            // No parent: the box stands centred on the screen.
-            QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text,
-                            QMessageBox::Ok);
+        m_hooks.ShowWarning = [this](const QString& text) {
+            // No parent: the box stands centred on the screen, the window's.
+            TCentredMessageBox box(text, screen());
             box.exec();
         };
     }
@@ -477,16 +579,18 @@ void TForm1::Timer_InitTimer()
     });
 }
 
-void TForm1::RunGuarded(const std::function<void()>& body)
+bool TForm1::RunGuarded(const std::function<void()>& body)
 {
     try {
         body();
+        return true;
     } catch (const EEncodingError& e) {
         // Its message is UTF-8 already: it may quote a character that Windows-1251 lacks.
         ShowErrorBox(QString::fromStdString(UserErrorText(e.what())));
     } catch (const std::exception& e) {
         ShowErrorBox(QStringFromCp1251(UserErrorText(e.what())));
     }
+    return false;
 }
 
 void TForm1::ShowErrorBox(const QString& text)
@@ -496,7 +600,28 @@ void TForm1::ShowErrorBox(const QString& text)
 
 void TForm1::RunSearch(TQueryMode mode, const QLineEdit* field)
 {
-    RunGuarded([&] { RunSearchRow(mode, Cp1251FromQString(field->text()), *this); });
+    const auto run = [&] { RunSearchRow(mode, Cp1251FromQString(field->text()), *this); };
+    if (m_searching) {
+        // Clicked during another run's interim pass. Its listing, once shown, is what the other
+        // run goes back to should that one fail.
+        if (RunGuarded(run)) {
+            Prev->DropKept();
+        }
+        return;
+    }
+    // A run that fails after "Поиск..." must not leave the window looking busy or counting a
+    // listing it no longer shows: the listing from before comes back after the error box, and
+    // the count that goes with it.
+    const QString count = Label_fnd->text();
+    Prev->KeepOnReplace();
+    m_searching = true;
+    const bool done = RunGuarded(run);
+    m_searching = false;
+    if (done) {
+        Prev->DropKept();
+    } else if (Prev->RestoreKept()) {
+        Label_fnd->setText(count);
+    }
 }
 
 void TForm1::srch_btn1Click()

@@ -22,6 +22,7 @@ class QTimer;
 class QToolButton;
 class QUrl;
 class TClickLabel;
+class TFastResultPane;
 class TResultPane;
 enum class TQueryMode;
 
@@ -49,7 +50,7 @@ public:
     ~TForm1() override;
 
     // The pane that shows the listing.
-    TResultPane& Pane() { return *Prev; }
+    TResultPane& Pane();
 
     // What a search run reads and writes.
     TSearchSettings Settings() const override;
@@ -99,8 +100,9 @@ private:
     void LoadPref();
     void SavePref();
 
-    // Runs body; whatever it throws ends it and is shown in the error box.
-    void RunGuarded(const std::function<void()>& body);
+    // Runs body; whatever it throws ends it and is shown in the error box. Returns whether body
+    // ran to its end.
+    bool RunGuarded(const std::function<void()>& body);
     void RunSearch(TQueryMode mode, const QLineEdit* field);
     void ShowErrorBox(const QString& text);
     void LayoutPanel1();
@@ -110,6 +112,8 @@ private:
     TWindowHooks m_hooks;
     // How often start-up has waited for the window to reach the screen.
     int m_exposeWaits = 0;
+    // Whether a search row is running; one clicked during its interim pass runs inside it.
+    bool m_searching = false;
 
     QWidget* Panel_left = nullptr;
     QWidget* Panel1 = nullptr;
@@ -147,7 +151,7 @@ private:
     TClickLabel* Label8 = nullptr;
     TClickLabel* Label9 = nullptr;
 
-    TResultPane* Prev = nullptr;
+    TFastResultPane* Prev = nullptr;
     QLabel* Image7 = nullptr;
     QLabel* Label_fnd = nullptr;
     TClickLabel* Image_sort = nullptr;

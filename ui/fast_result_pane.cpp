@@ -89,15 +89,19 @@ TFastResultPane::TFastResultPane(QWidget* parent)
 
 void TFastResultPane::SetText(const std::string& text)
 {
+    if (m_keepOnReplace) {
+        m_keepOnReplace = false;
+        // Moved, not copied: the kept listing may be long. The new text then takes fresh memory.
+        const std::uint64_t topPosition = m_layoutValid ? RowAt(m_topRow).Start : m_topPosition;
+        m_kept.emplace(TKeptView{std::move(m_text), std::move(m_lines), std::move(m_checkpoints),
+                                 m_layoutValid, m_wrapWidth, m_rowCount, m_topRow, topPosition,
+                                 m_anchor, m_position});
+    }
     // The memory of a longer text is kept for a while: the listing of a search follows the
     // interim text at once, and memory the system has to map afresh costs more than the copy.
     m_text.assign(text.begin(), text.end());
     m_lines.Build(Bytes());
-    if (m_text.capacity() > 2 * m_text.size() + kKeptSpare) {
-        m_trim.start(kTrimDelayMs, this);
-    } else {
-        m_trim.stop();
-    }
+    ScheduleTrim();
     m_anchor = 0;
     m_position = 0;
     m_goalX = -1;
@@ -110,6 +114,66 @@ void TFastResultPane::SetText(const std::string& text)
     }
     UpdateAccessibleLine();
     viewport()->update();
+}
+
+void TFastResultPane::KeepOnReplace()
+{
+    m_kept.reset();
+    m_keepOnReplace = true;
+}
+
+bool TFastResultPane::RestoreKept()
+{
+    m_keepOnReplace = false;
+    if (!m_kept) {
+        return false;
+    }
+    TKeptView kept = std::move(*m_kept);
+    m_kept.reset();
+    m_text = std::move(kept.Text);
+    m_lines = std::move(kept.Lines);
+    m_checkpoints = std::move(kept.Checkpoints);
+    m_wrapWidth = kept.WrapWidth;
+    m_rowCount = kept.RowCount;
+    m_topRow = kept.TopRow;
+    m_topPosition = kept.TopPosition;
+    m_anchor = kept.Anchor;
+    m_position = kept.Position;
+    m_goalX = -1;
+    m_selecting = false;
+    m_accessibleLine = UINT64_MAX;
+    ScheduleTrim();
+    // The kept rows hold while the width and the font are what they were laid out for; otherwise
+    // they are laid out again around the kept top position.
+    m_layoutValid = kept.LayoutValid && m_metricsValid && kept.WrapWidth == ViewWrapWidth();
+    if (m_layoutValid) {
+        UpdateScrollBar();
+    } else if (isVisible()) {
+        EnsureLayout();
+    }
+    UpdateAccessibleLine();
+    viewport()->update();
+    return true;
+}
+
+void TFastResultPane::DropKept()
+{
+    m_keepOnReplace = false;
+    m_kept.reset();
+}
+
+void TFastResultPane::ScheduleTrim()
+{
+    if (m_text.capacity() > 2 * m_text.size() + kKeptSpare) {
+        m_trim.start(kTrimDelayMs, this);
+    } else {
+        m_trim.stop();
+    }
+}
+
+std::int64_t TFastResultPane::ViewWrapWidth() const
+{
+    return std::max(viewport()->width() - 2 * kMargin, 1) * kSubpixels;
 }
 
 std::string TFastResultPane::SelectedText() const
@@ -235,8 +299,7 @@ void TFastResultPane::paintEvent(QPaintEvent* event)
 void TFastResultPane::resizeEvent(QResizeEvent* event)
 {
     QAbstractScrollArea::resizeEvent(event);
-    const std::int64_t width = std::max(viewport()->width() - 2 * kMargin, 1) * kSubpixels;
-    if (m_layoutValid && width != m_wrapWidth) {
+    if (m_layoutValid && ViewWrapWidth() != m_wrapWidth) {
         InvalidateLayout();
     }
     if (m_layoutValid) {
@@ -438,7 +501,7 @@ void TFastResultPane::EnsureLayout()
     if (!m_metricsValid) {
         UpdateMetrics();
     }
-    m_wrapWidth = std::max(viewport()->width() - 2 * kMargin, 1) * kSubpixels;
+    m_wrapWidth = ViewWrapWidth();
     const std::uint64_t lineCount = m_lines.Count();
     m_checkpoints.clear();
     m_checkpoints.reserve(lineCount / kRowsPerCheckpoint + 1);

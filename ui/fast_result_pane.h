@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,6 +46,17 @@ public:
     void CopySelection() override;
     void HoldRepaints() override;
     void ReleaseRepaints() override;
+
+    // Keeps what the pane shows now (text, selection, scroll position) for RestoreKept(): the
+    // next SetText() moves it aside instead of dropping it, so nothing is copied. Until then the
+    // pane is untouched. Keeping again forgets what was kept before.
+    void KeepOnReplace();
+    // Shows what was kept again, with its selection and scroll position, and forgets it. Returns
+    // false, the pane staying exactly as it is, when nothing was kept: no SetText() came since
+    // KeepOnReplace(), or DropKept() came after it.
+    bool RestoreKept();
+    // Forgets what was kept, if anything, and the wish to keep.
+    void DropKept();
 
     // Selects from anchor to position (the caret's place) and scrolls the caret into view.
     void SetSelection(std::uint64_t anchor, std::uint64_t position);
@@ -96,6 +108,26 @@ private:
         return Bytes().substr(std::min(m_anchor, m_position),
                               std::max(m_anchor, m_position) - std::min(m_anchor, m_position));
     }
+
+    // What SetText() moved aside for RestoreKept(): the text with its layout, selection and scroll.
+    struct TKeptView
+    {
+        std::vector<char, TLargeAllocator<char>> Text;
+        TLineIndex Lines;
+        std::vector<TRowStart> Checkpoints;
+        bool LayoutValid = false;
+        std::int64_t WrapWidth = 0;
+        std::uint64_t RowCount = 0;
+        std::uint64_t TopRow = 0;
+        std::uint64_t TopPosition = 0;
+        std::uint64_t Anchor = 0;
+        std::uint64_t Position = 0;
+    };
+
+    // Gives spare memory of the text back after a while, or keeps it when little is spare.
+    void ScheduleTrim();
+    // The width rows wrap at for the viewport's current width, in 1/64 pixel.
+    std::int64_t ViewWrapWidth() const;
 
     // Layout: the rows of every line at the current width, kept as every 64th row's start.
     void InvalidateLayout();
@@ -165,4 +197,7 @@ private:
     QBasicTimer m_trim;
     bool m_caretShown = true;
     std::uint64_t m_accessibleLine = UINT64_MAX;
+
+    bool m_keepOnReplace = false;
+    std::optional<TKeptView> m_kept;
 };

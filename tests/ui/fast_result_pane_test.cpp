@@ -372,6 +372,114 @@ TEST_F(FastPane, NewTextClearsTheSelectionAndScrollsToTheTop)
     EXPECT_EQ(m_pane.RowCount(), 2u);
 }
 
+// What the user sees of the pane and can act on: the text, the selection, the caret and where
+// the view and its scroll bar stand.
+struct TPaneState
+{
+    std::string Text;
+    std::string Selected;
+    std::uint64_t Caret = 0;
+    std::uint64_t TopRow = 0;
+    std::uint64_t Rows = 0;
+    int Value = 0;
+    int Maximum = 0;
+
+    explicit TPaneState(TFastResultPane& pane)
+        : Text(pane.Text())
+        , Selected(pane.SelectedText())
+        , Caret(pane.CursorPosition())
+        , TopRow(pane.TopRow())
+        , Rows(pane.RowCount())
+        , Value(pane.verticalScrollBar()->value())
+        , Maximum(pane.verticalScrollBar()->maximum())
+    {}
+    bool operator==(const TPaneState&) const = default;
+};
+
+std::string NumberedLines(int count)
+{
+    std::string text;
+    for (int line = 0; line < count; ++line) {
+        text += "строка " + std::to_string(line) + "\r\n";
+    }
+    return text + "последняя";
+}
+
+TEST_F(FastPane, RestoreKeptShowsTheReplacedTextWithItsSelectionAndScrollAgain)
+{
+    Show(NumberedLines(1000));
+    m_pane.SetSelection(100, 1500);
+    m_pane.verticalScrollBar()->setValue(600);
+    ASSERT_EQ(m_pane.TopRow(), 600u);
+    const TPaneState before(m_pane);
+
+    m_pane.KeepOnReplace();
+    EXPECT_EQ(TPaneState(m_pane), before);
+    m_pane.SetText(ToCp1251("Поиск..."));
+    m_pane.SetText(ToCp1251(NumberedLines(5)));
+    ASSERT_EQ(m_pane.TopRow(), 0u);
+    EXPECT_TRUE(m_pane.RestoreKept());
+    EXPECT_EQ(TPaneState(m_pane), before);
+    EXPECT_EQ(ToUtf8(m_pane.Text().substr(RowStart(0), 10)), "строка 600");
+    // The caret moves on from where it was.
+    QTest::keyClick(&m_pane, Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(m_pane.CursorPosition(), 1501u);
+    EXPECT_FALSE(m_pane.RestoreKept());
+}
+
+TEST_F(FastPane, RestoreKeptAtAnotherWidthWrapsAgainAndKeepsTheTopLine)
+{
+    std::string text;
+    for (int line = 0; line < 200; ++line) {
+        text += "строка " + std::to_string(line) + " и ещё несколько слов для переноса\r\n";
+    }
+    Show(text, QSize(400, 200));
+    m_pane.verticalScrollBar()->setValue(100);
+    const std::uint64_t topLine = RowStart(0);
+
+    m_pane.KeepOnReplace();
+    m_pane.SetText(ToCp1251("Поиск..."));
+    m_pane.resize(150, 200);
+    ASSERT_TRUE(m_pane.RestoreKept());
+    // The same text shown afresh at this width wraps into as many rows.
+    TFastResultPane fresh;
+    fresh.resize(m_pane.size());
+    fresh.SetText(ToCp1251(text));
+    fresh.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&fresh));
+    EXPECT_GT(m_pane.RowCount(), 200u);
+    EXPECT_EQ(m_pane.RowCount(), fresh.RowCount());
+    EXPECT_EQ(RowStart(0), topLine);
+}
+
+TEST_F(FastPane, WithNothingReplacedOrAfterDropKeptRestoreKeptChangesNothing)
+{
+    Show(NumberedLines(300));
+    m_pane.SetSelection(10, 900);
+    const TPaneState shown(m_pane);
+    m_pane.KeepOnReplace();
+    EXPECT_FALSE(m_pane.RestoreKept());
+    EXPECT_EQ(TPaneState(m_pane), shown);
+    // A text that comes after the restore replaces the old one for good.
+    m_pane.SetText(ToCp1251("кот"));
+    EXPECT_FALSE(m_pane.RestoreKept());
+    EXPECT_EQ(ToUtf8(m_pane.Text()), "кот");
+
+    m_pane.KeepOnReplace();
+    m_pane.SetText(ToCp1251("пёс"));
+    m_pane.DropKept();
+    EXPECT_FALSE(m_pane.RestoreKept());
+    EXPECT_EQ(ToUtf8(m_pane.Text()), "пёс");
+
+    // Keeping again keeps what shows then.
+    m_pane.KeepOnReplace();
+    m_pane.SetText(ToCp1251("ёж"));
+    m_pane.KeepOnReplace();
+    m_pane.SetText(ToCp1251("Поиск..."));
+    EXPECT_TRUE(m_pane.RestoreKept());
+    EXPECT_EQ(ToUtf8(m_pane.Text()), "ёж");
+}
+
 // Counts the paint events a widget receives.
 class TPaintCounter : public QObject
 {

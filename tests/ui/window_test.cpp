@@ -10,19 +10,26 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QFontMetrics>
+#include <QHelpEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QStyleOptionViewItem>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include "slovosito_version.h"
 #include "tests/ui/form_fixture.h"
+#include "ui/fast_result_pane.h"
 #include "wordstore/encoding.h"
 
 namespace {
@@ -38,6 +45,17 @@ void WriteSample(const TTempFolder& folder, const std::string& name = "a")
 {
     folder.WritePair(name, {"янка", "полянка", "банка", "кот", "ёлка"},
                      {100000, 300000, 200000, 350000, 50000});
+}
+
+// The style option a button paints with: its state, font and caption.
+QStyleOptionButton ButtonOption(const QAbstractButton& button)
+{
+    QStyleOptionButton option;
+    option.initFrom(&button);
+    option.text = button.text();
+    option.icon = button.icon();
+    option.iconSize = button.iconSize();
+    return option;
 }
 
 }  // namespace
@@ -372,6 +390,134 @@ TEST_F(Controls, DrawTheirTextReadablyAndShowTheHandWhereTheyAct)
     }
 }
 
+TEST_F(Controls, AClickAnywhereInASwitchsBoxTogglesIt)
+{
+    // Was wrong: a click inside a switch's box but right of its caption did nothing.
+    struct TCase
+    {
+        const char* Name;
+        QRect Box;  // the design's, in the left panel
+    };
+    const TCase cases[] = {
+        {"ch_alpha", QRect(4, 464, 193, 21)},
+        {"ch_rel", QRect(4, 448, 193, 17)},
+        {"ch_stat", QRect(4, 486, 193, 13)},
+    };
+    Open();
+    QWidget* panel = Find("Panel_left");
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        auto* button = Find<QAbstractButton>(c.Name);
+        EXPECT_EQ(button->geometry(), c.Box);
+        const QStyleOptionButton option = ButtonOption(*button);
+        const QRect caption = button->style()->subElementRect(
+            qobject_cast<QCheckBox*>(button) != nullptr ? QStyle::SE_CheckBoxContents
+                                                        : QStyle::SE_RadioButtonContents,
+            &option, button);
+        const int pastCaption =
+            caption.left() + button->fontMetrics().horizontalAdvance(button->text()) + 2;
+        // Right of the caption, and the box's far corners.
+        const QPoint points[] = {
+            {std::min(pastCaption, c.Box.width() - 1), c.Box.height() / 2},
+            {c.Box.width() - 1, 0},
+            {c.Box.width() - 1, c.Box.height() - 1},
+        };
+        for (const QPoint& point : points) {
+            SCOPED_TRACE(std::to_string(point.x()) + "," + std::to_string(point.y()));
+            ASSERT_LT(point.x(), c.Box.width());
+            // The sort switches share an edge row by design; there the later one lies on top.
+            const bool shared = c.Name == std::string("ch_rel") && point.y() == c.Box.height() - 1;
+            EXPECT_EQ(panel->childAt(c.Box.topLeft() + point), shared ? Find("ch_alpha") : button);
+            const bool before = button->isChecked();
+            QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, point);
+            EXPECT_EQ(button->isChecked(), button->autoExclusive() || !before);
+            if (!button->autoExclusive()) {
+                QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, point);
+                EXPECT_EQ(button->isChecked(), before);
+            }
+        }
+    }
+    EXPECT_TRUE(Find<QAbstractButton>("ch_rel")->isChecked());
+    EXPECT_FALSE(Find<QAbstractButton>("ch_alpha")->isChecked());
+}
+
+TEST_F(Controls, NoTickBoxIsCutAndTheListsTickBoxesHaveAGapBetweenThem)
+{
+    // Was wrong: the ЧМС tick box was cut at its bottom edge, and the list's tick boxes touched
+    // (and were cut) in its 13-pixel rows.
+    for (const char* name : {"a", "b", "c"}) {
+        m_folder.WritePair(name, {"кот"}, {1});
+    }
+    Open();
+    for (const char* name : {"ch_rel", "ch_alpha", "ch_stat"}) {
+        SCOPED_TRACE(name);
+        const auto* button = Find<QAbstractButton>(name);
+        const QStyleOptionButton option = ButtonOption(*button);
+        const QRect tick = button->style()->subElementRect(
+            qobject_cast<const QCheckBox*>(button) != nullptr ? QStyle::SE_CheckBoxIndicator
+                                                              : QStyle::SE_RadioButtonIndicator,
+            &option, button);
+        EXPECT_FALSE(tick.isEmpty());
+        EXPECT_TRUE(button->rect().contains(tick)) << tick.y() << " " << tick.height();
+    }
+
+    auto* list = Find<QListWidget>("dict_list");
+    ASSERT_EQ(list->count(), 3);
+    QRect above;
+    for (int row = 0; row < list->count(); ++row) {
+        SCOPED_TRACE(row);
+        QStyleOptionViewItem option;
+        option.initFrom(list->viewport());
+        option.widget = list;
+        option.rect = list->visualItemRect(list->item(row));
+        option.features =
+            QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
+        option.checkState = list->item(row)->checkState();
+        option.text = list->item(row)->text();
+        const QRect tick =
+            list->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, list);
+        EXPECT_FALSE(tick.isEmpty());
+        EXPECT_TRUE(option.rect.contains(tick)) << tick.y() << " " << tick.height();
+        EXPECT_TRUE(list->viewport()->rect().contains(option.rect));
+        EXPECT_LE(list->fontMetrics().height(), option.rect.height());
+        if (row > 0) {
+            // At least one row of pixels free between two tick boxes.
+            EXPECT_GE(tick.top() - above.bottom(), 2);
+        }
+        above = tick;
+    }
+}
+
+TEST_F(Controls, ADictionaryRowTooLongForTheListShowsItsWholeTextAsItsTooltip)
+{
+    // Was wrong: a row cut with "…" hid its word count and offered no tooltip.
+    m_folder.WritePair("a", {"кот"}, {1});
+    m_folder.WritePair("b-очень-длинное-название-частотного-словаря", {"кот", "пёс"}, {1, 1});
+    Open();
+    auto* list = Find<QListWidget>("dict_list");
+    ASSERT_EQ(list->count(), 2);
+    const QString longRow = list->item(1)->text();
+    ASSERT_EQ(longRow, QStringLiteral("b-очень-длинное-название-частотного-словаря (2 слов)"));
+    ASSERT_GT(list->fontMetrics().horizontalAdvance(longRow), list->viewport()->width());
+
+    // The tooltip the list shows when the pointer rests on row, or an empty text for none.
+    const auto tooltipOf = [list](int row) {
+        QToolTip::hideText();
+        EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000));
+        const QPoint point = list->visualItemRect(list->item(row)).center();
+        QHelpEvent event(QEvent::ToolTip, point, list->viewport()->mapToGlobal(point));
+        QCoreApplication::sendEvent(list->viewport(), &event);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    EXPECT_EQ(tooltipOf(0), QString());
+    EXPECT_EQ(tooltipOf(1), longRow);
+    EXPECT_EQ(tooltipOf(0), QString());
+    // Wide enough for the whole row, the list shows it whole and needs no tooltip.
+    list->resize(list->fontMetrics().horizontalAdvance(longRow) + 100, list->height());
+    EXPECT_EQ(tooltipOf(1), QString());
+    QToolTip::hideText();
+}
+
 TEST_F(Controls, TabVisitsTheDesignsOrderAndNeverTheHiddenRow)
 {
     WriteSample(m_folder);
@@ -483,8 +629,9 @@ TEST_F(Searches, EnterInAQueryFieldStartsNothing)
     EXPECT_EQ(m_beeps, 0);
 }
 
-TEST_F(Searches, AnErrorIsShownAndLeavesThePaneAndTheCountAsTheRunLeftThem)
+TEST_F(Searches, AnErrorIsShownAndTheListingAndTheCountFromBeforeStay)
 {
+    // Was wrong: after an engine error the pane kept "Поиск..." beside the old count.
     struct TCase
     {
         const char* Field;
@@ -492,20 +639,16 @@ TEST_F(Searches, AnErrorIsShownAndLeavesThePaneAndTheCountAsTheRunLeftThem)
         const char* Query;
         const char* MinIpm;
         const char* Message;
-        const char* Pane;  // the earlier listing, or the interim text when the run had begun
     };
     const TCase cases[] = {
-        {"srch4", "srch_btn4", "нка", "0.5", "'0.5' is not a valid floating point value.",
-         "полянка\r\nбанка\r\nянка"},
-        {"srch3", "srch_btn3", "/ко[тд/", "0,0", "TRegExpr(comp): Unmatched [] (pos 5)",
-         "Поиск..."},
-        {"srch3", "srch_btn3", "/кот", "0,0", "Unknown error.", "Поиск..."},
-        {"srch3", "srch_btn3", "//", "0,0", "TRegExpr(exec): Not Assigned Expression Property.",
-         "Поиск..."},
+        {"srch4", "srch_btn4", "нка", "1,5.3", "'1,5.3' is not a valid floating point value."},
+        {"srch3", "srch_btn3", "/ко[тд/", "0,0", "TRegExpr(comp): Unmatched [] (pos 5)"},
+        {"srch3", "srch_btn3", "/кот", "0,0", "Unknown error."},
+        {"srch3", "srch_btn3", "//", "0,0", "TRegExpr(exec): Not Assigned Expression Property."},
         {"srch4", "srch_btn4", "янка✓", "0,0",
-         "The character \"✓\" (U+2713) has no Windows-1251 form.", "полянка\r\nбанка\r\nянка"},
-        {"srch4", "srch_btn4", "нка", "½", "The character \"½\" (U+00BD) has no Windows-1251 form.",
-         "полянка\r\nбанка\r\nянка"},
+         "The character \"✓\" (U+2713) has no Windows-1251 form."},
+        {"srch4", "srch_btn4", "нка", "½",
+         "The character \"½\" (U+00BD) has no Windows-1251 form."},
     };
     WriteSample(m_folder);
     Open();
@@ -522,7 +665,7 @@ TEST_F(Searches, AnErrorIsShownAndLeavesThePaneAndTheCountAsTheRunLeftThem)
         Find<QLineEdit>("edit_MinIpm")->setText(QString::fromUtf8(c.MinIpm));
         Click(c.Button);
         EXPECT_THAT(m_errors, ElementsAre(QString::fromUtf8(c.Message)));
-        EXPECT_EQ(PaneText(), c.Pane);
+        EXPECT_EQ(PaneText(), "полянка\r\nбанка\r\nянка");
         EXPECT_EQ(FoundCaption(), QStringLiteral("Найдено:3"));
         EXPECT_EQ(m_beeps, beeps);
         EXPECT_TRUE(Find("Prev")->updatesEnabled());
@@ -533,6 +676,101 @@ TEST_F(Searches, AnErrorIsShownAndLeavesThePaneAndTheCountAsTheRunLeftThem)
     Click("srch_btn3");
     EXPECT_EQ(PaneText(), "кот");
     EXPECT_EQ(FoundCaption(), QStringLiteral("Найдено:1"));
+}
+
+TEST_F(Searches, AFailedSearchShowsTheEarlierListingWithItsSelectionAndScrollAgain)
+{
+    // Was wrong: a failed search left "Поиск..." in the pane, losing the listing, its selection
+    // and its scroll position, while the count still told the listing's size.
+    std::vector<std::string> words;
+    for (const char* first : {"б", "в", "г", "д", "ж", "з", "к", "л", "м", "н"}) {
+        for (const char* second : {"а", "е", "и", "о", "у", "ы", "я", "ю", "э", "ё"}) {
+            words.push_back(std::string(first) + second + "нка");
+        }
+    }
+    m_folder.WritePair("a", words, std::vector<int>(words.size(), 1));
+    struct TSeen
+    {
+        QString Message;
+        std::string Pane;  // what the pane showed under the error box
+    };
+    std::vector<TSeen> seen;
+    TWindowHooks hooks = RecordingHooks();
+    hooks.ShowError = [this, &seen](const QString& text) { seen.push_back({text, PaneText()}); };
+    Create(hooks).show();
+    WaitForStartUp();
+    auto* pane = Find<TFastResultPane>("Prev");
+    QScrollBar* bar = pane->verticalScrollBar();
+
+    struct TCase
+    {
+        const char* Field;
+        const char* Query;
+        const char* MinIpm;
+        const char* Message;  // empty when the row starts no run
+        const char* PaneUnderBox;
+    };
+    const TCase cases[] = {
+        {"srch3", "/ко[тд/", "0,0", "TRegExpr(comp): Unmatched [] (pos 5)", "Поиск..."},
+        {"srch3", "/кот", "0,0", "Unknown error.", "Поиск..."},
+        {"srch1", "*нка", "1,5.3", "'1,5.3' is not a valid floating point value.", ""},
+        {"srch3", "  ", "0,0", "", ""},
+        {"srch1", "abc", "0,0", "", ""},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(std::string(c.Query) + " " + c.MinIpm);
+        Find<QLineEdit>("edit_MinIpm")->setText(QStringLiteral("0,0"));
+        Find<QLineEdit>("srch4")->setText(QStringLiteral("нка"));
+        Click("srch_btn4");
+        ASSERT_EQ(FoundCaption(), QStringLiteral("Найдено:100"));
+        const std::string listing = PaneText();
+        pane->SetSelection(200, 260);
+        bar->setValue(bar->maximum() / 2);
+        ASSERT_GT(pane->TopRow(), 0u);
+        const std::string selected = ToUtf8(pane->SelectedText());
+        const std::uint64_t caret = pane->CursorPosition();
+        const std::uint64_t top = pane->TopRow();
+        const int value = bar->value();
+        const int maximum = bar->maximum();
+        seen.clear();
+
+        Find<QLineEdit>(c.Field)->setText(QString::fromUtf8(c.Query));
+        Find<QLineEdit>("edit_MinIpm")->setText(QString::fromUtf8(c.MinIpm));
+        Click(c.Field == std::string("srch3") ? "srch_btn3" : "srch_btn1");
+        if (*c.Message == '\0') {
+            EXPECT_TRUE(seen.empty());
+        } else {
+            ASSERT_EQ(seen.size(), 1u);
+            EXPECT_EQ(seen[0].Message, QString::fromUtf8(c.Message));
+            EXPECT_EQ(seen[0].Pane, *c.PaneUnderBox == '\0' ? listing : c.PaneUnderBox);
+        }
+        EXPECT_EQ(PaneText(), listing);
+        EXPECT_EQ(ToUtf8(pane->SelectedText()), selected);
+        EXPECT_EQ(pane->CursorPosition(), caret);
+        EXPECT_EQ(pane->TopRow(), top);
+        EXPECT_EQ(bar->value(), value);
+        EXPECT_EQ(bar->maximum(), maximum);
+        EXPECT_EQ(FoundCaption(), QStringLiteral("Найдено:100"));
+    }
+}
+
+TEST_F(Searches, ASearchClickedDuringAFailingSearchsInterimPassKeepsItsListing)
+{
+    WriteSample(m_folder);
+    TForm1& form = Open();
+    Find<QLineEdit>("srch4")->setText(QStringLiteral("ка"));
+    Click("srch_btn4");
+    ASSERT_EQ(FoundCaption(), QStringLiteral("Найдено:4"));
+    Find<QLineEdit>("srch4")->setText(QStringLiteral("нка"));
+    Find<QLineEdit>("srch3")->setText(QStringLiteral("/ко[тд/"));
+    // The ending search runs to its end inside the failing one's interim pass: its listing is
+    // the one the failed search leaves.
+    QMetaObject::invokeMethod(
+        &form, [this] { Find<QAbstractButton>("srch_btn4")->click(); }, Qt::QueuedConnection);
+    Find<QAbstractButton>("srch_btn3")->click();
+    EXPECT_THAT(m_errors, ElementsAre(QStringLiteral("TRegExpr(comp): Unmatched [] (pos 5)")));
+    EXPECT_EQ(PaneText(), "полянка\r\nбанка\r\nянка");
+    EXPECT_EQ(FoundCaption(), QStringLiteral("Найдено:3"));
 }
 
 TEST_F(Searches, TheInterimTextShowsDuringTheOnePassOfTheEventLoop)
@@ -575,6 +813,33 @@ TEST_F(Geometry, TheWindowOpensCentredOnTheScreen)
     EXPECT_GE(form.width(), form.minimumWidth());
     EXPECT_EQ(form.pos(), screen.topLeft() + QPoint((screen.width() - form.width()) / 2,
                                                     (screen.height() - form.height()) / 2));
+}
+
+TEST_F(Geometry, TheDamagedDictionaryWarningStandsCentredOnTheScreen)
+{
+    // Was wrong: the box was placed before it took its final size, so it stood off centre.
+    // A long name, so that the box's text wraps onto several lines.
+    const std::string name = "повреждённый словарь частот слов русского языка из сети";
+    m_folder.Write(name + ".txt", ToCp1251("кот\r\nпёс\r\n"));
+    m_folder.Write(name + ".txt.cnt", Counts({1}));
+    QRect placed;
+    QPoint centre;
+    QTimer answerer;
+    QObject::connect(&answerer, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            placed = box->frameGeometry();
+            centre = m_form->screen()->availableGeometry().center();
+            box->accept();
+        }
+    });
+    answerer.start(20);
+    TWindowHooks hooks = RecordingHooks();
+    hooks.ShowWarning = nullptr;
+    Create(hooks).show();
+    WaitForStartUp();
+    ASSERT_FALSE(placed.isEmpty());
+    EXPECT_EQ(placed.center(), centre)
+        << placed.x() << "," << placed.y() << " " << placed.width() << "x" << placed.height();
 }
 
 TEST_F(Geometry, OnlyTheWidthChangesAndTheRightSideStretches)
