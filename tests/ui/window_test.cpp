@@ -393,7 +393,7 @@ TEST_F(Searches, AnErrorIsShownAndLeavesThePaneAndTheCountAsTheRunLeftThem)
         const char* Pane;  // the earlier listing, or the interim text when the run had begun
     };
     const TCase cases[] = {
-        {"srch4", "srch_btn4", "нка", "0.5", "'0.5' is not a valid floating point value.",
+        {"srch4", "srch_btn4", "нка", "0;5", "'0;5' is not a valid floating point value.",
          "полянка\r\nбанка\r\nянка"},
         {"srch3", "srch_btn3", "/ко[тд/", "0,0", "TRegExpr(comp): Unmatched [] (pos 5)",
          "Поиск..."},
