@@ -4,6 +4,7 @@
 #include "search/number_text.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -21,24 +22,49 @@ std::uint64_t PowerOfFive(int power)
     return result;
 }
 
-// Whether magnitude is exactly (rounded + 1/2) * 10^lastPower, a tie that std::to_chars may have
-// rounded down (it rounds ties to even). Such a tie equals (2 rounded + 1) * 5^lastPower *
-// 2^(lastPower - 1), so magnitude / 2^(lastPower - 1), exact because only the binary exponent
-// moves, must be an integer n with n = (2 rounded + 1) * 5^lastPower; for a negative lastPower,
-// n * 5^-lastPower = 2 rounded + 1.
+// A GCC and Clang type, taken for the one product that needs more than 64 bits.
+__extension__ using TUint128 = unsigned __int128;
+
+// magnitude / 10^lastPower rounded to the nearest integer, an exact tie up, for a magnitude below
+// 10^7 and lastPower in -5..0. Exact: the double is mantissa * 2^-shift, so the quotient is
+// mantissa * 10^-lastPower (below 2^70) shifted right, and the bits shifted out decide.
+std::uint32_t RoundedToPower(double magnitude, int lastPower)
+{
+    const auto bits = std::bit_cast<std::uint64_t>(magnitude);
+    constexpr std::uint64_t kFraction = (std::uint64_t{1} << 52) - 1;
+    const auto biasedExponent = static_cast<int>(bits >> 52);
+    std::uint64_t mantissa = bits & kFraction;
+    int shift = 1074;  // of a subnormal
+    if (biasedExponent != 0) {
+        mantissa |= kFraction + 1;
+        shift = 1075 - biasedExponent;  // at least 29 below 10^7
+    }
+    if (shift > 70) {
+        return 0;  // below 2^-18, under half of 10^-5
+    }
+    std::uint64_t scale = 1;
+    for (int power = lastPower; power < 0; ++power) {
+        scale *= 10;
+    }
+    const TUint128 scaled = TUint128{mantissa} * scale;
+    const TUint128 half = TUint128{1} << (shift - 1);
+    const auto quotient = static_cast<std::uint32_t>(scaled >> shift);
+    return (scaled & (2 * half - 1)) >= half ? quotient + 1 : quotient;
+}
+
+// Whether magnitude is exactly (rounded + 1/2) * 10^lastPower for a lastPower of 1 or more. Such
+// a tie equals (2 rounded + 1) * 5^lastPower * 2^(lastPower - 1), so magnitude / 2^(lastPower - 1),
+// exact because only the binary exponent moves, must be an integer n equal to
+// (2 rounded + 1) * 5^lastPower. An odd n of a double is below 2^53, so lastPower is at most 22.
 bool IsTieAbove(double magnitude, std::uint32_t rounded, int lastPower)
 {
     const double scaled = std::ldexp(magnitude, 1 - lastPower);
-    if (!(scaled < 0x1p53) || scaled != std::floor(scaled)) {
+    if (lastPower > 22 || !(scaled < 0x1p53) || scaled != std::floor(scaled)) {
         return false;
     }
     const auto n = static_cast<std::uint64_t>(scaled);
-    const std::uint64_t odd = 2 * std::uint64_t{rounded} + 1;
-    if (lastPower <= 0) {
-        return n <= odd && n * PowerOfFive(-lastPower) == odd;
-    }
-    // n is below 2^53, so it holds no 5^23 or higher power.
-    return lastPower <= 22 && n % PowerOfFive(lastPower) == 0 && n / PowerOfFive(lastPower) == odd;
+    const std::uint64_t power = PowerOfFive(lastPower);
+    return n % power == 0 && n / power == 2 * std::uint64_t{rounded} + 1;
 }
 
 }  // namespace
@@ -104,7 +130,8 @@ double StrToFloat(const std::string& text)
         int exponentDigits = 0;
         for (; pos < end && text[pos] >= '0' && text[pos] <= '9'; ++pos, ++exponentDigits) {
             number.push_back(text[pos]);
-            // Far beyond the range of a double; capped so that it cannot overflow.
+            // Capped far beyond the range of a double, so that a long run of digits cannot
+            // overflow it.
             exponent = std::min(exponent * 10 + (text[pos] - '0'), 1'000'000'000'000LL);
         }
         if (exponentDigits == 0) {
@@ -154,24 +181,19 @@ char* WriteIpmText(double value, char* out)
     }
 
     // Whichever of the two limits keeps fewer digits sets lastPower, the power of ten of the last
-    // kept digit: 5 decimals below 10, else 7 significant digits. std::to_chars rounds from the
-    // exact binary value, to nearest; only an exact tie is left to round up here.
+    // kept digit: 5 decimals below 100, else 7 significant digits.
     const double magnitude = std::fabs(value);
     std::uint32_t rounded = 0;
     int lastPower = -5;
-    if (magnitude < 10) {
-        // "d.ddddd", or "10.00000" when it rounds up to ten.
-        char fixed[16];
-        const char* end =
-            std::to_chars(fixed, fixed + sizeof fixed, magnitude, std::chars_format::fixed, 5).ptr;
-        for (const char* digit = fixed; digit != end; ++digit) {
-            if (*digit != '.') {
-                rounded = rounded * 10 + static_cast<std::uint32_t>(*digit - '0');
-            }
+    if (magnitude < 1e7) {
+        for (double bound = 100; lastPower < 0 && magnitude >= bound; bound *= 10) {
+            ++lastPower;
         }
+        rounded = RoundedToPower(magnitude, lastPower);
     } else {
-        // "d.dddddde+xx", 7 digits and the power of ten of the first one (after rounding, so
-        // 9999999.6 gives "1.000000e+07"); 13 bytes at most, as in "1.797693e+308".
+        // "d.dddddde+xx", 7 digits and the power of ten of the first one, rounded to nearest
+        // from the exact binary value (so 99999995.5 gives "1.000000e+08"); 13 bytes at most, as
+        // in "1.797693e+308". An exact tie may have gone to even: it is rounded up here.
         char scientific[16];
         const char* end = std::to_chars(scientific, scientific + sizeof scientific, magnitude,
                                         std::chars_format::scientific, 6)
@@ -183,9 +205,9 @@ char* WriteIpmText(double value, char* out)
         int exponent = 0;
         std::from_chars(scientific + 10, end, exponent);
         lastPower = exponent - 6;
-    }
-    if (IsTieAbove(magnitude, rounded, lastPower)) {
-        ++rounded;  // 9999999 + 1 carries into an eighth digit
+        if (IsTieAbove(magnitude, rounded, lastPower)) {
+            ++rounded;  // 9999999 + 1 carries into an eighth digit
+        }
     }
     // The magnitude is now rounded * 10^lastPower, with rounded at most 10^7.
 
