@@ -4,9 +4,70 @@
 #include "search/number_text.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <limits>
+
+namespace {
+
+// 5^power, for power in 0..27.
+std::uint64_t PowerOfFive(int power)
+{
+    std::uint64_t result = 1;
+    for (; power > 0; --power) {
+        result *= 5;
+    }
+    return result;
+}
+
+// A GCC and Clang type, taken for the one product that needs more than 64 bits.
+__extension__ using TUint128 = unsigned __int128;
+
+// magnitude / 10^lastPower rounded to the nearest integer, an exact tie up, for a magnitude below
+// 10^7 and lastPower in -5..0. Exact: the double is mantissa * 2^-shift, so the quotient is
+// mantissa * 10^-lastPower (below 2^70) shifted right, and the bits shifted out decide.
+std::uint32_t RoundedToPower(double magnitude, int lastPower)
+{
+    const auto bits = std::bit_cast<std::uint64_t>(magnitude);
+    constexpr std::uint64_t kFraction = (std::uint64_t{1} << 52) - 1;
+    const auto biasedExponent = static_cast<int>(bits >> 52);
+    std::uint64_t mantissa = bits & kFraction;
+    int shift = 1074;  // of a subnormal
+    if (biasedExponent != 0) {
+        mantissa |= kFraction + 1;
+        shift = 1075 - biasedExponent;  // at least 29 below 10^7
+    }
+    if (shift > 70) {
+        return 0;  // below 2^-18, under half of 10^-5
+    }
+    std::uint64_t scale = 1;
+    for (int power = lastPower; power < 0; ++power) {
+        scale *= 10;
+    }
+    const TUint128 scaled = TUint128{mantissa} * scale;
+    const TUint128 half = TUint128{1} << (shift - 1);
+    const auto quotient = static_cast<std::uint32_t>(scaled >> shift);
+    return (scaled & (2 * half - 1)) >= half ? quotient + 1 : quotient;
+}
+
+// Whether magnitude is exactly (rounded + 1/2) * 10^lastPower for a lastPower of 1 or more. Such
+// a tie equals (2 rounded + 1) * 5^lastPower * 2^(lastPower - 1), so magnitude / 2^(lastPower - 1),
+// exact because only the binary exponent moves, must be an integer n equal to
+// (2 rounded + 1) * 5^lastPower. An odd n of a double is below 2^53, so lastPower is at most 22.
+bool IsTieAbove(double magnitude, std::uint32_t rounded, int lastPower)
+{
+    const double scaled = std::ldexp(magnitude, 1 - lastPower);
+    if (lastPower > 22 || !(scaled < 0x1p53) || scaled != std::floor(scaled)) {
+        return false;
+    }
+    const auto n = static_cast<std::uint64_t>(scaled);
+    const std::uint64_t power = PowerOfFive(lastPower);
+    return n % power == 0 && n / power == 2 * std::uint64_t{rounded} + 1;
+}
+
+}  // namespace
 
 double StrToFloat(const std::string& text)
 {
@@ -29,31 +90,55 @@ double StrToFloat(const std::string& text)
         negative = text[pos] == '-';
         ++pos;
     }
+    // The power of ten of the first nonzero digit, before the exponent; it tells an underflow
+    // from an overflow. Stays below every other value while no nonzero digit has come.
+    constexpr long long kNoDigit = std::numeric_limits<long long>::min() / 2;
+    long long leadPower = kNoDigit;
+    long long power = -1;  // the power of ten of the next digit, counted from the separator
     int digits = 0;
     for (; pos < end && text[pos] >= '0' && text[pos] <= '9'; ++pos, ++digits) {
         number.push_back(text[pos]);
     }
-    if (pos < end && text[pos] == ',') {
+    for (std::size_t i = 0; i < number.size(); ++i) {
+        if (number[i] != '0') {
+            leadPower = static_cast<long long>(number.size() - i) - 1;
+            break;
+        }
+    }
+    // Either decimal separator, "0,5" as the locale writes it or "0.5" as most people type it.
+    if (pos < end && (text[pos] == ',' || text[pos] == '.')) {
         number.push_back('.');
-        for (++pos; pos < end && text[pos] >= '0' && text[pos] <= '9'; ++pos, ++digits) {
+        for (++pos; pos < end && text[pos] >= '0' && text[pos] <= '9'; ++pos, ++digits, --power) {
             number.push_back(text[pos]);
+            if (leadPower == kNoDigit && text[pos] != '0') {
+                leadPower = power;
+            }
         }
     }
     if (digits == 0) {
         return fail();
     }
+    long long exponent = 0;
     if (pos < end && (text[pos] == 'e' || text[pos] == 'E')) {
         number.push_back('e');
         ++pos;
+        bool negativeExponent = false;
         if (pos < end && (text[pos] == '+' || text[pos] == '-')) {
+            negativeExponent = text[pos] == '-';
             number.push_back(text[pos++]);
         }
         int exponentDigits = 0;
         for (; pos < end && text[pos] >= '0' && text[pos] <= '9'; ++pos, ++exponentDigits) {
             number.push_back(text[pos]);
+            // Capped far beyond the range of a double, so that a long run of digits cannot
+            // overflow it.
+            exponent = std::min(exponent * 10 + (text[pos] - '0'), 1'000'000'000'000LL);
         }
         if (exponentDigits == 0) {
             return fail();
+        }
+        if (negativeExponent) {
+            exponent = -exponent;
         }
     }
     if (pos != end) {
@@ -61,8 +146,11 @@ double StrToFloat(const std::string& text)
     }
     double value = 0.0;
     const auto [last, error] = std::from_chars(number.data(), number.data() + number.size(), value);
-    if (error != std::errc() || last != number.data() + number.size()) {
-        // Out of the range of a double.
+    if (error == std::errc::result_out_of_range && leadPower + exponent < 0) {
+        // Nearer to zero than the smallest double: the syntax is valid, and zero is its value.
+        value = 0.0;
+    } else if (error != std::errc() || last != number.data() + number.size()) {
+        // Beyond the largest double: no number a minimum could be compared with.
         return fail();
     }
     return negative ? -value : value;
@@ -82,10 +170,7 @@ std::string IpmText(double value)
     return std::string(text, WriteIpmText(value, text));
 }
 
-// The decimal digits are those std::to_chars gives for 17 significant digits (correctly rounded
-// from the binary value); the half-up rule is applied to those digits. So 0.203125, exactly
-// representable, becomes 0,20313, and 2.675, stored as 2.67499999999999982..., has the digits
-// 2.6749999999999998 and becomes 2,67500. Infinities are written "INF" and "-INF", a NaN "NAN".
+// Infinities are written "INF" and "-INF", a NaN "NAN".
 char* WriteIpmText(double value, char* out)
 {
     if (std::isnan(value)) {
@@ -95,34 +180,34 @@ char* WriteIpmText(double value, char* out)
         return value < 0 ? std::copy_n("-INF", 4, out) : std::copy_n("INF", 3, out);
     }
 
-    // "d.dddddddddddddddde±xx": 17 digits, then the power of ten of the first one; 23 bytes at
-    // most, as in "1.7976931348623157e+308".
-    char scientific[32];
-    const auto printed = std::to_chars(scientific, scientific + sizeof scientific, std::fabs(value),
-                                       std::chars_format::scientific, 16);
-    int digits[17];
-    digits[0] = scientific[0] - '0';
-    for (int i = 1; i < 17; ++i) {
-        digits[i] = scientific[i + 1] - '0';
-    }
-    int exponent = 0;
-    std::from_chars(scientific + 20, printed.ptr, exponent);
-    if (scientific[19] == '-') {
-        exponent = -exponent;
-    }
-
-    // Whichever of the two limits keeps fewer digits sets the power of ten of the last kept
-    // digit. Below 0.00001 no digit may be kept, and the first dropped one is a leading zero
-    // unless the value is at least 0.000001.
-    const int lastPower = std::max(exponent - 6, -5);
-    const int kept = exponent - lastPower + 1;
+    // Whichever of the two limits keeps fewer digits sets lastPower, the power of ten of the last
+    // kept digit: 5 decimals below 100, else 7 significant digits.
+    const double magnitude = std::fabs(value);
     std::uint32_t rounded = 0;
-    for (int i = 0; i < kept; ++i) {
-        rounded = rounded * 10 + static_cast<std::uint32_t>(digits[i]);
-    }
-    const int firstDropped = kept >= 0 ? digits[kept] : 0;
-    if (firstDropped >= 5) {
-        ++rounded;  // 9999999 + 1 carries into an eighth digit
+    int lastPower = -5;
+    if (magnitude < 1e7) {
+        for (double bound = 100; lastPower < 0 && magnitude >= bound; bound *= 10) {
+            ++lastPower;
+        }
+        rounded = RoundedToPower(magnitude, lastPower);
+    } else {
+        // "d.dddddde+xx", 7 digits and the power of ten of the first one, rounded to nearest
+        // from the exact binary value (so 99999995.5 gives "1.000000e+08"); 13 bytes at most, as
+        // in "1.797693e+308". An exact tie may have gone to even: it is rounded up here.
+        char scientific[16];
+        const char* end = std::to_chars(scientific, scientific + sizeof scientific, magnitude,
+                                        std::chars_format::scientific, 6)
+                              .ptr;
+        rounded = static_cast<std::uint32_t>(scientific[0] - '0');
+        for (int i = 2; i < 8; ++i) {
+            rounded = rounded * 10 + static_cast<std::uint32_t>(scientific[i] - '0');
+        }
+        int exponent = 0;
+        std::from_chars(scientific + 10, end, exponent);
+        lastPower = exponent - 6;
+        if (IsTieAbove(magnitude, rounded, lastPower)) {
+            ++rounded;  // 9999999 + 1 carries into an eighth digit
+        }
     }
     // The magnitude is now rounded * 10^lastPower, with rounded at most 10^7.
 

@@ -1,6 +1,7 @@
 #pragma once
-// Numbers as the user types and reads them, with a decimal comma: the minimum frequency typed
-// into the window, the ipm text of a listing, and the error text both front ends show.
+// Numbers as the user types and reads them: the minimum frequency typed into the window (with a
+// decimal comma or point), the ipm text of a listing (with a comma), and the error text both
+// front ends show.
 
 #include <cstddef>
 #include <stdexcept>
@@ -13,9 +14,11 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Reads text as a double with a decimal comma, whatever the host locale: blanks around it, an
-// optional sign, digits with at most one comma, an optional exponent after "E" or "e". Throws
-// EConvertError("'<text>' is not a valid floating point value") otherwise.
+// Reads text as a double, whatever the host locale: blanks around it, an optional sign, digits
+// with at most one decimal separator, "," or ".", an optional exponent after "E" or "e". A number
+// too small for a double reads as zero (of its sign). Throws
+// EConvertError("'<text>' is not a valid floating point value") for any other text, and for a
+// number too large for a double.
 double StrToFloat(const std::string& text);
 
 // The text shown for an error message: the message with "." appended when its last character
@@ -23,8 +26,10 @@ double StrToFloat(const std::string& text);
 std::string UserErrorText(const std::string& message);
 
 // The ipm text of value: at most 7 significant digits and at most 5 decimals, whichever keeps
-// fewer, the first dropped digit rounding half up; a decimal comma and exactly 5 decimals; from
-// 10 000 000 on, "d,dddE7" notation. Infinities are "INF" and "-INF", a NaN "NAN".
+// fewer, rounded from the exact binary value to the nearest, an exact tie away from zero (so
+// 0.203125 gives "0,20313" and 2.675, stored as 2.67499999999999982..., "2,67500"); a decimal
+// comma and exactly 5 decimals; no "-" when it rounds to zero; from 10 000 000 on, "d,dddE7"
+// notation. Infinities are "INF" and "-INF", a NaN "NAN".
 std::string IpmText(double value);
 
 // The longest ipm text: "-", 7 integer digits, ",", 5 decimals.

@@ -3,6 +3,7 @@
 #include "search/result_tree.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cassert>
 #include <cmath>
@@ -14,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "search/cp1251_letters.h"
 #include "search/number_text.h"
 #include "wordstore/large_array.h"
 
@@ -85,9 +87,8 @@ struct THit
 {
     std::string_view Word;
     double Value;
-    // By word: the first 8 bytes, big-endian and zero-padded; unequal keys order the words as
-    // their bytes do, so most comparisons never leave the array being sorted. By value: the
-    // insertion number.
+    // By word: PrefixKey; unequal keys order the words as ListedBefore does, so most comparisons
+    // never leave the array being sorted. By value: the insertion number.
     std::uint64_t Key;
 };
 
@@ -138,12 +139,52 @@ struct TResultTree
 
 TResultTree ResultTree;
 
+// The place of each byte in the alphabetical order. Byte order, except that ё and Ё, which
+// Windows-1251 keeps apart below the alphabet, come right after е and Е, where a reader looks for
+// them. A permutation: two bytes share a place only when they are equal.
+constexpr std::array<unsigned char, 256> AlphabeticalRanks()
+{
+    constexpr unsigned char kCapitalYe = kSmallYe - kCaseDistance;  // Е
+    std::array<unsigned char, 256> ranks{};
+    unsigned next = 0;
+    for (unsigned byte = 0; byte < 256; ++byte) {
+        if (byte == kCapitalYo || byte == kSmallYo) {
+            continue;
+        }
+        ranks[byte] = static_cast<unsigned char>(next++);
+        if (byte == kCapitalYe || byte == kSmallYe) {
+            ranks[byte == kCapitalYe ? kCapitalYo : kSmallYo] = static_cast<unsigned char>(next++);
+        }
+    }
+    return ranks;
+}
+
+constexpr std::array<unsigned char, 256> kAlphabeticalRank = AlphabeticalRanks();
+
+unsigned char AlphabeticalRank(char byte)
+{
+    return kAlphabeticalRank[static_cast<unsigned char>(byte)];
+}
+
+// The first differing byte decides, through its rank; a proper prefix comes first. Since the
+// ranks are a permutation, the first differing byte is also the first differing rank.
+bool ListedBefore(std::string_view a, std::string_view b)
+{
+    const std::size_t common = std::min(a.size(), b.size());
+    const auto [inA, inB] = std::mismatch(a.begin(), a.begin() + common, b.begin());
+    if (inA == a.begin() + common) {
+        return a.size() < b.size();
+    }
+    return AlphabeticalRank(*inA) < AlphabeticalRank(*inB);
+}
+
+// The ranks of the first 8 bytes, big-endian and zero-padded.
 std::uint64_t PrefixKey(std::string_view word)
 {
     std::uint64_t key = 0;
     for (std::size_t i = 0; i < 8; ++i) {
-        const unsigned char byte = i < word.size() ? static_cast<unsigned char>(word[i]) : 0;
-        key = (key << 8) | byte;
+        const unsigned char rank = i < word.size() ? AlphabeticalRank(word[i]) : 0;
+        key = (key << 8) | rank;
     }
     return key;
 }
@@ -219,15 +260,13 @@ void SortByValue(THits& hits)
     });
 }
 
-// std::string_view compares through char_traits<char>, which orders bytes as unsigned char: the
-// listing's ordinal order.
 void SortByWord(THits& hits)
 {
     std::sort(hits.begin(), hits.end(), [](const THit& a, const THit& b) {
         if (a.Key != b.Key) {
             return a.Key < b.Key;
         }
-        return a.Word < b.Word;
+        return ListedBefore(a.Word, b.Word);
     });
 }
 

@@ -2,8 +2,13 @@
 // Result tree: orders the hits of one search run and turns them into the listing text.
 //
 // The order is that of an unbalanced binary tree under a sentinel root with an empty word: by
-// word, ascending and without repeats; or by value, descending, the latest of equal values first.
-// The hits are collected and sorted instead, which gives the same listing in O(n log n).
+// word, alphabetical and without repeats; or by value, descending, the latest of equal values
+// first. The hits are collected and sorted instead, which gives the same listing in O(n log n).
+//
+// Alphabetical order compares words byte by byte, the first differing byte deciding and a proper
+// prefix coming first. Bytes compare by their value as unsigned char, except that "ё" (0xB8)
+// sorts between "е" (0xE5) and "ж" (0xE6), and "Ё" (0xA8) between "Е" (0xC5) and "Ж" (0xC6).
+// Two words are the same word only when their bytes are equal: "еще" and "ещё" are two words.
 
 #include <string>
 #include <string_view>

@@ -94,8 +94,8 @@ TEST_F(Cli, ErrorsGoToStderrWithExitStatusTwo)
 {
     // Arguments after --dir, then the start of stderr.
     const std::pair<std::vector<std::string>, const char*> cases[] = {
-        {{"--ending", "нка", "--min", "0.5"},
-         "slovosito-cli: '0.5' is not a valid floating point value.\n"},
+        {{"--ending", "нка", "--min", "0;5"},
+         "slovosito-cli: '0;5' is not a valid floating point value.\n"},
         {{"--regexp", "/ко[тд/"}, "slovosito-cli: TRegExpr(comp): Unmatched [] (pos "},
         {{"--regexp", "/кот"}, "slovosito-cli: Unknown error.\n"},
         {{"--dict", "nope", "--ending", "а"}, "slovosito-cli: no dictionary named \"nope\""},

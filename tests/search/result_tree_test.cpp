@@ -3,12 +3,14 @@
 
 #include "search/result_tree.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <iterator>
 #include <limits>
 #include <random>
+#include <set>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -22,6 +24,26 @@
 namespace {
 
 using namespace std::string_literals;
+
+// The alphabetical order as a reader sees it, built apart from the code under test: each byte
+// counts twice its value, and ё and Ё count one more than е and Е, which puts them right after.
+int ReaderKey(char c)
+{
+    const int byte = static_cast<unsigned char>(c);
+    if (byte == 0xB8) {  // ё
+        return 2 * 0xE5 + 1;
+    }
+    if (byte == 0xA8) {  // Ё
+        return 2 * 0xC5 + 1;
+    }
+    return 2 * byte;
+}
+
+bool ReaderLess(const std::string& a, const std::string& b)
+{
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                        [](char x, char y) { return ReaderKey(x) < ReaderKey(y); });
+}
 
 enum class TInsertion { ByWord, ByValue };
 
@@ -71,17 +93,35 @@ TEST(ResultTree, ListsHitsInTheirOrderWithCrLfBetweenLines)
          {{"б", 1}, {"а", 2}, {"аб", 3}},
          "а\r\nаб\r\nб",
          "а = 2,00000\r\nаб = 3,00000\r\nб = 1,00000"},
-        {"ё before а",
+        // Was wrong: ё sorted by its byte, before every other Cyrillic letter ("ёж" before
+        // "арбуз").
+        {"ё after е, before ж; еще and ещё are two words",
          TInsertion::ByWord,
-         {{"арбуз", 1}, {"ёж", 2}, {"яблоко", 3}},
-         "ёж\r\nарбуз\r\nяблоко",
-         "ёж = 2,00000\r\nарбуз = 1,00000\r\nяблоко = 3,00000"},
-        {"capitals before small letters",
+         {{"жук", 1}, {"ёж", 2}, {"ещё", 3}, {"еще", 4}, {"ель", 5}, {"арбуз", 6}, {"ещё", 7}},
+         "арбуз\r\nель\r\nеще\r\nещё\r\nёж\r\nжук",
+         "арбуз = 6,00000\r\nель = 5,00000\r\nеще = 4,00000\r\nещё = 3,00000\r\nёж = "
+         "2,00000\r\nжук = 1,00000"},
+        // Was wrong: "Ёлка" came before "Арка".
+        {"capitals before small letters, Ё after Е",
          TInsertion::ByWord,
-         {{"яма", 1}, {"ёж", 1}, {"Бык", 1}, {"ангар", 1}, {"Ёлка", 1}, {"Арка", 1}},
-         "Ёлка\r\nёж\r\nАрка\r\nБык\r\nангар\r\nяма",
-         "Ёлка = 1,00000\r\nёж = 1,00000\r\nАрка = 1,00000\r\nБык = 1,00000\r\nангар = "
-         "1,00000\r\nяма = 1,00000"},
+         {{"яма", 1},
+          {"ёж", 1},
+          {"Жаба", 1},
+          {"Бык", 1},
+          {"ангар", 1},
+          {"Ёлка", 1},
+          {"Ель", 1},
+          {"Арка", 1}},
+         "Арка\r\nБык\r\nЕль\r\nЁлка\r\nЖаба\r\nангар\r\nёж\r\nяма",
+         "Арка = 1,00000\r\nБык = 1,00000\r\nЕль = 1,00000\r\nЁлка = 1,00000\r\nЖаба = "
+         "1,00000\r\nангар = 1,00000\r\nёж = 1,00000\r\nяма = 1,00000"},
+        // The order of ё decides only after the first 8 bytes, which are alike.
+        {"ё after е past the eighth byte",
+         TInsertion::ByWord,
+         {{"абвгдежзж", 1}, {"абвгдежзё", 2}, {"абвгдежзе", 3}, {"абвгдежзЁ", 4}},
+         "абвгдежзЁ\r\nабвгдежзе\r\nабвгдежзё\r\nабвгдежзж",
+         "абвгдежзЁ = 4,00000\r\nабвгдежзе = 3,00000\r\nабвгдежзё = 2,00000\r\nабвгдежзж = "
+         "1,00000"},
         {"Latin first, a prefix before its extensions",
          TInsertion::ByWord,
          {{"котик", 1}, {"zoo", 2}, {"кот", 3}, {"Zoo", 4}},
@@ -270,7 +310,8 @@ TEST(ResultTree, LongWordsAreListedWholeRunAfterRun)
 }
 
 // The tree as first designed: an unbalanced binary tree under a sentinel root, grown one node
-// per insertion and listed by an in-order walk that unlinks each node it emits.
+// per insertion and listed by an in-order walk that unlinks each node it emits. Words compare by
+// the reader's key.
 class TModelTree
 {
 public:
@@ -280,7 +321,7 @@ public:
     {
         TModelNode* node = m_root;
         for (;;) {
-            const int order = CompareBytes(node->Word, word);
+            const int order = CompareWords(node->Word, word);
             if (order == 0) {
                 return false;
             }
@@ -342,11 +383,11 @@ private:
         double Value = 0.0;
     };
 
-    static int CompareBytes(const std::string& a, const std::string& b)
+    static int CompareWords(const std::string& a, const std::string& b)
     {
         for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) {
-            const unsigned char x = static_cast<unsigned char>(a[i]);
-            const unsigned char y = static_cast<unsigned char>(b[i]);
+            const int x = ReaderKey(a[i]);
+            const int y = ReaderKey(b[i]);
             if (x != y) {
                 return x < y ? -1 : 1;
             }
@@ -364,13 +405,14 @@ struct THitBytes
     double Value;
 };
 
-// Short words over a few letters (Latin, а, я, ё, А), some after a stem of 7 or 8 bytes, so
-// that repeats and shared prefixes are common and some words are empty; values from a small
-// set, so that ties are common.
+// Short words over a few letters (Latin, а, е, ё, ж, я, Е, Ё, Ж, А), some after a stem of 7 or 8
+// bytes, so that repeats and shared prefixes are common and some words are empty; values from a
+// small set, so that ties are common.
 std::vector<THitBytes> RandomHits(std::uint32_t seed, std::size_t count)
 {
     const char* const stems[] = {"", "", "abcdefg", "\xE0\xE1\xE2\xE3\xE4\xE5\xE6\xE7"};
-    const char letters[] = {'a', 'b', '\xE0', '\xFF', '\xB8', '\xC0'};
+    const char letters[] = {'a',    'b',    '\xE0', '\xFF', '\xB8', '\xC0',
+                            '\xE5', '\xE6', '\xA8', '\xC5', '\xC6'};
     const double values[] = {0.0, -0.0,     1.0,      2.5, -1.0, -2.5,     123.456789,
                              3.0, 0.000004, 0.000006, 1e8, 1e-9, 12345678, 999999.96};
     std::mt19937 random(seed);
@@ -420,6 +462,43 @@ TEST(ResultTree, ListsAsTheUnbalancedTreeDoes)
                 EXPECT_EQ(listing, byValueModel.List(withIpm));
             }
         }
+    }
+}
+
+// Was wrong: the listing ordered ё and Ё by their bytes, apart from the alphabet. Words over the
+// whole byte range, with the neighbours of е, ё, ж and Е, Ё, Ж made common, some sharing their
+// first 8 bytes: the listing is their set, sorted by the reader's key.
+TEST(ResultTree, AlphabeticalListingIsTheWordsSortedByTheReadersKey)
+{
+    const char common[] = {'\xA7', '\xA8', '\xA9', '\xB7', '\xB8', '\xB9', '\xC4', '\xC5',
+                           '\xC6', '\xC7', '\xE4', '\xE5', '\xE6', '\xE7', '\x00', '\xFF'};
+    for (const std::uint32_t seed : {11u, 12u, 13u}) {
+        SCOPED_TRACE(testing::Message() << "seed " << seed);
+        std::mt19937 random(seed);
+        std::vector<std::string> inserted;
+        for (int i = 0; i < 4000; ++i) {
+            std::string word = random() % 3 == 0 ? "\xE5\xF9\xE5\xE5\xF9\xE5\xE5\xF9" : "";
+            for (std::uint32_t length = 1 + random() % 4; length > 0; --length) {
+                word += random() % 2 == 0 ? common[random() % std::size(common)]
+                                          : static_cast<char>(random() % 256);
+            }
+            inserted.push_back(word);
+        }
+        ResetResultTree();
+        for (const std::string& word : inserted) {
+            InsertByWord(word, 1.0);
+        }
+        std::string listing;
+        ListWords(listing);
+
+        const std::set<std::string> distinct(inserted.begin(), inserted.end());
+        std::vector<std::string> sorted(distinct.begin(), distinct.end());
+        std::sort(sorted.begin(), sorted.end(), ReaderLess);
+        std::string expected;
+        for (const std::string& word : sorted) {
+            expected += (expected.empty() ? "" : "\r\n") + word;
+        }
+        EXPECT_TRUE(listing == expected);  // not EXPECT_EQ: a failure would print 30 KB
     }
 }
 

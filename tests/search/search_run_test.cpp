@@ -282,9 +282,9 @@ TEST_F(SearchRun, BadMinimumFailsBeforeAnythingChanges)
 {
     m_folder.WritePair("a", {"кот"}, {1});
     Load({true});
-    m_view.MinIpm = "0.5";
+    m_view.MinIpm = "0;5";
     EXPECT_THAT([&] { Ending("кот"); },
-                ThrowsMessage<EConvertError>("'0.5' is not a valid floating point value"));
+                ThrowsMessage<EConvertError>("'0;5' is not a valid floating point value"));
     EXPECT_THAT([&] { Pattern("/кот/"); }, ThrowsMessage<EConvertError>(::testing::_));
     EXPECT_THAT(m_view.Events, IsEmpty());
 }
