@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -15,11 +16,13 @@
 
 #include "tests/support/temp_folder.h"
 #include "wordstore/encoding.h"
+#include "wordstore/file_io.h"
 
 namespace {
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+using ::testing::ThrowsMessage;
 
 // The check of one candidate in a few words, for whole-list comparisons.
 std::string Summary(const TCandidateCheck& check)
@@ -82,6 +85,40 @@ TEST(CheckDictionaryFolder, MissingOrEmptyFolderHasNoCandidates)
     EXPECT_THAT(CheckDictionaryFolder(folder.Path()), IsEmpty());
     EXPECT_THAT(CheckDictionaryFolder(folder.Path() + "/none"), IsEmpty());
     EXPECT_FALSE(std::filesystem::exists(folder.Path() + "/none"));
+}
+
+TEST(CheckDictionaryFolder, AFolderThatCannotBeListedThrowsInsteadOfLookingEmpty)
+{
+    const TTempFolder folder;
+    const std::string file = folder.Write("file", "not a folder");
+    EXPECT_THAT([&] { CheckDictionaryFolder(file); },
+                ThrowsMessage<EFileError>("Cannot open folder \"" + file + "\". Not a directory"));
+
+    const TWithoutOverrideOfFileRights asOwner;
+    const std::string locked = folder.Path() + "/locked";
+    folder.WritePair("locked/a", {"кот"}, {1});
+    ASSERT_EQ(chmod(locked.c_str(), 0), 0);
+    DIR* const probe = opendir(locked.c_str());
+    if (probe != nullptr) {
+        closedir(probe);
+        chmod(locked.c_str(), 0755);
+        GTEST_SKIP() << "this process lists folders whatever their rights";
+    }
+    EXPECT_THAT(
+        [&] { CheckDictionaryFolder(locked); },
+        ThrowsMessage<EFileError>("Cannot open folder \"" + locked + "\". Permission denied"));
+    chmod(locked.c_str(), 0755);
+}
+
+TEST(CheckDictionaryFolder, RowsSpellTheNamesAsLoadingDoes)
+{
+    const TTempFolder folder;
+    folder.WritePair("a\nb", {"кот"}, {1});
+    folder.WritePair("c\\d", {"кот"}, {1});
+    folder.WritePair("\xFF", {"кот"}, {1});
+    EXPECT_THAT(Summaries(folder.Path()),
+                ElementsAre("a\nb.txt: a\\x0Ab (1 слов)", "c\\d.txt: c\\\\d (1 слов)",
+                            "\xFF.txt: \\xFF (1 слов)"));
 }
 
 TEST(CheckDictionaryFolder, FileThatCannotBeReadGivesTheSystemsReason)
