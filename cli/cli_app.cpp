@@ -10,6 +10,7 @@
 
 #include "cli/commands.h"
 #include "cli/dict_commands.h"
+#include "cli/dictionary_names.h"
 #include "cli/options.h"
 #include "search/number_text.h"
 #include "search/query.h"
@@ -17,6 +18,7 @@
 #include "slovosito_version.h"
 #include "wordstore/dictionary_builder.h"
 #include "wordstore/encoding.h"
+#include "wordstore/file_io.h"
 #include "wordstore/path_utils.h"
 #include "wordstore/word_store.h"
 
@@ -112,14 +114,15 @@ public:
     {}
 
     // Loading.
-    void AddDictionaryRow(const std::string& name, const std::string& rowText) override
+    void AddDictionaryRow(const std::string& stem, const std::string& rowText) override
     {
-        m_names.push_back(name);
-        m_rows.push_back(rowText);
+        m_stems.push_back(stem);
+        m_rows.push_back(TerminalRow(stem, rowText));
         m_ticked.push_back(false);
     }
     void WarnDamaged(const std::string& message) override { Report(message); }
     void ReportLoadError(const std::string& message) override { Report(message); }
+    void ReportFolderError(const std::string& message) override { m_folderError = message; }
 
     // A search run.
     TSearchSettings Settings() const override
@@ -130,7 +133,10 @@ public:
     bool RowTicked(std::size_t row) const override { return m_ticked[row]; }
     void ShowListing(const std::string& listing) override { m_listing = listing; }
 
+    // The rows as the terminal shows them, UTF-8.
     const std::vector<std::string>& Rows() const { return m_rows; }
+    // Why the folder could not be listed; empty when it could.
+    const std::string& FolderError() const { return m_folderError; }
     const std::string& Listing() const { return m_listing; }
 
     // Ticks the rows the options name: each --dict, every row with --all, else row 0.
@@ -140,10 +146,9 @@ public:
             m_ticked.assign(m_ticked.size(), true);
         }
         for (const std::string& wanted : m_options.Dicts) {
-            const std::string name = ToCp1251Lossy(wanted);
             bool found = false;
-            for (std::size_t row = 0; row < m_names.size(); ++row) {
-                if (m_names[row] == name) {
+            for (std::size_t row = 0; row < m_stems.size(); ++row) {
+                if (NamesDictionary(wanted, m_stems[row])) {
                     m_ticked[row] = found = true;
                 }
             }
@@ -161,10 +166,11 @@ private:
 
     const TSearchArgs& m_options;
     std::ostream& m_err;
-    std::vector<std::string> m_names;
+    std::vector<std::string> m_stems;
     std::vector<std::string> m_rows;
     std::vector<bool> m_ticked;
     std::string m_listing;
+    std::string m_folderError;
 };
 
 // Prints a listing of CR LF separated lines as UTF-8 lines, or its bytes as they are.
@@ -205,9 +211,12 @@ int RunSearch(const std::vector<std::string>& args, std::ostream& out, std::ostr
     TCliView view(options, err);
     ClearWordStore();
     ScanDictionaryFolder(folder, view);
+    if (!view.FolderError().empty()) {
+        throw EFileError(view.FolderError());
+    }
     if (options.List) {
         for (const std::string& row : view.Rows()) {
-            out << ToUtf8(row) << '\n';
+            out << row << '\n';
         }
         return 0;
     }

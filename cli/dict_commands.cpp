@@ -13,11 +13,13 @@
 #include <system_error>
 
 #include "cli/commands.h"
+#include "cli/dictionary_names.h"
 #include "cli/options.h"
 #include "search/number_text.h"
 #include "wordstore/dictionary_builder.h"
 #include "wordstore/dictionary_check.h"
 #include "wordstore/encoding.h"
+#include "wordstore/path_utils.h"
 
 namespace {
 
@@ -158,7 +160,7 @@ int MakeDict(const TMakeDictOptions& options, std::ostream& out)
 // The reason a candidate is not listed, UTF-8.
 std::string WhyNotListed(const TCandidateCheck& check)
 {
-    const std::string countFile = Quoted(check.FileName + ".cnt");
+    const std::string countFile = Quoted(SpellName(check.FileName + ".cnt"));
     switch (check.Verdict) {
         case TVerdict::NotRegularFile:
             return "not a regular file (" + ToUtf8(check.Detail) + ")";
@@ -227,17 +229,19 @@ int Check(const std::string& dir, std::ostream& out)
     const std::vector<TCandidateCheck>& checks = folderCheck.Candidates;
     std::size_t listed = 0;
     for (const TCandidateCheck& check : checks) {
-        out << check.FileName << ": ";
+        out << SpellName(check.FileName) << ": ";
         if (check.Verdict == TVerdict::Listed) {
             ++listed;
-            out << "listed as " << Quoted(ToUtf8(check.RowText)) << '\n';
+            out << "listed as "
+                << Quoted(TerminalRow(StripExtension(check.FileName), check.RowText)) << '\n';
         } else {
             out << "not listed: " << WhyNotListed(check) << '\n';
         }
         PrintNotes(check, out);
     }
     for (const TLeftover& leftover : folderCheck.Leftovers) {
-        out << "note: " << Quoted(leftover.Name) << " is left from an interrupted make-dict; the "
+        out << "note: " << Quoted(SpellName(leftover.Name))
+            << " is left from an interrupted make-dict; the "
             << (leftover.Fate == TLeftoverFate::PutInPlace ? "next make-dict puts it in place"
                                                            : "next make-dict removes it")
             << '\n';

@@ -7,7 +7,6 @@
 
 #include <sys/stat.h>
 
-#include "wordstore/encoding.h"
 #include "wordstore/file_io.h"
 #include "wordstore/folder_lock.h"
 #include "wordstore/pair_reader.h"
@@ -125,7 +124,7 @@ TCandidateCheck CheckCandidate(const std::string& folder, const std::string& fil
         return check;
     }
     if (check.Verdict == TVerdict::Listed) {
-        check.RowText = DictionaryRowText(ToCp1251Lossy(StripExtension(fileName)),
+        check.RowText = DictionaryRowText(DictionaryName(StripExtension(fileName)),
                                           static_cast<std::size_t>(check.WordCount));
     }
     return check;

@@ -49,7 +49,8 @@ struct TFolderCheck
 // Checks every candidate of folder, in the order of the scan, exactly as loading would take it,
 // holding the shared side of the folder's lock as loading does, and finds the leftovers of
 // interrupted writings. Reads the files; changes nothing but the lock file, created when
-// missing. Empty when folder holds nothing of the kind or is missing.
+// missing. Empty when folder holds nothing of the kind or is missing. Throws EFileError, as
+// DictionaryCandidates does, when folder is there but cannot be listed.
 TFolderCheck CheckFolder(const std::string& folder);
 
 // CheckFolder(folder).Candidates.

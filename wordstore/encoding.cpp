@@ -157,3 +157,63 @@ std::string ToCp1251Lossy(std::string_view utf8)
     }
     return out;
 }
+
+std::string SpellName(std::string_view bytes)
+{
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(bytes.size());
+    const auto appendEscaped = [&out](std::string_view escaped) {
+        for (const char c : escaped) {
+            const auto byte = static_cast<unsigned char>(c);
+            out += "\\x";
+            out += kHex[byte >> 4];
+            out += kHex[byte & 0x0F];
+        }
+    };
+    for (std::size_t pos = 0; pos < bytes.size();) {
+        const std::size_t start = pos;
+        const long cp = DecodeUtf8(bytes, pos);
+        const std::string_view character = bytes.substr(start, pos - start);
+        // A line break or a terminal's control sequence would break a row or act on the screen.
+        if (cp < 0 || cp < 0x20 || (cp >= 0x7F && cp <= 0x9F)) {
+            appendEscaped(character);
+        } else if (cp == '\\') {
+            out += "\\\\";
+        } else {
+            out += character;
+        }
+    }
+    return out;
+}
+
+std::optional<std::string> ReadSpelledName(std::string_view spelling)
+{
+    const auto hexValue = [](char c) {
+        if (c >= '0' && c <= '9') {
+            return c - '0';
+        }
+        c = static_cast<char>(c | 0x20);
+        return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+    };
+    std::string bytes;
+    bytes.reserve(spelling.size());
+    for (std::size_t pos = 0; pos < spelling.size(); ++pos) {
+        if (spelling[pos] != '\\') {
+            bytes += spelling[pos];
+            continue;
+        }
+        const std::string_view rest = spelling.substr(pos + 1);
+        if (rest.starts_with('\\')) {
+            bytes += '\\';
+            pos += 1;
+        } else if (rest.size() >= 3 && rest[0] == 'x' && hexValue(rest[1]) >= 0 &&
+                   hexValue(rest[2]) >= 0) {
+            bytes += static_cast<char>(hexValue(rest[1]) * 16 + hexValue(rest[2]));
+            pos += 3;
+        } else {
+            return std::nullopt;
+        }
+    }
+    return bytes;
+}

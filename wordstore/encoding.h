@@ -1,6 +1,7 @@
 #pragma once
 // Conversion between the Windows-1251 bytes used inside the program and UTF-8 at its edges.
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -37,3 +38,14 @@ long DecodeUtf8(std::string_view text, std::size_t& pos);
 
 // Appends the UTF-8 form of a code point.
 void AppendUtf8(std::string& out, char32_t cp);
+
+// Returns the bytes of a file name as one line of UTF-8 text that keeps different names apart:
+// each byte that is not part of valid UTF-8, and each byte of a control character (U+0000 to
+// U+001F, U+007F to U+009F), becomes "\xNN" with two upper-case hex digits; a backslash becomes
+// "\\"; every other character stays as it is.
+std::string SpellName(std::string_view bytes);
+
+// The bytes that a spelling by SpellName stands for: "\\" is a backslash, "\xNN" the byte NN
+// (hex digits in either case), anything else stands for itself. Also takes a name not spelled at
+// all, when it holds no backslash. Returns nothing when a backslash begins neither form.
+std::optional<std::string> ReadSpelledName(std::string_view spelling);

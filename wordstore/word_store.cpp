@@ -89,6 +89,11 @@ void ClearWordStore()
     DictTotals.clear();
 }
 
+std::string DictionaryName(const std::string& stem)
+{
+    return ToCp1251Lossy(SpellName(stem));
+}
+
 std::string DictionaryRowText(const std::string& name, std::size_t wordCount)
 {
     return name + " (" + std::to_string(wordCount) + ToCp1251(" слов)");
@@ -106,7 +111,8 @@ void LoadDictionary(const std::string& path, TLoadView& view)
     if (!IsRegularFile(path) || !IsRegularFile(countPath)) {
         return;
     }
-    const std::string name = ToCp1251Lossy(StripExtension(FileNameOnly(path)));
+    const std::string stem = StripExtension(FileNameOnly(path));
+    const std::string name = DictionaryName(stem);
 
     TWordListFile words;
     TCountFile counts;
@@ -125,18 +131,28 @@ void LoadDictionary(const std::string& path, TLoadView& view)
     DictWords.push_back(std::move(words.Words));
     DictCounts.push_back(std::move(counts.Counts));
     DictTotals.push_back(counts.Total);
-    view.AddDictionaryRow(name, DictionaryRowText(name, DictWords.back().size()));
+    view.AddDictionaryRow(stem, DictionaryRowText(name, DictWords.back().size()));
 }
 
 std::vector<std::string> DictionaryCandidates(const std::string& folder)
 {
     std::error_code error;
     std::vector<std::string> names;
-    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+    fs::directory_iterator it(folder, error);
+    if (error == std::errc::no_such_file_or_directory) {
+        return names;
+    }
+    const char* failed = "Cannot open folder ";
+    for (const fs::directory_iterator end; !error && it != end; it.increment(error)) {
         std::string name = it->path().filename().string();
         if (EndsWithTxt(name)) {
             names.push_back(std::move(name));
         }
+        failed = "Cannot read folder ";
+    }
+    if (error) {
+        // A folder that is there but hides its dictionaries is not an empty one.
+        throw EFileError(failed + QuotedPath(folder) + ". " + SystemReason(error.value()));
     }
     // The file system lists in no particular order; byte order makes row 0 the same every run.
     std::sort(names.begin(), names.end());
@@ -156,7 +172,14 @@ void ScanDictionaryFolder(const std::string& folder, TLoadView& view)
     if (lock.Open(folder)) {
         lock.Lock(TLockMode::Shared);
     }
-    for (const std::string& name : DictionaryCandidates(folder)) {
+    std::vector<std::string> candidates;
+    try {
+        candidates = DictionaryCandidates(folder);
+    } catch (const EFileError& e) {
+        view.ReportFolderError(e.what());
+        return;
+    }
+    for (const std::string& name : candidates) {
         const std::string path = JoinPath(folder, name);
         try {
             LoadDictionary(path, view);

@@ -54,27 +54,33 @@ class TLoadView
 {
 public:
     virtual ~TLoadView() = default;
-    // A dictionary was accepted as the next slot. name is its name (Windows-1251), rowText the
-    // dictionary list's row: "name (N слов)".
-    virtual void AddDictionaryRow(const std::string& name, const std::string& rowText) = 0;
+    // A dictionary was accepted as the next slot. stem is its word list's file name without the
+    // extension, in the file system's bytes (usually UTF-8); rowText the dictionary list's row,
+    // Windows-1251: "name (N слов)", where name is DictionaryName(stem).
+    virtual void AddDictionaryRow(const std::string& stem, const std::string& rowText) = 0;
     // A pair whose count file does not fit its word list; message is the whole warning.
     virtual void WarnDamaged(const std::string& message) = 0;
     // A file of a pair that exists but could not be read; loading goes on with the next file.
     virtual void ReportLoadError(const std::string& message) = 0;
+    // The dictionary folder is there but cannot be listed, so nothing is loaded; message is the
+    // whole error, as DictionaryCandidates throws it. Reported as a load error unless overridden.
+    virtual void ReportFolderError(const std::string& message) { ReportLoadError(message); }
 };
 
 // Empties the store.
 void ClearWordStore();
 
 // The names of folder's candidates: every entry whose name ends in ".txt" in any letter case, in
-// byte order of the names. Empty when the folder is missing or cannot be read.
+// byte order of the names. Empty when the folder is missing. Throws EFileError when it is there
+// but cannot be listed: "Cannot open folder "<folder>". <reason>" (or "Cannot read folder ...").
 std::vector<std::string> DictionaryCandidates(const std::string& folder);
 
 // Creates folder (with missing parents) when it does not exist, then loads every candidate whose
 // name ends in ".txt" (any letter case), in byte order of the names, holding the shared side of
 // the folder's lock (see folder_lock.h) when it comes within kFolderLockWait; the lock file is
 // created when missing and the folder allows it. Entries that are not regular files are skipped
-// silently. A file that cannot be read is reported and skipped.
+// silently. A file that cannot be read is reported and skipped; a folder that cannot be listed is
+// reported with ReportFolderError.
 void ScanDictionaryFolder(const std::string& folder, TLoadView& view);
 
 // Loads the pair path + path ".cnt" into a new slot and appends its row; the count file is the
@@ -83,6 +89,11 @@ void ScanDictionaryFolder(const std::string& folder, TLoadView& view);
 // when the count file does not fit the words.
 // Throws EFileError when a file exists but cannot be opened or read.
 void LoadDictionary(const std::string& path, TLoadView& view);
+
+// The name of the dictionary whose word list is stem + ".txt" (stem in the file system's bytes),
+// as its row and messages give it, Windows-1251: SpellName(stem), with "?" for each character
+// that Windows-1251 lacks. One line, and different for names that differ in anything else.
+std::string DictionaryName(const std::string& stem);
 
 // The dictionary list row for name with wordCount words: "name (N слов)", Windows-1251.
 std::string DictionaryRowText(const std::string& name, std::size_t wordCount);

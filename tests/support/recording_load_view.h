@@ -12,9 +12,9 @@
 class TRecordingLoadView : public TLoadView
 {
 public:
-    void AddDictionaryRow(const std::string& name, const std::string& rowText) override
+    void AddDictionaryRow(const std::string& stem, const std::string& rowText) override
     {
-        Names.push_back(ToUtf8(name));
+        Names.push_back(stem);  // the file system's bytes already
         Rows.push_back(ToUtf8(rowText));
     }
     void WarnDamaged(const std::string& message) override { Warnings.push_back(ToUtf8(message)); }

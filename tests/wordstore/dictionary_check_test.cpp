@@ -15,11 +15,13 @@
 
 #include "tests/support/temp_folder.h"
 #include "wordstore/encoding.h"
+#include "wordstore/file_io.h"
 
 namespace {
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+using ::testing::ThrowsMessage;
 
 // The check of one candidate in a few words, for whole-list comparisons.
 std::string Summary(const TCandidateCheck& check)
@@ -82,6 +84,26 @@ TEST(CheckDictionaryFolder, MissingOrEmptyFolderHasNoCandidates)
     EXPECT_THAT(CheckDictionaryFolder(folder.Path()), IsEmpty());
     EXPECT_THAT(CheckDictionaryFolder(folder.Path() + "/none"), IsEmpty());
     EXPECT_FALSE(std::filesystem::exists(folder.Path() + "/none"));
+}
+
+// The scan's tests and the command line's cover a folder without the right to read it.
+TEST(CheckDictionaryFolder, AFolderThatCannotBeListedThrowsInsteadOfLookingEmpty)
+{
+    const TTempFolder folder;
+    const std::string file = folder.Write("file", "not a folder");
+    EXPECT_THAT([&] { CheckDictionaryFolder(file); },
+                ThrowsMessage<EFileError>("Cannot open folder \"" + file + "\". Not a directory"));
+}
+
+TEST(CheckDictionaryFolder, RowsSpellTheNamesAsLoadingDoes)
+{
+    const TTempFolder folder;
+    folder.WritePair("a\nb", {"кот"}, {1});
+    folder.WritePair("c\\d", {"кот"}, {1});
+    folder.WritePair("\xFF", {"кот"}, {1});
+    EXPECT_THAT(Summaries(folder.Path()),
+                ElementsAre("a\nb.txt: a\\x0Ab (1 слов)", "c\\d.txt: c\\\\d (1 слов)",
+                            "\xFF.txt: \\xFF (1 слов)"));
 }
 
 TEST(CheckDictionaryFolder, FileThatCannotBeReadGivesTheSystemsReason)

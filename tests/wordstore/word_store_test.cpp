@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -313,6 +314,82 @@ TEST_F(LoadDictionary, FifoFoundWhereAFileWasLookedAtIsRefusedWithoutWaiting)
             5);
         EXPECT_EQ(status, 0) << "1: another message, 2: read, 142: blocked";
     }
+}
+
+TEST_F(ScanDictionaryFolder, NamesThatBreakLinesOrAreNoUtf8GiveOneLineRowsThatStayApart)
+{
+    // Each stem is written as a pair of one word; the rows come in byte order of the names.
+    const std::pair<std::string, const char*> cases[] = {
+        {"a\nb", "a\\x0Ab (1 слов)"},
+        {"c\\d", "c\\\\d (1 слов)"},
+        {"кот", "кот (1 слов)"},
+        {"日本", "?? (1 слов)"},  // the code page lacks them
+        {"\xEA\xEE\xF2", "\\xEA\\xEE\\xF2 (1 слов)"},
+        {"\xFE", "\\xFE (1 слов)"},
+        {"\xFF", "\\xFF (1 слов)"},
+    };
+    std::vector<std::string> stems;
+    std::vector<std::string> rows;
+    for (const auto& [stem, row] : cases) {
+        m_folder.WritePair(stem, {"ёж"}, {1});
+        stems.push_back(stem);
+        rows.push_back(row);
+    }
+    m_folder.Write("\x01\xFF.txt", "a\r\nb\r\n");
+    m_folder.Write("\x01\xFF.txt.cnt", Counts({1}));
+    ::ScanDictionaryFolder(m_folder.Path(), m_view);
+    EXPECT_EQ(m_view.Names, stems);
+    EXPECT_EQ(m_view.Rows, rows);
+    EXPECT_THAT(m_view.Warnings, ElementsAre(HasSubstr("\"\\x01\\xFF\"")));
+}
+
+// Records the folder's error apart from the load errors.
+class TFolderErrorView : public TRecordingLoadView
+{
+public:
+    void ReportFolderError(const std::string& message) override
+    {
+        FolderErrors.push_back(ToUtf8(message));
+    }
+    std::vector<std::string> FolderErrors;
+};
+
+TEST_F(ScanDictionaryFolder, AFolderThatCannotBeListedIsReportedNotTakenForEmpty)
+{
+    const std::string file = m_folder.Write("file", "not a folder");
+    // A folder, then the reason the scan gives.
+    const std::pair<std::string, const char*> cases[] = {
+        {file, "Not a directory"},
+        {file + "/Словари", "Not a directory"},
+    };
+    for (const auto& [folder, reason] : cases) {
+        SCOPED_TRACE(folder);
+        TFolderErrorView view;
+        ::ScanDictionaryFolder(folder, view);
+        EXPECT_THAT(view.FolderErrors,
+                    ElementsAre("Cannot open folder \"" + folder + "\". " + reason));
+        EXPECT_THAT(view.Errors, IsEmpty());
+        EXPECT_THAT(view.Rows, IsEmpty());
+    }
+}
+
+TEST_F(ScanDictionaryFolder, AFolderWithoutTheRightToReadItIsALoadErrorByDefault)
+{
+    const TWithoutOverrideOfFileRights asOwner;
+    const std::string folder = m_folder.Path() + "/locked";
+    m_folder.WritePair("locked/a", {"кот"}, {1});
+    ASSERT_EQ(chmod(folder.c_str(), 0), 0);
+    DIR* const probe = opendir(folder.c_str());
+    if (probe != nullptr) {
+        closedir(probe);
+        chmod(folder.c_str(), 0755);
+        GTEST_SKIP() << "this process lists folders whatever their rights";
+    }
+    ::ScanDictionaryFolder(folder, m_view);
+    chmod(folder.c_str(), 0755);
+    EXPECT_THAT(m_view.Errors,
+                ElementsAre("Cannot open folder \"" + folder + "\". Permission denied"));
+    EXPECT_THAT(m_view.Rows, IsEmpty());
 }
 
 TEST_F(ScanDictionaryFolder, LoadsAFolderWhereNoLockFileCanBeMade)
