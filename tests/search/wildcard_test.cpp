@@ -5,6 +5,7 @@
 #include <iterator>
 #include <optional>
 #include <random>
+#include <span>
 #include <string>
 #include <tuple>
 
@@ -41,6 +42,17 @@ void ExpectAgreesWithTheEngine(const std::string& expression, const std::string&
         SCOPED_TRACE(ToUtf8(word));
         EXPECT_EQ(wildcard->Matches(word), engine.Exec(word));
     }
+}
+
+// "^", one to five of the pieces drawn at random, "$".
+std::string RandomExpression(std::span<const std::string> pieces, std::mt19937& random)
+{
+    std::string expression = "^";
+    const int pieceCount = 1 + static_cast<int>(random() % 5);
+    for (int i = 0; i < pieceCount; ++i) {
+        expression += pieces[random() % pieces.size()];
+    }
+    return expression + "$";
 }
 
 TEST(TWildcard, TakesOnlyWhatTheMaskRowsSend)
@@ -148,12 +160,7 @@ TEST(TWildcard, AgreesWithTheEngineOnExpressionsWithLiteralAndFoldedYe)
     const std::string letters = ToCp1251("аеё-");
     std::mt19937 random(20261211);
     for (int round = 0; round < 300; ++round) {
-        std::string expression = "^";
-        const int pieceCount = 1 + static_cast<int>(random() % 5);
-        for (int i = 0; i < pieceCount; ++i) {
-            expression += pieces[random() % std::size(pieces)];
-        }
-        expression += "$";
+        const std::string expression = RandomExpression(pieces, random);
         SCOPED_TRACE(ToUtf8(expression));
         ExpectAgreesWithTheEngine(expression, letters, 7, random);
     }
@@ -169,12 +176,7 @@ TEST(TWildcard, AgreesWithTheEngineUnderEveryModifierItIsTakenWith)
     std::mt19937 random(20261209);
     for (const char* modifiers : modifierSets) {
         for (int round = 0; round < 60; ++round) {
-            std::string expression = "^";
-            const int pieceCount = 1 + static_cast<int>(random() % 5);
-            for (int i = 0; i < pieceCount; ++i) {
-                expression += pieces[random() % std::size(pieces)];
-            }
-            expression += "$";
+            const std::string expression = RandomExpression(pieces, random);
             SCOPED_TRACE(ToUtf8(expression) + " / " + modifiers);
             ExpectAgreesWithTheEngine(expression, letters, 7, random, modifiers);
         }
