@@ -3,6 +3,9 @@
 
 #include "cli/cli_app.h"
 
+#include <charconv>
+#include <chrono>
+#include <cstdint>
 #include <exception>
 #include <optional>
 #include <ostream>
@@ -41,6 +44,7 @@ struct TSearchArgs
     bool Ipm = false;
     std::string Min = "0,0";  // UTF-8
     bool Raw = false;
+    std::chrono::seconds TimeLimit{10};
     std::optional<TQueryMode> Mode;
     std::string Query;  // UTF-8
 };
@@ -60,6 +64,18 @@ std::optional<TQueryMode> QueryModeOf(std::string_view option)
         return TQueryMode::Inexact;
     }
     return std::nullopt;
+}
+
+// The value of --time-limit: a whole number of seconds, 0 for no limit.
+std::chrono::seconds TimeLimitOf(const std::string& value)
+{
+    std::uint32_t seconds = 0;
+    const char* const end = value.data() + value.size();
+    const auto [last, error] = std::from_chars(value.data(), end, seconds);
+    if (value.empty() || error != std::errc() || last != end) {
+        throw EUsageError("bad time limit \"" + value + "\" (whole seconds, 0 for none)");
+    }
+    return std::chrono::seconds(seconds);
 }
 
 TSearchArgs ParseSearchArgs(const std::vector<std::string>& args)
@@ -91,6 +107,8 @@ TSearchArgs ParseSearchArgs(const std::vector<std::string>& args)
                 options.Ipm = true;
             } else if (name == "--raw") {
                 options.Raw = true;
+            } else if (name == "--time-limit") {
+                options.TimeLimit = TimeLimitOf(value);
             } else if (name == "--help") {
                 options.Help = true;
             } else if (name == "--version") {
@@ -127,7 +145,7 @@ public:
     // A search run.
     TSearchSettings Settings() const override
     {
-        return {m_options.Alpha, m_options.Ipm, ToCp1251(m_options.Min)};
+        return {m_options.Alpha, m_options.Ipm, ToCp1251(m_options.Min), m_options.TimeLimit, {}};
     }
     std::size_t RowCount() const override { return m_rows.size(); }
     bool RowTicked(std::size_t row) const override { return m_ticked[row]; }

@@ -18,6 +18,8 @@ const TOptionSpec kSearchOptions[] = {
     {"--min", "TEXT",
      "the minimum instances per million, with a decimal comma or point (default 0,0)"},
     {"--raw", nullptr, "print the listing as Windows-1251 with CR LF between lines"},
+    {"--time-limit", "SECONDS",
+     "stop a search that runs longer with an error (default 10; 0 for none)"},
     {"--ending", "Q", "words that end in Q (an empty Q lists every word)"},
     {"--mask", "Q", "words that fit the mask Q: * any letters, ? one letter"},
     {"--regexp", "Q", "words that match /expression/modifiers (modifiers i r s g m x)"},

@@ -2,9 +2,12 @@
 
 #include "search/search_run.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 #include "search/cp1251_letters.h"
 #include "search/number_text.h"
@@ -36,17 +39,87 @@ struct TRunSettings
     bool Alphabetical = false;
     bool ShowIpm = false;
     double MinIpm = 0.0;
+    std::chrono::seconds TimeLimit{0};
+    std::function<TSearchClock::time_point()> Clock;
 };
 
 TRunSettings ReadSettings(const TSearchView& view)
 {
-    const TSearchSettings viewSettings = view.Settings();
+    TSearchSettings viewSettings = view.Settings();
     TRunSettings settings;
     settings.Alphabetical = viewSettings.Alphabetical;
     settings.ShowIpm = viewSettings.ShowIpm;
     settings.MinIpm = StrToFloat(viewSettings.MinIpmText);
+    settings.TimeLimit = viewSettings.TimeLimit;
+    settings.Clock = std::move(viewSettings.Clock);
+    if (!settings.Clock) {
+        settings.Clock = [] { return TSearchClock::now(); };
+    }
     return settings;
 }
+
+// How often a run looks at the clock and the view: about every kCheckInterval, and at least
+// every kMaxStride words.
+constexpr TSearchClock::duration kCheckInterval = std::chrono::milliseconds(1);
+constexpr std::uint32_t kMaxStride = 256;
+
+// The time limit and the view's cancelling for one run. A word costs from a few nanoseconds (an
+// ending) to many milliseconds (a backtracking expression), so the number of words between two
+// looks at the clock follows what the last ones cost: it doubles while they came quickly, up to
+// kMaxStride, and shrinks at once to what fits the interval after a slow stretch. A costly
+// expression is then seen after one interval and about one word's match, which the engine's
+// match limit bounds; a cheap one reads the clock once in kMaxStride words.
+class TRunBudget
+{
+public:
+    TRunBudget(TSearchView& view, const TRunSettings& settings)
+        : m_view(view)
+        , m_limit(settings.TimeLimit)
+        , m_clock(settings.Clock)
+        , m_start(m_clock())
+        , m_lastCheck(m_start)
+    {}
+
+    // Counts one word about to be tested. Throws ESearchTimeLimit or ESearchCancelled.
+    void Tick()
+    {
+        if (--m_countdown == 0) {
+            Check();
+        }
+    }
+
+private:
+    void Check()
+    {
+        const TSearchClock::time_point now = m_clock();
+        const TSearchClock::duration elapsed = now - m_start;
+        if (m_limit.count() > 0 && elapsed >= m_limit) {
+            throw ESearchTimeLimit("Search stopped after " + std::to_string(m_limit.count()) +
+                                   " s: the expression is too costly. Simplify it or search "
+                                   "fewer dictionaries");
+        }
+        if (!m_view.KeepGoing(elapsed)) {
+            throw ESearchCancelled("Search cancelled");
+        }
+        const TSearchClock::duration interval = now - m_lastCheck;
+        m_lastCheck = now;
+        if (interval < kCheckInterval / 2) {
+            m_stride = std::min(m_stride * 2, kMaxStride);
+        } else if (interval > kCheckInterval * 2) {
+            m_stride = static_cast<std::uint32_t>(std::max<TSearchClock::rep>(
+                1, m_stride * kCheckInterval.count() / interval.count()));
+        }
+        m_countdown = m_stride;
+    }
+
+    TSearchView& m_view;
+    const std::chrono::seconds m_limit;
+    const std::function<TSearchClock::time_point()>& m_clock;
+    const TSearchClock::time_point m_start;
+    TSearchClock::time_point m_lastCheck;
+    std::uint32_t m_stride = 1;
+    std::uint32_t m_countdown = 1;
+};
 
 // Holds the pane's repaints for its lifetime, so that an error on the way still unlocks it.
 class TPaneLock
@@ -75,6 +148,7 @@ void CollectHits(TSearchView& view, const TRunSettings& settings, std::size_t mi
                  TMatch&& matches)
 {
     ResetResultTree();
+    TRunBudget budget(view, settings);
     for (std::size_t row = 0; row < view.RowCount() && row < DictWords.size(); ++row) {
         if (!view.RowTicked(row) || DictTotals[row] == 0.0) {
             continue;
@@ -84,6 +158,7 @@ void CollectHits(TSearchView& view, const TRunSettings& settings, std::size_t mi
         const double total = DictTotals[row];
         const std::size_t wordCount = words.size();
         for (std::size_t j = 0; j < wordCount; ++j) {
+            budget.Tick();
             const std::string_view word = words[j];
             if (word.size() < minLength) {
                 continue;

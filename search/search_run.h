@@ -1,24 +1,52 @@
 #pragma once
 // The two search runs: a pattern search through the regular-expression engine and an ending
-// search, each over the ticked dictionaries, writing the listing back through a view.
+// search, each over the ticked dictionaries within a time limit, writing the listing back
+// through a view.
 
+#include <chrono>
 #include <cstddef>
+#include <functional>
+#include <stdexcept>
 #include <string>
 
-// The listing options of one run as the front end holds them. Texts are Windows-1251.
+// A run that went on longer than its time limit. what() is the user's whole message.
+class ESearchTimeLimit : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A run that its front end cancelled (TSearchView::KeepGoing returned false). Front ends end the
+// run quietly; what() says only that it was cancelled.
+class ESearchCancelled : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The clock that times a search run.
+using TSearchClock = std::chrono::steady_clock;
+
+// The options of one run as the front end holds them. Texts are Windows-1251.
 struct TSearchSettings
 {
     bool Alphabetical = false;       // list by word, each word once; else by falling ipm
     bool ShowIpm = false;            // follow each word with " = " and its ipm
     std::string MinIpmText = "0,0";  // the minimum ipm as typed, with a decimal comma
+    // The longest a run may walk the words before it stops with ESearchTimeLimit; zero for no
+    // limit.
+    std::chrono::seconds TimeLimit{10};
+    // Reads the time for the limit and for KeepGoing(); empty for TSearchClock::now(). Tests
+    // give a clock of their own.
+    std::function<TSearchClock::time_point()> Clock;
 };
 
 // What a search run reads from the front end and writes back to it. Texts are Windows-1251.
 // A front end implements the reads and ShowListing; the display hooks that only a window needs
 // do nothing unless overridden. A run calls, in this order: Settings(), ShowInterim(),
-// LockPane(), the row reads, ShowListing(), ShowFoundCount(), UnlockPane(), Beep(); an error
-// ends it early, though after LockPane() always with UnlockPane(). A blank pattern query calls
-// nothing.
+// LockPane(), the row reads with KeepGoing() among them, ShowListing(), ShowFoundCount(),
+// UnlockPane(), Beep(); an error ends it early, though after LockPane() always with
+// UnlockPane(). A blank pattern query calls nothing.
 class TSearchView
 {
 public:
@@ -44,16 +72,23 @@ public:
     virtual void ShowFoundCount(const std::string& /*caption*/) {}
     // A run that completed without an error ends with it.
     virtual void Beep() {}
+    // Called every few milliseconds while the run walks the words (and at least once per run
+    // that walks any), with the time since the run started; returning false ends the run with
+    // ESearchCancelled. A window handles its pending events here, so that it stays responsive.
+    virtual bool KeepGoing(TSearchClock::duration /*elapsed*/) { return true; }
 };
 
 // Runs the pattern search for query: delimiter, expression, delimiter, modifier letters.
 // A query that is empty after trimming does nothing. Throws EConvertError for the minimum and
-// ERegExprError for the expression, at the points where they arise.
+// ERegExprError for the expression, at the points where they arise; ESearchTimeLimit
+// ("Search stopped after N s: the expression is too costly. Simplify it or search fewer
+// dictionaries") when the words take longer than the settings' limit, and ESearchCancelled when
+// the view's KeepGoing() returns false.
 void PatternSearch(const std::string& query, TSearchView& view);
 
 // Runs the ending search: lists the words that end with the trimmed query's bytes, where an е
 // of the query also takes ё; an empty ending lists every word. Throws EConvertError for the
-// minimum.
+// minimum, and ESearchTimeLimit and ESearchCancelled as PatternSearch does.
 void EndingSearch(const std::string& query, TSearchView& view);
 
 // "Найдено:" followed by the number of lines in listing (0 for the empty listing).

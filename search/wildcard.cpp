@@ -5,6 +5,7 @@
 #include <cstddef>
 
 #include "search/cp1251_letters.h"
+#include "search/expression_rewriter.h"
 #include "search/mask.h"
 
 namespace {
@@ -33,9 +34,13 @@ bool PartMatchesAt(const std::string& part, std::string_view word, std::size_t p
 std::optional<TWildcard> TWildcard::FromExpression(const std::string& expression,
                                                    const std::string& modifiers)
 {
-    // With the modifiers at their start values "." takes every byte (s) and a letter matches only
-    // itself (no i); "$" also matches before a final line break, which no word holds.
-    if (!modifiers.empty()) {
+    // Such an expression holds only "^", "$", small letters, "-", ".", ".*" and "[её]", and words
+    // hold no line breaks; of the modifiers only i changes what it matches (capitals would match
+    // the letters). s and m matter only at line breaks, g only for where a match ends, x only for
+    // blanks and "#", r only for ranges. A bad modifier string is the engine's error to report.
+    const std::optional<TRegExprModifiers> letters =
+        ApplyModifierLetters(TRegExprModifiers(), modifiers);
+    if (!letters || letters->CaseInsensitive) {
         return std::nullopt;
     }
     const std::optional<std::vector<TMaskToken>> tokens = ReadExactMaskExpression(expression);

@@ -14,8 +14,8 @@ class TWildcard
 public:
     // The wildcard that matches exactly the words the pattern search would list for expression
     // with the modifier letters modifiers, when the expression is a mask's exact expression
-    // (as ReadExactMaskExpression of search/mask.h reads it, "^.*янка$", "^[её]ж$") with no
-    // modifier letters. Empty for any other expression, which the engine must match.
+    // (as ReadExactMaskExpression of search/mask.h reads it, "^.*янка$", "^[её]ж$") and the
+    // modifier letters are valid and leave i off. Empty otherwise: the engine must match.
     static std::optional<TWildcard> FromExpression(const std::string& expression,
                                                    const std::string& modifiers);
 

@@ -3,6 +3,7 @@
 
 #include "ui/Unit1.h"
 
+#include <chrono>
 #include <exception>
 
 #include <QAbstractScrollArea>
@@ -14,6 +15,7 @@
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -56,6 +58,10 @@ constexpr int kDictRowHeight = 13;
 // Tick boxes that fit the design's 13-pixel switch box and leave a gap in 13-pixel list rows.
 constexpr int kSwitchTickSize = 13;
 constexpr int kDictTickSize = 11;
+// A search that runs longer than kEventPassDelay handles the window's events every
+// kEventPassInterval, so that it repaints and can be cancelled.
+constexpr auto kEventPassDelay = std::chrono::milliseconds(500);
+constexpr auto kEventPassInterval = std::chrono::milliseconds(40);
 // Start-up waits up to this many timer periods for the window to reach the screen, so that the
 // waiting picture is seen before loading blocks the event loop.
 constexpr int kMaxExposeWaits = 100;
@@ -265,6 +271,36 @@ QToolButton* NewSearchButton(const char* name, int top, QWidget* parent)
     button->setFocusPolicy(Qt::NoFocus);
     button->setGeometry(144, top, 61, 21);
     return button;
+}
+
+// The events through which the user acts on the controls.
+bool IsUserInput(QEvent::Type type)
+{
+    switch (type) {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::Wheel:
+        case QEvent::ContextMenu:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+        case QEvent::TabletPress:
+        case QEvent::TabletRelease:
+        case QEvent::TabletMove:
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
+        case QEvent::InputMethod:
+            return true;
+        default:
+            return false;
+    }
 }
 
 }  // namespace
@@ -532,12 +568,27 @@ void TForm1::SavePref() {}
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
+    if (m_searching) {
+        // The search is on the stack below this event: the window closes once it has ended, and
+        // KeepGoing() cancels it should it run on.
+        m_closeAfterSearch = true;
+        event->ignore();
+        return;
+    }
     FormClose();
     QWidget::closeEvent(event);
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {
+    if (m_holdingInput && IsUserInput(event->type())) {
+        // Input would start other actions in the middle of the search; only Esc is taken.
+        if (event->type() == QEvent::KeyPress &&
+            static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+            m_cancelRequested = true;
+        }
+        return true;
+    }
     if (watched == Panel1 && event->type() == QEvent::Resize) {
         LayoutPanel1();
     }
@@ -584,6 +635,8 @@ bool TForm1::RunGuarded(const std::function<void()>& body)
     try {
         body();
         return true;
+    } catch (const ESearchCancelled&) {
+        // The user asked for it: no box.
     } catch (const EEncodingError& e) {
         // Its message is UTF-8 already: it may quote a character that Windows-1251 lacks.
         ShowErrorBox(QString::fromStdString(UserErrorText(e.what())));
@@ -615,12 +668,22 @@ void TForm1::RunSearch(TQueryMode mode, const QLineEdit* field)
     const QString count = Label_fnd->text();
     Prev->KeepOnReplace();
     m_searching = true;
+    m_cancelRequested = false;
+    m_lastEventPass = {};
     const bool done = RunGuarded(run);
     m_searching = false;
+    if (m_holdingInput) {
+        qApp->removeEventFilter(this);
+        m_holdingInput = false;
+    }
     if (done) {
         Prev->DropKept();
     } else if (Prev->RestoreKept()) {
         Label_fnd->setText(count);
+    }
+    if (m_closeAfterSearch) {
+        m_closeAfterSearch = false;
+        close();
     }
 }
 
@@ -707,7 +770,12 @@ void TForm1::PrevContextMenu(const QPoint& pos)
 
 TSearchSettings TForm1::Settings() const
 {
-    return {ch_alpha->isChecked(), ch_stat->isChecked(), Cp1251FromQString(edit_MinIpm->text())};
+    TSearchSettings settings;
+    settings.Alphabetical = ch_alpha->isChecked();
+    settings.ShowIpm = ch_stat->isChecked();
+    settings.MinIpmText = Cp1251FromQString(edit_MinIpm->text());
+    settings.Clock = m_hooks.Clock;
+    return settings;
 }
 
 std::size_t TForm1::RowCount() const
@@ -750,6 +818,24 @@ void TForm1::ShowFoundCount(const std::string& caption)
 void TForm1::Beep()
 {
     m_hooks.Beep();
+}
+
+bool TForm1::KeepGoing(TSearchClock::duration elapsed)
+{
+    if (elapsed < m_lastEventPass) {
+        // A run started from the interim pass of another has ended; this is the other's time.
+        m_lastEventPass = {};
+    }
+    if (elapsed >= kEventPassDelay && elapsed - m_lastEventPass >= kEventPassInterval) {
+        m_lastEventPass = elapsed;
+        if (!m_holdingInput) {
+            qApp->installEventFilter(this);
+            m_holdingInput = true;
+        }
+        QCoreApplication::processEvents();
+        m_cancelRequested = m_cancelRequested || m_closeAfterSearch;
+    }
+    return !m_cancelRequested;
 }
 
 void TForm1::AddDictionaryRow(const std::string&, const std::string& rowText)

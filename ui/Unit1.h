@@ -36,6 +36,9 @@ struct TWindowHooks
     std::function<void(const QString& text)> ShowError;
     std::function<void(const QUrl& url)> OpenUrl;
     std::function<void()> Beep;
+    // The clock that times the search runs (their limit, and when the window starts handling
+    // events during one); empty for the system's steady clock.
+    std::function<TSearchClock::time_point()> Clock;
 };
 
 class TForm1 : public QWidget, public TSearchView, public TLoadView
@@ -62,6 +65,10 @@ public:
     void ShowListing(const std::string& listing) override;
     void ShowFoundCount(const std::string& caption) override;
     void Beep() override;
+    // From half a second into a run on, handles the pending events every few dozen
+    // milliseconds, holding back the user's input but Esc, which cancels the run. A request to
+    // close the window during a run closes it after the run, and cancels the run from then on.
+    bool KeepGoing(TSearchClock::duration elapsed) override;
 
     // What loading reports.
     void AddDictionaryRow(const std::string& name, const std::string& rowText) override;
@@ -114,6 +121,15 @@ private:
     int m_exposeWaits = 0;
     // Whether a search row is running; one clicked during its interim pass runs inside it.
     bool m_searching = false;
+    // Whether Esc or a request to close cancels the running search, and whether the window
+    // closes once the search has ended.
+    bool m_cancelRequested = false;
+    bool m_closeAfterSearch = false;
+    // Whether the application's events pass through eventFilter() to hold back the user's input,
+    // as they do from a running search's first event pass to its end.
+    bool m_holdingInput = false;
+    // The time into the running search of its last event pass.
+    TSearchClock::duration m_lastEventPass{};
 
     QWidget* Panel_left = nullptr;
     QWidget* Panel1 = nullptr;

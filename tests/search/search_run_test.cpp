@@ -4,7 +4,10 @@
 #include "search/search_run.h"
 
 #include <algorithm>
+#include <chrono>
+#include <functional>
 #include <iterator>
+#include <memory>
 #include <random>
 #include <set>
 #include <string>
@@ -36,12 +39,27 @@ public:
     std::string MinIpm = "0,0";  // UTF-8
     std::vector<bool> Ticked;
 
+    std::chrono::seconds TimeLimit{10};
+    std::function<TSearchClock::time_point()> Clock;
+    // KeepGoing() answers false from this call on (counting from 1); 0 for never.
+    std::size_t CancelAtPoll = 0;
+
     std::vector<std::string> Events;
     std::string Pane = "(untouched)";
     std::string Found = "Найдено: 0";
     bool Locked = false;
+    // The times KeepGoing() was given, kept apart from Events, whose number varies.
+    std::vector<TSearchClock::duration> Polls;
 
-    TSearchSettings Settings() const override { return {Alpha, Ipm, ToCp1251(MinIpm)}; }
+    TSearchSettings Settings() const override
+    {
+        return {Alpha, Ipm, ToCp1251(MinIpm), TimeLimit, Clock};
+    }
+    bool KeepGoing(TSearchClock::duration elapsed) override
+    {
+        Polls.push_back(elapsed);
+        return CancelAtPoll == 0 || Polls.size() < CancelAtPoll;
+    }
     std::size_t RowCount() const override { return Ticked.size(); }
     bool RowTicked(std::size_t row) const override { return Ticked.at(row); }
     void ShowInterim(const std::string& text) override
@@ -98,6 +116,21 @@ std::string WithBothSpellingsOfYe(const std::string& text)
         written += letter == "е" ? "[её]" : letter;
     }
     return written;
+}
+
+// A clock that moves on by step at each reading.
+std::function<TSearchClock::time_point()> SteppingClock(TSearchClock::duration step)
+{
+    auto now = std::make_shared<TSearchClock::time_point>();
+    return [now, step] { return *now += step; };
+}
+
+// A clock that runs a thousand times as fast as the real one, so that a limit of seconds passes
+// in milliseconds.
+std::function<TSearchClock::time_point()> ThousandfoldClock()
+{
+    const TSearchClock::time_point start = TSearchClock::now();
+    return [start] { return start + (TSearchClock::now() - start) * 1000; };
 }
 
 class SearchRun : public ::testing::Test
@@ -493,6 +526,121 @@ TEST(RunSearchRow, MaskThatTranslatesToNothingStartsNoSearch)
     EXPECT_TRUE(RunSearchRow(TQueryMode::Ending, "", view));
     EXPECT_THAT(view.Events,
                 ElementsAre("interim Поиск...", "lock", "listing", "Найдено:0", "unlock", "beep"));
+}
+
+TEST_F(SearchRun, CostlyExpressionStopsAtTheTimeLimitLikeAnEngineError)
+{
+    // Each word costs the engine milliseconds, far below its match limit: without the time limit
+    // this run takes over a minute.
+    LoadRandomWords(20261208, "абвгде");
+    m_view.Found = "Найдено:7";
+    m_view.TimeLimit = std::chrono::seconds(2);
+    m_view.Clock = ThousandfoldClock();
+    EXPECT_THAT([&] { Pattern("/^(?:|){22}\\d/"); },
+                ThrowsMessage<ESearchTimeLimit>(
+                    "Search stopped after 2 s: the expression is too costly. Simplify it or search "
+                    "fewer dictionaries"));
+    EXPECT_EQ(m_view.Pane, "Поиск...");
+    EXPECT_EQ(m_view.Found, "Найдено:7");
+    EXPECT_THAT(m_view.Events, ElementsAre("interim Поиск...", "lock", "unlock"));
+    ASSERT_THAT(m_view.Polls, ::testing::Not(IsEmpty()));
+    EXPECT_LT(m_view.Polls.back(), std::chrono::seconds(2));
+}
+
+TEST_F(SearchRun, TimeLimitStopsEveryKindOfRunOnceItsTimeHasPassed)
+{
+    LoadRandomWords(20261208, "абвгде");
+    // A clock that moves 10 ms at each reading passes one second long before 5000 words.
+    const std::function<void()> runs[] = {
+        [&] { Pattern("/^а/"); },
+        [&] { Pattern("/^.*.*а$/s"); },
+        [&] { Ending("а"); },
+        [&] { Ending(""); },
+    };
+    for (const auto& run : runs) {
+        m_view.Events.clear();
+        m_view.Polls.clear();
+        m_view.TimeLimit = std::chrono::seconds(1);
+        m_view.Clock = SteppingClock(std::chrono::milliseconds(10));
+        EXPECT_THAT(run, ThrowsMessage<ESearchTimeLimit>(::testing::StartsWith(
+                             "Search stopped after 1 s: the expression is too costly.")));
+        EXPECT_THAT(m_view.Events, ElementsAre("interim Поиск...", "lock", "unlock"));
+        EXPECT_THAT(m_view.Polls, ::testing::Each(::testing::Lt(std::chrono::seconds(1))));
+        EXPECT_TRUE(std::is_sorted(m_view.Polls.begin(), m_view.Polls.end()));
+        // The same run without a limit lists as it always did.
+        m_view.TimeLimit = std::chrono::seconds(0);
+        run();
+        EXPECT_EQ(m_view.Events.back(), "beep");
+    }
+}
+
+TEST_F(SearchRun, RunsWithinTheLimitListAsRunsWithoutOne)
+{
+    LoadRandomWords(20261208, "абвгде");
+    const char* const queries[] = {"/^а/", "/^.*.*а$/s", "/^.*а$/", "/в.д/i"};
+    for (const char* query : queries) {
+        SCOPED_TRACE(query);
+        m_view.TimeLimit = std::chrono::seconds(0);
+        m_view.Clock = nullptr;
+        Pattern(query);
+        const std::string unlimited = m_view.Pane;
+        ASSERT_NE(unlimited, "");
+        // Five thousand words at a millisecond each stay within ten seconds.
+        m_view.TimeLimit = std::chrono::seconds(10);
+        m_view.Clock = SteppingClock(std::chrono::milliseconds(1));
+        m_view.Events.clear();
+        Pattern(query);
+        EXPECT_EQ(m_view.Pane, unlimited);
+        EXPECT_THAT(m_view.Events, ElementsAre("interim Поиск...", "lock", "listing", m_view.Found,
+                                               "unlock", "beep"));
+    }
+}
+
+TEST_F(SearchRun, ViewThatStopsKeepingOnCancelsTheRunQuietly)
+{
+    LoadRandomWords(20261208, "абвгде");
+    m_view.Found = "Найдено:7";
+    m_view.CancelAtPoll = 3;
+    EXPECT_THAT([&] { Pattern("/^а/"); }, ThrowsMessage<ESearchCancelled>("Search cancelled"));
+    EXPECT_EQ(m_view.Polls.size(), 3u);
+    EXPECT_EQ(m_view.Found, "Найдено:7");
+    EXPECT_THAT(m_view.Events, ElementsAre("interim Поиск...", "lock", "unlock"));
+}
+
+TEST_F(SearchRun, EvenOneWordAsksTheViewWhetherToGoOn)
+{
+    m_folder.WritePair("a", {"кот"}, {1});
+    Load({true});
+    m_view.CancelAtPoll = 1;
+    EXPECT_THROW(Ending("т"), ESearchCancelled);
+    EXPECT_THROW(Pattern("/т/"), ESearchCancelled);
+}
+
+TEST_F(SearchRun, ModifiersThatCannotChangeAMaskExpressionListTheSameWords)
+{
+    // Long words with я early and not at the end cost the engine a match limit for eight ".*".
+    std::mt19937 random(20261209);
+    std::vector<std::string> words;
+    std::vector<std::int32_t> counts;
+    for (int i = 0; i < 400; ++i) {
+        std::string word;
+        const int length = 1 + static_cast<int>(random() % 32);
+        for (int k = 0; k < length; ++k) {
+            word += random() % 3 == 0 ? "я" : "а";
+        }
+        words.push_back(word);
+        counts.push_back(1000 - i);
+    }
+    m_folder.WritePair("a", words, counts);
+    Load({true});
+    Pattern("/^.*.*.*.*.*.*.*.*я$/");
+    const std::string plain = m_view.Pane;
+    ASSERT_NE(plain, "");
+    for (const char* modifiers : {"s", "-s", "m", "g", "-g", "x", "r", "-r", "-i", "smgxr"}) {
+        SCOPED_TRACE(modifiers);
+        Pattern((std::string("/^.*.*.*.*.*.*.*.*я$/") + modifiers).c_str());
+        EXPECT_EQ(m_view.Pane, plain);
+    }
 }
 
 }  // namespace

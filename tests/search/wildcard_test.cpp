@@ -5,6 +5,7 @@
 #include <iterator>
 #include <optional>
 #include <random>
+#include <span>
 #include <string>
 #include <tuple>
 
@@ -22,13 +23,15 @@ std::optional<TWildcard> FromUtf8(const char* expression, const char* modifiers 
 }
 
 // Whether the wildcard of expression stands in for the engine, and matches as the engine does
-// on 50 random words of fewer than maxLength of the letters.
+// on 50 random words of fewer than maxLength of the letters, both with the modifier letters.
 void ExpectAgreesWithTheEngine(const std::string& expression, const std::string& letters,
-                               unsigned maxLength, std::mt19937& random)
+                               unsigned maxLength, std::mt19937& random,
+                               const std::string& modifiers = "")
 {
-    const std::optional<TWildcard> wildcard = TWildcard::FromExpression(expression, "");
+    const std::optional<TWildcard> wildcard = TWildcard::FromExpression(expression, modifiers);
     ASSERT_TRUE(wildcard.has_value());
     TRegExpr engine;
+    engine.SetModifierStr(modifiers);
     engine.SetExpression(expression);
     for (int k = 0; k < 50; ++k) {
         std::string word;
@@ -41,26 +44,52 @@ void ExpectAgreesWithTheEngine(const std::string& expression, const std::string&
     }
 }
 
+// "^", one to five of the pieces drawn at random, "$".
+std::string RandomExpression(std::span<const std::string> pieces, std::mt19937& random)
+{
+    std::string expression = "^";
+    const int pieceCount = 1 + static_cast<int>(random() % 5);
+    for (int i = 0; i < pieceCount; ++i) {
+        expression += pieces[random() % pieces.size()];
+    }
+    return expression + "$";
+}
+
 TEST(TWildcard, TakesOnlyWhatTheMaskRowsSend)
 {
     // An expression and its modifier letters, then whether a wildcard stands in for the engine.
-    const std::tuple<const char*, const char*, bool> cases[] =
-        {
-            {"^.*янка$", "", true},    {"^к.т$", "", true},
-            {"^.о-.$", "", true},      {"^.*.*$", "", true},
-            {"^.*янка$", "i", false},   // caseless: the engine
-            {"^.*янка$", "-s", false},  // "." without line breaks
-            {"янка$", "", false},       // not anchored at the start
-            {"^.*янка", "", false},     // nor at the end
-            {"^к[о]т$", "", false},    {"^к+т$", "", false},
-            {"^kot$", "", false},   // Latin letters never come from a mask
-            {"^Кот$", "", false},   // nor capitals
-            {"^ёж$", "", false},    // nor ё
-            {"^[её]ж$", "", true},  // but a mask's е, which also takes ё
-            {"^еж$", "", true},     // and е as typed, which does not
-            {"^[ёе]ж$", "", false},    {"^$", "", false},
-            {"", "", false},
-        };
+    const std::tuple<const char*, const char*, bool> cases[] = {
+        {"^.*янка$", "", true},
+        {"^к.т$", "", true},
+        {"^.о-.$", "", true},
+        {"^.*.*$", "", true},
+        {"^.*янка$", "i", false},  // caseless: capitals match too, so the engine
+        {"^.*янка$", "I", false},
+        {"^.*янка$", "gi-r", false},
+        {"^.*янка$", "s-mi", true},  // "-" switches off every letter after it
+        {"^.*янка$", "q", false},    // a bad letter: the engine reports it
+        {"^.*янка$", "s ", false},
+        // The other letters change nothing that such an expression meets in a word.
+        {"^.*янка$", "s", true},
+        {"^.*янка$", "-s", true},
+        {"^.*янка$", "rsgmx", true},
+        {"^.*янка$", "-rsgmx", true},
+        {"^.*янка$", "-i", true},
+        {"^.*янка$", "i-i", true},
+        {"^.*янка$", "SmX", true},
+        {"янка$", "", false},    // not anchored at the start
+        {"^.*янка", "", false},  // nor at the end
+        {"^к[о]т$", "", false},
+        {"^к+т$", "", false},
+        {"^kot$", "", false},   // Latin letters never come from a mask
+        {"^Кот$", "", false},   // nor capitals
+        {"^ёж$", "", false},    // nor ё
+        {"^[её]ж$", "", true},  // but a mask's е, which also takes ё
+        {"^еж$", "", true},     // and е as typed, which does not
+        {"^[ёе]ж$", "", false},
+        {"^$", "", false},
+        {"", "", false},
+    };
     for (const auto& [expression, modifiers, taken] : cases) {
         SCOPED_TRACE(std::string(expression) + " / " + modifiers);
         EXPECT_EQ(FromUtf8(expression, modifiers).has_value(), taken);
@@ -131,14 +160,26 @@ TEST(TWildcard, AgreesWithTheEngineOnExpressionsWithLiteralAndFoldedYe)
     const std::string letters = ToCp1251("аеё-");
     std::mt19937 random(20261211);
     for (int round = 0; round < 300; ++round) {
-        std::string expression = "^";
-        const int pieceCount = 1 + static_cast<int>(random() % 5);
-        for (int i = 0; i < pieceCount; ++i) {
-            expression += pieces[random() % std::size(pieces)];
-        }
-        expression += "$";
+        const std::string expression = RandomExpression(pieces, random);
         SCOPED_TRACE(ToUtf8(expression));
         ExpectAgreesWithTheEngine(expression, letters, 7, random);
+    }
+}
+
+TEST(TWildcard, AgreesWithTheEngineUnderEveryModifierItIsTakenWith)
+{
+    // Capitals and blanks in the words would tell i and x apart; no line breaks, as in words.
+    const std::string letters = ToCp1251("аяАЯ-ё ");
+    const std::string pieces[] = {ToCp1251("я"), ToCp1251("[её]"), "-", ".*", "."};
+    const char* const modifierSets[] = {"",   "s", "-s", "m",  "-m",   "g",      "-g", "x",
+                                        "-x", "r", "-r", "-i", "smgx", "-smgxr", "i-i"};
+    std::mt19937 random(20261209);
+    for (const char* modifiers : modifierSets) {
+        for (int round = 0; round < 60; ++round) {
+            const std::string expression = RandomExpression(pieces, random);
+            SCOPED_TRACE(ToUtf8(expression) + " / " + modifiers);
+            ExpectAgreesWithTheEngine(expression, letters, 7, random, modifiers);
+        }
     }
 }
 

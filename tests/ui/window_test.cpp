@@ -3,7 +3,12 @@
 // size rules.
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include <QAbstractButton>
@@ -11,9 +16,11 @@
 #include <QCheckBox>
 #include <QFontMetrics>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -801,6 +808,145 @@ TEST_F(Searches, ClosingTheWindowDuringTheInterimPassLetsTheSearchEnd)
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(PaneText(), "полянка\r\nянка");
     EXPECT_EQ(m_beeps, 1);
+}
+
+// Window tests of searches that run long: a clock that the tests move, and what the user can do
+// while such a search runs.
+class LongSearches : public FormTest
+{
+protected:
+    // Opens the window over 300 words starting with к, under a clock that reads the real time
+    // until Slow() and then moves step at each reading, calling m_action at reading
+    // m_actionReading.
+    TForm1& OpenWithClock(TSearchClock::duration step)
+    {
+        std::vector<std::string> words;
+        std::vector<std::int32_t> counts;
+        for (int i = 0; i < 300; ++i) {
+            words.push_back("к" + std::string(static_cast<std::size_t>(1 + i % 9), 'a') +
+                            std::to_string(i));
+            counts.push_back(1000 - i);
+        }
+        m_folder.WritePair("a", words, counts);
+        m_slow = false;
+        TWindowHooks hooks = RecordingHooks();
+        hooks.Clock = [this, step] {
+            if (!m_slow) {
+                return TSearchClock::now();
+            }
+            ++m_slowReadings;
+            m_now += step;
+            if (m_slowReadings == m_actionReading && m_action) {
+                m_action();
+            }
+            return m_now;
+        };
+        Create(hooks).show();
+        WaitForStartUp();
+        // A listing for the searches to come back to.
+        Type("srch4", QStringLiteral("1"));
+        Click("srch_btn4");
+        EXPECT_EQ(FoundCaption(), QStringLiteral("Найдено:30"));
+        m_listing = PaneText();
+        return *m_form;
+    }
+
+    void Slow()
+    {
+        m_slow = true;
+        m_now = TSearchClock::now();
+        m_slowReadings = 0;
+    }
+
+    void Post(QObject* receiver, QEvent* event) { QCoreApplication::postEvent(receiver, event); }
+
+    bool m_slow = false;
+    TSearchClock::time_point m_now;
+    int m_slowReadings = 0;
+    int m_actionReading = 10;
+    std::function<void()> m_action;
+    std::string m_listing;
+};
+
+TEST_F(LongSearches, EscEndsTheSearchAtOnceWithoutABoxAndHoldsBackOtherInput)
+{
+    OpenWithClock(std::chrono::milliseconds(100));
+    auto* field = Find<QLineEdit>("srch4");
+    m_action = [&] {
+        Post(field,
+             new QKeyEvent(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QStringLiteral("x")));
+        Post(Find("srch_btn4"),
+             new QMouseEvent(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton,
+                             Qt::LeftButton, Qt::NoModifier));
+        Post(field, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+    };
+    Slow();
+    Find<QLineEdit>("srch3")->setText(QStringLiteral("/^к/"));
+    Click("srch_btn3");
+    // The search looks at the clock no more after the events a second into it.
+    EXPECT_EQ(m_slowReadings, m_actionReading);
+    EXPECT_THAT(m_errors, IsEmpty());
+    EXPECT_EQ(m_beeps, 1);
+    EXPECT_EQ(PaneText(), m_listing);
+    EXPECT_EQ(FoundCaption(), QStringLiteral("Найдено:30"));
+    EXPECT_EQ(field->text(), QStringLiteral("1"));
+    EXPECT_FALSE(Find<QAbstractButton>("srch_btn4")->isDown());
+    // Once the search has ended, the keyboard reaches the controls again.
+    QTest::keyClick(field, Qt::Key_2);
+    EXPECT_EQ(field->text(), QStringLiteral("12"));
+}
+
+TEST_F(LongSearches, ClosingTheWindowEndsTheSearchAndThenTheWindow)
+{
+    TForm1& form = OpenWithClock(std::chrono::milliseconds(100));
+    m_action = [&] { QMetaObject::invokeMethod(&form, &QWidget::close, Qt::QueuedConnection); };
+    Slow();
+    Find<QLineEdit>("srch3")->setText(QStringLiteral("/^к/"));
+    Click("srch_btn3");
+    EXPECT_EQ(m_slowReadings, m_actionReading);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_THAT(m_errors, IsEmpty());
+    EXPECT_EQ(m_beeps, 1);
+    EXPECT_EQ(PaneText(), m_listing);
+}
+
+TEST_F(LongSearches, TheTimeLimitEndsTheSearchWithTheErrorBox)
+{
+    OpenWithClock(std::chrono::seconds(1));
+    Slow();
+    Find<QLineEdit>("srch3")->setText(QStringLiteral("/^к/"));
+    Click("srch_btn3");
+    EXPECT_THAT(m_errors, ElementsAre(QStringLiteral(
+                              "Search stopped after 10 s: the expression is too costly. Simplify "
+                              "it or search fewer dictionaries.")));
+    EXPECT_EQ(m_beeps, 1);
+    EXPECT_EQ(PaneText(), m_listing);
+    EXPECT_EQ(FoundCaption(), QStringLiteral("Найдено:30"));
+}
+
+TEST_F(LongSearches, OnlyASearchPastHalfASecondHandlesEventsOnTheWay)
+{
+    // Queued at the 50th reading of the clock: 5 s into a search at 100 ms a reading, 50 ms
+    // into one at 1 ms a reading, which ends after 0.3 s.
+    for (const auto step : {std::chrono::milliseconds(100), std::chrono::milliseconds(1)}) {
+        SCOPED_TRACE(step.count());
+        TearDown();
+        SetUp();
+        TForm1& form = OpenWithClock(step);
+        std::string seen;
+        m_actionReading = 50;
+        m_action = [&] {
+            QMetaObject::invokeMethod(
+                &form, [&] { seen = PaneText(); }, Qt::QueuedConnection);
+        };
+        Slow();
+        Find<QLineEdit>("srch4")->clear();
+        Click("srch_btn4");
+        const std::string after = PaneText();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(seen, step == std::chrono::milliseconds(100) ? "Поиск..." : after);
+        EXPECT_NE(seen, "");
+    }
 }
 
 using Geometry = FormTest;
