@@ -52,7 +52,8 @@ const TOptionSpec kCheckOptions[] = {
 constexpr const char* kSearchSynopsis =
     "Usage: slovosito-cli [--dir DIR] --list\n"
     "       slovosito-cli [--dir DIR] [--dict NAME]... [--all] [--alpha] [--ipm] [--min TEXT]\n"
-    "                     [--raw] (--ending | --mask | --regexp | --inexact) QUERY\n"
+    "                     [--raw] [--time-limit SECONDS]\n"
+    "                     (--ending | --mask | --regexp | --inexact) QUERY\n"
     "       slovosito-cli make-dict [--dir DIR] [--from-list | --from-text]\n"
     "                     [--encoding utf-8|cp1251] [--lower] [--keep-order] [--force]\n"
     "                     NAME FILE...\n"
