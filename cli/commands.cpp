@@ -15,7 +15,8 @@ const TOptionSpec kSearchOptions[] = {
     {"--all", nullptr, "search every dictionary"},
     {"--alpha", nullptr, "list alphabetically, each word once"},
     {"--ipm", nullptr, "follow each word with \" = \" and its instances per million"},
-    {"--min", "TEXT", "the minimum instances per million, with a decimal comma or point (default 0,0)"},
+    {"--min", "TEXT",
+     "the minimum instances per million, with a decimal comma or point (default 0,0)"},
     {"--raw", nullptr, "print the listing as Windows-1251 with CR LF between lines"},
     {"--ending", "Q", "words that end in Q (an empty Q lists every word)"},
     {"--mask", "Q", "words that fit the mask Q: * any letters, ? one letter"},
@@ -118,3 +119,5 @@ const TCommandSpec kCheckCommand = {
     .TakesOperands = false,
     .DashDashEndsOptions = true,
 };
+
+const TCommandSpec* const kAllCommands[3] = {&kSearchCommand, &kMakeDictCommand, &kCheckCommand};
