@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <span>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -23,16 +24,21 @@ namespace {
 
 using ::testing::HasSubstr;
 
-TManPageInfo CliPage()
+TManPageInfo PageOf(const char* program, std::span<const TCommandSpec* const> commands)
 {
     return {
-        .Program = "slovosito-cli",
+        .Program = program,
         .Summary = "find words",
         .Version = "9.9",
         .Date = "2000-01-02",
-        .Commands = kAllCommands,
+        .Commands = commands,
         .SeeAlso = "slovosito",
     };
+}
+
+TManPageInfo CliPage()
+{
+    return PageOf("slovosito-cli", kAllCommands);
 }
 
 // The man page's section for command: OPTIONS for the one without a word, else its subsection.
@@ -184,18 +190,11 @@ const TCommandSpec kDemo = {
 TEST(ManPage, WritesTheTextsAsRoffParagraphsAndEntries)
 {
     const TCommandSpec* const commands[] = {&kDemo};
-    const std::string page = ManPage({
-        .Program = "demo",
-        .Summary = "shows a demo",
-        .Version = "1.2",
-        .Date = "2000-01-02",
-        .Commands = commands,
-        .SeeAlso = "other",
-    });
+    const std::string page = ManPage(PageOf("demo", commands));
     EXPECT_EQ(page,
-              ".TH DEMO 1 \"2000\\-01\\-02\" \"demo 1.2\" \"User Commands\"\n"
+              ".TH DEMO 1 \"2000\\-01\\-02\" \"demo 9.9\" \"User Commands\"\n"
               ".nh\n.ad l\n"
-              ".SH NAME\ndemo \\- shows a demo\n"
+              ".SH NAME\ndemo \\- find words\n"
               ".SH SYNOPSIS\n.nf\ndemo [\\-x V]\ndemo \\-\\-odd\n.fi\n"
               ".SH DESCRIPTION\n.PP\n\\&.starts with a dot\nthen a back\\eslash\n"
               ".PP\nSecond paragraph.\n"
@@ -205,7 +204,7 @@ TEST(ManPage, WritesTheTextsAsRoffParagraphsAndEntries)
               ".TP\n\\fB\\-\\-odd\\fR\n\n"  // neither a --help sentence nor one of the page's own
               ".TP\n\\fB\\-x\\fR, \\fB\\-\\-x\\fR \\fIV\\fR\na \\ed value\n"
               ".PP\nExit status: 0.\n"
-              ".SH \"SEE ALSO\"\n.BR other (1)\n");
+              ".SH \"SEE ALSO\"\n.BR slovosito (1)\n");
 }
 
 // What bash offers for the words typed so far, the last being the one completed; the helpers
