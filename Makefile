@@ -34,3 +34,18 @@ bench: setup
 
 clean:
 	rm -rf $(BUILD)
+
+# ---- Install and package ----
+# make install PREFIX=~/.local installs what `cmake --install` does; make deb builds
+# $(BUILD)/slovosito_<version>_<arch>.deb (the packaging tools are installed first).
+PREFIX ?= /usr/local
+
+.PHONY: install deb
+
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+deb: build
+	@bash scripts/setup.sh --packaging
+	cd $(BUILD) && cpack -G DEB
+# ---- end of install and package ----

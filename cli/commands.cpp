@@ -122,3 +122,5 @@ const TCommandSpec kCheckCommand = {
     .TakesOperands = false,
     .DashDashEndsOptions = true,
 };
+
+const TCommandSpec* const kAllCommands[3] = {&kSearchCommand, &kMakeDictCommand, &kCheckCommand};

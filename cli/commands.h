@@ -10,3 +10,7 @@ extern const TCommandSpec kSearchCommand;
 extern const TCommandSpec kMakeDictCommand;
 // slovosito-cli check: tells why a dictionary of a folder is or is not listed.
 extern const TCommandSpec kCheckCommand;
+
+// Every command, the one without a word first; the manual page and the bash completion are
+// written from these.
+extern const TCommandSpec* const kAllCommands[3];

@@ -1,10 +1,16 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests, the benchmarks, the formatting check and the
-# window need, when any is missing.
+# window need, when any is missing; with --packaging also those that build and check the .deb.
 set -euo pipefail
 
 packages=(cmake make g++ pkg-config libpcre2-dev libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev qt6-svg-dev clang-format fonts-dejavu-core fonts-dejavu-extra xvfb xauth)
+
+# ---- Install and package: with --packaging, also what make deb and the CI's package checks use.
+if [ "${1:-}" = "--packaging" ]; then
+    packages+=(dpkg-dev fakeroot file desktop-file-utils appstream lintian)
+fi
+# ---- end of install and package ----
 
 missing=()
 for package in "${packages[@]}"; do

@@ -136,6 +136,8 @@ int main(int argc, char** argv)
     qInstallMessageHandler(StartupMessageHandler);
     QApplication app(argc, argv);
     qInstallMessageHandler(nullptr);
+    // Desktops match the window to its menu entry and icon by this name.
+    QApplication::setDesktopFileName(QString::fromLatin1(kSlovositoAppId));
 
     TForm1 Form1(folder);
     Form1.show();
