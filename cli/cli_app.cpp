@@ -27,15 +27,11 @@
 
 namespace {
 
-void PrintError(std::ostream& err, const std::string& utf8)
-{
-    err << "slovosito-cli: " << utf8 << '\n';
-}
-
 struct TSearchArgs
 {
     std::string Dir;
     bool List = false;
+    bool Verbose = false;
     bool Help = false;
     bool Version = false;
     std::vector<std::string> Dicts;  // UTF-8
@@ -99,6 +95,8 @@ TSearchArgs ParseSearchArgs(const std::vector<std::string>& args)
                 options.Min = value;
             } else if (name == "--list") {
                 options.List = true;
+            } else if (name == "--verbose") {
+                options.Verbose = true;
             } else if (name == "--all") {
                 options.All = true;
             } else if (name == "--alpha") {
@@ -118,6 +116,9 @@ TSearchArgs ParseSearchArgs(const std::vector<std::string>& args)
     if (!options.Help && !options.Version && !options.List && !options.Mode) {
         throw EUsageError(
             "give --list or one of --ending, --mask, --regexp, --inexact (see --help)");
+    }
+    if (options.Verbose && !options.List && !options.Help && !options.Version) {
+        throw EUsageError("--verbose goes with --list (see --help)");
     }
     return options;
 }
@@ -225,14 +226,17 @@ int RunSearch(const std::vector<std::string>& args, std::ostream& out, std::ostr
         out << "slovosito-cli " << kSlovositoVersion << '\n';
         return 0;
     }
-    const std::string folder = DictionaryFolderFor(options.Dir);
+    const TDictionaryFolder folder = DictionaryFolderFor(options.Dir, err);
     TCliView view(options, err);
     ClearWordStore();
-    ScanDictionaryFolder(folder, view);
+    ScanDictionaryFolder(folder.Path, view);
     if (!view.FolderError().empty()) {
         throw EFileError(view.FolderError());
     }
     if (options.List) {
+        if (options.Verbose) {
+            out << "folder: " << folder.Path << " (" << FolderChoiceText(folder) << ")\n";
+        }
         for (const std::string& row : view.Rows()) {
             out << row << '\n';
         }
@@ -252,7 +256,8 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     try {
         if (!args.empty() && (args[0] == kMakeDictCommand.Name || args[0] == kCheckCommand.Name)) {
             const std::vector<std::string> rest(args.begin() + 1, args.end());
-            return args[0] == kMakeDictCommand.Name ? RunMakeDict(rest, out) : RunCheck(rest, out);
+            return args[0] == kMakeDictCommand.Name ? RunMakeDict(rest, out, err)
+                                                    : RunCheck(rest, out, err);
         }
         return RunSearch(args, out, err);
     } catch (const EUsageError& e) {

@@ -9,6 +9,8 @@ namespace {
 const TOptionSpec kSearchOptions[] = {
     {"--dir", "DIR", nullptr},
     {"--list", nullptr, "list the dictionaries as \"name (N слов)\", one per line"},
+    {"--verbose", nullptr,
+     "with --list, first print the dictionary folder in use and why it is the one", "-v"},
     {"--dict", "NAME",
      "search the dictionary NAME (repeatable); without --dict and --all the first dictionary is "
      "searched"},
@@ -50,7 +52,7 @@ const TOptionSpec kCheckOptions[] = {
 };
 
 constexpr const char* kSearchSynopsis =
-    "Usage: slovosito-cli [--dir DIR] --list\n"
+    "Usage: slovosito-cli [--dir DIR] --list [--verbose]\n"
     "       slovosito-cli [--dir DIR] [--dict NAME]... [--all] [--alpha] [--ipm] [--min TEXT]\n"
     "                     [--raw] [--time-limit SECONDS]\n"
     "                     (--ending | --mask | --regexp | --inexact) QUERY\n"
@@ -60,8 +62,10 @@ constexpr const char* kSearchSynopsis =
     "       slovosito-cli check [--dir DIR]\n";
 
 constexpr const char* kSearchAbout =
-    "Finds Russian words in the frequency dictionaries of the folder \"Словари\" beside the\n"
-    "program (or DIR) and lists them by frequency, largest first.\n";
+    "Finds Russian words in the frequency dictionaries of the dictionary folder and lists them\n"
+    "by frequency, largest first. The folder is DIR, else \"Словари\" beside the program, else\n"
+    "the user's $XDG_DATA_HOME/slovosito/Словари (~/.local/share/slovosito/Словари), made with\n"
+    "a copy of the installed sample on first use; --list --verbose tells which.\n";
 
 constexpr const char* kSearchEpilogue =
     "make-dict builds the dictionary NAME from frequency lists or texts; check tells why a\n"
@@ -78,8 +82,8 @@ constexpr const char* kMakeDictSynopsis =
 
 constexpr const char* kMakeDictAbout =
     "Makes the dictionary NAME from frequency lists or texts: writes NAME.txt and NAME.txt.cnt\n"
-    "into the folder \"Словари\" beside the program (or DIR). A FILE \"-\" is the standard "
-    "input.\n";
+    "into the dictionary folder, chosen as for a search (DIR, else \"Словари\" beside the\n"
+    "program, else the user's folder). A FILE \"-\" is the standard input.\n";
 
 constexpr const char* kMakeDictEpilogue =
     "Words without a Windows-1251 form are dropped and reported; the same word given twice has\n"
@@ -87,8 +91,8 @@ constexpr const char* kMakeDictEpilogue =
     "written then).\n";
 
 constexpr const char* kCheckAbout =
-    "Tells for each file whose name ends in \".txt\" in the folder \"Словари\" beside the program\n"
-    "(or DIR), in the order they are loaded, whether it is listed and why not, and notes what is\n"
+    "Tells for each file whose name ends in \".txt\" in the dictionary folder (chosen as for a\n"
+    "search), in the order they are loaded, whether it is listed and why not, and notes what is\n"
     "allowed but probably not meant: empty words, a NUL byte, negative counts, a total of 0.\n";
 
 }  // namespace

@@ -123,10 +123,17 @@ void PrintSummary(const TBuiltDictionary& dictionary, const TWrittenPair& pair, 
     out << pair.CountFilePath << ": " << pair.CountFileBytes << " bytes\n";
 }
 
-int MakeDict(const TMakeDictOptions& options, std::ostream& out)
+int MakeDict(const TMakeDictOptions& options, std::ostream& out, std::ostream& err)
 {
     CheckDictionaryName(options.Name);
-    const std::string folder = DictionaryFolderFor(options.Dir);
+    const TDictionaryFolder chosen = DictionaryFolderFor(options.Dir, err);
+    if (chosen.Choice == TFolderChoice::InstalledSample) {
+        // The sample is read in place only so that searches still find words.
+        throw EUsageError(
+            "no dictionary folder of your own to write into (see the error above); "
+            "give --dir DIR");
+    }
+    const std::string& folder = chosen.Path;
     if (options.Dir.empty()) {
         std::error_code error;
         std::filesystem::create_directories(folder, error);
@@ -222,9 +229,9 @@ void PrintNotes(const TCandidateCheck& check, std::ostream& out)
     }
 }
 
-int Check(const std::string& dir, std::ostream& out)
+int Check(const std::string& dir, std::ostream& out, std::ostream& err)
 {
-    const std::string folder = DictionaryFolderFor(dir);
+    const std::string folder = DictionaryFolderFor(dir, err).Path;
     const TFolderCheck folderCheck = CheckFolder(folder);
     const std::vector<TCandidateCheck>& checks = folderCheck.Candidates;
     std::size_t listed = 0;
@@ -257,17 +264,17 @@ int Check(const std::string& dir, std::ostream& out)
 
 }  // namespace
 
-int RunMakeDict(const std::vector<std::string>& args, std::ostream& out)
+int RunMakeDict(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
     const TMakeDictOptions options = ParseMakeDictArgs(args);
     if (options.Help) {
         out << HelpText(kMakeDictCommand);
         return 0;
     }
-    return MakeDict(options, out);
+    return MakeDict(options, out, err);
 }
 
-int RunCheck(const std::vector<std::string>& args, std::ostream& out)
+int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
     std::string dir;
     bool help = false;
@@ -283,5 +290,5 @@ int RunCheck(const std::vector<std::string>& args, std::ostream& out)
         out << HelpText(kCheckCommand);
         return 0;
     }
-    return Check(dir, out);
+    return Check(dir, out, err);
 }

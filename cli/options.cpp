@@ -5,9 +5,11 @@
 
 #include <cstddef>
 #include <optional>
+#include <ostream>
 #include <string_view>
 
-#include "wordstore/path_utils.h"
+#include "search/number_text.h"
+#include "wordstore/encoding.h"
 
 namespace {
 
@@ -139,10 +141,16 @@ std::string HelpText(const TCommandSpec& command)
     return text + command.Epilogue;
 }
 
-std::string DictionaryFolderFor(const std::string& dir)
+void PrintError(std::ostream& err, const std::string& utf8)
 {
-    if (dir.empty()) {
-        return DictionaryFolder();
+    err << "slovosito-cli: " << utf8 << '\n';
+}
+
+TDictionaryFolder DictionaryFolderFor(const std::string& dir, std::ostream& err)
+{
+    TDictionaryFolder folder = ChooseDictionaryFolder(SystemFolderSetting(dir));
+    for (const std::string& message : folder.Errors) {
+        PrintError(err, ToUtf8(UserErrorText(message)));
     }
-    return RequireFolder(dir);
+    return folder;
 }

@@ -4,10 +4,13 @@
 // dictionary folder that --dir names.
 
 #include <functional>
+#include <iosfwd>
 #include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "wordstore/dictionary_folder.h"
 
 // A mistake in the arguments, or a command that finds nothing to do; what() is UTF-8.
 class EUsageError : public std::runtime_error
@@ -58,7 +61,11 @@ void ParseArguments(const TCommandSpec& command, const std::vector<std::string>&
 // within 90 columns.
 std::string HelpText(const TCommandSpec& command);
 
-// The dictionary folder a command works on: dir when it is given, which must then be an
-// existing folder (else ENoSuchFolder "no such folder \"DIR\""), else the folder beside the
-// program.
-std::string DictionaryFolderFor(const std::string& dir);
+// Prints utf8 to err as one line "slovosito-cli: <utf8>".
+void PrintError(std::ostream& err, const std::string& utf8);
+
+// The dictionary folder a command works on, as ChooseDictionaryFolder picks it for dir: dir when
+// it is given, which must then be an existing folder (else ENoSuchFolder "no such folder
+// \"DIR\""), else the folder beside the program or the user's folder. What went wrong making
+// the user's folder is printed to err as the loading errors are, and the command goes on.
+TDictionaryFolder DictionaryFolderFor(const std::string& dir, std::ostream& err);

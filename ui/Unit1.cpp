@@ -326,6 +326,11 @@ TResultPane& TForm1::Pane()
     return *Prev;
 }
 
+void TForm1::ReportBeforeLoading(std::vector<std::string> messages)
+{
+    m_folderErrors = std::move(messages);
+}
+
 void TForm1::CreateControls()
 {
     setWindowTitle(kTitle);
@@ -620,6 +625,9 @@ void TForm1::Timer_InitTimer()
         repaint();
     }
     RunGuarded([this] {
+        for (const std::string& message : m_folderErrors) {
+            ReportLoadError(message);
+        }
         ClearWordStore();
         ScanDictionaryFolder(m_dictionaryFolder, *this);
         if (dict_list->count() > 0) {

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include <QWidget>
 
@@ -54,6 +55,10 @@ public:
 
     // The pane that shows the listing.
     TResultPane& Pane();
+
+    // Messages (Windows-1251) that loading reports as its load errors before it loads the first
+    // dictionary: what went wrong making the dictionary folder.
+    void ReportBeforeLoading(std::vector<std::string> messages);
 
     // What a search run reads and writes.
     TSearchSettings Settings() const override;
@@ -116,6 +121,7 @@ private:
     void LayoutPanel2();
 
     const std::string m_dictionaryFolder;
+    std::vector<std::string> m_folderErrors;
     TWindowHooks m_hooks;
     // How often start-up has waited for the window to reach the screen.
     int m_exposeWaits = 0;

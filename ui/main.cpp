@@ -13,6 +13,7 @@
 
 #include "slovosito_version.h"
 #include "ui/Unit1.h"
+#include "wordstore/dictionary_folder.h"
 #include "wordstore/path_utils.h"
 
 namespace {
@@ -77,8 +78,9 @@ int main(int argc, char** argv)
     }
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Opens the window for finding Russian words in the frequency dictionaries of the folder\n"
-        "\"Словари\" beside the program (or DIR)."));
+        "Opens the window for finding Russian words in the frequency dictionaries of DIR, else of\n"
+        "the folder \"Словари\" beside the program, else of the user's folder\n"
+        "~/.local/share/slovosito/Словари (slovosito-cli --list --verbose tells which)."));
     const QCommandLineOption dirOption(QStringLiteral("dir"),
                                        QStringLiteral("load the dictionaries of DIR instead"),
                                        QStringLiteral("DIR"));
@@ -117,15 +119,17 @@ int main(int argc, char** argv)
         return UsageError(QStringLiteral("unknown argument ") +
                           parser.positionalArguments().constFirst());
     }
-    std::string folder = DictionaryFolder();
-    for (const QString& value : parser.values(dirOption)) {
-        folder = value.toLocal8Bit().toStdString();
-        try {
-            RequireFolder(folder);
-        } catch (const ENoSuchFolder& e) {
-            std::cerr << "slovosito: " << e.what() << '\n';
-            return 2;
+    TDictionaryFolder folder;
+    try {
+        std::string dir;
+        for (const QString& value : parser.values(dirOption)) {
+            dir = value.toLocal8Bit().toStdString();
+            RequireFolder(dir);
         }
+        folder = ChooseDictionaryFolder(SystemFolderSetting(dir));
+    } catch (const ENoSuchFolder& e) {
+        std::cerr << "slovosito: " << e.what() << '\n';
+        return 2;
     }
     if (!HasDisplay()) {
         std::cerr << "slovosito: no display to open the window on "
@@ -139,7 +143,8 @@ int main(int argc, char** argv)
     // Desktops match the window to its menu entry and icon by this name.
     QApplication::setDesktopFileName(QString::fromLatin1(kSlovositoAppId));
 
-    TForm1 Form1(folder);
+    TForm1 Form1(folder.Path);
+    Form1.ReportBeforeLoading(folder.Errors);
     Form1.show();
     return QApplication::exec();
 }

@@ -12,7 +12,8 @@ extern std::string ExeDir;
 // Sets ExeDir from /proc/self/exe. Called once at program start.
 void InitExeDir();
 
-// The default dictionary folder: ExeDir + "Словари" (the name is UTF-8 on disk).
+// The dictionary folder beside the program: ExeDir + "Словари" (the name is UTF-8 on disk).
+// ChooseDictionaryFolder (dictionary_folder.h) tells when it is the one used.
 std::string DictionaryFolder();
 
 // Returns the text after the last "/" of path; the whole path when it holds none.

@@ -4,6 +4,7 @@
 #include "cli/options.h"
 
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -264,8 +265,12 @@ TEST(CommandTables, EveryCommandChecksItsFolderAlike)
 TEST(DictionaryFolderFor, GivenFolderMustExist)
 {
     const TTempFolder folder;
-    EXPECT_EQ(DictionaryFolderFor(folder.Path()), folder.Path());
-    EXPECT_THAT([&] { DictionaryFolderFor(folder.Path() + "/none"); },
+    std::ostringstream err;
+    const TDictionaryFolder chosen = DictionaryFolderFor(folder.Path(), err);
+    EXPECT_EQ(chosen.Path, folder.Path());
+    EXPECT_EQ(chosen.Choice, TFolderChoice::Given);
+    EXPECT_EQ(err.str(), "");
+    EXPECT_THAT([&] { DictionaryFolderFor(folder.Path() + "/none", err); },
                 ThrowsMessage<ENoSuchFolder>("no such folder \"" + folder.Path() + "/none\""));
 }
 

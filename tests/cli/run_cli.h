@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <fcntl.h>
@@ -30,14 +31,15 @@ inline std::string ReadFileText(const std::string& path)
     return text.str();
 }
 
-// Runs the program with args, its standard input read from stdinPath; its output goes through
-// the files .out and .err in folder.
-inline TCliRun RunCliProgram(const TTempFolder& folder, std::vector<std::string> args,
-                             const std::string& stdinPath = "/dev/null")
+// Runs program with args and the environment env ("NAME=value" entries), its standard input read
+// from stdinPath; its output goes through the files .out and .err in folder.
+inline TCliRun RunProgram(const TTempFolder& folder, const std::string& program,
+                          std::vector<std::string> args, char* const* env,
+                          const std::string& stdinPath = "/dev/null")
 {
     const std::string outPath = folder.Path() + "/.out";
     const std::string errPath = folder.Path() + "/.err";
-    args.insert(args.begin(), SLOVOSITO_CLI_PATH);
+    args.insert(args.begin(), program);
     std::vector<char*> argv;
     for (std::string& arg : args) {
         argv.push_back(arg.data());
@@ -52,7 +54,7 @@ inline TCliRun RunCliProgram(const TTempFolder& folder, std::vector<std::string>
                                      0600);
     pid_t pid = 0;
     TCliRun result;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), env) == 0) {
         int status = 0;
         waitpid(pid, &status, 0);
         result.Status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
@@ -61,4 +63,11 @@ inline TCliRun RunCliProgram(const TTempFolder& folder, std::vector<std::string>
     result.Out = ReadFileText(outPath);
     result.Err = ReadFileText(errPath);
     return result;
+}
+
+// Runs the built slovosito-cli with args in this process's environment; see RunProgram.
+inline TCliRun RunCliProgram(const TTempFolder& folder, std::vector<std::string> args,
+                             const std::string& stdinPath = "/dev/null")
+{
+    return RunProgram(folder, SLOVOSITO_CLI_PATH, std::move(args), environ, stdinPath);
 }

@@ -143,6 +143,31 @@ TEST_F(StartUp, AnUnreadableFileIsShownInTheErrorBoxAndStartUpCompletes)
     EXPECT_FALSE(Find("panel_wait")->isVisibleTo(&form));
 }
 
+TEST_F(StartUp, FolderErrorsAreShownAsLoadErrorsBeforeLoadingWhichGoesOn)
+{
+    m_folder.WritePair("a", {"кот"}, {1});
+    // How many rows the list had when each box came.
+    std::vector<int> rowsWhenShown;
+    TWindowHooks hooks = RecordingHooks();
+    hooks.ShowError = [this, &rowsWhenShown](const QString& text) {
+        m_errors.append(text);
+        rowsWhenShown.push_back(static_cast<int>(Rows().size()));
+    };
+    Create(hooks).ReportBeforeLoading(
+        {ToCp1251("Cannot create folder \"/дом/Словари\". Not a directory"),
+         "Cannot copy file \"/s/a.txt\" to \"/u\". Permission denied"});
+    m_form->show();
+    WaitForStartUp();
+
+    EXPECT_THAT(m_errors, ElementsAre(QStringLiteral("Cannot create folder \"/дом/Словари\". Not "
+                                                     "a directory."),
+                                      QStringLiteral("Cannot copy file \"/s/a.txt\" to \"/u\". "
+                                                     "Permission denied.")));
+    EXPECT_THAT(rowsWhenShown, ElementsAre(0, 0));
+    EXPECT_THAT(Rows(), ElementsAre(QStringLiteral("a (1 слов)")));
+    EXPECT_THAT(Ticks(), ElementsAre(true));
+}
+
 TEST_F(StartUp, TheWaitingPictureCoversThePaneUntilTheTimerHasRun)
 {
     WriteSample(m_folder);
