@@ -1,11 +1,12 @@
-// The mask language: reading a mask into tokens, writing the tokens as an expression, and reading
-// such an expression back for the wildcard matcher.
+// The mask language: reading a mask into tokens, its sets of letters too, writing the tokens as an
+// expression, and reading such an expression back for the wildcard matcher.
 
 #include "search/mask.h"
 
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <utility>
 
 #include "search/cp1251_letters.h"
 #include "wordstore/encoding.h"
@@ -46,6 +47,152 @@ constexpr char kYeOrYoBytes[] = {'[', static_cast<char>(kSmallYe), static_cast<c
                                  ']'};
 constexpr std::string_view kYeOrYoExact(kYeOrYoBytes, sizeof kYeOrYoBytes);
 
+// The vowels of "@" and the consonants of "#" (in UTF-8 here); ь and ъ are neither.
+constexpr std::string_view kVowels = "аеёиоуыэюя";
+constexpr std::string_view kConsonants = "бвгджзйклмнпрстфхцчшщ";
+
+// The bytes of the UTF-8 letters as a set.
+TByteSet SetOf(std::string_view utf8)
+{
+    TByteSet set;
+    for (const char c : ToCp1251(utf8)) {
+        set.set(static_cast<unsigned char>(c));
+    }
+    return set;
+}
+
+// Every small letter and ё: what "[!...]" takes from.
+TByteSet AllLetters()
+{
+    TByteSet set;
+    for (unsigned byte = kSmallA; byte <= kSmallYa; ++byte) {
+        set.set(byte);
+    }
+    set.set(kSmallYo);
+    return set;
+}
+
+// The token a set of bytes stands for: a set of one byte is that byte's own token, so that each
+// set of words has one spelling and the wildcard keeps its plain loop where it can.
+TMaskToken TokenOfSet(const TByteSet& set)
+{
+    TByteSet yeOrYo;
+    yeOrYo.set(kSmallYe);
+    yeOrYo.set(kSmallYo);
+    if (set == yeOrYo) {
+        return {TMaskTokenKind::YeOrYo, 0};
+    }
+    if (set.count() == 1) {
+        if (set.test('-')) {
+            return {TMaskTokenKind::Hyphen, 0};
+        }
+        for (unsigned byte = kSmallA; byte <= kSmallYa; ++byte) {
+            if (set.test(byte)) {
+                return {TMaskTokenKind::Letter, static_cast<char>(byte)};
+            }
+        }
+    }
+    return {TMaskTokenKind::Set, 0, set};
+}
+
+// Reads the set whose "[" is at mask[open]. Returns its token and where the mask goes on after
+// its "]".
+std::pair<TMaskToken, std::size_t> ReadSet(std::string_view mask, std::size_t open)
+{
+    const std::size_t close = mask.find(']', open + 1);
+    if (close == std::string_view::npos) {
+        throw EMaskError("Unclosed [ in the mask");
+    }
+    std::string_view inside = mask.substr(open + 1, close - open - 1);
+    const bool negated = inside.starts_with('!');
+    if (negated) {
+        inside.remove_prefix(1);
+    }
+    // The bytes that mean something in a set; the others are dropped before ranges are read, as
+    // they are from the rest of the mask.
+    std::string items;
+    for (const char c : inside) {
+        if (c == '-' || IsSmallRussianLetter(static_cast<unsigned char>(c))) {
+            items.push_back(c);
+        }
+    }
+    TByteSet members;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const auto first = static_cast<unsigned char>(items[i]);
+        if (first != '-' && i + 2 < items.size() && items[i + 1] == '-' && items[i + 2] != '-') {
+            const auto last = static_cast<unsigned char>(items[i + 2]);
+            if (first > last) {
+                throw EMaskError("Reversed range in [] of the mask");
+            }
+            for (unsigned byte = first; byte <= last; ++byte) {
+                members.set(byte);
+            }
+            i += 2;
+        } else {
+            members.set(first);
+        }
+    }
+    if (members.none()) {
+        throw EMaskError("Empty [] in the mask");
+    }
+    // The query's lowercasing has folded ё to е, but the words keep their ё.
+    if (members.test(kSmallYe)) {
+        members.set(kSmallYo);
+    }
+    if (negated) {
+        members = AllLetters() & ~members;
+        if (members.none()) {
+            throw EMaskError("No letter left by [!] in the mask");
+        }
+    }
+    return {TokenOfSet(members), close + 1};
+}
+
+// The class of the exact expression for a set: no ranges, whose meaning the engine's r modifier
+// would change, the hyphen first, where it needs no escape, and the letters in alphabetical order.
+std::string SetClass(const TByteSet& set)
+{
+    std::string text = "[";
+    if (set.test('-')) {
+        text.push_back('-');
+    }
+    for (unsigned byte = kSmallA; byte <= kSmallYa; ++byte) {
+        if (set.test(byte)) {
+            text.push_back(static_cast<char>(byte));
+        }
+        if (byte == kSmallYe && set.test(kSmallYo)) {
+            text.push_back(static_cast<char>(kSmallYo));
+        }
+    }
+    text.push_back(']');
+    return text;
+}
+
+// Reads a class at the start of text as SetClass writes it for a Set token; empty otherwise.
+// Returns the token and the length of the class.
+std::optional<std::pair<TMaskToken, std::size_t>> ReadSetClass(std::string_view text)
+{
+    const std::size_t close = text.find(']');
+    if (!text.starts_with('[') || close == std::string_view::npos) {
+        return std::nullopt;
+    }
+    TByteSet set;
+    for (const char c : text.substr(1, close - 1)) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte != '-' && byte != kSmallYo && !IsSmallRussianLetter(byte)) {
+            return std::nullopt;
+        }
+        set.set(byte);
+    }
+    // A set of one byte is never written as a class, nor one that another token stands for.
+    const TMaskToken token = TokenOfSet(set);
+    if (set.count() < 2 || token.Kind != TMaskTokenKind::Set ||
+        SetClass(set) != text.substr(0, close + 1)) {
+        return std::nullopt;
+    }
+    return std::pair{token, close + 1};
+}
+
 const TMaskSign& SignOf(TMaskTokenKind kind)
 {
     return *std::find_if(std::begin(kMaskSigns), std::end(kMaskSigns),
@@ -83,6 +230,9 @@ std::string WriteExpression(const std::vector<TMaskToken>& tokens, bool inexact)
             case TMaskTokenKind::YeOrYo:
                 expression += inexact ? InexactLetter(static_cast<char>(kSmallYe)) : kYeOrYoExact;
                 break;
+            case TMaskTokenKind::Set:
+                expression += SetClass(token.Set);
+                break;
             case TMaskTokenKind::AnyRun:
             case TMaskTokenKind::AnyChar:
             case TMaskTokenKind::Hyphen: {
@@ -100,11 +250,24 @@ std::string WriteExpression(const std::vector<TMaskToken>& tokens, bool inexact)
 
 std::vector<TMaskToken> TokenizeMask(std::string_view mask)
 {
+    static const TByteSet vowels = SetOf(kVowels);
+    static const TByteSet consonants = SetOf(kConsonants);
     std::vector<TMaskToken> tokens;
     tokens.reserve(mask.size());
-    for (const char c : mask) {
+    for (std::size_t i = 0; i < mask.size(); ++i) {
+        const char c = mask[i];
         if (static_cast<unsigned char>(c) == kSmallYe) {
             tokens.push_back({TMaskTokenKind::YeOrYo, 0});
+            continue;
+        }
+        if (c == '@' || c == '#') {
+            tokens.push_back({TMaskTokenKind::Set, 0, c == '@' ? vowels : consonants});
+            continue;
+        }
+        if (c == '[') {
+            auto [token, next] = ReadSet(mask, i);
+            tokens.push_back(token);
+            i = next - 1;
             continue;
         }
         if (IsSmallRussianLetter(static_cast<unsigned char>(c))) {
@@ -146,6 +309,11 @@ std::optional<std::vector<TMaskToken>> ReadExactMaskExpression(std::string_view 
         if (rest.starts_with(kYeOrYoExact)) {
             tokens.push_back({TMaskTokenKind::YeOrYo, 0});
             rest.remove_prefix(kYeOrYoExact.size());
+            continue;
+        }
+        if (const auto set = ReadSetClass(rest)) {
+            tokens.push_back(set->first);
+            rest.remove_prefix(set->second);
             continue;
         }
         const auto* sign =

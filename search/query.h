@@ -25,18 +25,21 @@ void LowerCyr(std::string& text);
 void LowerPattern(std::string& text);
 
 // Translates a lowercased mask (the language of search/mask.h) to the pattern "/^...$/" of its
-// exact expression. Empty when nothing of the mask is left.
+// exact expression. Empty when nothing of the mask is left. Throws EMaskError for a malformed
+// set.
 std::string MaskToPattern(const std::string& query);
 
 // As MaskToPattern, with the inexact expression: every letter also accepts its look-alikes and
-// the signs around it.
+// the signs around it; a set takes the letters of the set only.
 std::string InexactMaskToPattern(const std::string& query);
 
 // The query a row sends for fieldText (lowercased by LowerPattern for the regexp row and by
 // LowerCyr for the others, then translated as the mode asks); empty for a mask, regexp or
-// inexact row when nothing is left, in which case no search starts.
+// inexact row when nothing is left, in which case no search starts. Throws EMaskError for a mask
+// or inexact row whose text holds a malformed set.
 std::string TranslateQuery(TQueryMode mode, const std::string& fieldText);
 
 // What a row's button does: translates fieldText and runs the search of its mode, unless the
-// translation is empty for a row that needs a query. Returns whether a search ran.
+// translation is empty for a row that needs a query. Returns whether a search ran. Throws what
+// TranslateQuery throws before the view is called, and what the search throws.
 bool RunSearchRow(TQueryMode mode, const std::string& fieldText, TSearchView& view);
