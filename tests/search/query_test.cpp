@@ -1,5 +1,5 @@
-// Tests of query translation: lowercasing, the two mask translations, and what the inexact
-// mask accepts when the engine runs its pattern.
+// Tests of query translation: lowercasing, the two mask translations and their errors, and what
+// the inexact mask accepts when the engine runs its pattern.
 
 #include "search/query.h"
 
@@ -8,9 +8,12 @@
 #include <tuple>
 #include <utility>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "search/mask.h"
 #include "search/regexpr.h"
+#include "search/search_run.h"
 #include "wordstore/encoding.h"
 
 namespace {
@@ -62,10 +65,75 @@ TEST(MaskToPattern, TranslatesWildcardsAndDropsWhatIsNotCyrillic)
         {"", ""},
         {"к о.т№«", "/^кот$/"},
         {"**", "/^.*.*$/"},
+        {"К@Т", "/^к[аеёиоуыэюя]т$/"},
+        {"*#Я", "/^.*[бвгджзйклмнпрстфхцчшщ]я$/"},
+        {"[КГ]?Р?А", "/^[гк].р.а$/"},  // capitals in a set are lowercased first
+        {"[!Ё]", "/^[абвгджзийклмнопрстуфхцчшщъыьэюя]$/"},  // ё is е, which takes ё with it
+        {"[ёж]", "/^[еёж]$/"},
+        {"[a-z]к", "/^-к$/"},  // a hyphen alone is the hyphen
+        {"]к!", "/^к$/"},      // "]" and "!" outside a set are dropped
     };
     for (const auto& [field, pattern] : cases) {
         SCOPED_TRACE(field);
         EXPECT_EQ(ToUtf8(TranslateQuery(TQueryMode::Mask, ToCp1251(field))), pattern);
+    }
+}
+
+TEST(TranslateQuery, MalformedSetsOfTheMaskRowsAreErrors)
+{
+    // A field text, then the whole message, the same for the mask and the inexact row.
+    const std::pair<const char*, const char*> cases[] = {
+        {"[аб", "Unclosed [ in the mask"},
+        {"*[]", "Empty [] in the mask"},
+        {"[!]", "Empty [] in the mask"},
+        {"[AB]", "Empty [] in the mask"},  // Latin letters are dropped, in sets too
+        {"[Я-А]", "Reversed range in [] of the mask"},
+        {"[!А-Я]", "No letter left by [!] in the mask"},
+    };
+    for (const auto& [field, message] : cases) {
+        SCOPED_TRACE(field);
+        for (const TQueryMode mode : {TQueryMode::Mask, TQueryMode::Inexact}) {
+            EXPECT_THAT([&] { TranslateQuery(mode, ToCp1251(field)); },
+                        testing::ThrowsMessage<EMaskError>(testing::StrEq(message)));
+        }
+        // The other rows know no sets.
+        EXPECT_EQ(ToUtf8(TranslateQuery(TQueryMode::Ending, ToCp1251(field))), Lowered(field));
+    }
+}
+
+// A view that counts every call a search run makes to it.
+class TCountingView : public TSearchView
+{
+public:
+    mutable int Calls = 0;
+
+    TSearchSettings Settings() const override
+    {
+        ++Calls;
+        return {};
+    }
+    std::size_t RowCount() const override
+    {
+        ++Calls;
+        return 0;
+    }
+    bool RowTicked(std::size_t) const override
+    {
+        ++Calls;
+        return false;
+    }
+    void ShowListing(const std::string&) override { ++Calls; }
+};
+
+TEST(RunSearchRow, MalformedSetEndsTheRowBeforeTheViewIsTouched)
+{
+    for (const TQueryMode mode : {TQueryMode::Mask, TQueryMode::Inexact}) {
+        TCountingView view;
+        EXPECT_THAT([&] { RunSearchRow(mode, ToCp1251("к[ат"), view); },
+                    testing::ThrowsMessage<EMaskError>(testing::StrEq("Unclosed [ in the mask")));
+        EXPECT_EQ(view.Calls, 0);
+        EXPECT_TRUE(RunSearchRow(mode, ToCp1251("к[ат]"), view));
+        EXPECT_GT(view.Calls, 0);
     }
 }
 
@@ -224,6 +292,22 @@ TEST(InexactMaskToPattern, AcceptsLookAlikeLettersAndSignsButNoOtherLetters)
         {"*ость", "радость", true},
         {"*ость", "радостью", false},
         {"кOт", "кт", true},  // a Latin letter is dropped from the mask
+        // A set takes its own letters only, without look-alikes or signs around it.
+        {"к@т", "кот", true},
+        {"к@т", "гот", true},  // the letters around it keep theirs
+        {"к@т", "кёт", true},
+        {"к@т", "кт", false},
+        {"к@т", "к-т", false},
+        {"к@т", "кьот", true},  // a sign belongs to the letter before it
+        {"к@т", "коьт", true},  // or after it
+        {"[кг]от", "хот", false},
+        {"[кг]от", "гот", true},
+        {"[бв]от", "пот", false},  // б's look-alike п is not in the set
+        {"#ода", "вода", true},
+        {"#ода", "йода", true},
+        {"#ода", "ода", false},
+        {"[!е]ж", "эж", true},
+        {"[!е]ж", "ёж", false},
     };
     for (const auto& [field, word, listed] : cases) {
         SCOPED_TRACE(std::string(field) + " ~ " + word);

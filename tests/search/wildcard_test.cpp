@@ -87,6 +87,13 @@ TEST(TWildcard, TakesOnlyWhatTheMaskRowsSend)
         {"^[её]ж$", "", true},  // but a mask's е, which also takes ё
         {"^еж$", "", true},     // and е as typed, which does not
         {"^[ёе]ж$", "", false},
+        {"^к[аеёиоуыэюя]т$", "", true},  // a mask's set
+        {"^[-гк].*$", "-smgxr", true},
+        {"^[-гк].*$", "i", false},
+        {"^[кг].*$", "", false},  // a class spelt otherwise goes to the engine
+        {"^[г-к]$", "", false},
+        {"^[^гк]$", "", false},
+        {"^[гк]]$", "", false},
         {"^$", "", false},
         {"", "", false},
     };
@@ -124,6 +131,17 @@ TEST(TWildcard, MatchesWholeWords)
         {"^.*[её]т$", "идёт", true},
         {"^.*[её].*[её]$", "ёлке", true},
         {"^.*[её].*[её]$", "ёлка", false},
+        {"^к[аеёиоуыэюя]т$", "кот", true},
+        {"^к[аеёиоуыэюя]т$", "кёт", true},
+        {"^к[аеёиоуыэюя]т$", "крт", false},
+        {"^к[аеёиоуыэюя]т$", "кот-", false},
+        {"^.*[-гк]а$", "рука", true},
+        {"^.*[-гк]а$", "ну-а", true},
+        {"^.*[-гк]а$", "ка", true},
+        {"^.*[-гк]а$", "а", false},
+        {"^.*[-гк]а$", "мама", false},
+        {"^[гк].*[её].*[аеёиоуыэюя]$", "книга", false},
+        {"^[гк].*[её].*[аеёиоуыэюя]$", "клёна", true},
     };
     for (const auto& [expression, word, matches] : cases) {
         SCOPED_TRACE(std::string(expression) + " ~ " + word);
@@ -153,6 +171,28 @@ TEST(TWildcard, AgreesWithTheEngineOnGeneratedMasksAndWords)
     }
 }
 
+TEST(TWildcard, AgreesWithTheEngineOnGeneratedMasksWithSets)
+{
+    // Words hold ё and hyphens, which sets take or leave, and a letter no set names.
+    const std::string letters = ToCp1251("абвеёяэ-");
+    const std::string pieces[] = {"@",    "#",    "[ав]",   "[!ав]", "[а-е]", "[-я]",
+                                  "[!е]", "[эя]", "[в-е-]", "[!э]",  "а",     "е",
+                                  "-",    "*",    "?",      "в"};
+    std::mt19937 random(20261213);
+    for (int round = 0; round < 400; ++round) {
+        std::string mask;
+        const int pieceCount = 1 + static_cast<int>(random() % 6);
+        for (int i = 0; i < pieceCount; ++i) {
+            mask += pieces[random() % std::size(pieces)];
+        }
+        const std::string pattern = MaskToPattern(ToCp1251(mask));
+        ASSERT_FALSE(pattern.empty());
+        const std::string expression = pattern.substr(1, pattern.size() - 2);
+        SCOPED_TRACE(mask + " -> " + ToUtf8(expression));
+        ExpectAgreesWithTheEngine(expression, letters, 9, random);
+    }
+}
+
 TEST(TWildcard, AgreesWithTheEngineOnExpressionsWithLiteralAndFoldedYe)
 {
     // Expressions as either row may send them: е as typed in the regexp row, [её] from a mask.
@@ -170,7 +210,8 @@ TEST(TWildcard, AgreesWithTheEngineUnderEveryModifierItIsTakenWith)
 {
     // Capitals and blanks in the words would tell i and x apart; no line breaks, as in words.
     const std::string letters = ToCp1251("аяАЯ-ё ");
-    const std::string pieces[] = {ToCp1251("я"), ToCp1251("[её]"), "-", ".*", "."};
+    const std::string pieces[] = {
+        ToCp1251("я"), ToCp1251("[её]"), ToCp1251("[-ая]"), "-", ".*", "."};
     const char* const modifierSets[] = {"",   "s", "-s", "m",  "-m",   "g",      "-g", "x",
                                         "-x", "r", "-r", "-i", "smgx", "-smgxr", "i-i"};
     std::mt19937 random(20261209);
