@@ -377,6 +377,10 @@ void TForm1::CreatePanelLeft()
     Image2 = NewPicture("Image2", bullet, QRect(4, 190, 16, 16), panel);
     Label1 = NewLabel("Label1", QStringLiteral("Поиск по маске"), 24, 192, panel);
     srch1 = NewQueryField("srch1", QStringLiteral("*янка"), 208, panel);
+    srch1->setToolTip(
+        QStringLiteral("* любые буквы, ? одна буква, - дефис, @ гласная, # согласная,\n"
+                       "[кг] одна из букв, [!кг] любая другая, [а-е] от а до е.\n"
+                       "Например: к@р#а, [кг]?р?а"));
     srch_btn1 = NewSearchButton("srch_btn1", 208, panel);
 
     Image3 = NewPicture("Image3", bullet, QRect(4, 234, 16, 16), panel);
