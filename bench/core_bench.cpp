@@ -288,6 +288,8 @@ int main(int argc, char** argv)
             benchmark::RegisterBenchmark("BM_EndingSearchYe", BM_EndingSearch, "енный"),
             benchmark::RegisterBenchmark("BM_MaskSearch", BM_MaskSearch, "*янка"),
             benchmark::RegisterBenchmark("BM_MaskSearchYe", BM_MaskSearch, "*енный"),
+            // A vowel, a consonant and a set: the wildcard's loop of byte sets.
+            benchmark::RegisterBenchmark("BM_MaskSearchClasses", BM_MaskSearch, "*@#[кг]а"),
             benchmark::RegisterBenchmark("BM_RegexpSearch", BM_RegexpSearch),
             benchmark::RegisterBenchmark("BM_ListWithIpm", BM_ListWithIpm),
             benchmark::RegisterBenchmark("BM_ListAlphabetical", BM_ListAlphabetical),
