@@ -41,6 +41,7 @@ struct TRunSettings
     double MinIpm = 0.0;
     std::chrono::seconds TimeLimit{0};
     std::function<TSearchClock::time_point()> Clock;
+    TWordFilter Filter;
 };
 
 TRunSettings ReadSettings(const TSearchView& view)
@@ -52,6 +53,7 @@ TRunSettings ReadSettings(const TSearchView& view)
     settings.MinIpm = StrToFloat(viewSettings.MinIpmText);
     settings.TimeLimit = viewSettings.TimeLimit;
     settings.Clock = std::move(viewSettings.Clock);
+    settings.Filter = viewSettings.Filter;
     if (!settings.Clock) {
         settings.Clock = [] { return TSearchClock::now(); };
     }
@@ -144,8 +146,8 @@ private:
 // rejected without a division. The engine's test runs after it, so that an expression error only
 // shows at the first word that passes the minimum.
 template <bool kMatchFirst, typename TMatch>
-void CollectHits(TSearchView& view, const TRunSettings& settings, std::size_t minLength,
-                 TMatch&& matches)
+void WalkWords(TSearchView& view, const TRunSettings& settings, std::size_t minLength,
+               TMatch&& matches)
 {
     ResetResultTree();
     TRunBudget budget(view, settings);
@@ -184,6 +186,29 @@ void CollectHits(TSearchView& view, const TRunSettings& settings, std::size_t mi
             }
         }
     }
+}
+
+// WalkWords with the settings' length and syllable filter joined to the match test. Without a
+// range the loop is the one without a filter, so that a run pays nothing for it.
+template <bool kMatchFirst, typename TMatch>
+void CollectHits(TSearchView& view, const TRunSettings& settings, std::size_t minLength,
+                 TMatch&& matches)
+{
+    if (!settings.Filter.Active()) {
+        WalkWords<kMatchFirst>(view, settings, minLength, matches);
+        return;
+    }
+    const TWordFilter& filter = settings.Filter;
+    WalkWords<kMatchFirst>(view, settings, minLength, [&filter, &matches](std::string_view word) {
+        // A match that may run first meets the cheaper filter before it. The engine's match
+        // stays first, so that an expression error still shows at the first word that passes
+        // the minimum, whatever the ranges.
+        if constexpr (kMatchFirst) {
+            return filter.Passes(word) && matches(word);
+        } else {
+            return matches(word) && filter.Passes(word);
+        }
+    });
 }
 
 void FinishRun(TSearchView& view, const TRunSettings& settings)
