@@ -141,16 +141,21 @@ private:
 };
 
 // Walks every word of the ticked rows that passes the minimum, in row and file order, and
-// inserts those that match into the result tree. A match test that has no side effects and cannot
-// fail may run before the ipm test (kMatchFirst): the hits are the same, and most words are then
-// rejected without a division. The engine's test runs after it, so that an expression error only
-// shows at the first word that passes the minimum.
-template <bool kMatchFirst, typename TMatch>
+// inserts those that match, and lie in the settings' length and syllable ranges when kFiltered,
+// into the result tree. A match test that has no side effects and cannot fail may run before the
+// ipm test (kMatchFirst): the hits are the same, and most words are then rejected without a
+// division. The engine's test runs after it, so that an expression error only shows at the first
+// word that passes the minimum, whatever the ranges.
+template <bool kMatchFirst, bool kFiltered, typename TMatch>
 void WalkWords(TSearchView& view, const TRunSettings& settings, std::size_t minLength,
                TMatch&& matches)
 {
     ResetResultTree();
     TRunBudget budget(view, settings);
+    // A missing range takes every count.
+    const TCountRange length = settings.Filter.Length.value_or(TCountRange{});
+    const TCountRange syllables = settings.Filter.Syllables.value_or(TCountRange{});
+    const bool countSyllables = settings.Filter.Syllables.has_value();
     for (std::size_t row = 0; row < view.RowCount() && row < DictWords.size(); ++row) {
         if (!view.RowTicked(row) || DictTotals[row] == 0.0) {
             continue;
@@ -179,6 +184,15 @@ void WalkWords(TSearchView& view, const TRunSettings& settings, std::size_t minL
                     continue;
                 }
             }
+            // The ranges come last, for the few words that match: before the match, a length
+            // test that passes some words and fails others at random costs more in mispredicted
+            // branches than the ending's test, which fails nearly every word at its last byte.
+            if constexpr (kFiltered) {
+                if (!length.Contains(word.size()) ||
+                    (countSyllables && !syllables.Contains(SyllableCount(word)))) {
+                    continue;
+                }
+            }
             if (settings.Alphabetical) {
                 InsertByWord(word, ipm);
             } else {
@@ -188,27 +202,17 @@ void WalkWords(TSearchView& view, const TRunSettings& settings, std::size_t minL
     }
 }
 
-// WalkWords with the settings' length and syllable filter joined to the match test. Without a
-// range the loop is the one without a filter, so that a run pays nothing for it.
+// WalkWords with the filter when the settings give a range; without one the loop is the one
+// without a filter, so that a run pays nothing for it.
 template <bool kMatchFirst, typename TMatch>
 void CollectHits(TSearchView& view, const TRunSettings& settings, std::size_t minLength,
                  TMatch&& matches)
 {
-    if (!settings.Filter.Active()) {
-        WalkWords<kMatchFirst>(view, settings, minLength, matches);
-        return;
+    if (settings.Filter.Active()) {
+        WalkWords<kMatchFirst, true>(view, settings, minLength, matches);
+    } else {
+        WalkWords<kMatchFirst, false>(view, settings, minLength, matches);
     }
-    const TWordFilter& filter = settings.Filter;
-    WalkWords<kMatchFirst>(view, settings, minLength, [&filter, &matches](std::string_view word) {
-        // A match that may run first meets the cheaper filter before it. The engine's match
-        // stays first, so that an expression error still shows at the first word that passes
-        // the minimum, whatever the ranges.
-        if constexpr (kMatchFirst) {
-            return filter.Passes(word) && matches(word);
-        } else {
-            return matches(word) && filter.Passes(word);
-        }
-    });
 }
 
 void FinishRun(TSearchView& view, const TRunSettings& settings)

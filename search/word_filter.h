@@ -35,9 +35,4 @@ struct TWordFilter
 
     // Whether a range is given; a run without one skips the filter altogether.
     bool Active() const { return Length.has_value() || Syllables.has_value(); }
-    bool Passes(std::string_view word) const
-    {
-        return (!Length || Length->Contains(word.size())) &&
-               (!Syllables || Syllables->Contains(SyllableCount(word)));
-    }
 };
