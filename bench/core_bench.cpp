@@ -20,6 +20,7 @@
 #include "search/query.h"
 #include "search/result_tree.h"
 #include "search/search_run.h"
+#include "search/word_filter.h"
 #include "tests/support/recording_load_view.h"
 #include "wordstore/encoding.h"
 #include "wordstore/word_store.h"
@@ -37,7 +38,15 @@ constexpr double kBudgetPerWord = 12.0;
 class TBenchSearchView : public TSearchView
 {
 public:
-    TSearchSettings Settings() const override { return {}; }
+    // The length and syllable ranges of the runs; none by default.
+    TWordFilter Filter;
+
+    TSearchSettings Settings() const override
+    {
+        TSearchSettings settings;
+        settings.Filter = Filter;
+        return settings;
+    }
     std::size_t RowCount() const override { return DictWords.size(); }
     bool RowTicked(std::size_t) const override { return true; }
     void ShowListing(const std::string& listing) override { m_listingBytes = listing.size(); }
@@ -152,6 +161,19 @@ void BM_EndingSearch(benchmark::State& state, const char* utf8ending)
 {
     const std::string ending = ToCp1251(utf8ending);
     TBenchSearchView view;
+    for (auto _ : state) {
+        EndingSearch(ending, view);
+    }
+    AddHitCounters(state, view);
+}
+
+// The ending search with a length and a syllable range that keep part of its hits.
+void BM_EndingSearchFiltered(benchmark::State& state, const char* utf8ending)
+{
+    const std::string ending = ToCp1251(utf8ending);
+    TBenchSearchView view;
+    view.Filter.Length = ParseCountRange("-9");
+    view.Filter.Syllables = ParseCountRange("3-");
     for (auto _ : state) {
         EndingSearch(ending, view);
     }
@@ -286,6 +308,8 @@ int main(int argc, char** argv)
             benchmark::RegisterBenchmark("BM_Load", BM_Load, folder, memory),
             benchmark::RegisterBenchmark("BM_EndingSearch", BM_EndingSearch, "янка"),
             benchmark::RegisterBenchmark("BM_EndingSearchYe", BM_EndingSearch, "енный"),
+            benchmark::RegisterBenchmark("BM_EndingSearchFiltered", BM_EndingSearchFiltered,
+                                         "янка"),
             benchmark::RegisterBenchmark("BM_MaskSearch", BM_MaskSearch, "*янка"),
             benchmark::RegisterBenchmark("BM_MaskSearchYe", BM_MaskSearch, "*енный"),
             // A vowel, a consonant and a set: the wildcard's loop of byte sets.

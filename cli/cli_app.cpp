@@ -18,6 +18,7 @@
 #include "search/number_text.h"
 #include "search/query.h"
 #include "search/search_run.h"
+#include "search/word_filter.h"
 #include "slovosito_version.h"
 #include "wordstore/dictionary_builder.h"
 #include "wordstore/encoding.h"
@@ -41,6 +42,7 @@ struct TSearchArgs
     std::string Min = "0,0";  // UTF-8
     bool Raw = false;
     std::chrono::seconds TimeLimit{10};
+    TWordFilter Filter;
     std::optional<TQueryMode> Mode;
     std::string Query;  // UTF-8
 };
@@ -72,6 +74,16 @@ std::chrono::seconds TimeLimitOf(const std::string& value)
         throw EUsageError("bad time limit \"" + value + "\" (whole seconds, 0 for none)");
     }
     return std::chrono::seconds(seconds);
+}
+
+// The value of --length or --syllables, what names the option in a message.
+TCountRange CountRangeOf(const std::string& value, const char* what)
+{
+    const std::optional<TCountRange> range = ParseCountRange(value);
+    if (!range) {
+        throw EUsageError(std::string("bad ") + what + " \"" + value + "\" (N, N-M, N- or -M)");
+    }
+    return *range;
 }
 
 TSearchArgs ParseSearchArgs(const std::vector<std::string>& args)
@@ -107,6 +119,10 @@ TSearchArgs ParseSearchArgs(const std::vector<std::string>& args)
                 options.Raw = true;
             } else if (name == "--time-limit") {
                 options.TimeLimit = TimeLimitOf(value);
+            } else if (name == "--length") {
+                options.Filter.Length = CountRangeOf(value, "length");
+            } else if (name == "--syllables") {
+                options.Filter.Syllables = CountRangeOf(value, "syllable count");
             } else if (name == "--help") {
                 options.Help = true;
             } else if (name == "--version") {
@@ -146,7 +162,13 @@ public:
     // A search run.
     TSearchSettings Settings() const override
     {
-        return {m_options.Alpha, m_options.Ipm, ToCp1251(m_options.Min), m_options.TimeLimit, {}};
+        TSearchSettings settings;
+        settings.Alphabetical = m_options.Alpha;
+        settings.ShowIpm = m_options.Ipm;
+        settings.MinIpmText = ToCp1251(m_options.Min);
+        settings.TimeLimit = m_options.TimeLimit;
+        settings.Filter = m_options.Filter;
+        return settings;
     }
     std::size_t RowCount() const override { return m_rows.size(); }
     bool RowTicked(std::size_t row) const override { return m_ticked[row]; }

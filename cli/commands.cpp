@@ -22,6 +22,11 @@ const TOptionSpec kSearchOptions[] = {
     {"--raw", nullptr, "print the listing as Windows-1251 with CR LF between lines"},
     {"--time-limit", "SECONDS",
      "stop a search that runs longer with an error (default 10; 0 for none)"},
+    {"--length", "RANGE",
+     "list only words of RANGE characters, a hyphen counting as one; RANGE is N, N-M, N- (N or "
+     "more) or -M (at most M)"},
+    {"--syllables", "RANGE",
+     "list only words of RANGE syllables, that is vowel letters (а е ё и о у ы э ю я)"},
     {"--ending", "Q", "words that end in Q (an empty Q lists every word)"},
     {"--mask", "Q", "words that fit the mask Q: * any letters, ? one letter"},
     {"--regexp", "Q", "words that match /expression/modifiers (modifiers i r s g m x)"},
@@ -55,6 +60,7 @@ constexpr const char* kSearchSynopsis =
     "Usage: slovosito-cli [--dir DIR] --list [--verbose]\n"
     "       slovosito-cli [--dir DIR] [--dict NAME]... [--all] [--alpha] [--ipm] [--min TEXT]\n"
     "                     [--raw] [--time-limit SECONDS]\n"
+    "                     [--length RANGE] [--syllables RANGE]\n"
     "                     (--ending | --mask | --regexp | --inexact) QUERY\n"
     "       slovosito-cli make-dict [--dir DIR] [--from-list | --from-text]\n"
     "                     [--encoding utf-8|cp1251] [--lower] [--keep-order] [--force]\n"

@@ -41,6 +41,7 @@ struct TRunSettings
     double MinIpm = 0.0;
     std::chrono::seconds TimeLimit{0};
     std::function<TSearchClock::time_point()> Clock;
+    TWordFilter Filter;
 };
 
 TRunSettings ReadSettings(const TSearchView& view)
@@ -52,6 +53,7 @@ TRunSettings ReadSettings(const TSearchView& view)
     settings.MinIpm = StrToFloat(viewSettings.MinIpmText);
     settings.TimeLimit = viewSettings.TimeLimit;
     settings.Clock = std::move(viewSettings.Clock);
+    settings.Filter = viewSettings.Filter;
     if (!settings.Clock) {
         settings.Clock = [] { return TSearchClock::now(); };
     }
@@ -139,16 +141,21 @@ private:
 };
 
 // Walks every word of the ticked rows that passes the minimum, in row and file order, and
-// inserts those that match into the result tree. A match test that has no side effects and cannot
-// fail may run before the ipm test (kMatchFirst): the hits are the same, and most words are then
-// rejected without a division. The engine's test runs after it, so that an expression error only
-// shows at the first word that passes the minimum.
-template <bool kMatchFirst, typename TMatch>
-void CollectHits(TSearchView& view, const TRunSettings& settings, std::size_t minLength,
-                 TMatch&& matches)
+// inserts those that match, and lie in the settings' length and syllable ranges when kFiltered,
+// into the result tree. A match test that has no side effects and cannot fail may run before the
+// ipm test (kMatchFirst): the hits are the same, and most words are then rejected without a
+// division. The engine's test runs after it, so that an expression error only shows at the first
+// word that passes the minimum, whatever the ranges.
+template <bool kMatchFirst, bool kFiltered, typename TMatch>
+void WalkWords(TSearchView& view, const TRunSettings& settings, std::size_t minLength,
+               TMatch&& matches)
 {
     ResetResultTree();
     TRunBudget budget(view, settings);
+    // A missing range takes every count.
+    const TCountRange length = settings.Filter.Length.value_or(TCountRange{});
+    const TCountRange syllables = settings.Filter.Syllables.value_or(TCountRange{});
+    const bool countSyllables = settings.Filter.Syllables.has_value();
     for (std::size_t row = 0; row < view.RowCount() && row < DictWords.size(); ++row) {
         if (!view.RowTicked(row) || DictTotals[row] == 0.0) {
             continue;
@@ -177,12 +184,34 @@ void CollectHits(TSearchView& view, const TRunSettings& settings, std::size_t mi
                     continue;
                 }
             }
+            // The ranges come last, for the few words that match: before the match, a length
+            // test that passes some words and fails others at random costs more in mispredicted
+            // branches than the ending's test, which fails nearly every word at its last byte.
+            if constexpr (kFiltered) {
+                if (!length.Contains(word.size()) ||
+                    (countSyllables && !syllables.Contains(SyllableCount(word)))) {
+                    continue;
+                }
+            }
             if (settings.Alphabetical) {
                 InsertByWord(word, ipm);
             } else {
                 InsertByValue(word, ipm);
             }
         }
+    }
+}
+
+// WalkWords with the filter when the settings give a range; without one the loop is the one
+// without a filter, so that a run pays nothing for it.
+template <bool kMatchFirst, typename TMatch>
+void CollectHits(TSearchView& view, const TRunSettings& settings, std::size_t minLength,
+                 TMatch&& matches)
+{
+    if (settings.Filter.Active()) {
+        WalkWords<kMatchFirst, true>(view, settings, minLength, matches);
+    } else {
+        WalkWords<kMatchFirst, false>(view, settings, minLength, matches);
     }
 }
 

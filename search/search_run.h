@@ -9,6 +9,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "search/word_filter.h"
+
 // A run that went on longer than its time limit. what() is the user's whole message.
 class ESearchTimeLimit : public std::runtime_error
 {
@@ -39,6 +41,9 @@ struct TSearchSettings
     // Reads the time for the limit and for KeepGoing(); empty for TSearchClock::now(). Tests
     // give a clock of their own.
     std::function<TSearchClock::time_point()> Clock;
+    // The length and syllable ranges a hit must also lie in, tested before a hit is ordered, so
+    // that the listing and the found count agree; none by default.
+    TWordFilter Filter;
 };
 
 // What a search run reads from the front end and writes back to it. Texts are Windows-1251.

@@ -53,7 +53,7 @@ public:
 
     TSearchSettings Settings() const override
     {
-        return {Alpha, Ipm, ToCp1251(MinIpm), TimeLimit, Clock};
+        return {Alpha, Ipm, ToCp1251(MinIpm), TimeLimit, Clock, {}};
     }
     bool KeepGoing(TSearchClock::duration elapsed) override
     {

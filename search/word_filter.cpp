@@ -1,0 +1,80 @@
+// Parsing of count ranges and the syllable count of a Windows-1251 word.
+
+#include "search/word_filter.h"
+
+#include <array>
+#include <charconv>
+
+namespace {
+
+// One entry per byte: 1 for the vowel letters of the code page, 0 for every other byte.
+constexpr std::array<unsigned char, 256> kVowelTable = [] {
+    std::array<unsigned char, 256> table{};
+    // а е ё и о у ы э ю я, then А Е Ё И О У Ы Э Ю Я.
+    for (const unsigned char vowel : {0xE0, 0xE5, 0xB8, 0xE8, 0xEE, 0xF3, 0xFB, 0xFD, 0xFE, 0xFF,
+                                      0xC0, 0xC5, 0xA8, 0xC8, 0xCE, 0xD3, 0xDB, 0xDD, 0xDE, 0xDF}) {
+        table[vowel] = 1;
+    }
+    return table;
+}();
+
+// Reads the whole of text as a number of ASCII digits (from_chars takes no sign for an unsigned
+// type); nullopt for anything else, an empty text or one too large included.
+std::optional<std::size_t> WholeNumber(std::string_view text)
+{
+    std::size_t value = 0;
+    const char* const end = text.data() + text.size();
+    const auto [last, error] = std::from_chars(text.data(), end, value);
+    if (error != std::errc() || last != end) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+}  // namespace
+
+std::optional<TCountRange> ParseCountRange(std::string_view text)
+{
+    const std::size_t dash = text.find('-');
+    if (dash == std::string_view::npos) {
+        const std::optional<std::size_t> count = WholeNumber(text);
+        if (!count) {
+            return std::nullopt;
+        }
+        return TCountRange{*count, *count};
+    }
+    const std::string_view low = text.substr(0, dash);
+    const std::string_view high = text.substr(dash + 1);
+    if (low.empty() && high.empty()) {
+        return std::nullopt;
+    }
+    TCountRange range;
+    if (!low.empty()) {
+        const std::optional<std::size_t> min = WholeNumber(low);
+        if (!min) {
+            return std::nullopt;
+        }
+        range.Min = *min;
+    }
+    if (!high.empty()) {
+        // A second dash fails here: it is no digit.
+        const std::optional<std::size_t> max = WholeNumber(high);
+        if (!max) {
+            return std::nullopt;
+        }
+        range.Max = *max;
+    }
+    if (range.Min > range.Max) {
+        return std::nullopt;
+    }
+    return range;
+}
+
+std::size_t SyllableCount(std::string_view word)
+{
+    std::size_t count = 0;
+    for (const char byte : word) {
+        count += kVowelTable[static_cast<unsigned char>(byte)];
+    }
+    return count;
+}

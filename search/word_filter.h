@@ -1,0 +1,38 @@
+#pragma once
+// The length and syllable filter of a search run: the ranges "N", "N-M", "N-" and "-M", and the
+// counts of a word's characters and vowel letters they are tested against.
+
+#include <cstddef>
+#include <limits>
+#include <optional>
+#include <string_view>
+
+// A range of whole numbers, both ends included.
+struct TCountRange
+{
+    std::size_t Min = 0;
+    std::size_t Max = std::numeric_limits<std::size_t>::max();
+
+    bool Contains(std::size_t count) const { return count >= Min && count <= Max; }
+    bool operator==(const TCountRange&) const = default;
+};
+
+// Reads "N" (exactly N), "N-M" (N to M), "N-" (N or more) or "-M" (at most M), where N and M are
+// whole non-negative numbers of ASCII digits and N <= M. Returns nullopt for any other text,
+// spaces and signs included.
+std::optional<TCountRange> ParseCountRange(std::string_view text);
+
+// The number of vowel letters of word (Windows-1251): а е ё и о у ы э ю я in either case.
+std::size_t SyllableCount(std::string_view word);
+
+// Which words a run keeps beyond its query: a word's length (its bytes, one a character,
+// hyphens included) and its syllables must lie in the ranges given. With neither given every
+// word passes.
+struct TWordFilter
+{
+    std::optional<TCountRange> Length;
+    std::optional<TCountRange> Syllables;
+
+    // Whether a range is given; a run without one skips the filter altogether.
+    bool Active() const { return Length.has_value() || Syllables.has_value(); }
+};
