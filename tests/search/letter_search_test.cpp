@@ -210,7 +210,8 @@ TEST_F(LetterSearchTest, ListsWhatCountingLettersByHandFinds)
     std::size_t anagrams = 0;
     std::size_t fromLetters = 0;
     for (int query = 0; query < 300; ++query) {
-        const std::string letters = randomText(6);
+        // Every third query is too long for the letters to be packed into fields.
+        const std::string letters = randomText(query % 3 == 0 ? 24 : 6);
         SCOPED_TRACE(ToUtf8(letters));
         std::vector<std::string> expectAnagrams;
         std::vector<std::string> expectFromLetters;
