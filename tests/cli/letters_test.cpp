@@ -2,6 +2,7 @@
 // options every search takes, and their usage errors.
 
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -12,6 +13,9 @@
 #include "wordstore/encoding.h"
 
 namespace {
+
+// Arguments after --dir, then the exit status, the whole stdout and the whole stderr.
+using TCase = std::pair<std::vector<std::string>, TCliRun>;
 
 class CliLetters : public ::testing::Test
 {
@@ -24,10 +28,16 @@ protected:
         m_folder.WritePair("Словари/extra", {"кот", "сокол", "ёлка"}, {500000, 250000, 250000});
     }
 
-    TCliRun Run(std::vector<std::string> args)
+    void ExpectRuns(const std::vector<TCase>& cases)
     {
-        args.insert(args.begin(), {"--dir", m_folder.Path() + "/Словари"});
-        return RunCliProgram(m_folder, std::move(args));
+        for (const auto& [args, expected] : cases) {
+            SCOPED_TRACE(::testing::PrintToString(args));
+            std::vector<std::string> all = {"--dir", m_folder.Path() + "/Словари"};
+            all.insert(all.end(), args.begin(), args.end());
+            const TCliRun run = RunCliProgram(m_folder, all);
+            EXPECT_EQ(std::tie(run.Status, run.Out, run.Err),
+                      std::tie(expected.Status, expected.Out, expected.Err));
+        }
     }
 
     TTempFolder m_folder;
@@ -35,59 +45,39 @@ protected:
 
 TEST_F(CliLetters, ListsAsTheOtherSearchesList)
 {
-    // Arguments after --dir, then the whole stdout and the exit status.
-    const struct
-    {
-        std::vector<std::string> Args;
-        std::string Out;
-        int Status;
-    } cases[] = {
-        {{"--anagram", "кот"}, "кот\nток\nкто\n", 0},
+    ExpectRuns({
+        {{"--anagram", "кот"}, {0, "кот\nток\nкто\n", ""}},
         {{"--anagram", "ТКО", "--all", "--ipm"},
-         "кот = 500000,00000\nкот = 400000,00000\nток = 300000,00000\nкто = 200000,00000\n",
-         0},
-        {{"--anagram", "кот", "--all", "--alpha"}, "кот\nкто\nток\n", 0},
-        {{"--anagram", "к??"}, "кот\nток\nкто\nсок\n", 0},
-        {{"--anagram", "кит"}, "", 1},
+         {0, "кот = 500000,00000\nкот = 400000,00000\nток = 300000,00000\nкто = 200000,00000\n",
+          ""}},
+        {{"--anagram", "кот", "--all", "--alpha"}, {0, "кот\nкто\nток\n", ""}},
+        {{"--anagram", "к??"}, {0, "кот\nток\nкто\nсок\n", ""}},
+        {{"--anagram", "кит"}, {1, "", ""}},
         {{"--from-letters", "сокол", "--all", "--alpha", "--ipm"},
-         "сок = 90000,00000\nсокол = 250000,00000\n",
-         0},
-        {{"--from-letters", "сокот", "--min", "250000"}, "кот\nток\n", 0},
-        {{"--from-letters=АКЛЕ", "--dict", "extra"}, "ёлка\n", 0},
-        {{"--from-letters", "от?к", "--raw"}, ToCp1251("кот\r\nток\r\nкто\r\nсок\r\nКот"), 0},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(::testing::PrintToString(c.Args));
-        const TCliRun result = Run(c.Args);
-        EXPECT_EQ(result.Out, c.Out);
-        EXPECT_EQ(result.Status, c.Status);
-        EXPECT_EQ(result.Err, "");
-    }
+         {0, "сок = 90000,00000\nсокол = 250000,00000\n", ""}},
+        {{"--from-letters", "сокот", "--min", "250000"}, {0, "кот\nток\n", ""}},
+        {{"--from-letters=АКЛЕ", "--dict", "extra"}, {0, "ёлка\n", ""}},
+        {{"--from-letters", "от?к", "--raw"}, {0, ToCp1251("кот\r\nток\r\nкто\r\nсок\r\nКот"), ""}},
+    });
 }
 
 TEST_F(CliLetters, BlankLettersAndTwoModesAreUsageErrors)
 {
-    const std::string twoModes =
-        "slovosito-cli: only one of --ending, --mask, --regexp, --inexact, --anagram and "
-        "--from-letters may be given\n";
-    // Arguments after --dir, then the whole stderr.
-    const std::pair<std::vector<std::string>, std::string> cases[] = {
-        {{"--anagram", ""}, "slovosito-cli: option --anagram needs letters\n"},
-        {{"--from-letters", " \t"}, "slovosito-cli: option --from-letters needs letters\n"},
+    const TCliRun twoModes = {2, "",
+                              "slovosito-cli: only one of --ending, --mask, --regexp, --inexact, "
+                              "--anagram and --from-letters may be given\n"};
+    ExpectRuns({
+        {{"--anagram", ""}, {2, "", "slovosito-cli: option --anagram needs letters\n"}},
+        {{"--from-letters", " \t"},
+         {2, "", "slovosito-cli: option --from-letters needs letters\n"}},
         {{"--anagram", "кот", "--from-letters", "ток"}, twoModes},
         {{"--ending", "а", "--anagram", "б"}, twoModes},
         {{"--from-letters", "б", "--mask", "а"}, twoModes},
         {{},
-         "slovosito-cli: give --list or one of --ending, --mask, --regexp, --inexact, --anagram, "
-         "--from-letters (see --help)\n"},
-    };
-    for (const auto& [args, err] : cases) {
-        SCOPED_TRACE(::testing::PrintToString(args));
-        const TCliRun result = Run(args);
-        EXPECT_EQ(result.Status, 2);
-        EXPECT_EQ(result.Err, err);
-        EXPECT_EQ(result.Out, "");
-    }
+         {2, "",
+          "slovosito-cli: give --list or one of --ending, --mask, --regexp, --inexact, --anagram, "
+          "--from-letters (see --help)\n"}},
+    });
 }
 
 }  // namespace
