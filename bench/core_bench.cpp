@@ -1,4 +1,4 @@
-// Benchmarks of the core on a generated dictionary: loading, the three kinds of search, and
+// Benchmarks of the core on a generated dictionary: loading, the kinds of search, and
 // ordering plus listing of many hits. bench/run.sh generates the dictionary and runs this.
 
 #include <algorithm>
@@ -17,6 +17,7 @@
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 
+#include "search/letter_search.h"
 #include "search/query.h"
 #include "search/result_tree.h"
 #include "search/search_run.h"
@@ -202,6 +203,17 @@ void BM_RegexpSearch(benchmark::State& state)
     AddHitCounters(state, view);
 }
 
+// utf8letters as typed into --anagram or --from-letters.
+void BM_LetterSearch(benchmark::State& state, TLetterMode mode, const char* utf8letters)
+{
+    const std::string letters = ToCp1251(utf8letters);
+    TBenchSearchView view;
+    for (auto _ : state) {
+        LetterSearch(mode, letters, view);
+    }
+    AddHitCounters(state, view);
+}
+
 struct TSampleHit
 {
     std::string_view Word;
@@ -315,6 +327,16 @@ int main(int argc, char** argv)
             // A vowel, a consonant and a set: the wildcard's loop of byte sets.
             benchmark::RegisterBenchmark("BM_MaskSearchClasses", BM_MaskSearch, "*@#[кг]а"),
             benchmark::RegisterBenchmark("BM_RegexpSearch", BM_RegexpSearch),
+            // Letters of the usual length of a word; a long word to make words from, which
+            // leaves most words short enough to be tested, and a short one.
+            benchmark::RegisterBenchmark("BM_Anagram", BM_LetterSearch, TLetterMode::Anagram,
+                                         "сокол"),
+            benchmark::RegisterBenchmark("BM_AnagramWildcard", BM_LetterSearch,
+                                         TLetterMode::Anagram, "пр?ка??"),
+            benchmark::RegisterBenchmark("BM_FromLetters", BM_LetterSearch,
+                                         TLetterMode::FromLetters, "переставление"),
+            benchmark::RegisterBenchmark("BM_FromLettersShort", BM_LetterSearch,
+                                         TLetterMode::FromLetters, "сокол"),
             benchmark::RegisterBenchmark("BM_ListWithIpm", BM_ListWithIpm),
             benchmark::RegisterBenchmark("BM_ListAlphabetical", BM_ListAlphabetical),
             benchmark::RegisterBenchmark("BM_ListWithIpmFirstRun", BM_ListWithIpm)->Iterations(1),

@@ -15,6 +15,7 @@
 #include "cli/dict_commands.h"
 #include "cli/dictionary_names.h"
 #include "cli/options.h"
+#include "search/letter_search.h"
 #include "search/number_text.h"
 #include "search/query.h"
 #include "search/search_run.h"
@@ -44,7 +45,8 @@ struct TSearchArgs
     std::chrono::seconds TimeLimit{10};
     TWordFilter Filter;
     std::optional<TQueryMode> Mode;
-    std::string Query;  // UTF-8
+    std::optional<TLetterMode> LetterMode;  // instead of Mode
+    std::string Query;                      // UTF-8
 };
 
 std::optional<TQueryMode> QueryModeOf(std::string_view option)
@@ -60,6 +62,17 @@ std::optional<TQueryMode> QueryModeOf(std::string_view option)
     }
     if (option == "--inexact") {
         return TQueryMode::Inexact;
+    }
+    return std::nullopt;
+}
+
+std::optional<TLetterMode> LetterModeOf(std::string_view option)
+{
+    if (option == "--anagram") {
+        return TLetterMode::Anagram;
+    }
+    if (option == "--from-letters") {
+        return TLetterMode::FromLetters;
     }
     return std::nullopt;
 }
@@ -92,12 +105,20 @@ TSearchArgs ParseSearchArgs(const std::vector<std::string>& args)
     ParseArguments(
         kSearchCommand, args, [&options](const TOptionSpec& option, const std::string& value) {
             const std::string_view name = option.Name;
-            if (const std::optional<TQueryMode> mode = QueryModeOf(name)) {
-                if (options.Mode) {
+            const std::optional<TQueryMode> mode = QueryModeOf(name);
+            const std::optional<TLetterMode> letterMode = LetterModeOf(name);
+            if (mode || letterMode) {
+                if (options.Mode || options.LetterMode) {
                     throw EUsageError(
-                        "only one of --ending, --mask, --regexp and --inexact may be given");
+                        "only one of --ending, --mask, --regexp, --inexact, --anagram and "
+                        "--from-letters may be given");
+                }
+                // Blank letters would list nothing: a slip, not a search.
+                if (letterMode && value.find_first_not_of(" \t\r\n\v\f") == std::string::npos) {
+                    throw EUsageError("option " + std::string(name) + " needs letters");
                 }
                 options.Mode = mode;
+                options.LetterMode = letterMode;
                 options.Query = value;
             } else if (name == "--dir") {
                 options.Dir = value;
@@ -129,9 +150,11 @@ TSearchArgs ParseSearchArgs(const std::vector<std::string>& args)
                 options.Version = true;
             }
         });
-    if (!options.Help && !options.Version && !options.List && !options.Mode) {
+    if (!options.Help && !options.Version && !options.List && !options.Mode &&
+        !options.LetterMode) {
         throw EUsageError(
-            "give --list or one of --ending, --mask, --regexp, --inexact (see --help)");
+            "give --list or one of --ending, --mask, --regexp, --inexact, --anagram, "
+            "--from-letters (see --help)");
     }
     if (options.Verbose && !options.List && !options.Help && !options.Version) {
         throw EUsageError("--verbose goes with --list (see --help)");
@@ -265,7 +288,11 @@ int RunSearch(const std::vector<std::string>& args, std::ostream& out, std::ostr
         return 0;
     }
     view.TickRows();
-    RunSearchRow(*options.Mode, ToCp1251(options.Query), view);
+    if (options.LetterMode) {
+        LetterSearch(*options.LetterMode, ToCp1251(options.Query), view);
+    } else {
+        RunSearchRow(*options.Mode, ToCp1251(options.Query), view);
+    }
     PrintListing(view.Listing(), options.Raw, out);
     out.flush();
     return view.Listing().empty() ? 1 : 0;

@@ -31,6 +31,11 @@ const TOptionSpec kSearchOptions[] = {
     {"--mask", "Q", "words that fit the mask Q: * any letters, ? one letter"},
     {"--regexp", "Q", "words that match /expression/modifiers (modifiers i r s g m x)"},
     {"--inexact", "Q", "as --mask, also accepting look-alike letters"},
+    {"--anagram", "LETTERS",
+     "words made of exactly these letters, in any order; ? stands for any one letter"},
+    {"--from-letters", "LETTERS",
+     "words made of some of these letters, each used at most as often as given; ? stands for "
+     "any one letter"},
     {"--help", nullptr, "show this text", "-h"},
     {"--version", nullptr, "show the version"},
 };
@@ -61,7 +66,8 @@ constexpr const char* kSearchSynopsis =
     "       slovosito-cli [--dir DIR] [--dict NAME]... [--all] [--alpha] [--ipm] [--min TEXT]\n"
     "                     [--raw] [--time-limit SECONDS]\n"
     "                     [--length RANGE] [--syllables RANGE]\n"
-    "                     (--ending | --mask | --regexp | --inexact) QUERY\n"
+    "                     (--ending | --mask | --regexp | --inexact |\n"
+    "                      --anagram | --from-letters) QUERY\n"
     "       slovosito-cli make-dict [--dir DIR] [--from-list | --from-text]\n"
     "                     [--encoding utf-8|cp1251] [--lower] [--keep-order] [--force]\n"
     "                     NAME FILE...\n"

@@ -309,3 +309,16 @@ void EndingSearch(const std::string& query, TSearchView& view)
     }
     view.Beep();
 }
+
+void WordTestSearch(std::size_t minLength,
+                    const std::function<bool(std::string_view word)>& matches, TSearchView& view)
+{
+    const TRunSettings settings = ReadSettings(view);
+    view.ShowInterim(ToCp1251("Поиск..."));
+    {
+        TPaneLock lock(view);
+        CollectHits<true>(view, settings, minLength, matches);
+        FinishRun(view, settings);
+    }
+    view.Beep();
+}

@@ -8,6 +8,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 #include "search/word_filter.h"
 
@@ -95,6 +96,14 @@ void PatternSearch(const std::string& query, TSearchView& view);
 // of the query also takes ё; an empty ending lists every word. Throws EConvertError for the
 // minimum, and ESearchTimeLimit and ESearchCancelled as PatternSearch does.
 void EndingSearch(const std::string& query, TSearchView& view);
+
+// Runs a search that lists the words for which matches(word) holds, over the ticked dictionaries
+// as the ending search walks them, with its minimum, orders, listing and time limit. matches is
+// called only for words that reach the minimum length, may be called before the ipm test, must
+// not throw, and must give the same answer for the same word. Throws EConvertError for the
+// minimum, and ESearchTimeLimit and ESearchCancelled as PatternSearch does.
+void WordTestSearch(std::size_t minLength,
+                    const std::function<bool(std::string_view word)>& matches, TSearchView& view);
 
 // "Найдено:" followed by the number of lines in listing (0 for the empty listing).
 std::string FoundCountText(const std::string& listing);

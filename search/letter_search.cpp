@@ -1,0 +1,195 @@
+// The letter searches: the query's letters counted once, and each word of a fitting length
+// checked against the counts without a regular expression.
+
+#include "search/letter_search.h"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "search/cp1251_letters.h"
+#include "search/query.h"
+#include "search/search_run.h"
+
+namespace {
+
+constexpr char kAnyLetter = '?';
+
+// A query of up to kPackedLength letters is also held as 5-bit fields in two 64-bit words: a
+// field per distinct letter that starts at kFieldLimit minus the letter's count, and one for the
+// bytes it lacks, which starts at kFieldLimit. Adding a word's bytes to them sets a field's top
+// bit exactly when the word uses that letter more often than the query holds it; no field of a
+// word that is not longer than the query exceeds 2 * kFieldLimit, so none spills into the next.
+constexpr std::size_t kFieldBits = 5;
+constexpr std::size_t kFieldsPerWord = 64 / kFieldBits;
+constexpr std::uint64_t kFieldLimit = 15;
+constexpr std::size_t kPackedLength = kFieldLimit;
+
+constexpr std::uint64_t TopBitsOfFields()
+{
+    std::uint64_t bits = 0;
+    for (std::size_t field = 0; field < kFieldsPerWord; ++field) {
+        bits |= (kFieldLimit + 1) << (field * kFieldBits);
+    }
+    return bits;
+}
+constexpr std::uint64_t kTopBits = TopBitsOfFields();
+
+// The letters of one query as counts per byte, and the number of "?" among them.
+class TLetterCounts
+{
+public:
+    explicit TLetterCounts(const std::string& letters)
+    {
+        for (const char c : letters) {
+            if (c == kAnyLetter) {
+                ++m_wildcards;
+            } else {
+                ++m_counts[static_cast<unsigned char>(c)];
+            }
+        }
+        for (std::size_t byte = 0; byte < m_lacks.size(); ++byte) {
+            m_lacks[byte] = m_counts[Slot(static_cast<char>(byte))] == 0;
+        }
+        m_packed = letters.size() <= kPackedLength;
+        if (m_packed) {
+            Pack();
+        }
+    }
+
+    // Whether the letters hold every byte of word, a "?" standing in for any byte they lack.
+    // word must not be empty nor longer than the letters.
+    bool Cover(std::string_view word)
+    {
+        // A word's letters are counted without a branch: whether a word passes is as hard to
+        // foretell as a coin, and a mispredicted branch per letter would cost more than the rest
+        // of the word. Only a query with a "?" needs to know by how much a word goes over.
+        if (m_wildcards == 0) {
+            // Most words hold a byte the query lacks. Four bytes looked up at once, with one
+            // branch that mostly goes the same way, turn most of them away before the loop,
+            // whose exit at a word's varying length is mispredicted at every word.
+            const std::size_t last = word.size() - 1;
+            if (m_lacks[Byte(word[0])] | m_lacks[Byte(word[std::min<std::size_t>(1, last)])] |
+                m_lacks[Byte(word[last / 2])] | m_lacks[Byte(word[last])]) {
+                return false;
+            }
+        }
+        if (m_packed) {
+            std::array<std::uint64_t, 2> fields = m_bias;
+            for (const char c : word) {
+                const std::array<std::uint64_t, 2>& increment =
+                    m_increment[static_cast<unsigned char>(c)];
+                fields[0] += increment[0];
+                fields[1] += increment[1];
+            }
+            if (((fields[0] | fields[1]) & kTopBits) == 0) {
+                return true;
+            }
+            if (m_wildcards == 0) {
+                return false;
+            }
+        }
+        return CoverByCounting(word);
+    }
+
+private:
+    static unsigned char Byte(char c) { return static_cast<unsigned char>(c); }
+
+    static unsigned char Slot(char c)
+    {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte == kSmallYo ? kSmallYe : byte;
+    }
+
+    // Field 0 counts the bytes the query lacks; each distinct letter gets the next field.
+    void Pack()
+    {
+        std::array<std::size_t, 256> fieldOf{};
+        std::size_t fields = 1;
+        AddToField(m_bias, 0, kFieldLimit);
+        for (std::size_t byte = 0; byte < fieldOf.size(); ++byte) {
+            if (m_counts[byte] > 0) {
+                fieldOf[byte] = fields++;
+                AddToField(m_bias, fieldOf[byte], kFieldLimit - m_counts[byte]);
+            }
+        }
+        // The query's lowercasing made every ё an е, so the word's ё spends an е.
+        fieldOf[kSmallYo] = fieldOf[kSmallYe];
+        for (std::size_t byte = 0; byte < fieldOf.size(); ++byte) {
+            AddToField(m_increment[byte], fieldOf[byte], 1);
+        }
+    }
+
+    static void AddToField(std::array<std::uint64_t, 2>& fields, std::size_t field,
+                           std::uint64_t value)
+    {
+        fields[field / kFieldsPerWord] += value << (field % kFieldsPerWord * kFieldBits);
+    }
+
+    bool CoverByCounting(std::string_view word)
+    {
+        int spare = m_wildcards;
+        std::size_t spent = 0;
+        bool covered = true;
+        while (spent < word.size()) {
+            if (--m_counts[Slot(word[spent++])] < 0 && --spare < 0) {
+                covered = false;
+                break;
+            }
+        }
+        // Giving back what was spent is cheaper than copying the table for each word.
+        while (spent > 0) {
+            ++m_counts[Slot(word[--spent])];
+        }
+        return covered;
+    }
+
+    std::array<int, 256> m_counts{};
+    std::array<bool, 256> m_lacks{};  // no count for the byte (ё takes е's)
+    int m_wildcards = 0;
+    bool m_packed = false;
+    std::array<std::uint64_t, 2> m_bias{};
+    std::array<std::array<std::uint64_t, 2>, 256> m_increment{};
+};
+
+// Drops every leading and trailing byte from 0x00 to 0x20, as the other searches trim.
+std::string Trim(const std::string& text)
+{
+    const auto blank = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
+    const auto first = std::find_if_not(text.begin(), text.end(), blank);
+    const auto last = std::find_if_not(text.rbegin(), text.rend(), blank).base();
+    return first < last ? std::string(first, last) : std::string();
+}
+
+}  // namespace
+
+void LetterSearch(TLetterMode mode, const std::string& letters, TSearchView& view)
+{
+    std::string query = Trim(letters);
+    if (query.empty()) {
+        return;
+    }
+    LowerCyr(query);
+    TLetterCounts counts(query);
+    const std::size_t length = query.size();
+    if (mode == TLetterMode::Anagram) {
+        // The words shorter than the letters never reach the test.
+        WordTestSearch(
+            length,
+            [&counts, length](std::string_view word) {
+                return word.size() == length && counts.Cover(word);
+            },
+            view);
+    } else {
+        // An empty word is made of no letters: it is not listed.
+        WordTestSearch(
+            1,
+            [&counts, length](std::string_view word) {
+                return word.size() <= length && counts.Cover(word);
+            },
+            view);
+    }
+}

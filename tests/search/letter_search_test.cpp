@@ -1,0 +1,238 @@
+// Tests of the letter searches: literal listings on a small dictionary, and both searches against
+// a plain model of letter counting on generated words.
+
+#include "search/letter_search.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "search/search_run.h"
+#include "tests/support/recording_load_view.h"
+#include "tests/support/temp_folder.h"
+#include "wordstore/encoding.h"
+#include "wordstore/word_store.h"
+
+namespace {
+
+// Every row ticked; keeps the listing's lines (Windows-1251) and how many times it was shown.
+class TLinesView : public TSearchView
+{
+public:
+    bool Alpha = false;
+    int Listings = 0;
+    std::vector<std::string> Lines;
+
+    TSearchSettings Settings() const override { return {Alpha, false, "0,0", {}, {}}; }
+    std::size_t RowCount() const override { return DictWords.size(); }
+    bool RowTicked(std::size_t) const override { return true; }
+    void ShowListing(const std::string& listing) override
+    {
+        ++Listings;
+        Lines.clear();
+        for (std::size_t start = 0; start < listing.size();) {
+            const std::size_t end = std::min(listing.find("\r\n", start), listing.size());
+            Lines.push_back(listing.substr(start, end - start));
+            start = end + 2;
+        }
+    }
+};
+
+class LetterSearchTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { ClearWordStore(); }
+    void TearDown() override { ClearWordStore(); }
+
+    void Load()
+    {
+        TRecordingLoadView loadView;
+        ScanDictionaryFolder(m_folder.Path(), loadView);
+        ASSERT_TRUE(loadView.Errors.empty());
+        ASSERT_TRUE(loadView.Warnings.empty());
+    }
+
+    // The lines listed for utf8Letters, in UTF-8.
+    std::vector<std::string> Listed(TLetterMode mode, const char* utf8Letters)
+    {
+        m_view.Lines.clear();
+        LetterSearch(mode, ToCp1251(utf8Letters), m_view);
+        std::vector<std::string> lines;
+        for (const std::string& line : m_view.Lines) {
+            lines.push_back(ToUtf8(line));
+        }
+        return lines;
+    }
+
+    TTempFolder m_folder;
+    TLinesView m_view;
+};
+
+TEST_F(LetterSearchTest, ListsTheWordsTheLettersMakeByFallingIpm)
+{
+    m_folder.WritePair("a",
+                       {"кот", "ток", "кто", "сок", "кол", "лоск", "сокол", "ослик", "Кот", "ёлка",
+                        "елка", "ко", "к", "к-о", "коты", "lock"},
+                       {500, 400, 300, 200, 150, 120, 100, 90, 80, 70, 60, 50, 40, 30, 20, 10});
+    Load();
+    using V = std::vector<std::string>;
+    const struct
+    {
+        TLetterMode Mode;
+        const char* Letters;
+        V Words;
+    } cases[] = {
+        {TLetterMode::Anagram, "кот", {"кот", "ток", "кто"}},  // not "Кот": words keep their case
+        {TLetterMode::Anagram, " КоТ\t", {"кот", "ток", "кто"}},
+        {TLetterMode::Anagram, "ко?", {"кот", "ток", "кто", "сок", "кол", "к-о"}},
+        {TLetterMode::Anagram, "о-к", {"к-о"}},
+        {TLetterMode::Anagram, "алек", {"ёлка", "елка"}},  // an е stands for ё too
+        {TLetterMode::Anagram, "АЛЁК", {"ёлка", "елка"}},
+        {TLetterMode::Anagram, "алёк?", {}},
+        {TLetterMode::Anagram, "котт", {}},
+        {TLetterMode::Anagram, "???", {"кот", "ток", "кто", "сок", "кол", "Кот", "к-о"}},
+        {TLetterMode::FromLetters, "сокол", {"сок", "кол", "лоск", "сокол", "ко", "к"}},
+        {TLetterMode::FromLetters, "кот", {"кот", "ток", "кто", "ко", "к"}},
+        {TLetterMode::FromLetters, "к?", {"ко", "к"}},
+        {TLetterMode::FromLetters, "ок-", {"ко", "к", "к-о"}},
+        {TLetterMode::FromLetters, "lkoc", {"lock"}},
+        {TLetterMode::FromLetters, "кклеёа", {"ёлка", "елка", "к"}},  // ё counts as an е
+        {TLetterMode::FromLetters, "ё", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Letters);
+        EXPECT_EQ(Listed(c.Mode, c.Letters), c.Words);
+    }
+}
+
+TEST_F(LetterSearchTest, BlankLettersShowNothing)
+{
+    m_folder.WritePair("a", {"кот", ""}, {1, 1});
+    Load();
+    for (const TLetterMode mode : {TLetterMode::Anagram, TLetterMode::FromLetters}) {
+        LetterSearch(mode, " \t", m_view);
+    }
+    EXPECT_EQ(m_view.Listings, 0);
+}
+
+// A letter of the model's alphabet as LetterSearch lowercases the letters.
+char LowerModelLetter(char c)
+{
+    const std::string capitalKa = ToCp1251("К");
+    const std::string yo = ToCp1251("ё");
+    if (c == capitalKa[0]) {
+        return ToCp1251("к")[0];
+    }
+    return c == yo[0] ? ToCp1251("е")[0] : c;
+}
+
+// The word with each ё written as е, as the letters' е takes it.
+std::string FoldYo(std::string word)
+{
+    std::replace(word.begin(), word.end(), ToCp1251("ё")[0], ToCp1251("е")[0]);
+    return word;
+}
+
+// An anagram: as many bytes as the letters, and the sorted letters other than "?" found in the
+// sorted word.
+bool ModelAnagram(const std::string& letters, const std::string& word)
+{
+    std::string known;
+    for (const char c : letters) {
+        if (c != '?') {
+            known.push_back(LowerModelLetter(c));
+        }
+    }
+    std::string folded = FoldYo(word);
+    std::sort(known.begin(), known.end());
+    std::sort(folded.begin(), folded.end());
+    return word.size() == letters.size() &&
+           std::includes(folded.begin(), folded.end(), known.begin(), known.end());
+}
+
+// Made from the letters: each byte of the word takes one equal letter away, or else a "?".
+bool ModelFromLetters(const std::string& letters, const std::string& word)
+{
+    std::multiset<char> left;
+    for (const char c : letters) {
+        left.insert(LowerModelLetter(c));
+    }
+    for (const char c : FoldYo(word)) {
+        auto found = left.find(c);
+        if (found == left.end()) {
+            found = left.find('?');
+        }
+        if (found == left.end()) {
+            return false;
+        }
+        left.erase(found);
+    }
+    return !word.empty();
+}
+
+TEST_F(LetterSearchTest, ListsWhatCountingLettersByHandFinds)
+{
+    const std::string alphabet = ToCp1251("кое-ёК?а");
+    std::mt19937 random(20261208);
+    const auto randomText = [&](std::size_t maxLength) {
+        std::string text;
+        const std::size_t length = 1 + random() % maxLength;
+        for (std::size_t k = 0; k < length; ++k) {
+            text.push_back(alphabet[random() % alphabet.size()]);
+        }
+        return text;
+    };
+    std::set<std::string> words;
+    for (const char* name : {"a", "b"}) {
+        std::vector<std::string> utf8Words;
+        std::vector<std::int32_t> counts;
+        for (int i = 0; i < 2000; ++i) {
+            const std::string word = randomText(6);
+            words.insert(word);
+            utf8Words.push_back(ToUtf8(word));
+            counts.push_back(1 + i % 7);
+        }
+        m_folder.WritePair(name, utf8Words, counts);
+    }
+    Load();
+    // Listed by word, each once: sorted in byte order, the listing is the set of hits.
+    m_view.Alpha = true;
+    const auto listedSorted = [this] {
+        std::vector<std::string> lines = m_view.Lines;
+        std::sort(lines.begin(), lines.end());
+        return lines;
+    };
+    std::size_t anagrams = 0;
+    std::size_t fromLetters = 0;
+    for (int query = 0; query < 300; ++query) {
+        // Every third query is too long for the letters to be packed into fields.
+        const std::string letters = randomText(query % 3 == 0 ? 24 : 6);
+        SCOPED_TRACE(ToUtf8(letters));
+        std::vector<std::string> expectAnagrams;
+        std::vector<std::string> expectFromLetters;
+        for (const std::string& word : words) {
+            if (ModelAnagram(letters, word)) {
+                expectAnagrams.push_back(word);
+            }
+            if (ModelFromLetters(letters, word)) {
+                expectFromLetters.push_back(word);
+            }
+        }
+        LetterSearch(TLetterMode::Anagram, letters, m_view);
+        EXPECT_EQ(listedSorted(), expectAnagrams);
+        LetterSearch(TLetterMode::FromLetters, letters, m_view);
+        EXPECT_EQ(listedSorted(), expectFromLetters);
+        anagrams += expectAnagrams.size();
+        fromLetters += expectFromLetters.size();
+    }
+    // The generated words must give both searches plenty to find.
+    EXPECT_GT(anagrams, 300u);
+    EXPECT_GT(fromLetters, 3000u);
+}
+
+}  // namespace
