@@ -28,7 +28,12 @@ public:
     int Listings = 0;
     std::vector<std::string> Lines;
 
-    TSearchSettings Settings() const override { return {Alpha, false, "0,0", {}, {}}; }
+    TSearchSettings Settings() const override
+    {
+        TSearchSettings settings;
+        settings.Alphabetical = Alpha;
+        return settings;
+    }
     std::size_t RowCount() const override { return DictWords.size(); }
     bool RowTicked(std::size_t) const override { return true; }
     void ShowListing(const std::string& listing) override
