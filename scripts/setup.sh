@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests, the benchmarks, the formatting check and the
-# window need, when any is missing.
+# Installs the Debian packages the build, the tests, the benchmarks, the formatting check, the
+# fuzz targets and the window need, when any is missing.
 set -euo pipefail
 
 packages=(cmake make g++ pkg-config libpcre2-dev libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev qt6-svg-dev clang-format fonts-dejavu-core fonts-dejavu-extra xvfb xauth)
+          qt6-base-dev qt6-svg-dev clang-format clang-14 libclang-rt-14-dev fonts-dejavu-core
+          fonts-dejavu-extra xvfb xauth)
 
 missing=()
 for package in "${packages[@]}"; do
