@@ -143,19 +143,6 @@ std::string ModelListing(std::vector<THit> hits, const TSearchSettings& settings
     return listing;
 }
 
-std::string Trimmed(const std::string& text)
-{
-    std::size_t begin = 0;
-    std::size_t end = text.size();
-    while (begin < end && static_cast<unsigned char>(text[begin]) <= 0x20) {
-        ++begin;
-    }
-    while (end > begin && static_cast<unsigned char>(text[end - 1]) <= 0x20) {
-        --end;
-    }
-    return text.substr(begin, end - begin);
-}
-
 // The loaded dictionary as the model holds it.
 struct TModelDictionary
 {
@@ -237,35 +224,21 @@ bool EndsWithEnding(const std::string& word, const std::string& ending)
     return true;
 }
 
-// The expression and modifier letters of a pattern query, split as the pattern search splits it.
-struct TSplitQuery
-{
-    std::string Expression;
-    std::string Modifiers;
-};
-
-TSplitQuery SplitQuery(const std::string& pattern)
-{
-    const std::size_t close = pattern.rfind(pattern[0]);
-    return {close == 0 ? std::string() : pattern.substr(1, close - 1), pattern.substr(close + 1)};
-}
-
 // Checks a pattern search for query against the matcher the run must use: the wildcard where one
 // stands for the expression (the mask fuzz target compares it with the engine), else the engine.
 void CheckPatternSearch(const TModelDictionary& dictionary, const TSearchSettings& settings,
                         const std::string& query)
 {
-    const std::string pattern = Trimmed(query);
-    if (pattern.empty()) {
+    const std::optional<TPatternQuery> split = SplitPatternQuery(query);
+    if (!split) {
         TModelView view(settings);
         PatternSearch(query, view);
         Check(view.Calls.empty(), "a blank query calls its view", view.Calls);
         return;
     }
-    const TSplitQuery split = SplitQuery(pattern);
     const auto search = [&query](TModelView& view) { PatternSearch(query, view); };
     if (const std::optional<TWildcard> wildcard =
-            TWildcard::FromExpression(split.Expression, split.Modifiers)) {
+            TWildcard::FromExpression(split->Expression, split->Modifiers)) {
         CheckSearch(
             dictionary, settings, search,
             [&wildcard](const std::string& word) { return wildcard->Matches(word); }, query);
@@ -274,11 +247,11 @@ void CheckPatternSearch(const TModelDictionary& dictionary, const TSearchSetting
     TRegExpr engine;
     std::optional<std::string> refusal;
     try {
-        engine.SetModifierStr(split.Modifiers);
+        engine.SetModifierStr(split->Modifiers);
     } catch (const ERegExprError& e) {
         refusal = e.what();
     }
-    engine.SetExpression(split.Expression);
+    engine.SetExpression(split->Expression);
     CheckSearch(
         dictionary, settings, search,
         [&engine](const std::string& word) { return engine.Exec(word); }, query, refusal);
@@ -294,8 +267,9 @@ void WriteFile(const std::string& path, std::string_view bytes)
 }  // namespace
 
 // Input: a flags byte (bit 0 alphabetical, bit 1 with ipm, bit 2 counts made to fit the words,
-// bits 3-5 the minimum), two bytes of the count file's length (little-endian), then the ending,
-// the mask and the pattern query on a line each, then the word list, then the count file's bytes.
+// bits 3-5 the minimum, bit 6 the pattern through the regular-expression row), two bytes of the
+// count file's length (little-endian), then the ending, the mask and the pattern query on a line
+// each, then the word list, then the count file's bytes.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     static const TTempFolder folder;
@@ -357,12 +331,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     settings.ShowIpm = flags & 2;
     settings.MinIpmText = kMinIpmTexts[(flags >> 3) & 7];
 
-    const std::string trimmedEnding = Trimmed(ending);
+    // The ending search drops the same blanks around its query as the pattern search.
+    const std::optional<TPatternQuery> endingQuery = SplitPatternQuery(ending);
+    const std::string trimmedEnding = endingQuery ? endingQuery->Trimmed : std::string();
     CheckSearch(
         dictionary, settings, [&ending](TModelView& view) { EndingSearch(ending, view); },
         [&trimmedEnding](const std::string& word) { return EndsWithEnding(word, trimmedEnding); },
         ending);
     CheckPatternSearch(dictionary, settings, TranslateQuery(TQueryMode::Mask, mask));
-    CheckPatternSearch(dictionary, settings, pattern);
+    // The regular-expression row lowercases what is typed before the search splits it.
+    CheckPatternSearch(dictionary, settings,
+                       flags & 0x40 ? TranslateQuery(TQueryMode::Regexp, pattern) : pattern);
     return 0;
 }

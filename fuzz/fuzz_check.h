@@ -1,9 +1,10 @@
 #pragma once
-// What the fuzz targets share: a check that turns a broken invariant into a finding, and the
-// cutting of fuzzed bytes into the fields a target reads.
+// What the fuzz targets share: a check that turns a broken invariant into a finding, the cutting
+// of fuzzed bytes into the fields a target reads, and a model of how a pattern query is split.
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -75,3 +76,34 @@ public:
 private:
     std::string_view m_rest;
 };
+
+// A pattern query as the pattern search reads it, written apart from it: blanks (bytes 0x00 to
+// 0x20) around it dropped, then the first character is the delimiter and its last occurrence
+// closes the expression; the modifier letters follow.
+struct TPatternQuery
+{
+    std::string Trimmed;
+    std::string Expression;
+    std::string Modifiers;
+};
+
+// Empty for a query that is blank.
+inline std::optional<TPatternQuery> SplitPatternQuery(const std::string& query)
+{
+    std::string blanks;
+    for (char c = 0; c <= 0x20; ++c) {
+        blanks += c;
+    }
+    const std::size_t first = query.find_first_not_of(blanks);
+    if (first == std::string::npos) {
+        return std::nullopt;
+    }
+    TPatternQuery split;
+    split.Trimmed = query.substr(first, query.find_last_not_of(blanks) + 1 - first);
+    const std::size_t close = split.Trimmed.rfind(split.Trimmed.front());
+    split.Modifiers = split.Trimmed.substr(close + 1);
+    if (close > 0) {
+        split.Expression = split.Trimmed.substr(1, close - 1);
+    }
+    return split;
+}

@@ -68,23 +68,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<std::string> words = input.Lines(8);
     words.insert(words.end(), kFixedWords.begin(), kFixedWords.end());
 
-    // Split as the pattern search does: the first character is the delimiter, its last
-    // occurrence closes the expression, the modifier letters follow.
-    std::size_t begin = 0;
-    std::size_t end = query.size();
-    while (begin < end && static_cast<unsigned char>(query[begin]) <= 0x20) {
-        ++begin;
-    }
-    while (end > begin && static_cast<unsigned char>(query[end - 1]) <= 0x20) {
-        --end;
-    }
-    if (begin == end) {
+    const std::optional<TPatternQuery> split = SplitPatternQuery(query);
+    if (!split) {
         return 0;
     }
-    const std::string pattern = query.substr(begin, end - begin);
-    const std::size_t close = pattern.rfind(pattern[0]);
-    const std::string modifiers = pattern.substr(close + 1);
-    const std::string expression = close == 0 ? std::string() : pattern.substr(1, close - 1);
+    const std::string& pattern = split->Trimmed;
+    const std::string& modifiers = split->Modifiers;
+    const std::string& expression = split->Expression;
 
     TRegExpr jit;
     TRegExpr interpreter;
