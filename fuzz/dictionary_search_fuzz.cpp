@@ -15,7 +15,6 @@
 #include "search/number_text.h"
 #include "search/query.h"
 #include "search/regexpr.h"
-#include "search/result_tree.h"
 #include "search/search_run.h"
 #include "search/wildcard.h"
 #include "tests/support/recording_load_view.h"

@@ -2,6 +2,7 @@
 // What the fuzz targets share: a check that turns a broken invariant into a finding, the cutting
 // of fuzzed bytes into the fields a target reads, and a model of how a pattern query is split.
 
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>

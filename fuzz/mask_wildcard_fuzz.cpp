@@ -94,6 +94,8 @@ void Compare(const std::string& expression, const std::string& modifiers,
 
 }  // namespace
 
+// Input: a flags byte (bit 0 the text is an expression, not a mask), the text on a line, the
+// modifier letters on a line, then up to eight words on a line each.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     TFuzzInput input(data, size);

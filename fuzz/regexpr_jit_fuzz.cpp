@@ -56,6 +56,8 @@ bool IsMatchFailure(const TAnswer& answer)
 
 }  // namespace
 
+// Input: a flags byte (bit 0 the query through the regular-expression row's lowercasing), the
+// query on a line, then up to eight words on a line each.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     TFuzzInput input(data, size);
