@@ -3,8 +3,9 @@
 BUILD ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
+FUZZ_SECONDS ?= 300
 
-.PHONY: all setup configure build run run-cli test bench screenshot clean
+.PHONY: all setup configure build run run-cli test bench fuzz screenshot clean
 
 all: build
 
@@ -31,6 +32,11 @@ screenshot: configure
 
 bench: setup
 	bash bench/run.sh
+
+# Each fuzz target runs FUZZ_SECONDS; the build is in build-fuzz, with clang.
+fuzz:
+	@bash scripts/setup.sh --fuzzing
+	bash fuzz/run.sh $(FUZZ_SECONDS)
 
 clean:
 	rm -rf $(BUILD)

@@ -1,0 +1,345 @@
+// Fuzz target: a dictionary pair made of fuzzed bytes, loaded from a folder and searched by
+// ending, mask and regular expression; the loaded words and every listing are checked against a
+// plain model of the loader's line rules and of the listing order.
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "fuzz/fuzz_check.h"
+#include "search/number_text.h"
+#include "search/query.h"
+#include "search/regexpr.h"
+#include "search/search_run.h"
+#include "search/wildcard.h"
+#include "tests/support/recording_load_view.h"
+#include "tests/support/temp_folder.h"
+#include "wordstore/encoding.h"
+#include "wordstore/word_store.h"
+
+namespace {
+
+// Minimum texts a header byte picks from; the last is no number.
+const char* const kMinIpmTexts[] = {"0,0", "0", "1", "-1", "0,5", "1000", "1e-3", "abc"};
+
+// One dictionary row, always ticked; the settings of the run, and what the run did.
+class TModelView : public TSearchView
+{
+public:
+    explicit TModelView(const TSearchSettings& settings)
+        : m_settings(settings)
+    {}
+    TSearchSettings Settings() const override
+    {
+        Calls += 'S';
+        return m_settings;
+    }
+    std::size_t RowCount() const override { return 1; }
+    bool RowTicked(std::size_t /*row*/) const override { return true; }
+    void ShowListing(const std::string& listing) override
+    {
+        Calls += 'P';
+        Listing = listing;
+    }
+    void ShowInterim(const std::string& /*text*/) override { Calls += 'I'; }
+    void LockPane() override { Calls += 'L'; }
+    void UnlockPane() override { Calls += 'U'; }
+    void ShowFoundCount(const std::string& caption) override
+    {
+        Calls += 'F';
+        Caption = caption;
+    }
+    void Beep() override { Calls += 'B'; }
+
+    mutable std::string Calls;
+    std::string Listing;
+    std::string Caption;
+
+private:
+    TSearchSettings m_settings;
+};
+
+// The loader's line rules, written apart from it: a line ends at LF, CR or NUL, then one CR and
+// one LF are skipped; the first NUL ends the words.
+std::vector<std::string> ModelWords(std::string_view bytes)
+{
+    bytes = bytes.substr(0, bytes.find('\0'));
+    std::vector<std::string> words;
+    std::size_t pos = 0;
+    while (pos < bytes.size()) {
+        const std::size_t end = std::min(bytes.find_first_of("\r\n", pos), bytes.size());
+        words.emplace_back(bytes.substr(pos, end - pos));
+        pos = end;
+        if (pos < bytes.size() && bytes[pos] == '\r') {
+            ++pos;
+        }
+        if (pos < bytes.size() && bytes[pos] == '\n') {
+            ++pos;
+        }
+    }
+    return words;
+}
+
+// The alphabetical place of a byte: byte order, but ё and Ё right after е and Е.
+double Rank(unsigned char byte)
+{
+    if (byte == 0xB8 || byte == 0xA8) {
+        return (byte == 0xB8 ? 0xE5 : 0xC5) + 0.5;
+    }
+    return byte;
+}
+
+bool AlphabeticallyBefore(const std::string& a, const std::string& b)
+{
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return Rank(static_cast<unsigned char>(x)) < Rank(static_cast<unsigned char>(y));
+    });
+}
+
+struct THit
+{
+    std::string Word;
+    double Ipm = 0;
+};
+
+// The listing the hits must give, by the rules of search/result_tree.h.
+std::string ModelListing(std::vector<THit> hits, const TSearchSettings& settings)
+{
+    if (settings.Alphabetical) {
+        // Each word once, with the value it came with first; the empty word never.
+        std::vector<THit> distinct;
+        for (THit& hit : hits) {
+            const bool seen = std::any_of(distinct.begin(), distinct.end(),
+                                          [&hit](const THit& d) { return d.Word == hit.Word; });
+            if (!hit.Word.empty() && !seen) {
+                distinct.push_back(std::move(hit));
+            }
+        }
+        hits = std::move(distinct);
+        std::sort(hits.begin(), hits.end(), [](const THit& a, const THit& b) {
+            return AlphabeticallyBefore(a.Word, b.Word);
+        });
+    } else {
+        // The latest of equal values first; the empty word lists no line.
+        std::reverse(hits.begin(), hits.end());
+        std::stable_sort(hits.begin(), hits.end(),
+                         [](const THit& a, const THit& b) { return a.Ipm > b.Ipm; });
+        std::erase_if(hits, [](const THit& hit) { return hit.Word.empty(); });
+    }
+    std::string listing;
+    for (const THit& hit : hits) {
+        listing += listing.empty() ? "" : "\r\n";
+        listing += hit.Word;
+        if (settings.ShowIpm) {
+            listing += " = " + IpmText(hit.Ipm);
+        }
+    }
+    return listing;
+}
+
+// The loaded dictionary as the model holds it.
+struct TModelDictionary
+{
+    std::vector<std::string> Words;
+    std::vector<std::int32_t> Counts;
+    double Total = 0;
+};
+
+// Runs search on view and checks the listing against the model's hits, or the error against the
+// model's. matches returns whether a word is a hit and may throw ERegExprError, as the run's own
+// test would at that word; setUpError is what the run throws before it reads any word.
+template <typename TSearch, typename TMatch>
+void CheckSearch(const TModelDictionary& dictionary, const TSearchSettings& settings,
+                 TSearch&& search, TMatch&& matches, const std::string& what,
+                 const std::optional<std::string>& setUpError = std::nullopt)
+{
+    std::optional<double> minIpm;
+    try {
+        minIpm = StrToFloat(settings.MinIpmText);
+    } catch (const EConvertError&) {
+    }
+    std::vector<THit> hits;
+    std::optional<std::string> expectedError;
+    if (!minIpm) {
+        expectedError = "'" + settings.MinIpmText + "' is not a valid floating point value";
+    } else if (setUpError) {
+        expectedError = setUpError;
+    } else if (dictionary.Total != 0) {
+        try {
+            for (std::size_t j = 0; j < dictionary.Words.size(); ++j) {
+                const double ipm = dictionary.Counts[j] / dictionary.Total;
+                if (ipm >= *minIpm && matches(dictionary.Words[j])) {
+                    hits.push_back({dictionary.Words[j], ipm});
+                }
+            }
+        } catch (const ERegExprError& e) {
+            expectedError = e.what();
+        }
+    }
+
+    TModelView view(settings);
+    std::optional<std::string> error;
+    try {
+        search(view);
+    } catch (const std::exception& e) {
+        error = e.what();
+    }
+    Check(error == expectedError, "the search fails otherwise than the model",
+          what + " | " + error.value_or("-") + " | " + expectedError.value_or("-"));
+    if (error) {
+        const bool locked = view.Calls.find('L') != std::string::npos;
+        Check(!locked || view.Calls.back() == 'U', "a failed search leaves the pane locked",
+              view.Calls);
+        return;
+    }
+    Check(view.Calls == "SILPFUB", "a search calls its view out of order", view.Calls);
+    const std::string expected = ModelListing(std::move(hits), settings);
+    Check(view.Listing == expected, "the listing differs from the model's",
+          what + " | " + view.Listing + " | " + expected);
+    const std::size_t lines =
+        expected.empty() ? 0 : std::count(expected.begin(), expected.end(), '\n') + 1;
+    Check(view.Caption == ToCp1251("Найдено:") + std::to_string(lines),
+          "the found count is not the listing's lines", view.Caption);
+}
+
+bool EndsWithEnding(const std::string& word, const std::string& ending)
+{
+    if (word.size() < ending.size()) {
+        return false;
+    }
+    const std::size_t start = word.size() - ending.size();
+    for (std::size_t i = 0; i < ending.size(); ++i) {
+        const char have = word[start + i];
+        const bool yeTakesYo = ending[i] == '\xE5' && have == '\xB8';
+        if (have != ending[i] && !yeTakesYo) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Checks a pattern search for query against the matcher the run must use: the wildcard where one
+// stands for the expression (the mask fuzz target compares it with the engine), else the engine.
+void CheckPatternSearch(const TModelDictionary& dictionary, const TSearchSettings& settings,
+                        const std::string& query)
+{
+    const std::optional<TPatternQuery> split = SplitPatternQuery(query);
+    if (!split) {
+        TModelView view(settings);
+        PatternSearch(query, view);
+        Check(view.Calls.empty(), "a blank query calls its view", view.Calls);
+        return;
+    }
+    const auto search = [&query](TModelView& view) { PatternSearch(query, view); };
+    if (const std::optional<TWildcard> wildcard =
+            TWildcard::FromExpression(split->Expression, split->Modifiers)) {
+        CheckSearch(
+            dictionary, settings, search,
+            [&wildcard](const std::string& word) { return wildcard->Matches(word); }, query);
+        return;
+    }
+    TRegExpr engine;
+    std::optional<std::string> refusal;
+    try {
+        engine.SetModifierStr(split->Modifiers);
+    } catch (const ERegExprError& e) {
+        refusal = e.what();
+    }
+    engine.SetExpression(split->Expression);
+    CheckSearch(
+        dictionary, settings, search,
+        [&engine](const std::string& word) { return engine.Exec(word); }, query, refusal);
+}
+
+void WriteFile(const std::string& path, std::string_view bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    Check(static_cast<bool>(out), "cannot write the fuzzed pair", path);
+}
+
+}  // namespace
+
+// Input: a flags byte (bit 0 alphabetical, bit 1 with ipm, bit 2 counts made to fit the words,
+// bits 3-5 the minimum, bit 6 the pattern through the regular-expression row), two bytes of the
+// count file's length (little-endian), then the ending, the mask and the pattern query on a line
+// each, then the word list, then the count file's bytes.
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    static const TTempFolder folder;
+    TFuzzInput input(data, size);
+    const unsigned char flags = input.Byte();
+    const std::size_t countLengthLow = input.Byte();
+    const std::size_t countLength = countLengthLow | std::size_t{input.Byte()} << 8;
+    const std::string ending = input.Line();
+    const std::string mask = input.Line();
+    const std::string pattern = input.Line();
+    const std::string_view rest = input.Rest();
+    const std::size_t split = rest.size() - std::min(countLength, rest.size());
+    const std::string_view wordBytes = rest.substr(0, split);
+    std::string countBytes(rest.substr(split));
+
+    const std::vector<std::string> words = ModelWords(wordBytes);
+    if (flags & 4) {
+        // Cycle the fuzzed count bytes (or ones) to one count per word, plus up to three spare.
+        const std::string material = countBytes.empty() ? std::string("\1\0\0\0", 4) : countBytes;
+        countBytes.resize(4 * words.size() + countLength % 4);
+        for (std::size_t i = 0; i < countBytes.size(); ++i) {
+            countBytes[i] = material[i % material.size()];
+        }
+    }
+    WriteFile(folder.Path() + "/d.txt", wordBytes);
+    WriteFile(folder.Path() + "/d.txt.cnt", countBytes);
+
+    ClearWordStore();
+    TRecordingLoadView loadView;
+    ScanDictionaryFolder(folder.Path(), loadView);
+    Check(loadView.Errors.empty(), "loading reports an error");
+    const bool fits = countBytes.size() / 4 == words.size();
+    Check(loadView.Rows.size() == (fits ? 1u : 0u) && loadView.Warnings.size() == (fits ? 0u : 1u),
+          "the pair is taken or refused against the model", std::to_string(words.size()));
+    if (!fits) {
+        return 0;
+    }
+
+    TModelDictionary dictionary;
+    dictionary.Words = words;
+    for (std::size_t j = 0; j < words.size(); ++j) {
+        const auto* b = reinterpret_cast<const unsigned char*>(countBytes.data() + 4 * j);
+        const auto count = static_cast<std::int32_t>(
+            static_cast<std::uint32_t>(b[0]) | static_cast<std::uint32_t>(b[1]) << 8 |
+            static_cast<std::uint32_t>(b[2]) << 16 | static_cast<std::uint32_t>(b[3]) << 24);
+        dictionary.Counts.push_back(count);
+        dictionary.Total += count / 1000000.0;
+    }
+    Check(DictWords.size() == 1 && DictWords[0].size() == words.size(),
+          "the loaded word count differs from the model's");
+    for (std::size_t j = 0; j < words.size(); ++j) {
+        Check(DictWords[0][j] == words[j], "a loaded word differs from the model's", words[j]);
+        Check(DictCounts[0][j] == dictionary.Counts[j], "a loaded count differs from the file's");
+    }
+    Check(DictTotals[0] == dictionary.Total, "the loaded total differs from the counts' sum");
+
+    TSearchSettings settings;
+    settings.Alphabetical = flags & 1;
+    settings.ShowIpm = flags & 2;
+    settings.MinIpmText = kMinIpmTexts[(flags >> 3) & 7];
+
+    // The ending search drops the same blanks around its query as the pattern search.
+    const std::optional<TPatternQuery> endingQuery = SplitPatternQuery(ending);
+    const std::string trimmedEnding = endingQuery ? endingQuery->Trimmed : std::string();
+    CheckSearch(
+        dictionary, settings, [&ending](TModelView& view) { EndingSearch(ending, view); },
+        [&trimmedEnding](const std::string& word) { return EndsWithEnding(word, trimmedEnding); },
+        ending);
+    CheckPatternSearch(dictionary, settings, TranslateQuery(TQueryMode::Mask, mask));
+    // The regular-expression row lowercases what is typed before the search splits it.
+    CheckPatternSearch(dictionary, settings,
+                       flags & 0x40 ? TranslateQuery(TQueryMode::Regexp, pattern) : pattern);
+    return 0;
+}
