@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "fuzz/fuzz_check.h"
+#include "search/mask.h"
 #include "search/number_text.h"
 #include "search/query.h"
 #include "search/regexpr.h"
@@ -337,7 +338,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         dictionary, settings, [&ending](TModelView& view) { EndingSearch(ending, view); },
         [&trimmedEnding](const std::string& word) { return EndsWithEnding(word, trimmedEnding); },
         ending);
-    CheckPatternSearch(dictionary, settings, TranslateQuery(TQueryMode::Mask, mask));
+    // A malformed set in the mask is refused before any search, as the row refuses it.
+    std::optional<std::string> maskQuery;
+    try {
+        maskQuery = TranslateQuery(TQueryMode::Mask, mask);
+    } catch (const EMaskError&) {
+    }
+    if (maskQuery) {
+        CheckPatternSearch(dictionary, settings, *maskQuery);
+    }
     // The regular-expression row lowercases what is typed before the search splits it.
     CheckPatternSearch(dictionary, settings,
                        flags & 0x40 ? TranslateQuery(TQueryMode::Regexp, pattern) : pattern);

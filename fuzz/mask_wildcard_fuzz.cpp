@@ -42,6 +42,17 @@ std::string WordOf(const std::vector<TMaskToken>& tokens, const std::string& fil
             case TMaskTokenKind::YeOrYo:
                 word += ToCp1251(word.size() % 2 == 0 ? "е" : "ё");
                 break;
+            case TMaskTokenKind::Set: {
+                // The set's bytes by turns, so that every member gets tried.
+                std::size_t skip = next++ % token.Set.count();
+                for (std::size_t byte = 0; byte < token.Set.size(); ++byte) {
+                    if (token.Set[byte] && skip-- == 0) {
+                        word += static_cast<char>(byte);
+                        break;
+                    }
+                }
+                break;
+            }
         }
     }
     return word;
@@ -120,7 +131,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The text is a mask typed into the mask row.
     std::string mask = text;
     LowerCyr(mask);
-    const std::vector<TMaskToken> tokens = TokenizeMask(mask);
+    std::vector<TMaskToken> tokens;
+    try {
+        tokens = TokenizeMask(mask);
+    } catch (const EMaskError& e) {
+        // A malformed set: the row's translation must refuse it with the same message.
+        const std::string message = e.what();
+        try {
+            MaskToPattern(mask);
+            Check(false, "MaskToPattern takes a mask the tokenizer refuses", mask);
+        } catch (const EMaskError& again) {
+            Check(message == again.what(), "MaskToPattern refuses with another message", mask);
+        }
+        return 0;
+    }
     const std::string expression = ExactMaskExpression(tokens);
     const std::string pattern = MaskToPattern(mask);
     Check(pattern == (tokens.empty() ? std::string() : "/" + expression + "/"),
