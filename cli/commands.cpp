@@ -28,7 +28,9 @@ const TOptionSpec kSearchOptions[] = {
     {"--syllables", "RANGE",
      "list only words of RANGE syllables, that is vowel letters (а е ё и о у ы э ю я)"},
     {"--ending", "Q", "words that end in Q (an empty Q lists every word)"},
-    {"--mask", "Q", "words that fit the mask Q: * any letters, ? one letter"},
+    {"--mask", "Q",
+     "words that fit the mask Q: * any letters, ? one letter, @ a vowel, # a consonant, [абв] "
+     "one of the letters, [!абв] a letter not among them"},
     {"--regexp", "Q", "words that match /expression/modifiers (modifiers i r s g m x)"},
     {"--inexact", "Q", "as --mask, also accepting look-alike letters"},
     {"--anagram", "LETTERS",
