@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <exception>
+#include <utility>
 
 #include <QAbstractScrollArea>
 #include <QAction>
@@ -48,6 +49,7 @@ namespace {
 const QString kTitle = QStringLiteral("Словосито ") + QLatin1String(kSlovositoVersion);
 const QString kSearchCaption = QStringLiteral("Поиск ");
 const QString kIpmHint = QStringLiteral("Частота на миллион словоформ (ipm)");
+const QString kRunHint = QStringLiteral("Ctrl+Enter — искать");
 
 constexpr int kClientWidth = 598;
 constexpr int kClientHeight = 556;
@@ -253,6 +255,7 @@ QLineEdit* NewQueryField(const char* name, const QString& text, int top, QWidget
     field->setObjectName(QLatin1String(name));
     field->setGeometry(4, top, 137, 21);
     SetColour(field, QPalette::Text, kQueryText);
+    field->setToolTip(kRunHint);
     return field;
 }
 
@@ -267,10 +270,19 @@ QToolButton* NewSearchButton(const char* name, int top, QWidget* parent)
         "QToolButton:hover { border-color: #6F9BD1; background: #E8F0FA; }"
         "QToolButton:pressed { background: #D2E0F2; }"));
     button->setCursor(Qt::PointingHandCursor);
-    // A flat button takes no focus: a search starts only from a click.
+    // A flat button takes no focus: a search starts from a click, or from Ctrl+Enter in its field.
     button->setFocusPolicy(Qt::NoFocus);
     button->setGeometry(144, top, 61, 21);
     return button;
+}
+
+// Whether a key press asks a query field to run its row's search: Ctrl with Return or with the
+// keypad's Enter. Plain Enter starts nothing.
+bool IsRunKey(const QKeyEvent& event)
+{
+    const Qt::KeyboardModifiers modifiers = event.modifiers() & ~Qt::KeypadModifier;
+    return modifiers == Qt::ControlModifier &&
+           (event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter);
 }
 
 // The events through which the user acts on the controls.
@@ -380,7 +392,8 @@ void TForm1::CreatePanelLeft()
     srch1->setToolTip(
         QStringLiteral("* любые буквы, ? одна буква, - дефис, @ гласная, # согласная,\n"
                        "[кг] одна из букв, [!кг] любая другая, [а-е] от а до е.\n"
-                       "Например: к@р#а, [кг]?р?а"));
+                       "Например: к@р#а, [кг]?р?а\n") +
+        kRunHint);
     srch_btn1 = NewSearchButton("srch_btn1", 208, panel);
 
     Image3 = NewPicture("Image3", bullet, QRect(4, 234, 16, 16), panel);
@@ -508,6 +521,9 @@ void TForm1::ConnectSignals()
     connect(srch_btn2, &QToolButton::clicked, this, &TForm1::srch_btn2Click);
     connect(srch_btn3, &QToolButton::clicked, this, &TForm1::srch_btn3Click);
     connect(srch_btn4, &QToolButton::clicked, this, &TForm1::srch_btn4Click);
+    for (QLineEdit* field : {srch1, srch2, srch3, srch4}) {
+        field->installEventFilter(this);
+    }
     connect(Image8, &TClickLabel::clicked, this, &TForm1::Image8Click);
     connect(Label7, &TClickLabel::clicked, this, &TForm1::Label7Click);
     connect(Label8, &TClickLabel::clicked, this, &TForm1::Label8Click);
@@ -600,6 +616,14 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
     }
     if (watched == Panel1 && event->type() == QEvent::Resize) {
         LayoutPanel1();
+    }
+    if (event->type() == QEvent::KeyPress && IsRunKey(*static_cast<QKeyEvent*>(event))) {
+        // A hidden row runs nothing: only keys sent to it past the focus could reach its field.
+        const TRowSearch run = RowSearchOf(watched);
+        if (run != nullptr && static_cast<QWidget*>(watched)->isVisible()) {
+            (this->*run)();
+            return true;
+        }
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -697,6 +721,22 @@ void TForm1::RunSearch(TQueryMode mode, const QLineEdit* field)
         m_closeAfterSearch = false;
         close();
     }
+}
+
+TForm1::TRowSearch TForm1::RowSearchOf(const QObject* field) const
+{
+    const std::pair<const QObject*, TRowSearch> rows[] = {
+        {srch1, &TForm1::srch_btn1Click},
+        {srch2, &TForm1::srch_btn2Click},
+        {srch3, &TForm1::srch_btn3Click},
+        {srch4, &TForm1::srch_btn4Click},
+    };
+    for (const auto& [rowField, search] : rows) {
+        if (rowField == field) {
+            return search;
+        }
+    }
+    return nullptr;
 }
 
 void TForm1::srch_btn1Click()

@@ -116,6 +116,10 @@ private:
     // ran to its end.
     bool RunGuarded(const std::function<void()>& body);
     void RunSearch(TQueryMode mode, const QLineEdit* field);
+    // The slot of the search button in field's row, which Ctrl+Enter in field runs; null when
+    // field is not a query field.
+    using TRowSearch = void (TForm1::*)();
+    TRowSearch RowSearchOf(const QObject* field) const;
     void ShowErrorBox(const QString& text);
     void LayoutPanel1();
     void LayoutPanel2();

@@ -329,21 +329,22 @@ TEST_F(Controls, ShowTheirCaptionsAndHints)
     const TCase cases[] = {
         {"Image5", "", "", true},
         {"Label3", "Поиск по окончанию (быстрый)", "", true},
-        {"srch4", "янка", "", true},
+        {"srch4", "янка", "Ctrl+Enter — искать", true},
         {"srch_btn4", "Поиск ", "", true},
         {"Label1", "Поиск по маске", "", true},
         {"srch1", "*янка",
          "* любые буквы, ? одна буква, - дефис, @ гласная, # согласная,\n"
          "[кг] одна из букв, [!кг] любая другая, [а-е] от а до е.\n"
-         "Например: к@р#а, [кг]?р?а",
+         "Например: к@р#а, [кг]?р?а\n"
+         "Ctrl+Enter — искать",
          true},
         {"srch_btn1", "Поиск ", "", true},
         {"Label2", "Поиск по regexp", "", true},
-        {"srch3", "/^.*янка$/", "", true},
+        {"srch3", "/^.*янка$/", "Ctrl+Enter — искать", true},
         {"srch_btn3", "Поиск ", "", true},
         {"Image1", "", "", false},
         {"Label5", "Неточная маска (медленно!!)", "", false},
-        {"srch2", "*янка", "", false},
+        {"srch2", "*янка", "Ctrl+Enter — искать", false},
         {"srch_btn2", "Поиск ", "", false},
         {"Label4", "Искать в указанных словарях:", "", true},
         {"ch_rel", "Сортировать по релевантности", "", true},
@@ -663,6 +664,126 @@ TEST_F(Searches, EnterInAQueryFieldStartsNothing)
     EXPECT_EQ(PaneText(), "");
     EXPECT_EQ(FoundCaption(), QStringLiteral("Найдено: 0"));
     EXPECT_EQ(m_beeps, 0);
+}
+
+TEST_F(Searches, CtrlEnterInAQueryFieldRunsWhatItsRowsButtonRuns)
+{
+    // What a search leaves behind: the listing, the count, the error boxes and the beeps.
+    struct TOutcome
+    {
+        std::string Listing;
+        QString Found;
+        QStringList Errors;
+        int Beeps = 0;
+        bool operator==(const TOutcome&) const = default;
+    };
+    struct TCase
+    {
+        const char* Field;
+        const char* Button;
+        const char* Query;
+    };
+    const TCase cases[] = {
+        {"srch4", "srch_btn4", "нка"},     {"srch4", "srch_btn4", "щука"},
+        {"srch1", "srch_btn1", "*нка"},    {"srch1", "srch_btn1", "?о?"},
+        {"srch3", "srch_btn3", "/КА$/"},   {"srch3", "srch_btn3", "/^к/"},
+        {"srch3", "srch_btn3", "/ко[тд/"},  // the error box, and the listing from before
+    };
+    const std::pair<Qt::Key, Qt::KeyboardModifiers> keys[] = {
+        {Qt::Key_Return, Qt::ControlModifier},
+        {Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier},
+    };
+    WriteSample(m_folder);
+    Open();
+    // Each route starts from the same listing, one that no case gives.
+    const auto runFromTheSameStart = [this](const TCase& c, const std::function<void()>& route) {
+        Find<QLineEdit>("srch4")->setText(QStringLiteral("ёлка"));
+        Click("srch_btn4");
+        m_errors.clear();
+        const int beeps = m_beeps;
+        Find<QLineEdit>(c.Field)->setText(QString::fromUtf8(c.Query));
+        route();
+        return TOutcome{PaneText(), FoundCaption(), m_errors, m_beeps - beeps};
+    };
+    for (const TCase& c : cases) {
+        const TOutcome clicked = runFromTheSameStart(c, [&] { Click(c.Button); });
+        // The case has to show something that the start does not, or it proves nothing.
+        ASSERT_NE(clicked, (TOutcome{"ёлка", QStringLiteral("Найдено:1"), {}, 0})) << c.Query;
+        for (const auto& [key, modifiers] : keys) {
+            SCOPED_TRACE(c.Field + std::string(" ") + c.Query + " key " + std::to_string(key));
+            const TOutcome pressed =
+                runFromTheSameStart(c, [&] { QTest::keyClick(Find(c.Field), key, modifiers); });
+            EXPECT_EQ(pressed.Listing, clicked.Listing);
+            EXPECT_EQ(pressed.Found, clicked.Found);
+            EXPECT_EQ(pressed.Errors, clicked.Errors);
+            EXPECT_EQ(pressed.Beeps, clicked.Beeps);
+            EXPECT_EQ(Find<QLineEdit>(c.Field)->text(), QString::fromUtf8(c.Query));
+        }
+    }
+}
+
+TEST_F(Searches, OnlyCtrlEnterInAShownQueryFieldStartsASearch)
+{
+    struct TCase
+    {
+        const char* Field;
+        Qt::Key Key;
+        Qt::KeyboardModifiers Modifiers;
+    };
+    const TCase cases[] = {
+        {"srch4", Qt::Key_Return, Qt::NoModifier},
+        {"srch4", Qt::Key_Enter, Qt::KeypadModifier},
+        {"srch1", Qt::Key_Return, Qt::NoModifier},
+        {"srch1", Qt::Key_Enter, Qt::KeypadModifier},
+        {"srch3", Qt::Key_Return, Qt::NoModifier},
+        {"srch3", Qt::Key_Enter, Qt::KeypadModifier},
+        {"srch4", Qt::Key_Return, Qt::ShiftModifier},
+        {"srch4", Qt::Key_Return, Qt::AltModifier},
+        {"srch4", Qt::Key_Return, Qt::ControlModifier | Qt::ShiftModifier},
+        {"srch1", Qt::Key_Space, Qt::ControlModifier},
+        // The hidden row: the keyboard cannot reach it, so nothing sent to it runs.
+        {"srch2", Qt::Key_Return, Qt::ControlModifier},
+        {"srch2", Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier},
+        // Not a query field.
+        {"edit_MinIpm", Qt::Key_Return, Qt::ControlModifier},
+    };
+    WriteSample(m_folder);
+    Open();
+    Find<QLineEdit>("srch4")->setText(QStringLiteral("ёлка"));
+    Click("srch_btn4");
+    ASSERT_EQ(PaneText(), "ёлка");
+    // Each query, run, would change the listing and the count.
+    Find<QLineEdit>("srch4")->setText(QString());
+    Find<QLineEdit>("srch1")->setText(QStringLiteral("*"));
+    Find<QLineEdit>("srch2")->setText(QStringLiteral("*"));
+    Find<QLineEdit>("srch3")->setText(QStringLiteral("/./"));
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Field + std::string(" key ") + std::to_string(c.Key) + " modifiers " +
+                     std::to_string(c.Modifiers.toInt()));
+        QTest::keyClick(Find(c.Field), c.Key, c.Modifiers);
+        EXPECT_EQ(PaneText(), "ёлка");
+        EXPECT_EQ(FoundCaption(), QStringLiteral("Найдено:1"));
+        EXPECT_EQ(m_beeps, 1);
+    }
+    EXPECT_THAT(m_errors, IsEmpty());
+}
+
+TEST_F(Controls, EveryQueryFieldTellsOfCtrlEnter)
+{
+    TForm1& form = Open();
+    int fields = 0;
+    for (const QLineEdit* field : form.findChildren<QLineEdit*>()) {
+        if (!field->objectName().startsWith(QStringLiteral("srch"))) {
+            continue;
+        }
+        SCOPED_TRACE(field->objectName().toStdString());
+        ++fields;
+        EXPECT_TRUE(field->toolTip()
+                        .split(QLatin1Char('\n'))
+                        .contains(QStringLiteral("Ctrl+Enter — искать")));
+    }
+    EXPECT_EQ(fields, 4);
+    EXPECT_FALSE(Find("edit_MinIpm")->toolTip().contains(QStringLiteral("Ctrl+Enter")));
 }
 
 TEST_F(Searches, AnErrorIsShownAndTheListingAndTheCountFromBeforeStay)
