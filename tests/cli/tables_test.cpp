@@ -1,6 +1,7 @@
 // End-to-end tests of slovosito-cli's --format and --compare: whole outputs on two small
 // dictionaries, and the usage errors.
 
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -28,8 +29,22 @@ protected:
 
     TCliRun Run(std::vector<std::string> args)
     {
-        args.insert(args.begin(), {"--dir", m_folder.Path() + "/Словари"});
-        return RunCliProgram(m_folder, std::move(args));
+        return RunCliOnDictionaries(m_folder, std::move(args));
+    }
+
+    // Runs each case's arguments and expects the status, the case's text as the stream shown
+    // and nothing on the other stream.
+    void ExpectEach(std::span<const std::pair<std::vector<std::string>, const char*>> cases,
+                    int status, std::string TCliRun::*shown)
+    {
+        std::string TCliRun::*const other = shown == &TCliRun::Out ? &TCliRun::Err : &TCliRun::Out;
+        for (const auto& [args, text] : cases) {
+            SCOPED_TRACE(::testing::PrintToString(args));
+            const TCliRun result = Run(args);
+            EXPECT_EQ(result.Status, status);
+            EXPECT_EQ(result.*shown, text);
+            EXPECT_EQ(result.*other, "");
+        }
     }
 
     TTempFolder m_folder;
@@ -77,13 +92,7 @@ TEST_F(CliTables, FormatsAndCompareWriteTheWholeTable)
           "в\""},
          "word,\"Два, два\",Один\n\"\"\"кв\"\"\",,50000.00000\n"},
     };
-    for (const auto& [args, out] : cases) {
-        SCOPED_TRACE(::testing::PrintToString(args));
-        const TCliRun result = Run(args);
-        EXPECT_EQ(result.Status, 0);
-        EXPECT_EQ(result.Out, out);
-        EXPECT_EQ(result.Err, "");
-    }
+    ExpectEach(cases, 0, &TCliRun::Out);
 }
 
 TEST_F(CliTables, RawTablesAreWindows1251WithCrLfBetweenLines)
@@ -118,13 +127,7 @@ TEST_F(CliTables, BadFormatAndCompareOfOneDictionaryAreUsageErrors)
         {{"--compare", "--dict", "Один", "--format", "csv", "--ending", ""},
          "slovosito-cli: --compare needs two or more dictionaries (give --dict twice or --all)\n"},
     };
-    for (const auto& [args, err] : cases) {
-        SCOPED_TRACE(::testing::PrintToString(args));
-        const TCliRun result = Run(args);
-        EXPECT_EQ(result.Status, 2);
-        EXPECT_EQ(result.Out, "");
-        EXPECT_EQ(result.Err, err);
-    }
+    ExpectEach(cases, 2, &TCliRun::Err);
 }
 
 TEST_F(CliTables, HelpTellsOfTheOptions)
