@@ -19,6 +19,7 @@
 #include "search/number_text.h"
 #include "search/query.h"
 #include "search/search_run.h"
+#include "search/table_text.h"
 #include "search/word_filter.h"
 #include "slovosito_version.h"
 #include "wordstore/dictionary_builder.h"
@@ -42,6 +43,8 @@ struct TSearchArgs
     bool Ipm = false;
     std::string Min = "0,0";  // UTF-8
     bool Raw = false;
+    TTableFormat Format = TTableFormat::Text;
+    bool Compare = false;
     std::chrono::seconds TimeLimit{10};
     TWordFilter Filter;
     std::optional<TQueryMode> Mode;
@@ -87,6 +90,21 @@ std::chrono::seconds TimeLimitOf(const std::string& value)
         throw EUsageError("bad time limit \"" + value + "\" (whole seconds, 0 for none)");
     }
     return std::chrono::seconds(seconds);
+}
+
+// The value of --format.
+TTableFormat TableFormatOf(const std::string& value)
+{
+    if (value == "text") {
+        return TTableFormat::Text;
+    }
+    if (value == "tsv") {
+        return TTableFormat::Tsv;
+    }
+    if (value == "csv") {
+        return TTableFormat::Csv;
+    }
+    throw EUsageError("bad format \"" + value + "\" (text, tsv or csv)");
 }
 
 // The value of --length or --syllables, what names the option in a message.
@@ -138,6 +156,10 @@ TSearchArgs ParseSearchArgs(const std::vector<std::string>& args)
                 options.Ipm = true;
             } else if (name == "--raw") {
                 options.Raw = true;
+            } else if (name == "--format") {
+                options.Format = TableFormatOf(value);
+            } else if (name == "--compare") {
+                options.Compare = true;
             } else if (name == "--time-limit") {
                 options.TimeLimit = TimeLimitOf(value);
             } else if (name == "--length") {
@@ -189,6 +211,12 @@ public:
         settings.Alphabetical = m_options.Alpha;
         settings.ShowIpm = m_options.Ipm;
         settings.MinIpmText = ToCp1251(m_options.Min);
+        // Side by side, a word is kept when its largest ipm reaches the minimum, so the run
+        // gives every hit, in every dictionary.
+        if (m_options.Compare) {
+            settings.Alphabetical = false;
+            settings.MinIpmText = "0";
+        }
         settings.TimeLimit = m_options.TimeLimit;
         settings.Filter = m_options.Filter;
         return settings;
@@ -196,12 +224,33 @@ public:
     std::size_t RowCount() const override { return m_rows.size(); }
     bool RowTicked(std::size_t row) const override { return m_ticked[row]; }
     void ShowListing(const std::string& listing) override { m_listing = listing; }
+    bool WantsHitRecords() const override
+    {
+        return m_options.Compare || m_options.Format != TTableFormat::Text;
+    }
+    void ShowHitRecords(std::vector<THitRecord> records) override
+    {
+        m_records = std::move(records);
+    }
 
     // The rows as the terminal shows them, UTF-8.
     const std::vector<std::string>& Rows() const { return m_rows; }
     // Why the folder could not be listed; empty when it could.
     const std::string& FolderError() const { return m_folderError; }
     const std::string& Listing() const { return m_listing; }
+    const std::vector<THitRecord>& HitRecords() const { return m_records; }
+    const std::vector<std::string>& Stems() const { return m_stems; }
+    // The ticked rows, in row order.
+    std::vector<std::size_t> TickedRows() const
+    {
+        std::vector<std::size_t> rows;
+        for (std::size_t row = 0; row < m_ticked.size(); ++row) {
+            if (m_ticked[row]) {
+                rows.push_back(row);
+            }
+        }
+        return rows;
+    }
 
     // Ticks the rows the options name: each --dict, every row with --all, else row 0.
     void TickRows()
@@ -234,6 +283,7 @@ private:
     std::vector<std::string> m_rows;
     std::vector<bool> m_ticked;
     std::string m_listing;
+    std::vector<THitRecord> m_records;
     std::string m_folderError;
 };
 
@@ -258,6 +308,53 @@ void PrintListing(const std::string& listing, bool raw, std::ostream& out)
     }
     lines.push_back('\n');
     out << lines;
+}
+
+// Prints a table of lines separated by lineBreak as PrintListing prints a listing.
+void PrintTable(const std::string& table, bool raw, std::ostream& out)
+{
+    out << table;
+    if (!raw && !table.empty()) {
+        out << '\n';
+    }
+}
+
+// Prints the search's hits as the options' table; returns the exit status.
+int PrintHitTable(const TSearchArgs& options, const TCliView& view, std::ostream& out)
+{
+    // Words and names go out in the output's bytes: UTF-8 as spelled elsewhere on the terminal,
+    // or the core's Windows-1251.
+    const auto word = [&options](const std::string& bytes) {
+        return options.Raw ? bytes : ToUtf8(bytes);
+    };
+    const auto name = [&options](const std::string& stem) {
+        return options.Raw ? DictionaryName(stem) : SpellName(stem);
+    };
+    const std::string lineBreak = options.Raw ? "\r\n" : "\n";
+    if (options.Compare) {
+        const std::vector<std::size_t> columns = view.TickedRows();
+        std::vector<TCompareRow> rows = CompareRows(
+            view.HitRecords(), columns, StrToFloat(ToCp1251(options.Min)), options.Alpha);
+        std::vector<std::string> names;
+        for (const std::size_t row : columns) {
+            names.push_back(name(view.Stems()[row]));
+        }
+        for (TCompareRow& row : rows) {
+            row.Word = word(row.Word);
+        }
+        PrintTable(CompareTableText(rows, names, options.Format, lineBreak), options.Raw, out);
+        return rows.empty() ? 1 : 0;
+    }
+    std::vector<THitRecord> hits = view.HitRecords();
+    std::vector<std::string> names;
+    for (const std::string& stem : view.Stems()) {
+        names.push_back(name(stem));
+    }
+    for (THitRecord& hit : hits) {
+        hit.Word = word(hit.Word);
+    }
+    PrintTable(HitTableText(hits, names, options.Format, lineBreak), options.Raw, out);
+    return hits.empty() ? 1 : 0;
 }
 
 int RunSearch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
@@ -288,10 +385,18 @@ int RunSearch(const std::vector<std::string>& args, std::ostream& out, std::ostr
         return 0;
     }
     view.TickRows();
+    if (options.Compare && view.TickedRows().size() < 2) {
+        throw EUsageError("--compare needs two or more dictionaries (give --dict twice or --all)");
+    }
     if (options.LetterMode) {
         LetterSearch(*options.LetterMode, ToCp1251(options.Query), view);
     } else {
         RunSearchRow(*options.Mode, ToCp1251(options.Query), view);
+    }
+    if (options.Compare || options.Format != TTableFormat::Text) {
+        const int status = PrintHitTable(options, view, out);
+        out.flush();
+        return status;
     }
     PrintListing(view.Listing(), options.Raw, out);
     out.flush();

@@ -20,6 +20,14 @@ const TOptionSpec kSearchOptions[] = {
     {"--min", "TEXT",
      "the minimum instances per million, with a decimal comma or point (default 0,0)"},
     {"--raw", nullptr, "print the listing as Windows-1251 with CR LF between lines"},
+    {"--format", "FORMAT",
+     "text (the listing, the default), tsv (a header, then word, ipm, count and dictionary, "
+     "tab-separated, with a decimal comma) or csv (the same columns as RFC 4180 with a decimal "
+     "point)"},
+    {"--compare", nullptr,
+     "with two or more dictionaries, one row per word and its ipm in each dictionary: \"word = "
+     "ipm1 | ipm2\" (\"-\" where absent), or with --format a header naming the dictionaries "
+     "and empty fields where absent; by the largest ipm, which --min applies to"},
     {"--time-limit", "SECONDS",
      "stop a search that runs longer with an error (default 10; 0 for none)"},
     {"--length", "RANGE",
@@ -66,7 +74,7 @@ const TOptionSpec kCheckOptions[] = {
 constexpr const char* kSearchSynopsis =
     "Usage: slovosito-cli [--dir DIR] --list [--verbose]\n"
     "       slovosito-cli [--dir DIR] [--dict NAME]... [--all] [--alpha] [--ipm] [--min TEXT]\n"
-    "                     [--raw] [--time-limit SECONDS]\n"
+    "                     [--raw] [--format text|tsv|csv] [--compare] [--time-limit SECONDS]\n"
     "                     [--length RANGE] [--syllables RANGE]\n"
     "                     (--ending | --mask | --regexp | --inexact |\n"
     "                      --anagram | --from-letters) QUERY\n"

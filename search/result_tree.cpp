@@ -166,6 +166,8 @@ unsigned char AlphabeticalRank(char byte)
     return kAlphabeticalRank[static_cast<unsigned char>(byte)];
 }
 
+}  // namespace
+
 // The first differing byte decides, through its rank; a proper prefix comes first. Since the
 // ranks are a permutation, the first differing byte is also the first differing rank.
 bool ListedBefore(std::string_view a, std::string_view b)
@@ -177,6 +179,8 @@ bool ListedBefore(std::string_view a, std::string_view b)
     }
     return AlphabeticalRank(*inA) < AlphabeticalRank(*inB);
 }
+
+namespace {
 
 // The ranks of the first 8 bytes, big-endian and zero-padded.
 std::uint64_t PrefixKey(std::string_view word)

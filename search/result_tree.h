@@ -29,3 +29,6 @@ void ListWords(std::string& output);
 
 // As ListWords, each line followed by " = " and the value's IpmText (search/number_text.h).
 void ListWordsWithIpm(std::string& output);
+
+// Whether word a comes before word b in the alphabetical order above; the listings' order by word.
+bool ListedBefore(std::string_view a, std::string_view b);

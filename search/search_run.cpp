@@ -42,6 +42,7 @@ struct TRunSettings
     std::chrono::seconds TimeLimit{0};
     std::function<TSearchClock::time_point()> Clock;
     TWordFilter Filter;
+    bool HitRecords = false;
 };
 
 TRunSettings ReadSettings(const TSearchView& view)
@@ -54,6 +55,7 @@ TRunSettings ReadSettings(const TSearchView& view)
     settings.TimeLimit = viewSettings.TimeLimit;
     settings.Clock = std::move(viewSettings.Clock);
     settings.Filter = viewSettings.Filter;
+    settings.HitRecords = view.WantsHitRecords();
     if (!settings.Clock) {
         settings.Clock = [] { return TSearchClock::now(); };
     }
@@ -142,13 +144,13 @@ private:
 
 // Walks every word of the ticked rows that passes the minimum, in row and file order, and
 // inserts those that match, and lie in the settings' length and syllable ranges when kFiltered,
-// into the result tree. A match test that has no side effects and cannot fail may run before the
-// ipm test (kMatchFirst): the hits are the same, and most words are then rejected without a
-// division. The engine's test runs after it, so that an expression error only shows at the first
-// word that passes the minimum, whatever the ranges.
+// into the result tree, and into records when it is given. A match test that has no side effects
+// and cannot fail may run before the ipm test (kMatchFirst): the hits are the same, and most words
+// are then rejected without a division. The engine's test runs after it, so that an expression
+// error only shows at the first word that passes the minimum, whatever the ranges.
 template <bool kMatchFirst, bool kFiltered, typename TMatch>
 void WalkWords(TSearchView& view, const TRunSettings& settings, std::size_t minLength,
-               TMatch&& matches)
+               TMatch&& matches, std::vector<THitRecord>* records)
 {
     ResetResultTree();
     TRunBudget budget(view, settings);
@@ -193,10 +195,11 @@ void WalkWords(TSearchView& view, const TRunSettings& settings, std::size_t minL
                     continue;
                 }
             }
-            if (settings.Alphabetical) {
-                InsertByWord(word, ipm);
-            } else {
-                InsertByValue(word, ipm);
+            // The tree lists no empty word and each word once by word; the records follow it.
+            const bool listed = settings.Alphabetical ? InsertByWord(word, ipm)
+                                                      : (InsertByValue(word, ipm), !word.empty());
+            if (records != nullptr && listed) {
+                records->push_back({std::string(word), ipm, counts[j], row});
             }
         }
     }
@@ -206,16 +209,31 @@ void WalkWords(TSearchView& view, const TRunSettings& settings, std::size_t minL
 // without a filter, so that a run pays nothing for it.
 template <bool kMatchFirst, typename TMatch>
 void CollectHits(TSearchView& view, const TRunSettings& settings, std::size_t minLength,
-                 TMatch&& matches)
+                 TMatch&& matches, std::vector<THitRecord>* records)
 {
     if (settings.Filter.Active()) {
-        WalkWords<kMatchFirst, true>(view, settings, minLength, matches);
+        WalkWords<kMatchFirst, true>(view, settings, minLength, matches, records);
     } else {
-        WalkWords<kMatchFirst, false>(view, settings, minLength, matches);
+        WalkWords<kMatchFirst, false>(view, settings, minLength, matches, records);
     }
 }
 
-void FinishRun(TSearchView& view, const TRunSettings& settings)
+// Puts records, in insertion order, into the listing's order: by word, or by falling ipm with the
+// latest of equal values first.
+void OrderAsListed(std::vector<THitRecord>& records, bool alphabetical)
+{
+    if (alphabetical) {
+        std::sort(records.begin(), records.end(), [](const THitRecord& a, const THitRecord& b) {
+            return ListedBefore(a.Word, b.Word);
+        });
+    } else {
+        std::reverse(records.begin(), records.end());
+        std::stable_sort(records.begin(), records.end(),
+                         [](const THitRecord& a, const THitRecord& b) { return a.Ipm > b.Ipm; });
+    }
+}
+
+void FinishRun(TSearchView& view, const TRunSettings& settings, std::vector<THitRecord>* records)
 {
     std::string listing;
     if (settings.ShowIpm) {
@@ -224,6 +242,10 @@ void FinishRun(TSearchView& view, const TRunSettings& settings)
         ListWords(listing);
     }
     view.ShowListing(listing);
+    if (records != nullptr) {
+        OrderAsListed(*records, settings.Alphabetical);
+        view.ShowHitRecords(std::move(*records));
+    }
     view.ShowFoundCount(FoundCountText(listing));
 }
 
@@ -252,6 +274,8 @@ void PatternSearch(const std::string& query, TSearchView& view)
     view.ShowInterim(ToCp1251("Поиск..."));
     {
         TPaneLock lock(view);
+        std::vector<THitRecord> hitRecords;
+        std::vector<THitRecord>* const records = settings.HitRecords ? &hitRecords : nullptr;
         // The delimiter is the first character; its last occurrence closes the expression.
         const std::size_t close = pattern.rfind(pattern[0]);
         const std::string modifiers = pattern.substr(close + 1);
@@ -260,17 +284,18 @@ void PatternSearch(const std::string& query, TSearchView& view)
         // engine's cost per word; it cannot fail, so it may also run before the ipm test.
         if (const std::optional<TWildcard> wildcard =
                 TWildcard::FromExpression(expression, modifiers)) {
-            CollectHits<true>(view, settings, 0, [&wildcard](std::string_view word) {
-                return wildcard->Matches(word);
-            });
+            CollectHits<true>(
+                view, settings, 0,
+                [&wildcard](std::string_view word) { return wildcard->Matches(word); }, records);
         } else {
             TRegExpr engine;
             engine.SetModifierStr(modifiers);
             engine.SetExpression(expression);
-            CollectHits<false>(view, settings, 0,
-                               [&engine](std::string_view word) { return engine.Exec(word); });
+            CollectHits<false>(
+                view, settings, 0, [&engine](std::string_view word) { return engine.Exec(word); },
+                records);
         }
-        FinishRun(view, settings);
+        FinishRun(view, settings, records);
     }
     view.Beep();
 }
@@ -282,30 +307,38 @@ void EndingSearch(const std::string& query, TSearchView& view)
     view.ShowInterim(ToCp1251("Поиск..."));
     {
         TPaneLock lock(view);
+        std::vector<THitRecord> hitRecords;
+        std::vector<THitRecord>* const records = settings.HitRecords ? &hitRecords : nullptr;
         const std::size_t length = ending.size();
         const char* const tail = ending.data();
         if (ending.find(static_cast<char>(kSmallYe)) == std::string::npos) {
-            CollectHits<true>(view, settings, length, [tail, length](std::string_view word) {
-                // The last byte differs for most words: test it before the call.
-                const char* end = word.data() + word.size();
-                return length == 0 || (end[-1] == tail[length - 1] &&
-                                       std::memcmp(end - length, tail, length) == 0);
-            });
+            CollectHits<true>(
+                view, settings, length,
+                [tail, length](std::string_view word) {
+                    // The last byte differs for most words: test it before the call.
+                    const char* end = word.data() + word.size();
+                    return length == 0 || (end[-1] == tail[length - 1] &&
+                                           std::memcmp(end - length, tail, length) == 0);
+                },
+                records);
         } else {
             // The query's lowercasing folds ё to е, but the words keep their ё: an е of the
             // ending takes either. Compared from the end, where most words differ.
-            CollectHits<true>(view, settings, length, [tail, length](std::string_view word) {
-                const char* start = word.data() + word.size() - length;
-                for (std::size_t i = length; i-- > 0;) {
-                    if (start[i] != tail[i] && !(tail[i] == static_cast<char>(kSmallYe) &&
-                                                 start[i] == static_cast<char>(kSmallYo))) {
-                        return false;
+            CollectHits<true>(
+                view, settings, length,
+                [tail, length](std::string_view word) {
+                    const char* start = word.data() + word.size() - length;
+                    for (std::size_t i = length; i-- > 0;) {
+                        if (start[i] != tail[i] && !(tail[i] == static_cast<char>(kSmallYe) &&
+                                                     start[i] == static_cast<char>(kSmallYo))) {
+                            return false;
+                        }
                     }
-                }
-                return true;
-            });
+                    return true;
+                },
+                records);
         }
-        FinishRun(view, settings);
+        FinishRun(view, settings, records);
     }
     view.Beep();
 }
@@ -317,8 +350,10 @@ void WordTestSearch(std::size_t minLength,
     view.ShowInterim(ToCp1251("Поиск..."));
     {
         TPaneLock lock(view);
-        CollectHits<true>(view, settings, minLength, matches);
-        FinishRun(view, settings);
+        std::vector<THitRecord> hitRecords;
+        std::vector<THitRecord>* const records = settings.HitRecords ? &hitRecords : nullptr;
+        CollectHits<true>(view, settings, minLength, matches, records);
+        FinishRun(view, settings, records);
     }
     view.Beep();
 }

@@ -5,10 +5,12 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "search/word_filter.h"
 
@@ -47,6 +49,16 @@ struct TSearchSettings
     TWordFilter Filter;
 };
 
+// One listed hit as a record: the word (Windows-1251), its ipm, its count and the dictionary row
+// it was found in.
+struct THitRecord
+{
+    std::string Word;
+    double Ipm = 0.0;
+    std::int64_t Count = 0;
+    std::size_t Row = 0;
+};
+
 // What a search run reads from the front end and writes back to it. Texts are Windows-1251.
 // A front end implements the reads and ShowListing; the display hooks that only a window needs
 // do nothing unless overridden. A run calls, in this order: Settings(), ShowInterim(),
@@ -82,6 +94,13 @@ public:
     // that walks any), with the time since the run started; returning false ends the run with
     // ESearchCancelled. A window handles its pending events here, so that it stays responsive.
     virtual bool KeepGoing(TSearchClock::duration /*elapsed*/) { return true; }
+
+    // Whether the run also gives its hits as records, read once with Settings(); a run that
+    // gives none pays nothing for them.
+    virtual bool WantsHitRecords() const { return false; }
+    // When WantsHitRecords(): called right after ShowListing() with one record per line of the
+    // listing, in the listing's order.
+    virtual void ShowHitRecords(std::vector<THitRecord> /*records*/) {}
 };
 
 // Runs the pattern search for query: delimiter, expression, delimiter, modifier letters.

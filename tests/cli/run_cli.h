@@ -71,3 +71,10 @@ inline TCliRun RunCliProgram(const TTempFolder& folder, std::vector<std::string>
 {
     return RunProgram(folder, SLOVOSITO_CLI_PATH, std::move(args), environ, stdinPath);
 }
+
+// Runs the built slovosito-cli with "--dir" and the folder "Словари" of folder before args.
+inline TCliRun RunCliOnDictionaries(const TTempFolder& folder, std::vector<std::string> args)
+{
+    args.insert(args.begin(), {"--dir", folder.Path() + "/Словари"});
+    return RunCliProgram(folder, std::move(args));
+}

@@ -1,0 +1,146 @@
+// Tables of a run's hits: the side-by-side rows and the TSV, CSV and text writing.
+
+#include "search/table_text.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+#include "search/number_text.h"
+#include "search/result_tree.h"
+
+namespace {
+
+std::string IpmField(double ipm, TTableFormat format)
+{
+    std::string text = IpmText(ipm);
+    // A spreadsheet reading CSV takes the point whatever its locale; TSV is pasted, and shows
+    // what the listing shows.
+    if (format == TTableFormat::Csv) {
+        std::replace(text.begin(), text.end(), ',', '.');
+    }
+    return text;
+}
+
+void AppendField(std::string& line, std::string_view field, TTableFormat format)
+{
+    if (format == TTableFormat::Csv && field.find_first_of(",\"\r\n") != std::string_view::npos) {
+        line.push_back('"');
+        for (const char c : field) {
+            if (c == '"') {
+                line.push_back('"');
+            }
+            line.push_back(c);
+        }
+        line.push_back('"');
+    } else {
+        line.append(field);
+    }
+}
+
+// Appends the fields as one line, after lineBreak unless it is the table's first line.
+void AppendLine(std::string& table, std::span<const std::string> fields, TTableFormat format,
+                std::string_view lineBreak)
+{
+    if (!table.empty()) {
+        table.append(lineBreak);
+    }
+    const char separator = format == TTableFormat::Csv ? ',' : '\t';
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (i != 0) {
+            table.push_back(separator);
+        }
+        AppendField(table, fields[i], format);
+    }
+}
+
+}  // namespace
+
+std::vector<TCompareRow> CompareRows(std::span<const THitRecord> hits,
+                                     std::span<const std::size_t> columns, double minIpm,
+                                     bool alphabetical)
+{
+    std::vector<TCompareRow> rows;
+    std::unordered_map<std::string_view, std::size_t> rowOfWord;
+    for (const THitRecord& hit : hits) {
+        const auto column = std::find(columns.begin(), columns.end(), hit.Row);
+        if (column == columns.end()) {
+            continue;
+        }
+        auto [place, added] = rowOfWord.try_emplace(hit.Word, rows.size());
+        if (added) {
+            rows.push_back({hit.Word, std::vector<std::optional<double>>(columns.size())});
+        }
+        std::optional<double>& ipm = rows[place->second].Ipms[column - columns.begin()];
+        if (!ipm || hit.Ipm > *ipm) {
+            ipm = hit.Ipm;
+        }
+    }
+    const auto largest = [](const TCompareRow& row) {
+        double most = 0.0;
+        bool any = false;
+        for (const std::optional<double>& ipm : row.Ipms) {
+            if (ipm && (!any || *ipm > most)) {
+                most = *ipm;
+                any = true;
+            }
+        }
+        return most;
+    };
+    std::erase_if(rows, [&](const TCompareRow& row) { return largest(row) < minIpm; });
+    std::sort(rows.begin(), rows.end(), [&](const TCompareRow& a, const TCompareRow& b) {
+        if (!alphabetical) {
+            const double mostA = largest(a);
+            const double mostB = largest(b);
+            if (mostA != mostB) {
+                return mostA > mostB;
+            }
+        }
+        return ListedBefore(a.Word, b.Word);
+    });
+    return rows;
+}
+
+std::string HitTableText(std::span<const THitRecord> hits, std::span<const std::string> rowNames,
+                         TTableFormat format, std::string_view lineBreak)
+{
+    std::string table;
+    const std::string header[] = {"word", "ipm", "count", "dictionary"};
+    AppendLine(table, header, format, lineBreak);
+    for (const THitRecord& hit : hits) {
+        const std::string fields[] = {hit.Word, IpmField(hit.Ipm, format),
+                                      std::to_string(hit.Count), rowNames[hit.Row]};
+        AppendLine(table, fields, format, lineBreak);
+    }
+    return table;
+}
+
+std::string CompareTableText(std::span<const TCompareRow> rows,
+                             std::span<const std::string> columnNames, TTableFormat format,
+                             std::string_view lineBreak)
+{
+    std::string table;
+    if (format == TTableFormat::Text) {
+        for (const TCompareRow& row : rows) {
+            if (!table.empty()) {
+                table.append(lineBreak);
+            }
+            table.append(row.Word);
+            for (std::size_t i = 0; i < row.Ipms.size(); ++i) {
+                table.append(i == 0 ? " = " : " | ");
+                table.append(row.Ipms[i] ? IpmText(*row.Ipms[i]) : "-");
+            }
+        }
+        return table;
+    }
+    std::vector<std::string> fields = {"word"};
+    fields.insert(fields.end(), columnNames.begin(), columnNames.end());
+    AppendLine(table, fields, format, lineBreak);
+    for (const TCompareRow& row : rows) {
+        fields.assign(1, row.Word);
+        for (const std::optional<double>& ipm : row.Ipms) {
+            fields.push_back(ipm ? IpmField(*ipm, format) : std::string());
+        }
+        AppendLine(table, fields, format, lineBreak);
+    }
+    return table;
+}

@@ -1,0 +1,47 @@
+#pragma once
+// Tables of a run's hits for a spreadsheet or a terminal: one row per listed hit, or one row per
+// word with its ipm in each dictionary side by side.
+
+#include <cstddef>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "search/search_run.h"
+
+enum class TTableFormat { Text, Tsv, Csv };
+
+// One word of a side-by-side table, with its ipm in each column's dictionary; none where the
+// dictionary does not list it.
+struct TCompareRow
+{
+    std::string Word;
+    std::vector<std::optional<double>> Ipms;
+};
+
+// The side-by-side rows of hits found in the dictionary rows columns (one column each, in that
+// order): one row per distinct word, a word listed twice in one dictionary taking the larger ipm.
+// Keeps the rows whose largest ipm reaches minIpm, ordered alphabetically (ListedBefore) or by
+// falling largest ipm, equal ones alphabetically. Hits of other rows are ignored.
+std::vector<TCompareRow> CompareRows(std::span<const THitRecord> hits,
+                                     std::span<const std::size_t> columns, double minIpm,
+                                     bool alphabetical);
+
+// The hits as a table of Tsv or Csv format: the header "word", "ipm", "count", "dictionary",
+// then one line per hit with rowNames[hit.Row] as its dictionary. Words and names are written as
+// given, in the bytes of the caller's choosing; lines are separated by lineBreak, with none after
+// the last. Tsv writes the ipm as IpmText (decimal comma) and the fields as they are; Csv follows
+// RFC 4180: the ipm with a decimal point, and a field holding a comma, a double quote, CR or LF
+// put in double quotes, its double quotes doubled.
+std::string HitTableText(std::span<const THitRecord> hits, std::span<const std::string> rowNames,
+                         TTableFormat format, std::string_view lineBreak);
+
+// The side-by-side rows as a table, columnNames naming the ipm columns. Text: no header, each
+// line "word = ipm1 | ipm2 | ...", IpmText or "-" where the word is absent. Tsv and Csv: the
+// header "word" and the column names, then the word and its ipms, empty where absent, written as
+// HitTableText writes them. Lines are separated by lineBreak, with none after the last.
+std::string CompareTableText(std::span<const TCompareRow> rows,
+                             std::span<const std::string> columnNames, TTableFormat format,
+                             std::string_view lineBreak);
