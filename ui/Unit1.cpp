@@ -11,9 +11,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -36,6 +38,7 @@
 
 #include "search/number_text.h"
 #include "search/query.h"
+#include "search/table_text.h"
 #include "slovosito_version.h"
 #include "ui/click_label.h"
 #include "ui/fast_result_pane.h"
@@ -506,6 +509,10 @@ void TForm1::CreateMenu()
                                QStringLiteral("WTF ?!"));
     N3->setObjectName(QStringLiteral("N3"));
     PopupMenu1->setDefaultAction(N3);
+    N4 = PopupMenu1->addAction(QStringLiteral("Копировать таблицей"));
+    N4->setObjectName(QStringLiteral("N4"));
+    // No search, no table.
+    N4->setEnabled(false);
     Prev->Widget()->setContextMenuPolicy(Qt::CustomContextMenu);
 }
 
@@ -532,6 +539,7 @@ void TForm1::ConnectSignals()
     connect(N1, &QAction::triggered, this, &TForm1::N1Click);
     connect(N2, &QAction::triggered, this, &TForm1::N2Click);
     connect(N3, &QAction::triggered, this, &TForm1::N3Click);
+    connect(N4, &QAction::triggered, this, &TForm1::N4Click);
     connect(Prev->Widget(), &QWidget::customContextMenuRequested, this, &TForm1::PrevContextMenu);
 }
 
@@ -810,6 +818,14 @@ void TForm1::N3Click()
     });
 }
 
+void TForm1::N4Click()
+{
+    // The table the command line writes with --format tsv, with the list's names, as the other
+    // copies put text on the clipboard: one "\n" per line break.
+    const std::string table = HitTableText(m_hitRecords, m_rowNames, TTableFormat::Tsv, "\n");
+    QGuiApplication::clipboard()->setText(PaneTextFromCp1251(table));
+}
+
 void TForm1::PrevContextMenu(const QPoint& pos)
 {
     // A scroll area reports the position in its viewport's coordinates.
@@ -890,8 +906,22 @@ bool TForm1::KeepGoing(TSearchClock::duration elapsed)
     return !m_cancelRequested;
 }
 
-void TForm1::AddDictionaryRow(const std::string&, const std::string& rowText)
+bool TForm1::WantsHitRecords() const
 {
+    return true;
+}
+
+void TForm1::ShowHitRecords(std::vector<THitRecord> records)
+{
+    // Comes right after the listing, so a search that fails before it keeps the earlier table
+    // along with the earlier listing.
+    m_hitRecords = std::move(records);
+    N4->setEnabled(true);
+}
+
+void TForm1::AddDictionaryRow(const std::string& stem, const std::string& rowText)
+{
+    m_rowNames.push_back(DictionaryName(stem));
     auto* row = new QListWidgetItem(QStringFromCp1251(rowText), dict_list);
     row->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
     row->setCheckState(Qt::Unchecked);

@@ -74,6 +74,9 @@ public:
     // milliseconds, holding back the user's input but Esc, which cancels the run. A request to
     // close the window during a run closes it after the run, and cancels the run from then on.
     bool KeepGoing(TSearchClock::duration elapsed) override;
+    // The window keeps the last shown listing's hits for "Копировать таблицей".
+    bool WantsHitRecords() const override;
+    void ShowHitRecords(std::vector<THitRecord> records) override;
 
     // What loading reports.
     void AddDictionaryRow(const std::string& name, const std::string& rowText) override;
@@ -98,6 +101,7 @@ private slots:
     void N1Click();
     void N2Click();
     void N3Click();
+    void N4Click();
     void PrevContextMenu(const QPoint& pos);
 
 private:
@@ -140,6 +144,10 @@ private:
     bool m_holdingInput = false;
     // The time into the running search of its last event pass.
     TSearchClock::duration m_lastEventPass{};
+    // The hits of the listing the last successful search showed, for the table copy; the names of
+    // the dictionary rows as the list shows them, Windows-1251, for its dictionary column.
+    std::vector<THitRecord> m_hitRecords;
+    std::vector<std::string> m_rowNames;
 
     QWidget* Panel_left = nullptr;
     QWidget* Panel1 = nullptr;
@@ -186,6 +194,7 @@ private:
     QAction* N1 = nullptr;
     QAction* N2 = nullptr;
     QAction* N3 = nullptr;
+    QAction* N4 = nullptr;
 
     QTimer* Timer_Init = nullptr;
 };

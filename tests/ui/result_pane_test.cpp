@@ -1,5 +1,5 @@
-// The result pane's actions in the window: show linearly, the context menu, copy and copy all
-// through the clipboard, and the web search request.
+// The result pane's actions in the window: show linearly, the context menu, copy, copy all and
+// copy as a table through the clipboard, and the web search request.
 
 #include "ui/result_pane.h"
 
@@ -8,6 +8,7 @@
 #include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -73,7 +74,7 @@ TEST_F(PaneActions, ShowLinearlyOnAnEmptyPaneLeavesOneLineBreak)
     EXPECT_EQ(FoundCaption(), QStringLiteral("Найдено: 0"));
 }
 
-TEST_F(PaneActions, TheContextMenuOpensOnThePaneWithItsThreeItems)
+TEST_F(PaneActions, TheContextMenuOpensOnThePaneWithItsFourItems)
 {
     OpenWithListing();
     auto* menu = Find<QMenu>("PopupMenu1");
@@ -81,7 +82,9 @@ TEST_F(PaneActions, TheContextMenuOpensOnThePaneWithItsThreeItems)
     for (const QAction* action : menu->actions()) {
         captions.append(action->text());
     }
-    EXPECT_EQ(captions, QStringList({"Копировать", "Копировать всё", "WTF ?!"}));
+    EXPECT_EQ(captions,
+              QStringList({"Копировать", "Копировать всё", "WTF ?!", "Копировать таблицей"}));
+    EXPECT_EQ(menu->actions().last(), Find<QAction>("N4"));
     EXPECT_EQ(menu->defaultAction(), Find<QAction>("N3"));
     EXPECT_FALSE(Find<QAction>("N3")->icon().isNull());
 
@@ -167,4 +170,65 @@ TEST_F(PaneActions, WebSearchEscapesWhatAUrlCannotHoldRaw)
     EXPECT_EQ(m_urls[0].toEncoded(),
               "https://yandex.ru/yandsearch?text=%3C%D0%BA%D0%BE%D1%82%3E%7C%22%D1%91%D0%B6%22"
               "&msg=Viva%20la%20Yandex!");
+}
+
+TEST_F(PaneActions, CopyAsTableIsDisabledUntilASearchSucceeds)
+{
+    m_folder.WritePair("a", {"кот"}, {1});
+    Open();
+    QGuiApplication::clipboard()->setText(QStringLiteral("прежнее"));
+    EXPECT_FALSE(Find<QAction>("N4")->isEnabled());
+    Trigger("N4");
+    EXPECT_EQ(Clipboard(), QStringLiteral("прежнее"));
+
+    Find<QLineEdit>("srch3")->setText(QStringLiteral("/ко[тд/"));
+    Click("srch_btn3");
+    ASSERT_EQ(m_errors.size(), 1);
+    EXPECT_FALSE(Find<QAction>("N4")->isEnabled());
+
+    Find<QLineEdit>("srch4")->setText(QStringLiteral("щука"));
+    Click("srch_btn4");
+    EXPECT_TRUE(Find<QAction>("N4")->isEnabled());
+    Trigger("N4");
+    EXPECT_EQ(Clipboard(), QStringLiteral("word\tipm\tcount\tdictionary"));
+}
+
+TEST_F(PaneActions, CopyAsTablePutsTheLastSearchsHitsInTheListingsOrder)
+{
+    // Seven words in all, so the ipm has more digits than it shows; "стихи" adds a second
+    // "банка".
+    m_folder.WritePair("проза", {"янка", "полянка", "банка", "кот"}, {1, 3, 2, 1});
+    m_folder.WritePair("стихи", {"банка", "ванька"}, {1, 3});
+    Open();
+    Find<QListWidget>("dict_list")->item(1)->setCheckState(Qt::Checked);
+    Find<QLineEdit>("srch4")->setText(QStringLiteral("нка"));
+    Click("srch_btn4");
+    ASSERT_EQ(PaneText(), "полянка\r\nбанка\r\nбанка\r\nянка");
+    const QString table = QStringLiteral(
+        "word\tipm\tcount\tdictionary\n"
+        "полянка\t428571,40000\t3\tпроза\n"
+        "банка\t285714,30000\t2\tпроза\n"
+        "банка\t250000,00000\t1\tстихи\n"
+        "янка\t142857,10000\t1\tпроза");
+    Trigger("N4");
+    EXPECT_EQ(Clipboard(), table);
+    EXPECT_EQ(PaneText(), "полянка\r\nбанка\r\nбанка\r\nянка");
+
+    // A failed search keeps the table with the listing; the next search replaces both.
+    QGuiApplication::clipboard()->setText(QStringLiteral("прежнее"));
+    Find<QLineEdit>("srch3")->setText(QStringLiteral("/ко[тд/"));
+    Click("srch_btn3");
+    ASSERT_EQ(m_errors.size(), 1);
+    Trigger("N4");
+    EXPECT_EQ(Clipboard(), table);
+
+    Click("ch_alpha");
+    Click("ch_stat");
+    Find<QLineEdit>("srch3")->setText(QStringLiteral("/^[кя]/"));
+    Click("srch_btn3");
+    ASSERT_EQ(PaneText(), "кот = 142857,10000\r\nянка = 142857,10000");
+    Trigger("N4");
+    EXPECT_EQ(Clipboard(), QStringLiteral("word\tipm\tcount\tdictionary\n"
+                                          "кот\t142857,10000\t1\tпроза\n"
+                                          "янка\t142857,10000\t1\tпроза"));
 }
