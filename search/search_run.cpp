@@ -249,6 +249,24 @@ void FinishRun(TSearchView& view, const TRunSettings& settings, std::vector<THit
     view.ShowFoundCount(FoundCountText(listing));
 }
 
+// What every run does around its own collecting: reads the settings once, shows "Поиск...",
+// holds the pane while collect(settings, records) gathers the hits and they are listed, then
+// beeps. records is null unless the view asked for the hits as records.
+template <typename TCollect>
+void RunSearch(TSearchView& view, TCollect&& collect)
+{
+    const TRunSettings settings = ReadSettings(view);
+    view.ShowInterim(ToCp1251("Поиск..."));
+    {
+        TPaneLock lock(view);
+        std::vector<THitRecord> hitRecords;
+        std::vector<THitRecord>* const records = settings.HitRecords ? &hitRecords : nullptr;
+        collect(settings, records);
+        FinishRun(view, settings, records);
+    }
+    view.Beep();
+}
+
 }  // namespace
 
 std::string FoundCountText(const std::string& listing)
@@ -270,12 +288,7 @@ void PatternSearch(const std::string& query, TSearchView& view)
     if (pattern.empty()) {
         return;
     }
-    const TRunSettings settings = ReadSettings(view);
-    view.ShowInterim(ToCp1251("Поиск..."));
-    {
-        TPaneLock lock(view);
-        std::vector<THitRecord> hitRecords;
-        std::vector<THitRecord>* const records = settings.HitRecords ? &hitRecords : nullptr;
+    RunSearch(view, [&](const TRunSettings& settings, std::vector<THitRecord>* records) {
         // The delimiter is the first character; its last occurrence closes the expression.
         const std::size_t close = pattern.rfind(pattern[0]);
         const std::string modifiers = pattern.substr(close + 1);
@@ -295,20 +308,13 @@ void PatternSearch(const std::string& query, TSearchView& view)
                 view, settings, 0, [&engine](std::string_view word) { return engine.Exec(word); },
                 records);
         }
-        FinishRun(view, settings, records);
-    }
-    view.Beep();
+    });
 }
 
 void EndingSearch(const std::string& query, TSearchView& view)
 {
     const std::string ending = Trim(query);
-    const TRunSettings settings = ReadSettings(view);
-    view.ShowInterim(ToCp1251("Поиск..."));
-    {
-        TPaneLock lock(view);
-        std::vector<THitRecord> hitRecords;
-        std::vector<THitRecord>* const records = settings.HitRecords ? &hitRecords : nullptr;
+    RunSearch(view, [&](const TRunSettings& settings, std::vector<THitRecord>* records) {
         const std::size_t length = ending.size();
         const char* const tail = ending.data();
         if (ending.find(static_cast<char>(kSmallYe)) == std::string::npos) {
@@ -338,22 +344,13 @@ void EndingSearch(const std::string& query, TSearchView& view)
                 },
                 records);
         }
-        FinishRun(view, settings, records);
-    }
-    view.Beep();
+    });
 }
 
 void WordTestSearch(std::size_t minLength,
                     const std::function<bool(std::string_view word)>& matches, TSearchView& view)
 {
-    const TRunSettings settings = ReadSettings(view);
-    view.ShowInterim(ToCp1251("Поиск..."));
-    {
-        TPaneLock lock(view);
-        std::vector<THitRecord> hitRecords;
-        std::vector<THitRecord>* const records = settings.HitRecords ? &hitRecords : nullptr;
+    RunSearch(view, [&](const TRunSettings& settings, std::vector<THitRecord>* records) {
         CollectHits<true>(view, settings, minLength, matches, records);
-        FinishRun(view, settings, records);
-    }
-    view.Beep();
+    });
 }
