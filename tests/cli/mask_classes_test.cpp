@@ -25,8 +25,7 @@ protected:
 
     TCliRun Run(std::vector<std::string> args)
     {
-        args.insert(args.begin(), {"--dir", m_folder.Path() + "/Словари"});
-        return RunCliProgram(m_folder, std::move(args));
+        return RunCliOnDictionaries(m_folder, std::move(args));
     }
 
     TTempFolder m_folder;
