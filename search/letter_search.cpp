@@ -17,6 +17,8 @@
 namespace {
 
 constexpr char kAnyLetter = '?';
+// Most Russian word forms are about this long or longer.
+constexpr std::size_t kCommonWordLength = 8;
 
 // A query of up to kPackedLength letters is also held as 5-bit fields in two 64-bit words: a
 // field per distinct letter that starts at kFieldLimit minus the letter's count, and one for the
@@ -60,22 +62,38 @@ public:
         }
     }
 
-    // Whether the letters hold every byte of word, a "?" standing in for any byte they lack.
-    // word must not be empty nor longer than the letters.
-    bool Cover(std::string_view word)
+    // Whether word is at most maxLength bytes long and the letters hold every byte of it, a "?"
+    // standing in for any byte they lack. word must not be empty.
+    // kLengthFirst tests the length with a branch of its own, which pays when most words are
+    // longer than maxLength (the branch then mostly goes one way); otherwise the length joins the
+    // letters' branch below.
+    template <bool kLengthFirst>
+    bool Cover(std::string_view word, std::size_t maxLength)
     {
         // A word's letters are counted without a branch: whether a word passes is as hard to
         // foretell as a coin, and a mispredicted branch per letter would cost more than the rest
         // of the word. Only a query with a "?" needs to know by how much a word goes over.
-        if (m_wildcards == 0) {
-            // Most words hold a byte the query lacks. Four bytes looked up at once, with one
-            // branch that mostly goes the same way, turn most of them away before the loop,
-            // whose exit at a word's varying length is mispredicted at every word.
-            const std::size_t last = word.size() - 1;
-            if (m_lacks[Byte(word[0])] | m_lacks[Byte(word[std::min<std::size_t>(1, last)])] |
-                m_lacks[Byte(word[last / 2])] | m_lacks[Byte(word[last])]) {
+        if constexpr (kLengthFirst) {
+            if (word.size() > maxLength) {
                 return false;
             }
+        }
+        const std::size_t last = word.size() - 1;
+        std::uint8_t refused = !kLengthFirst && word.size() > maxLength;
+        if (m_wildcards == 0) {
+            // Most words hold a byte the query lacks. Eight bytes looked up at once, with one
+            // branch that mostly goes the same way, turn most of them away before the loop,
+            // whose exit at a word's varying length is mispredicted at every word that gets
+            // there.
+            const std::size_t half = last / 2;
+            refused |=
+                m_lacks[Byte(word[0])] | m_lacks[Byte(word[std::min<std::size_t>(1, last)])] |
+                m_lacks[Byte(word[std::min<std::size_t>(2, last)])] | m_lacks[Byte(word[half])] |
+                m_lacks[Byte(word[half + (half < last)])] | m_lacks[Byte(word[(half + last) / 2])] |
+                m_lacks[Byte(word[last - (last > 0)])] | m_lacks[Byte(word[last])];
+        }
+        if (refused != 0) {
+            return false;
         }
         if (m_packed) {
             std::array<std::uint64_t, 2> fields = m_bias;
@@ -182,16 +200,20 @@ void LetterSearch(TLetterMode mode, const std::string& letters, TSearchView& vie
         WordTestSearch(
             length,
             [&counts, length](std::string_view word) {
-                return word.size() == length && counts.Cover(word);
+                return word.size() == length && counts.Cover<true>(word, length);
             },
             view);
-    } else {
-        // An empty word is made of no letters: it is not listed.
+    } else if (length < kCommonWordLength) {
+        // An empty word is made of no letters: it is not listed. Most words are longer than
+        // these letters.
         WordTestSearch(
             1,
-            [&counts, length](std::string_view word) {
-                return word.size() <= length && counts.Cover(word);
-            },
+            [&counts, length](std::string_view word) { return counts.Cover<true>(word, length); },
+            view);
+    } else {
+        WordTestSearch(
+            1,
+            [&counts, length](std::string_view word) { return counts.Cover<false>(word, length); },
             view);
     }
 }
