@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -41,11 +42,14 @@ class TBenchSearchView : public TSearchView
 public:
     // The length and syllable ranges of the runs; none by default.
     TWordFilter Filter;
+    // From how many words a run takes two threads; the front ends' default unless set.
+    std::size_t TwoThreadsFrom = TSearchSettings().TwoThreadsFrom;
 
     TSearchSettings Settings() const override
     {
         TSearchSettings settings;
         settings.Filter = Filter;
+        settings.TwoThreadsFrom = TwoThreadsFrom;
         return settings;
     }
     std::size_t RowCount() const override { return DictWords.size(); }
@@ -181,22 +185,30 @@ void BM_EndingSearchFiltered(benchmark::State& state, const char* utf8ending)
     AddHitCounters(state, view);
 }
 
-void BM_MaskSearch(benchmark::State& state, const char* utf8mask)
+// The runs below with oneThread walk the words on the calling thread only, the baseline of the
+// runs on two threads.
+void BM_MaskSearch(benchmark::State& state, const char* utf8mask, bool oneThread = false)
 {
     std::string mask = ToCp1251(utf8mask);
     LowerCyr(mask);
     TBenchSearchView view;
+    if (oneThread) {
+        view.TwoThreadsFrom = std::numeric_limits<std::size_t>::max();
+    }
     for (auto _ : state) {
         PatternSearch(MaskToPattern(mask), view);
     }
     AddHitCounters(state, view);
 }
 
-void BM_RegexpSearch(benchmark::State& state)
+void BM_RegexpSearch(benchmark::State& state, bool oneThread = false)
 {
     // An alternation, so that the engine runs: a mask-like expression could be matched without it.
     const std::string query = ToCp1251("/^п.*(ость|ание)$/");
     TBenchSearchView view;
+    if (oneThread) {
+        view.TwoThreadsFrom = std::numeric_limits<std::size_t>::max();
+    }
     for (auto _ : state) {
         PatternSearch(query, view);
     }
@@ -322,11 +334,13 @@ int main(int argc, char** argv)
             benchmark::RegisterBenchmark("BM_EndingSearchYe", BM_EndingSearch, "енный"),
             benchmark::RegisterBenchmark("BM_EndingSearchFiltered", BM_EndingSearchFiltered,
                                          "янка"),
-            benchmark::RegisterBenchmark("BM_MaskSearch", BM_MaskSearch, "*янка"),
-            benchmark::RegisterBenchmark("BM_MaskSearchYe", BM_MaskSearch, "*енный"),
+            benchmark::RegisterBenchmark("BM_MaskSearch", BM_MaskSearch, "*янка", false),
+            benchmark::RegisterBenchmark("BM_MaskSearchYe", BM_MaskSearch, "*енный", false),
             // A vowel, a consonant and a set: the wildcard's loop of byte sets.
-            benchmark::RegisterBenchmark("BM_MaskSearchClasses", BM_MaskSearch, "*@#[кг]а"),
-            benchmark::RegisterBenchmark("BM_RegexpSearch", BM_RegexpSearch),
+            benchmark::RegisterBenchmark("BM_MaskSearchClasses", BM_MaskSearch, "*@#[кг]а", false),
+            benchmark::RegisterBenchmark("BM_RegexpSearch", BM_RegexpSearch, false),
+            benchmark::RegisterBenchmark("BM_RegexpSearchOneThread", BM_RegexpSearch, true),
+            benchmark::RegisterBenchmark("BM_MaskSearchOneThread", BM_MaskSearch, "*янка", true),
             // Letters of the usual length of a word; a long word to make words from, which
             // leaves most words short enough to be tested, and a short one.
             benchmark::RegisterBenchmark("BM_Anagram", BM_LetterSearch, TLetterMode::Anagram,

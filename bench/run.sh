@@ -8,6 +8,8 @@
 #                             make_bench_dict built
 #   SEED=S                    seed of the generated dictionary, default 1
 #   REPETITIONS=R             repetitions of each benchmark, default 5; the median is shown
+#   BIG=1                     also list every word of a 10 000 000-word dictionary with
+#                             slovosito-cli, beside sort on the same file (needs about 1 GB)
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -206,3 +208,30 @@ awk -v rss="$(figure BM_Load store_rss)" -v peak="$(figure BM_Load store_peak)" 
         printf "  budget %.1f MiB = files %.1f MiB + 12 B x %d words: %s\n", budget / mib, \
             files / mib, n, rss <= budget ? "ok" : "MISSED"
     }'
+
+# ---- Two threads against one -------------------------------------------------------------------
+for pair in regexp:BM_RegexpSearch mask:BM_MaskSearch; do
+    name=${pair%%:*} two=${pair#*:}
+    awk -v n="$name" -v a="$(ours_ms "$two")" -v b="$(ours_ms "${two}OneThread")" 'BEGIN {
+        printf "%-8s search on two threads %8.2f ms, on one %8.2f ms: %.2fx\n", n, a, b, a / b
+    }'
+done
+
+# ---- Listing everything of a big dictionary, end to end -----------------------------------------
+if [ "${BIG:-0}" = 1 ]; then
+    cmake --build "$build" -j "$jobs" --target slovosito-cli
+    mkdir "$work/big"
+    "$build/bin/make_bench_dict" --words 10000000 --seed "$seed" "$work/big/big.txt"
+    # Seconds and peak KiB of a command whose output goes to a file.
+    timed() { /usr/bin/time -f '%e %M' -o "$work/time.txt" "$@" >"$work/out.txt"; cat "$work/time.txt"; }
+    echo
+    echo "Every word of 10 000 000 with ipm, slovosito-cli against sort of the word list:"
+    for order in value word; do
+        flag=; [ "$order" = value ] || flag=--alpha
+        read -r ours peak < <(timed "$build/bin/slovosito-cli" --dir "$work/big" --ending '' --ipm $flag)
+        read -r theirs _ < <(timed sort "$work/big/big.txt")
+        awk -v o="$order" -v a="$ours" -v p="$peak" -v b="$theirs" 'BEGIN {
+            printf "  by %-5s %6.2f s, peak %5.0f MiB; sort %6.2f s: %.2fx\n", o, a, p / 1024, b, a / b
+        }'
+    done
+fi

@@ -14,6 +14,7 @@
 #include "cli/commands.h"
 #include "cli/dict_commands.h"
 #include "cli/dictionary_names.h"
+#include "cli/listing_printer.h"
 #include "cli/options.h"
 #include "search/letter_search.h"
 #include "search/number_text.h"
@@ -188,9 +189,10 @@ TSearchArgs ParseSearchArgs(const std::vector<std::string>& args)
 class TCliView : public TLoadView, public TSearchView
 {
 public:
-    TCliView(const TSearchArgs& options, std::ostream& err)
+    TCliView(const TSearchArgs& options, std::ostream& out, std::ostream& err)
         : m_options(options)
         , m_err(err)
+        , m_printer(out, options.Raw)
     {}
 
     // Loading.
@@ -223,7 +225,10 @@ public:
     }
     std::size_t RowCount() const override { return m_rows.size(); }
     bool RowTicked(std::size_t row) const override { return m_ticked[row]; }
-    void ShowListing(const std::string& listing) override { m_listing = listing; }
+    // A table is made of the records; a listing goes to the terminal as it is written.
+    void ShowListing(const std::string& /*listing*/) override {}
+    bool WantsListingBlocks() const override { return !WantsHitRecords(); }
+    void ShowListingBlock(std::string_view block) override { m_printer.Print(block); }
     bool WantsHitRecords() const override
     {
         return m_options.Compare || m_options.Format != TTableFormat::Text;
@@ -237,7 +242,7 @@ public:
     const std::vector<std::string>& Rows() const { return m_rows; }
     // Why the folder could not be listed; empty when it could.
     const std::string& FolderError() const { return m_folderError; }
-    const std::string& Listing() const { return m_listing; }
+    TListingPrinter& Printer() { return m_printer; }
     const std::vector<THitRecord>& HitRecords() const { return m_records; }
     const std::vector<std::string>& Stems() const { return m_stems; }
     // The ticked rows, in row order.
@@ -282,33 +287,10 @@ private:
     std::vector<std::string> m_stems;
     std::vector<std::string> m_rows;
     std::vector<bool> m_ticked;
-    std::string m_listing;
+    TListingPrinter m_printer;
     std::vector<THitRecord> m_records;
     std::string m_folderError;
 };
-
-// Prints a listing of CR LF separated lines as UTF-8 lines, or its bytes as they are.
-void PrintListing(const std::string& listing, bool raw, std::ostream& out)
-{
-    if (raw) {
-        out << listing;
-        return;
-    }
-    if (listing.empty()) {
-        return;
-    }
-    std::string text = ToUtf8(listing);
-    std::string lines;
-    lines.reserve(text.size() + 1);
-    for (std::size_t pos = 0; pos < text.size(); ++pos) {
-        if (text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n') {
-            continue;
-        }
-        lines.push_back(text[pos]);
-    }
-    lines.push_back('\n');
-    out << lines;
-}
 
 // Prints a table of lines separated by lineBreak as PrintListing prints a listing.
 void PrintTable(const std::string& table, bool raw, std::ostream& out)
@@ -369,7 +351,7 @@ int RunSearch(const std::vector<std::string>& args, std::ostream& out, std::ostr
         return 0;
     }
     const TDictionaryFolder folder = DictionaryFolderFor(options.Dir, err);
-    TCliView view(options, err);
+    TCliView view(options, out, err);
     ClearWordStore();
     ScanDictionaryFolder(folder.Path, view);
     if (!view.FolderError().empty()) {
@@ -398,9 +380,9 @@ int RunSearch(const std::vector<std::string>& args, std::ostream& out, std::ostr
         out.flush();
         return status;
     }
-    PrintListing(view.Listing(), options.Raw, out);
+    view.Printer().Finish();
     out.flush();
-    return view.Listing().empty() ? 1 : 0;
+    return view.Printer().PrintedAny() ? 0 : 1;
 }
 
 }  // namespace

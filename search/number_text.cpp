@@ -246,3 +246,15 @@ char* WriteIpmText(double value, char* out)
     out = std::copy(roundedDigits + std::max(integerDigits, 0), roundedEnd, out);
     return std::fill_n(out, 5 - decimals, '0');
 }
+
+std::string_view TIpmTextCache::Text(double value)
+{
+    const auto bits = std::bit_cast<std::uint64_t>(value);
+    // Fibonacci hashing: the high bits of the product depend on every bit of the value.
+    TEntry& entry = m_entries[(bits * 0x9E3779B97F4A7C15u) >> (64 - kIndexBits)];
+    if (entry.Size == 0 || entry.Bits != bits) {
+        entry.Bits = bits;
+        entry.Size = static_cast<std::uint8_t>(WriteIpmText(value, entry.Text) - entry.Text);
+    }
+    return {entry.Text, entry.Size};
+}

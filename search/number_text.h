@@ -4,8 +4,11 @@
 // front ends show.
 
 #include <cstddef>
+#include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <string_view>
+#include <vector>
 
 // A number that cannot be read; what() is the user's whole message.
 class EConvertError : public std::runtime_error
@@ -38,3 +41,25 @@ inline constexpr std::size_t kMaxIpmTextSize = 14;
 // Writes IpmText(value) at out, which has room for kMaxIpmTextSize bytes, and returns the end of
 // the text. Allocates nothing, for listings that write many.
 char* WriteIpmText(double value, char* out);
+
+// The ipm texts of recently written values, for listings that write many. Frequencies repeat a
+// lot (all the words that occur once in a dictionary share one), and formatting a double is the
+// dearest step of a listing.
+class TIpmTextCache
+{
+public:
+    // IpmText(value); valid until the next call.
+    std::string_view Text(double value);
+
+private:
+    static constexpr int kIndexBits = 12;
+
+    struct TEntry
+    {
+        std::uint64_t Bits = 0;
+        std::uint8_t Size = 0;  // 0 while the entry is unused
+        char Text[kMaxIpmTextSize];
+    };
+
+    std::vector<TEntry> m_entries = std::vector<TEntry>(std::size_t{1} << kIndexBits);
+};

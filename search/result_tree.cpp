@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cassert>
 #include <cmath>
 #include <cstddef>
@@ -87,8 +86,8 @@ struct THit
 {
     std::string_view Word;
     double Value;
-    // By word: PrefixKey; unequal keys order the words as ListedBefore does, so most comparisons
-    // never leave the array being sorted. By value: the insertion number.
+    // By word: ListingPrefixKey; unequal keys order the words as ListedBefore does, so most
+    // comparisons never leave the array being sorted. By value: the insertion number.
     std::uint64_t Key;
 };
 
@@ -180,10 +179,7 @@ bool ListedBefore(std::string_view a, std::string_view b)
     return AlphabeticalRank(*inA) < AlphabeticalRank(*inB);
 }
 
-namespace {
-
-// The ranks of the first 8 bytes, big-endian and zero-padded.
-std::uint64_t PrefixKey(std::string_view word)
+std::uint64_t ListingPrefixKey(std::string_view word)
 {
     std::uint64_t key = 0;
     for (std::size_t i = 0; i < 8; ++i) {
@@ -192,6 +188,8 @@ std::uint64_t PrefixKey(std::string_view word)
     }
     return key;
 }
+
+namespace {
 
 // FNV-1a, inline where std::hash would be a call per word, then mixed so that the low bits that
 // pick the slot depend on every byte.
@@ -274,36 +272,6 @@ void SortByWord(THits& hits)
     });
 }
 
-// The ipm texts of recently listed values. Frequencies repeat a lot (all the words that occur
-// once in a dictionary share one), and formatting a double is the dearest step of a listing.
-class TIpmTextCache
-{
-public:
-    std::string_view Text(double value)
-    {
-        const auto bits = std::bit_cast<std::uint64_t>(value);
-        // Fibonacci hashing: the high bits of the product depend on every bit of the value.
-        TEntry& entry = m_entries[(bits * 0x9E3779B97F4A7C15u) >> (64 - kIndexBits)];
-        if (entry.Size == 0 || entry.Bits != bits) {
-            entry.Bits = bits;
-            entry.Size = static_cast<std::uint8_t>(WriteIpmText(value, entry.Text) - entry.Text);
-        }
-        return {entry.Text, entry.Size};
-    }
-
-private:
-    static constexpr int kIndexBits = 12;
-
-    struct TEntry
-    {
-        std::uint64_t Bits = 0;
-        std::uint8_t Size = 0;  // 0 while the entry is unused
-        char Text[kMaxIpmTextSize];
-    };
-
-    std::vector<TEntry> m_entries = std::vector<TEntry>(std::size_t{1} << kIndexBits);
-};
-
 void List(std::string& output, bool withIpm)
 {
     assert(ResultTree.Open && "ResetResultTree must run before each listing");
@@ -371,7 +339,7 @@ bool InsertByWord(std::string_view word, double value)
         return false;
     }
     const std::string_view stored = ResultTree.Words.Store(word);
-    ResultTree.Hits.push_back({stored, value, PrefixKey(stored)});
+    ResultTree.Hits.push_back({stored, value, ListingPrefixKey(stored)});
     slot = {static_cast<std::uint32_t>(ResultTree.Hits.size()), WordTag(hash)};
     return true;
 }

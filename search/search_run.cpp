@@ -3,16 +3,21 @@
 #include "search/search_run.h"
 
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <cstring>
+#include <exception>
+#include <mutex>
 #include <optional>
 #include <string_view>
+#include <thread>
 #include <utility>
 
 #include "search/cp1251_letters.h"
+#include "search/hit_listing.h"
 #include "search/number_text.h"
 #include "search/regexpr.h"
-#include "search/result_tree.h"
 #include "search/wildcard.h"
 #include "wordstore/encoding.h"
 #include "wordstore/word_store.h"
@@ -42,7 +47,9 @@ struct TRunSettings
     std::chrono::seconds TimeLimit{0};
     std::function<TSearchClock::time_point()> Clock;
     TWordFilter Filter;
+    std::size_t TwoThreadsFrom = 0;
     bool HitRecords = false;
+    bool ListingBlocks = false;
 };
 
 TRunSettings ReadSettings(const TSearchView& view)
@@ -55,7 +62,9 @@ TRunSettings ReadSettings(const TSearchView& view)
     settings.TimeLimit = viewSettings.TimeLimit;
     settings.Clock = std::move(viewSettings.Clock);
     settings.Filter = viewSettings.Filter;
+    settings.TwoThreadsFrom = viewSettings.TwoThreadsFrom;
     settings.HitRecords = view.WantsHitRecords();
+    settings.ListingBlocks = view.WantsListingBlocks();
     if (!settings.Clock) {
         settings.Clock = [] { return TSearchClock::now(); };
     }
@@ -92,7 +101,7 @@ public:
         }
     }
 
-private:
+    // Looks at the clock and asks the view now. Throws ESearchTimeLimit or ESearchCancelled.
     void Check()
     {
         const TSearchClock::time_point now = m_clock();
@@ -116,6 +125,7 @@ private:
         m_countdown = m_stride;
     }
 
+private:
     TSearchView& m_view;
     const std::chrono::seconds m_limit;
     const std::function<TSearchClock::time_point()>& m_clock;
@@ -142,32 +152,78 @@ private:
     TSearchView& m_view;
 };
 
-// Walks every word of the ticked rows that passes the minimum, in row and file order, and
-// inserts those that match, and lie in the settings' length and syllable ranges when kFiltered,
-// into the result tree, and into records when it is given. A match test that has no side effects
-// and cannot fail may run before the ipm test (kMatchFirst): the hits are the same, and most words
-// are then rejected without a division. The engine's test runs after it, so that an expression
-// error only shows at the first word that passes the minimum, whatever the ranges.
-template <bool kMatchFirst, bool kFiltered, typename TMatch>
-void WalkWords(TSearchView& view, const TRunSettings& settings, std::size_t minLength,
-               TMatch&& matches, std::vector<THitRecord>* records)
+// The engine's test of a word. A copy has an engine of its own, so that each thread of a run
+// matches with its own.
+class TEngineTest
 {
-    ResetResultTree();
-    TRunBudget budget(view, settings);
+public:
+    // Throws ERegExprError for bad modifiers.
+    TEngineTest(const std::string& modifiers, const std::string& expression)
+        : m_modifiers(modifiers)
+        , m_expression(expression)
+    {
+        m_engine.SetModifierStr(modifiers);
+        m_engine.SetExpression(expression);
+    }
+    TEngineTest(const TEngineTest& other)
+        : TEngineTest(other.m_modifiers, other.m_expression)
+    {}
+    TEngineTest& operator=(const TEngineTest&) = delete;
+
+    bool operator()(std::string_view word) { return m_engine.Exec(word); }
+
+private:
+    std::string m_modifiers;
+    std::string m_expression;
+    TRegExpr m_engine;
+};
+
+// The ticked rows' words as the run walks them: each ticked row with a nonzero total, read once
+// when the walk starts, as the stretch of hit numbers its words take.
+struct TWalkRow
+{
+    std::size_t Row;
+    std::size_t First;  // the hit number of the row's first word
+    std::size_t End;    // one past the number of its last word
+};
+
+std::vector<TWalkRow> TickedRows(const TSearchView& view, const THitSet& hits)
+{
+    std::vector<TWalkRow> rows;
+    for (std::size_t row = 0; row < view.RowCount() && row < DictWords.size(); ++row) {
+        if (view.RowTicked(row) && DictTotals[row] != 0.0) {
+            rows.push_back({row, hits.RowStart(row), hits.RowStart(row + 1)});
+        }
+    }
+    return rows;
+}
+
+// Walks the words of rows whose numbers lie in [from, to), in number order, calling tick() before
+// each, and adds to hits each word that passes the minimum and matches, and lies in the settings'
+// length and syllable ranges when kFiltered. A match test that has no side effects and cannot
+// fail may run before the ipm test (kMatchFirst): the hits are the same, and most words are then
+// rejected without a division. The engine's test runs after it, so that an expression error only
+// shows at the first word that passes the minimum, whatever the ranges.
+template <bool kMatchFirst, bool kFiltered, typename TMatch, typename TTick>
+void WalkWords(const TRunSettings& settings, std::size_t minLength, TMatch& matches,
+               const std::vector<TWalkRow>& rows, std::size_t from, std::size_t to, TTick&& tick,
+               THitSet& hits)
+{
     // A missing range takes every count.
     const TCountRange length = settings.Filter.Length.value_or(TCountRange{});
     const TCountRange syllables = settings.Filter.Syllables.value_or(TCountRange{});
     const bool countSyllables = settings.Filter.Syllables.has_value();
-    for (std::size_t row = 0; row < view.RowCount() && row < DictWords.size(); ++row) {
-        if (!view.RowTicked(row) || DictTotals[row] == 0.0) {
+    for (const TWalkRow& walkRow : rows) {
+        const std::size_t first = std::max(walkRow.First, from);
+        const std::size_t end = std::min(walkRow.End, to);
+        if (first >= end) {
             continue;
         }
-        const TWordList& words = DictWords[row];
-        const TIntArray& counts = DictCounts[row];
-        const double total = DictTotals[row];
-        const std::size_t wordCount = words.size();
-        for (std::size_t j = 0; j < wordCount; ++j) {
-            budget.Tick();
+        const TWordList& words = DictWords[walkRow.Row];
+        const TIntArray& counts = DictCounts[walkRow.Row];
+        const double total = DictTotals[walkRow.Row];
+        for (std::size_t j = first - walkRow.First; j < end - walkRow.First; ++j) {
+            tick();
             const std::string_view word = words[j];
             if (word.size() < minLength) {
                 continue;
@@ -195,63 +251,160 @@ void WalkWords(TSearchView& view, const TRunSettings& settings, std::size_t minL
                     continue;
                 }
             }
-            // The tree lists no empty word and each word once by word; the records follow it.
-            const bool listed = settings.Alphabetical ? InsertByWord(word, ipm)
-                                                      : (InsertByValue(word, ipm), !word.empty());
-            if (records != nullptr && listed) {
-                records->push_back({std::string(word), ipm, counts[j], row});
+            // The listing has no line for an empty word.
+            if (!word.empty()) {
+                hits.Add(walkRow.First + j);
             }
         }
     }
 }
 
-// WalkWords with the filter when the settings give a range; without one the loop is the one
-// without a filter, so that a run pays nothing for it.
-template <bool kMatchFirst, typename TMatch>
+// The hit number that splits rows' words into two halves for two threads: a multiple of 64, so
+// that the halves never share a word of the hit set's bits.
+std::size_t SplitNumber(const std::vector<TWalkRow>& rows, std::size_t wordCount)
+{
+    std::size_t left = wordCount / 2;
+    for (const TWalkRow& row : rows) {
+        const std::size_t size = row.End - row.First;
+        if (left < size) {
+            return (row.First + left + 63) / 64 * 64;
+        }
+        left -= size;
+    }
+    return rows.empty() ? 0 : rows.back().End;
+}
+
+// Ends a worker's walk early: the calling thread has failed or been stopped.
+struct TWalkStopped
+{};
+
+// Walks the second half of the words on a second thread, with a copy of matches made for it,
+// while the calling thread walks the first half and keeps the budget: the time limit and the
+// view's KeepGoing() stay on the calling thread, also while it waits for the second half. The
+// two halves add to hits on either side of a split at a multiple of 64, so the set is what one
+// thread would make. The first half's error wins, as it would come first on one thread.
+template <bool kMatchFirst, bool kFiltered, typename TMatch>
+void WalkOnTwoThreads(const TRunSettings& settings, std::size_t minLength, TMatch& matches,
+                      const std::vector<TWalkRow>& rows, std::size_t wordCount, TRunBudget& budget,
+                      THitSet& hits)
+{
+    const std::size_t split = SplitNumber(rows, wordCount);
+    std::atomic<bool> stop{false};
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool done = false;
+    std::exception_ptr workerError;
+    TMatch workerMatches = matches;
+    std::thread worker([&] {
+        try {
+            WalkWords<kMatchFirst, kFiltered>(
+                settings, minLength, workerMatches, rows, split, hits.Size(),
+                [&stop] {
+                    if (stop.load(std::memory_order_relaxed)) {
+                        throw TWalkStopped();
+                    }
+                },
+                hits);
+        } catch (const TWalkStopped&) {
+        } catch (...) {
+            workerError = std::current_exception();
+        }
+        const std::lock_guard<std::mutex> lock(mutex);
+        done = true;
+        finished.notify_one();
+    });
+    try {
+        WalkWords<kMatchFirst, kFiltered>(
+            settings, minLength, matches, rows, 0, split, [&budget] { budget.Tick(); }, hits);
+        std::unique_lock<std::mutex> lock(mutex);
+        while (!finished.wait_for(lock, kCheckInterval, [&done] { return done; })) {
+            lock.unlock();
+            budget.Check();
+            lock.lock();
+        }
+    } catch (...) {
+        stop.store(true, std::memory_order_relaxed);
+        worker.join();
+        throw;
+    }
+    worker.join();
+    if (workerError) {
+        std::rethrow_exception(workerError);
+    }
+}
+
+// Collects the hits of the ticked rows into hits: on two threads when the view's settings allow
+// it for this many words and matches can be copied for a second thread (kThreadable), else on
+// the calling thread.
+template <bool kMatchFirst, bool kThreadable, bool kFiltered, typename TMatch>
+void WalkTickedRows(TSearchView& view, const TRunSettings& settings, std::size_t minLength,
+                    TMatch& matches, THitSet& hits)
+{
+    TRunBudget budget(view, settings);
+    const std::vector<TWalkRow> rows = TickedRows(view, hits);
+    std::size_t wordCount = 0;
+    for (const TWalkRow& row : rows) {
+        wordCount += row.End - row.First;
+    }
+    if constexpr (kThreadable) {
+        if (wordCount >= settings.TwoThreadsFrom && std::thread::hardware_concurrency() != 1) {
+            WalkOnTwoThreads<kMatchFirst, kFiltered>(settings, minLength, matches, rows, wordCount,
+                                                     budget, hits);
+            return;
+        }
+    }
+    WalkWords<kMatchFirst, kFiltered>(
+        settings, minLength, matches, rows, 0, hits.Size(), [&budget] { budget.Tick(); }, hits);
+}
+
+// WalkTickedRows with the filter when the settings give a range; without one the loop is the
+// one without a filter, so that a run pays nothing for it.
+template <bool kMatchFirst, bool kThreadable = true, typename TMatch>
 void CollectHits(TSearchView& view, const TRunSettings& settings, std::size_t minLength,
-                 TMatch&& matches, std::vector<THitRecord>* records)
+                 TMatch matches, THitSet& hits)
 {
     if (settings.Filter.Active()) {
-        WalkWords<kMatchFirst, true>(view, settings, minLength, matches, records);
+        WalkTickedRows<kMatchFirst, kThreadable, true>(view, settings, minLength, matches, hits);
     } else {
-        WalkWords<kMatchFirst, false>(view, settings, minLength, matches, records);
+        WalkTickedRows<kMatchFirst, kThreadable, false>(view, settings, minLength, matches, hits);
     }
 }
 
-// Puts records, in insertion order, into the listing's order: by word, or by falling ipm with the
-// latest of equal values first.
-void OrderAsListed(std::vector<THitRecord>& records, bool alphabetical)
+// The records of the listed hits, in the listing's order.
+std::vector<THitRecord> HitRecords(const THitSet& hits, const THitOrder& order)
 {
-    if (alphabetical) {
-        std::sort(records.begin(), records.end(), [](const THitRecord& a, const THitRecord& b) {
-            return ListedBefore(a.Word, b.Word);
-        });
-    } else {
-        std::reverse(records.begin(), records.end());
-        std::stable_sort(records.begin(), records.end(),
-                         [](const THitRecord& a, const THitRecord& b) { return a.Ipm > b.Ipm; });
+    std::vector<THitRecord> records;
+    records.reserve(order.Count());
+    for (std::size_t i = 0; i < order.Count(); ++i) {
+        const TStoredWord word = hits.Word(order.Number(i));
+        records.push_back({std::string(StoredBytes(word)), StoredIpm(word),
+                           DictCounts[word.Row][word.Index], word.Row});
     }
+    return records;
 }
 
-void FinishRun(TSearchView& view, const TRunSettings& settings, std::vector<THitRecord>* records)
+// Orders the hits and shows their listing: in blocks when the view takes them, else whole.
+void FinishRun(TSearchView& view, const TRunSettings& settings, const THitSet& hits)
 {
-    std::string listing;
-    if (settings.ShowIpm) {
-        ListWordsWithIpm(listing);
+    THitOrder order;
+    order.Sort(hits, settings.Alphabetical);
+    if (settings.ListingBlocks) {
+        WriteListing(hits, order, settings.ShowIpm,
+                     [&view](std::string_view block) { view.ShowListingBlock(block); });
     } else {
-        ListWords(listing);
+        std::string listing;
+        WriteListing(hits, order, settings.ShowIpm,
+                     [&listing](std::string_view block) { listing += block; });
+        view.ShowListing(listing);
     }
-    view.ShowListing(listing);
-    if (records != nullptr) {
-        OrderAsListed(*records, settings.Alphabetical);
-        view.ShowHitRecords(std::move(*records));
+    if (settings.HitRecords) {
+        view.ShowHitRecords(HitRecords(hits, order));
     }
-    view.ShowFoundCount(FoundCountText(listing));
+    view.ShowFoundCount(ToCp1251("Найдено:") + std::to_string(order.Count()));
 }
 
 // What every run does around its own collecting: reads the settings once, shows "Поиск...",
-// holds the pane while collect(settings, records) gathers the hits and they are listed, then
-// beeps. records is null unless the view asked for the hits as records.
+// holds the pane while collect(settings, hits) gathers the hits and they are listed, then beeps.
 template <typename TCollect>
 void RunSearch(TSearchView& view, TCollect&& collect)
 {
@@ -259,10 +412,9 @@ void RunSearch(TSearchView& view, TCollect&& collect)
     view.ShowInterim(ToCp1251("Поиск..."));
     {
         TPaneLock lock(view);
-        std::vector<THitRecord> hitRecords;
-        std::vector<THitRecord>* const records = settings.HitRecords ? &hitRecords : nullptr;
-        collect(settings, records);
-        FinishRun(view, settings, records);
+        THitSet hits;
+        collect(settings, hits);
+        FinishRun(view, settings, hits);
     }
     view.Beep();
 }
@@ -288,7 +440,7 @@ void PatternSearch(const std::string& query, TSearchView& view)
     if (pattern.empty()) {
         return;
     }
-    RunSearch(view, [&](const TRunSettings& settings, std::vector<THitRecord>* records) {
+    RunSearch(view, [&](const TRunSettings& settings, THitSet& hits) {
         // The delimiter is the first character; its last occurrence closes the expression.
         const std::size_t close = pattern.rfind(pattern[0]);
         const std::string modifiers = pattern.substr(close + 1);
@@ -299,14 +451,9 @@ void PatternSearch(const std::string& query, TSearchView& view)
                 TWildcard::FromExpression(expression, modifiers)) {
             CollectHits<true>(
                 view, settings, 0,
-                [&wildcard](std::string_view word) { return wildcard->Matches(word); }, records);
+                [&wildcard](std::string_view word) { return wildcard->Matches(word); }, hits);
         } else {
-            TRegExpr engine;
-            engine.SetModifierStr(modifiers);
-            engine.SetExpression(expression);
-            CollectHits<false>(
-                view, settings, 0, [&engine](std::string_view word) { return engine.Exec(word); },
-                records);
+            CollectHits<false>(view, settings, 0, TEngineTest(modifiers, expression), hits);
         }
     });
 }
@@ -314,7 +461,7 @@ void PatternSearch(const std::string& query, TSearchView& view)
 void EndingSearch(const std::string& query, TSearchView& view)
 {
     const std::string ending = Trim(query);
-    RunSearch(view, [&](const TRunSettings& settings, std::vector<THitRecord>* records) {
+    RunSearch(view, [&](const TRunSettings& settings, THitSet& hits) {
         const std::size_t length = ending.size();
         const char* const tail = ending.data();
         if (ending.find(static_cast<char>(kSmallYe)) == std::string::npos) {
@@ -326,7 +473,7 @@ void EndingSearch(const std::string& query, TSearchView& view)
                     return length == 0 || (end[-1] == tail[length - 1] &&
                                            std::memcmp(end - length, tail, length) == 0);
                 },
-                records);
+                hits);
         } else {
             // The query's lowercasing folds ё to е, but the words keep their ё: an е of the
             // ending takes either. Compared from the end, where most words differ.
@@ -342,7 +489,7 @@ void EndingSearch(const std::string& query, TSearchView& view)
                     }
                     return true;
                 },
-                records);
+                hits);
         }
     });
 }
@@ -350,7 +497,8 @@ void EndingSearch(const std::string& query, TSearchView& view)
 void WordTestSearch(std::size_t minLength,
                     const std::function<bool(std::string_view word)>& matches, TSearchView& view)
 {
-    RunSearch(view, [&](const TRunSettings& settings, std::vector<THitRecord>* records) {
-        CollectHits<true>(view, settings, minLength, matches, records);
+    RunSearch(view, [&](const TRunSettings& settings, THitSet& hits) {
+        // The caller's test need not be safe to call from two threads.
+        CollectHits<true, false>(view, settings, minLength, std::cref(matches), hits);
     });
 }

@@ -47,6 +47,9 @@ struct TSearchSettings
     // The length and syllable ranges a hit must also lie in, tested before a hit is ordered, so
     // that the listing and the found count agree; none by default.
     TWordFilter Filter;
+    // The fewest words in the ticked dictionaries for which a pattern or ending search walks them
+    // on two threads; fewer take one.
+    std::size_t TwoThreadsFrom = 200000;
 };
 
 // One listed hit as a record: the word (Windows-1251), its ipm, its count and the dictionary row
@@ -95,10 +98,19 @@ public:
     // ESearchCancelled. A window handles its pending events here, so that it stays responsive.
     virtual bool KeepGoing(TSearchClock::duration /*elapsed*/) { return true; }
 
+    // Whether the run gives the listing in blocks through ShowListingBlock() instead of whole
+    // through ShowListing(), read once with Settings(). A big listing then never stands whole in
+    // memory.
+    virtual bool WantsListingBlocks() const { return false; }
+    // When WantsListingBlocks(): called, where ShowListing() would be, with consecutive pieces of
+    // the listing, in order; together they are the text ShowListing() would get. A piece may end
+    // anywhere, even inside a line break; an empty listing gives no piece.
+    virtual void ShowListingBlock(std::string_view /*block*/) {}
+
     // Whether the run also gives its hits as records, read once with Settings(); a run that
     // gives none pays nothing for them.
     virtual bool WantsHitRecords() const { return false; }
-    // When WantsHitRecords(): called right after ShowListing() with one record per line of the
+    // When WantsHitRecords(): called right after the listing with one record per line of the
     // listing, in the listing's order.
     virtual void ShowHitRecords(std::vector<THitRecord> /*records*/) {}
 };

@@ -1,0 +1,79 @@
+// Prints a listing piece by piece, converting to UTF-8 through a table of the 256 bytes.
+
+#include "cli/listing_printer.h"
+
+#include <cstring>
+#include <ostream>
+
+#include "wordstore/encoding.h"
+
+TListingPrinter::TListingPrinter(std::ostream& out, bool raw)
+    : m_out(out)
+    , m_raw(raw)
+{
+    for (std::size_t byte = 0; byte < 256; ++byte) {
+        const std::string utf8 = ToUtf8(std::string(1, static_cast<char>(byte)));
+        utf8.copy(m_utf8[byte].data(), m_utf8[byte].size() - 1);
+        m_utf8[byte].back() = static_cast<char>(utf8.size());
+    }
+}
+
+void TListingPrinter::Print(std::string_view piece)
+{
+    if (piece.empty()) {
+        return;
+    }
+    m_printedAny = true;
+    if (m_raw) {
+        m_out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
+        return;
+    }
+    // A byte takes at most 3 bytes of UTF-8, and its copy writes 4; the 1 is for a CR held from
+    // the last piece.
+    m_text.resize(3 * piece.size() + 2);
+    char* out = m_text.data();
+    std::size_t pos = 0;
+    if (m_pendingCr) {
+        m_pendingCr = false;
+        if (piece[0] == '\n') {
+            *out++ = '\n';
+            pos = 1;
+        } else {
+            *out++ = '\r';
+        }
+    }
+    for (; pos < piece.size(); ++pos) {
+        const auto byte = static_cast<unsigned char>(piece[pos]);
+        if (byte < 0x80) {
+            if (byte == '\r') {
+                if (pos + 1 == piece.size()) {
+                    m_pendingCr = true;
+                    continue;
+                }
+                if (piece[pos + 1] == '\n') {
+                    continue;
+                }
+            }
+            *out++ = static_cast<char>(byte);
+        } else {
+            // Four bytes go out whatever the length, without a branch on it; the next byte
+            // overwrites the spare ones.
+            const std::array<char, 4>& utf8 = m_utf8[byte];
+            std::memcpy(out, utf8.data(), utf8.size());
+            out += static_cast<unsigned char>(utf8.back());
+        }
+    }
+    m_out.write(m_text.data(), out - m_text.data());
+}
+
+void TListingPrinter::Finish()
+{
+    if (m_raw || !m_printedAny) {
+        return;
+    }
+    if (m_pendingCr) {
+        m_out.put('\r');
+        m_pendingCr = false;
+    }
+    m_out.put('\n');
+}
