@@ -76,8 +76,9 @@ public:
     // The settings, read once at the start of a run, before the pane changes.
     virtual TSearchSettings Settings() const = 0;
 
-    // The dictionary rows; row i is slot i of the word store. Read while the run walks them,
-    // after ShowInterim(), so a tick the front end takes in then counts.
+    // The dictionary rows; row i is slot i of the word store. Read once as the walk starts,
+    // after ShowInterim(), so a tick the front end takes in then counts; a tick taken later,
+    // during KeepGoing(), counts from the next run.
     virtual std::size_t RowCount() const = 0;
     virtual bool RowTicked(std::size_t row) const = 0;
 
