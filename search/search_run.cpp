@@ -7,6 +7,7 @@
 #include <cstring>
 #include <optional>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 
 #include "search/cp1251_letters.h"
@@ -142,6 +143,17 @@ private:
     TSearchView& m_view;
 };
 
+// A match test takes the word, or the word's row and place in it as well.
+template <typename TMatch>
+bool MatchesAt(TMatch& matches, std::string_view word, std::size_t row, std::size_t index)
+{
+    if constexpr (std::is_invocable_v<TMatch&, std::string_view, std::size_t, std::size_t>) {
+        return matches(word, row, index);
+    } else {
+        return matches(word);
+    }
+}
+
 // Walks every word of the ticked rows that passes the minimum, in row and file order, and
 // inserts those that match, and lie in the settings' length and syllable ranges when kFiltered,
 // into the result tree, and into records when it is given. A match test that has no side effects
@@ -173,7 +185,7 @@ void WalkWords(TSearchView& view, const TRunSettings& settings, std::size_t minL
                 continue;
             }
             if constexpr (kMatchFirst) {
-                if (!matches(word)) {
+                if (!MatchesAt(matches, word, row, j)) {
                     continue;
                 }
             }
@@ -182,7 +194,7 @@ void WalkWords(TSearchView& view, const TRunSettings& settings, std::size_t minL
                 continue;
             }
             if constexpr (!kMatchFirst) {
-                if (!matches(word)) {
+                if (!MatchesAt(matches, word, row, j)) {
                     continue;
                 }
             }
@@ -191,7 +203,8 @@ void WalkWords(TSearchView& view, const TRunSettings& settings, std::size_t minL
             // branches than the ending's test, which fails nearly every word at its last byte.
             if constexpr (kFiltered) {
                 if (!length.Contains(word.size()) ||
-                    (countSyllables && !syllables.Contains(SyllableCount(word)))) {
+                    (countSyllables && !syllables.Contains(SyllableCount(word))) ||
+                    (settings.Filter.Keep && !settings.Filter.Keep(row, j))) {
                     continue;
                 }
             }
@@ -349,6 +362,16 @@ void EndingSearch(const std::string& query, TSearchView& view)
 
 void WordTestSearch(std::size_t minLength,
                     const std::function<bool(std::string_view word)>& matches, TSearchView& view)
+{
+    RunSearch(view, [&](const TRunSettings& settings, std::vector<THitRecord>* records) {
+        CollectHits<true>(view, settings, minLength, matches, records);
+    });
+}
+
+void PlacedWordTestSearch(
+    std::size_t minLength,
+    const std::function<bool(std::string_view word, std::size_t row, std::size_t index)>& matches,
+    TSearchView& view)
 {
     RunSearch(view, [&](const TRunSettings& settings, std::vector<THitRecord>* records) {
         CollectHits<true>(view, settings, minLength, matches, records);
