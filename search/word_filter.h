@@ -35,7 +35,7 @@ struct TWordFilter
     std::optional<TCountRange> Syllables;
     // Whether the run keeps word index of dictionary row row (the headwords, say); called only
     // for words that pass the rest, from the run's thread. Empty to keep every word.
-    std::function<bool(std::size_t row, std::size_t index)> Keep;
+    std::function<bool(std::size_t row, std::size_t index)> Keep = nullptr;
 
     // Whether a test is given; a run without one skips the filter altogether.
     bool Active() const { return Length.has_value() || Syllables.has_value() || Keep; }
