@@ -13,6 +13,7 @@
 #include <iterator>
 #include <mutex>
 #include <thread>
+#include <unordered_map>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -138,15 +139,40 @@ std::string Trimmed(const std::string& text)
     return std::string(begin, end.base());
 }
 
+// Numbers the keys in byte order, "" first as id 0, so that KeyId() finds a key by halving.
+void SortKeys(TDictRhymes& index)
+{
+    std::vector<std::uint32_t> order(index.Keys.size());
+    for (std::uint32_t id = 0; id < order.size(); ++id) {
+        order[id] = id;
+    }
+    std::sort(order.begin() + 1, order.end(),
+              [&index](std::uint32_t a, std::uint32_t b) { return index.Keys[a] < index.Keys[b]; });
+    std::vector<std::uint32_t> renumbered(order.size());
+    std::vector<std::string> keys(order.size());
+    for (std::uint32_t id = 0; id < order.size(); ++id) {
+        renumbered[order[id]] = id;
+        keys[id] = std::move(index.Keys[order[id]]);
+    }
+    index.Keys = std::move(keys);
+    for (std::uint32_t& id : index.KeyIds) {
+        id = renumbered[id];
+    }
+    for (auto& entry : index.SecondKeys) {
+        entry.second = renumbered[entry.second];
+    }
+}
+
 }  // namespace
 
 std::uint32_t TDictRhymes::KeyId(std::string_view key) const
 {
-    if (key.empty()) {
+    if (key.empty() || Keys.size() < 2) {
         return 0;
     }
-    const auto found = std::find(Keys.begin(), Keys.end(), key);
-    return found == Keys.end() ? 0 : static_cast<std::uint32_t>(found - Keys.begin());
+    const auto found = std::lower_bound(Keys.begin() + 1, Keys.end(), key);
+    return found == Keys.end() || *found != key ? 0
+                                                : static_cast<std::uint32_t>(found - Keys.begin());
 }
 
 bool TDictRhymes::HasKey(std::size_t j, std::uint32_t first, std::uint32_t second) const
@@ -185,18 +211,14 @@ std::optional<TDictRhymes> BuildDictRhymes(const TWordList& words, const std::at
     std::exception_ptr failure;
     try {
         std::vector<std::uint8_t> second(count, 0);
-        std::vector<std::pair<std::string, std::uint32_t>> ids;  // sorted by key
+        std::unordered_map<std::string, std::uint32_t> ids;
         const auto intern = [&](const std::string& key) {
-            const auto found = std::lower_bound(ids.begin(), ids.end(), key,
-                                                [](const std::pair<std::string, std::uint32_t>& a,
-                                                   const std::string& b) { return a.first < b; });
-            if (found != ids.end() && found->first == key) {
-                return found->second;
+            const auto [found, added] =
+                ids.try_emplace(key, static_cast<std::uint32_t>(index.Keys.size()));
+            if (added) {
+                index.Keys.push_back(key);
             }
-            const auto id = static_cast<std::uint32_t>(index.Keys.size());
-            index.Keys.push_back(key);
-            ids.insert(found, {key, id});
-            return id;
+            return found->second;
         };
         for (std::size_t j = 0; j < count && !cancel.load(std::memory_order_relaxed); ++j) {
             const std::vector<std::string> keys =
@@ -210,6 +232,7 @@ std::optional<TDictRhymes> BuildDictRhymes(const TWordList& words, const std::at
             }
             done.fetch_add(1, std::memory_order_relaxed);
         }
+        SortKeys(index);
         for (std::size_t j = 0; j < count; ++j) {
             if (second[j] != 0) {
                 index.Flags[j] |= TDictRhymes::kSecondKey;
@@ -545,20 +568,25 @@ void RhymeSearch(const std::string& word, TRhymeIndex& index, TSearchView& view,
     const TStressedWord typed = ReadStressedWord(LowerKeepingYo(Trimmed(word)));
     const std::vector<std::string> keys = RhymeKeysOf(typed.Word, typed.StressedVowel);
     const std::vector<TDictRhymes>& rows = index.Dictionaries();
-    // Each row numbers its keys apart: the word's keys as each row's ids.
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> ids;
-    for (const TDictRhymes& row : rows) {
-        ids.emplace_back(keys.empty() ? 0 : row.KeyId(keys[0]),
-                         keys.size() < 2 ? 0 : row.KeyId(keys[1]));
+    // Each row numbers its keys apart. The hits are marked in one pass over each row's ids, so
+    // that the run's test per word is one byte.
+    std::vector<std::vector<std::uint8_t>> hits(rows.size());
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        const TDictRhymes& dict = rows[row];
+        const std::uint32_t first = keys.empty() ? 0 : dict.KeyId(keys[0]);
+        const std::uint32_t second = keys.size() < 2 ? 0 : dict.KeyId(keys[1]);
+        if (first == 0 && second == 0) {
+            continue;
+        }
+        hits[row].resize(dict.size());
+        for (std::size_t j = 0; j < dict.size(); ++j) {
+            hits[row][j] = dict.HasKey(j, first, second) ? 1 : 0;
+        }
     }
     PlacedWordTestSearch(
         0,
         [&](std::string_view candidate, std::size_t row, std::size_t j) {
-            if (row >= rows.size() || j >= rows[row].size()) {
-                return false;
-            }
-            const auto [first, second] = ids[row];
-            return (first != 0 || second != 0) && rows[row].HasKey(j, first, second) &&
+            return row < hits.size() && j < hits[row].size() && hits[row][j] != 0 &&
                    candidate != typed.Word;
         },
         view);

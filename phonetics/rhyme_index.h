@@ -21,9 +21,10 @@ class TWordList;
 // The index of one dictionary, word j of its word list at place j.
 struct TDictRhymes
 {
-    std::vector<std::string> Keys{std::string()};  // key id -> key; id 0 is "no key"
-    std::vector<std::uint32_t> KeyIds;             // each word's key id
-    std::vector<std::uint8_t> Flags;               // each word's kHeadword and kSecondKey bits
+    // Key id -> key: id 0 is "no key", the others in byte order of the keys.
+    std::vector<std::string> Keys{std::string()};
+    std::vector<std::uint32_t> KeyIds;  // each word's key id
+    std::vector<std::uint8_t> Flags;    // each word's kHeadword and kSecondKey bits
     // (word, key id) for the homographs' second keys, by word.
     std::vector<std::pair<std::uint32_t, std::uint32_t>> SecondKeys;
 

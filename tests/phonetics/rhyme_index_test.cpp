@@ -28,10 +28,10 @@ namespace {
 TDictRhymes SmallIndex()
 {
     TDictRhymes index;
-    index.Keys = {"", "no", "oZna", "amak"};
-    index.KeyIds = {1, 1, 2, 0, 1};
+    index.Keys = {"", "amak", "no", "oZna"};
+    index.KeyIds = {2, 2, 3, 0, 2};
     index.Flags = {1, 0, 1 | TDictRhymes::kSecondKey, 1, 0};
-    index.SecondKeys = {{2, 3}};
+    index.SecondKeys = {{2, 1}};
     return index;
 }
 
