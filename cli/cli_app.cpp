@@ -52,9 +52,10 @@ struct TSearchArgs
     TWordFilter Filter;
     std::optional<TQueryMode> Mode;
     std::optional<TLetterMode> LetterMode;  // instead of Mode
-    bool Rhyme = false;                     // instead of Mode
+    std::string Query;                      // UTF-8
+
+    bool Rhyme = false;  // --rhyme, instead of Mode
     bool Headwords = false;
-    std::string Query;  // UTF-8
 };
 
 std::optional<TQueryMode> QueryModeOf(std::string_view option)
@@ -125,69 +126,69 @@ TCountRange CountRangeOf(const std::string& value, const char* what)
 TSearchArgs ParseSearchArgs(const std::vector<std::string>& args)
 {
     TSearchArgs options;
-    ParseArguments(kSearchCommand, args,
-                   [&options](const TOptionSpec& option, const std::string& value) {
-                       const std::string_view name = option.Name;
-                       const std::optional<TQueryMode> mode = QueryModeOf(name);
-                       const std::optional<TLetterMode> letterMode = LetterModeOf(name);
-                       const bool rhyme = name == "--rhyme";
-                       if (mode || letterMode || rhyme) {
-                           if (options.Mode || options.LetterMode || options.Rhyme) {
-                               throw EUsageError(
-                                   "only one of --ending, --mask, --regexp, --inexact, --anagram, "
-                                   "--from-letters and --rhyme may be given");
-                           }
-                           // Blank letters would list nothing: a slip, not a search.
-                           if ((letterMode || rhyme) &&
-                               value.find_first_not_of(" \t\r\n\v\f") == std::string::npos) {
-                               throw EUsageError("option " + std::string(name) +
-                                                 (rhyme ? " needs a word" : " needs letters"));
-                           }
-                           options.Mode = mode;
-                           options.LetterMode = letterMode;
-                           options.Rhyme = rhyme;
-                           options.Query = value;
-                       } else if (name == "--dir") {
-                           options.Dir = value;
-                       } else if (name == "--dict") {
-                           options.Dicts.push_back(value);
-                       } else if (name == "--min") {
-                           options.Min = value;
-                       } else if (name == "--list") {
-                           options.List = true;
-                       } else if (name == "--verbose") {
-                           options.Verbose = true;
-                       } else if (name == "--all") {
-                           options.All = true;
-                       } else if (name == "--alpha") {
-                           options.Alpha = true;
-                       } else if (name == "--ipm") {
-                           options.Ipm = true;
-                       } else if (name == "--raw") {
-                           options.Raw = true;
-                       } else if (name == "--format") {
-                           options.Format = TableFormatOf(value);
-                       } else if (name == "--compare") {
-                           options.Compare = true;
-                       } else if (name == "--time-limit") {
-                           options.TimeLimit = TimeLimitOf(value);
-                       } else if (name == "--length") {
-                           options.Filter.Length = CountRangeOf(value, "length");
-                       } else if (name == "--syllables") {
-                           options.Filter.Syllables = CountRangeOf(value, "syllable count");
-                       } else if (name == "--headwords") {
-                           options.Headwords = true;
-                       } else if (name == "--help") {
-                           options.Help = true;
-                       } else if (name == "--version") {
-                           options.Version = true;
-                       }
-                   });
+    ParseArguments(
+        kSearchCommand, args, [&options](const TOptionSpec& option, const std::string& value) {
+            const std::string_view name = option.Name;
+            const std::optional<TQueryMode> mode = QueryModeOf(name);
+            const std::optional<TLetterMode> letterMode = LetterModeOf(name);
+            if (mode || letterMode || name == "--rhyme") {
+                if (options.Mode || options.LetterMode || options.Rhyme) {
+                    throw EUsageError(
+                        "only one of --ending, --mask, --regexp, --inexact, --anagram, "
+                        "--from-letters and --rhyme may be given");
+                }
+                // Blank letters would list nothing: a slip, not a search.
+                if (letterMode && value.find_first_not_of(" \t\r\n\v\f") == std::string::npos) {
+                    throw EUsageError("option " + std::string(name) + " needs letters");
+                }
+                options.Mode = mode;
+                options.LetterMode = letterMode;
+                options.Rhyme = name == "--rhyme";
+                options.Query = value;
+            } else if (name == "--dir") {
+                options.Dir = value;
+            } else if (name == "--dict") {
+                options.Dicts.push_back(value);
+            } else if (name == "--min") {
+                options.Min = value;
+            } else if (name == "--list") {
+                options.List = true;
+            } else if (name == "--verbose") {
+                options.Verbose = true;
+            } else if (name == "--all") {
+                options.All = true;
+            } else if (name == "--alpha") {
+                options.Alpha = true;
+            } else if (name == "--ipm") {
+                options.Ipm = true;
+            } else if (name == "--raw") {
+                options.Raw = true;
+            } else if (name == "--format") {
+                options.Format = TableFormatOf(value);
+            } else if (name == "--compare") {
+                options.Compare = true;
+            } else if (name == "--time-limit") {
+                options.TimeLimit = TimeLimitOf(value);
+            } else if (name == "--length") {
+                options.Filter.Length = CountRangeOf(value, "length");
+            } else if (name == "--syllables") {
+                options.Filter.Syllables = CountRangeOf(value, "syllable count");
+            } else if (name == "--headwords") {
+                options.Headwords = true;
+            } else if (name == "--help") {
+                options.Help = true;
+            } else if (name == "--version") {
+                options.Version = true;
+            }
+        });
     if (!options.Help && !options.Version && !options.List && !options.Mode &&
         !options.LetterMode && !options.Rhyme) {
         throw EUsageError(
             "give --list or one of --ending, --mask, --regexp, --inexact, --anagram, "
             "--from-letters, --rhyme (see --help)");
+    }
+    if (options.Rhyme && options.Query.find_first_not_of(" \t\r\n\v\f") == std::string::npos) {
+        throw EUsageError("option --rhyme needs a word");
     }
     if (options.Verbose && !options.List && !options.Help && !options.Version) {
         throw EUsageError("--verbose goes with --list (see --help)");
