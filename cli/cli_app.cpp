@@ -11,11 +11,14 @@
 #include <ostream>
 #include <string_view>
 
+#include <unistd.h>
+
 #include "cli/commands.h"
 #include "cli/dict_commands.h"
 #include "cli/dictionary_names.h"
 #include "cli/listing_printer.h"
 #include "cli/options.h"
+#include "phonetics/rhyme_index.h"
 #include "search/letter_search.h"
 #include "search/number_text.h"
 #include "search/query.h"
@@ -51,6 +54,9 @@ struct TSearchArgs
     std::optional<TQueryMode> Mode;
     std::optional<TLetterMode> LetterMode;  // instead of Mode
     std::string Query;                      // UTF-8
+
+    bool Rhyme = false;  // --rhyme, instead of Mode
+    bool Headwords = false;
 };
 
 std::optional<TQueryMode> QueryModeOf(std::string_view option)
@@ -126,11 +132,11 @@ TSearchArgs ParseSearchArgs(const std::vector<std::string>& args)
             const std::string_view name = option.Name;
             const std::optional<TQueryMode> mode = QueryModeOf(name);
             const std::optional<TLetterMode> letterMode = LetterModeOf(name);
-            if (mode || letterMode) {
-                if (options.Mode || options.LetterMode) {
+            if (mode || letterMode || name == "--rhyme") {
+                if (options.Mode || options.LetterMode || options.Rhyme) {
                     throw EUsageError(
-                        "only one of --ending, --mask, --regexp, --inexact, --anagram and "
-                        "--from-letters may be given");
+                        "only one of --ending, --mask, --regexp, --inexact, --anagram, "
+                        "--from-letters and --rhyme may be given");
                 }
                 // Blank letters would list nothing: a slip, not a search.
                 if (letterMode && value.find_first_not_of(" \t\r\n\v\f") == std::string::npos) {
@@ -138,6 +144,7 @@ TSearchArgs ParseSearchArgs(const std::vector<std::string>& args)
                 }
                 options.Mode = mode;
                 options.LetterMode = letterMode;
+                options.Rhyme = name == "--rhyme";
                 options.Query = value;
             } else if (name == "--dir") {
                 options.Dir = value;
@@ -167,6 +174,8 @@ TSearchArgs ParseSearchArgs(const std::vector<std::string>& args)
                 options.Filter.Length = CountRangeOf(value, "length");
             } else if (name == "--syllables") {
                 options.Filter.Syllables = CountRangeOf(value, "syllable count");
+            } else if (name == "--headwords") {
+                options.Headwords = true;
             } else if (name == "--help") {
                 options.Help = true;
             } else if (name == "--version") {
@@ -174,10 +183,13 @@ TSearchArgs ParseSearchArgs(const std::vector<std::string>& args)
             }
         });
     if (!options.Help && !options.Version && !options.List && !options.Mode &&
-        !options.LetterMode) {
+        !options.LetterMode && !options.Rhyme) {
         throw EUsageError(
             "give --list or one of --ending, --mask, --regexp, --inexact, --anagram, "
-            "--from-letters (see --help)");
+            "--from-letters, --rhyme (see --help)");
+    }
+    if (options.Rhyme && options.Query.find_first_not_of(" \t\r\n\v\f") == std::string::npos) {
+        throw EUsageError("option --rhyme needs a word");
     }
     if (options.Verbose && !options.List && !options.Help && !options.Version) {
         throw EUsageError("--verbose goes with --list (see --help)");
@@ -221,6 +233,9 @@ public:
         }
         settings.TimeLimit = m_options.TimeLimit;
         settings.Filter = m_options.Filter;
+        if (m_options.Headwords) {
+            settings.Filter.Keep = HeadwordTest(m_rhymes);
+        }
         return settings;
     }
     std::size_t RowCount() const override { return m_rows.size(); }
@@ -257,6 +272,34 @@ public:
         return rows;
     }
 
+    // The rhyme index of the loaded rows, built or loaded from the cache in folder, with its
+    // progress on err when that is a terminal. Returns false when it was not finished.
+    bool IndexRhymes(const std::string& folder, bool showProgress)
+    {
+        std::vector<std::string> paths;
+        for (const std::string& stem : m_stems) {
+            paths.push_back(JoinPath(folder, stem + ".txt"));
+        }
+        m_rhymes.Start(std::move(paths));
+        int shown = -1;
+        const bool ready = m_rhymes.Wait([&](double fraction) {
+            const int percent = static_cast<int>(fraction * 100);
+            if (showProgress && percent != shown) {
+                shown = percent;
+                m_err << "\rиндекс рифм: " << percent << " %" << std::flush;
+            }
+            return true;
+        });
+        if (showProgress && shown >= 0) {
+            m_err << "\r\033[K" << std::flush;
+        }
+        for (const std::string& warning : m_rhymes.TakeWarnings()) {
+            Report(warning);
+        }
+        return ready;
+    }
+    TRhymeIndex& Rhymes() { return m_rhymes; }
+
     // Ticks the rows the options name: each --dict, every row with --all, else row 0.
     void TickRows()
     {
@@ -290,7 +333,20 @@ private:
     TListingPrinter m_printer;
     std::vector<THitRecord> m_records;
     std::string m_folderError;
+    TRhymeIndex m_rhymes;
 };
+
+// The typed word of --rhyme as Windows-1251: a combining acute accent (U+0301), which the code
+// page lacks, becomes the "'" that marks the stress just as well.
+std::string RhymeWordOf(const std::string& utf8)
+{
+    std::string word = utf8;
+    for (std::size_t pos = word.find("\xCC\x81"); pos != std::string::npos;
+         pos = word.find("\xCC\x81", pos)) {
+        word.replace(pos, 2, "'");
+    }
+    return ToCp1251(word);
+}
 
 // Prints a table of lines separated by lineBreak as PrintListing prints a listing.
 void PrintTable(const std::string& table, bool raw, std::ostream& out)
@@ -370,7 +426,12 @@ int RunSearch(const std::vector<std::string>& args, std::ostream& out, std::ostr
     if (options.Compare && view.TickedRows().size() < 2) {
         throw EUsageError("--compare needs two or more dictionaries (give --dict twice or --all)");
     }
-    if (options.LetterMode) {
+    if ((options.Rhyme || options.Headwords) && !view.IndexRhymes(folder.Path, isatty(2) == 1)) {
+        return 2;
+    }
+    if (options.Rhyme) {
+        RhymeSearch(RhymeWordOf(options.Query), view.Rhymes(), view);
+    } else if (options.LetterMode) {
         LetterSearch(*options.LetterMode, ToCp1251(options.Query), view);
     } else {
         RunSearchRow(*options.Mode, ToCp1251(options.Query), view);

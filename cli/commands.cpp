@@ -46,6 +46,12 @@ const TOptionSpec kSearchOptions[] = {
     {"--from-letters", "LETTERS",
      "words made of some of these letters, each used at most as often as given; ? stands for "
      "any one letter"},
+    {"--rhyme", "WORD",
+     "words that rhyme with WORD by their stressed vowel and every sound after it, WORD itself "
+     "aside; a ' or an acute accent after a vowel of WORD picks the stress (замо'к)"},
+    {"--headwords", nullptr,
+     "list only dictionary forms: words that are their own stem in Hunspell's Russian "
+     "dictionary (курс, not курса); words Hunspell does not know are kept"},
     {"--help", nullptr, "show this text", "-h"},
     {"--version", nullptr, "show the version"},
 };
@@ -76,8 +82,8 @@ constexpr const char* kSearchSynopsis =
     "       slovosito-cli [--dir DIR] [--dict NAME]... [--all] [--alpha] [--ipm] [--min TEXT]\n"
     "                     [--raw] [--format text|tsv|csv] [--compare] [--time-limit SECONDS]\n"
     "                     [--length RANGE] [--syllables RANGE]\n"
-    "                     (--ending | --mask | --regexp | --inexact |\n"
-    "                      --anagram | --from-letters) QUERY\n"
+    "                     [--headwords] (--ending | --mask | --regexp | --inexact |\n"
+    "                      --anagram | --from-letters | --rhyme) QUERY\n"
     "       slovosito-cli make-dict [--dir DIR] [--from-list | --from-text]\n"
     "                     [--encoding utf-8|cp1251] [--lower] [--keep-order] [--force]\n"
     "                     NAME FILE...\n"
@@ -87,7 +93,11 @@ constexpr const char* kSearchAbout =
     "Finds Russian words in the frequency dictionaries of the dictionary folder and lists them\n"
     "by frequency, largest first. The folder is DIR, else \"Словари\" beside the program, else\n"
     "the user's $XDG_DATA_HOME/slovosito/Словари (~/.local/share/slovosito/Словари), made with\n"
-    "a copy of the installed sample on first use; --list --verbose tells which.\n";
+    "a copy of the installed sample on first use; --list --verbose tells which.\n"
+    "\n"
+    "--rhyme and --headwords read an index of each dictionary's stresses (espeak-ng) and\n"
+    "dictionary forms (Hunspell), built at their first use and kept in\n"
+    "$XDG_CACHE_HOME/slovosito (~/.cache/slovosito); a changed dictionary is indexed anew.\n";
 
 constexpr const char* kSearchEpilogue =
     "make-dict builds the dictionary NAME from frequency lists or texts; check tells why a\n"

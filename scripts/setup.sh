@@ -5,7 +5,8 @@
 set -euo pipefail
 
 packages=(cmake make g++ pkg-config libpcre2-dev libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev qt6-svg-dev clang-format fonts-dejavu-core fonts-dejavu-extra xvfb xauth)
+          qt6-base-dev qt6-svg-dev clang-format fonts-dejavu-core fonts-dejavu-extra xvfb xauth
+          libespeak-ng-dev espeak-ng-data libhunspell-dev hunspell-ru)
 
 # Extras: --packaging for make deb and the package checks, --fuzzing for make fuzz.
 for extra in "$@"; do

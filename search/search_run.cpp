@@ -12,6 +12,7 @@
 #include <optional>
 #include <string_view>
 #include <thread>
+#include <type_traits>
 #include <utility>
 
 #include "search/cp1251_letters.h"
@@ -198,6 +199,17 @@ std::vector<TWalkRow> TickedRows(const TSearchView& view, const THitSet& hits)
     return rows;
 }
 
+// A match test takes the word, or the word's row and place in it as well.
+template <typename TMatch>
+bool MatchesAt(TMatch& matches, std::string_view word, std::size_t row, std::size_t index)
+{
+    if constexpr (std::is_invocable_v<TMatch&, std::string_view, std::size_t, std::size_t>) {
+        return matches(word, row, index);
+    } else {
+        return matches(word);
+    }
+}
+
 // Walks the words of rows whose numbers lie in [from, to), in number order, calling tick() before
 // each, and adds to hits each word that passes the minimum and matches, and lies in the settings'
 // length and syllable ranges when kFiltered. A match test that has no side effects and cannot
@@ -229,7 +241,7 @@ void WalkWords(const TRunSettings& settings, std::size_t minLength, TMatch& matc
                 continue;
             }
             if constexpr (kMatchFirst) {
-                if (!matches(word)) {
+                if (!MatchesAt(matches, word, walkRow.Row, j)) {
                     continue;
                 }
             }
@@ -238,7 +250,7 @@ void WalkWords(const TRunSettings& settings, std::size_t minLength, TMatch& matc
                 continue;
             }
             if constexpr (!kMatchFirst) {
-                if (!matches(word)) {
+                if (!MatchesAt(matches, word, walkRow.Row, j)) {
                     continue;
                 }
             }
@@ -247,7 +259,8 @@ void WalkWords(const TRunSettings& settings, std::size_t minLength, TMatch& matc
             // branches than the ending's test, which fails nearly every word at its last byte.
             if constexpr (kFiltered) {
                 if (!length.Contains(word.size()) ||
-                    (countSyllables && !syllables.Contains(SyllableCount(word)))) {
+                    (countSyllables && !syllables.Contains(SyllableCount(word))) ||
+                    (settings.Filter.Keep && !settings.Filter.Keep(walkRow.Row, j))) {
                     continue;
                 }
             }
@@ -496,6 +509,17 @@ void EndingSearch(const std::string& query, TSearchView& view)
 
 void WordTestSearch(std::size_t minLength,
                     const std::function<bool(std::string_view word)>& matches, TSearchView& view)
+{
+    RunSearch(view, [&](const TRunSettings& settings, THitSet& hits) {
+        // The caller's test need not be safe to call from two threads.
+        CollectHits<true, false>(view, settings, minLength, std::cref(matches), hits);
+    });
+}
+
+void PlacedWordTestSearch(
+    std::size_t minLength,
+    const std::function<bool(std::string_view word, std::size_t row, std::size_t index)>& matches,
+    TSearchView& view)
 {
     RunSearch(view, [&](const TRunSettings& settings, THitSet& hits) {
         // The caller's test need not be safe to call from two threads.

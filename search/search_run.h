@@ -137,5 +137,12 @@ void EndingSearch(const std::string& query, TSearchView& view);
 void WordTestSearch(std::size_t minLength,
                     const std::function<bool(std::string_view word)>& matches, TSearchView& view);
 
+// As WordTestSearch, but matches also gets the word's dictionary row and its index in the row,
+// for tests that read what an index holds for each word.
+void PlacedWordTestSearch(
+    std::size_t minLength,
+    const std::function<bool(std::string_view word, std::size_t row, std::size_t index)>& matches,
+    TSearchView& view);
+
 // "Найдено:" followed by the number of lines in listing (0 for the empty listing).
 std::string FoundCountText(const std::string& listing);

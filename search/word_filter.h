@@ -3,6 +3,7 @@
 // counts of a word's characters and vowel letters they are tested against.
 
 #include <cstddef>
+#include <functional>
 #include <limits>
 #include <optional>
 #include <string_view>
@@ -26,13 +27,17 @@ std::optional<TCountRange> ParseCountRange(std::string_view text);
 std::size_t SyllableCount(std::string_view word);
 
 // Which words a run keeps beyond its query: a word's length (its bytes, one a character,
-// hyphens included) and its syllables must lie in the ranges given. With neither given every
-// word passes.
+// hyphens included) and its syllables must lie in the ranges given, and Keep, when given, must
+// hold for it. With none given every word passes.
 struct TWordFilter
 {
     std::optional<TCountRange> Length;
     std::optional<TCountRange> Syllables;
+    // Whether the run keeps word index of dictionary row row (the headwords, say); called only
+    // for words that pass the rest, from either of the run's two threads at once (the
+    // index it reads must not change during the run). Empty to keep every word.
+    std::function<bool(std::size_t row, std::size_t index)> Keep = nullptr;
 
-    // Whether a range is given; a run without one skips the filter altogether.
-    bool Active() const { return Length.has_value() || Syllables.has_value(); }
+    // Whether a test is given; a run without one skips the filter altogether.
+    bool Active() const { return Length.has_value() || Syllables.has_value() || Keep; }
 };

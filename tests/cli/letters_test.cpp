@@ -65,7 +65,7 @@ TEST_F(CliLetters, BlankLettersAndTwoModesAreUsageErrors)
 {
     const TCliRun twoModes = {2, "",
                               "slovosito-cli: only one of --ending, --mask, --regexp, --inexact, "
-                              "--anagram and --from-letters may be given\n"};
+                              "--anagram, --from-letters and --rhyme may be given\n"};
     ExpectRuns({
         {{"--anagram", ""}, {2, "", "slovosito-cli: option --anagram needs letters\n"}},
         {{"--from-letters", " \t"},
@@ -76,7 +76,7 @@ TEST_F(CliLetters, BlankLettersAndTwoModesAreUsageErrors)
         {{},
          {2, "",
           "slovosito-cli: give --list or one of --ending, --mask, --regexp, --inexact, --anagram, "
-          "--from-letters (see --help)\n"}},
+          "--from-letters, --rhyme (see --help)\n"}},
     });
 }
 

@@ -230,4 +230,38 @@ TEST_F(WordFilterRun, ExpressionErrorShowsWhateverTheRanges)
         ThrowsMessage<ERegExprError>(::testing::StartsWith("TRegExpr(comp): Unmatched []")));
 }
 
+TEST_F(WordFilterRun, KeepSeesEachHitByItsRowAndPlace)
+{
+    LoadRandomWords();
+    // Keeps the words with a "т", read from the store at the row and place the run gives.
+    const std::string te = ToCp1251("т");
+    TWordFilter filter;
+    filter.Keep = [&te](std::size_t row, std::size_t index) {
+        return DictWords[row][index].find(te) != std::string_view::npos;
+    };
+    const std::pair<TQueryMode, const char*> queries[] = {
+        {TQueryMode::Ending, ""}, {TQueryMode::Mask, "*о*"}, {TQueryMode::Regexp, "/[ау]/"}};
+    for (const bool alpha : {false, true}) {
+        m_view.Given.Alphabetical = alpha;
+        m_view.Given.ShowIpm = true;
+        for (const auto& [mode, query] : queries) {
+            SCOPED_TRACE(testing::Message() << (alpha ? "by word, " : "by value, ") << query);
+            const std::string whole = Listing(mode, query, {});
+            std::string model;
+            for (std::size_t start = 0; start < whole.size();) {
+                std::size_t end = whole.find("\r\n", start);
+                end = end == std::string::npos ? whole.size() : end;
+                const std::string line = whole.substr(start, end - start);
+                if (line.substr(0, line.find(" = ")).find("т") != std::string::npos) {
+                    model.append(model.empty() ? "" : "\r\n").append(line);
+                }
+                start = end + 2;
+            }
+            EXPECT_EQ(Listing(mode, query, filter), model);
+            EXPECT_NE(model, whole);
+            EXPECT_NE(model, "");
+        }
+    }
+}
+
 }  // namespace

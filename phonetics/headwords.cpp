@@ -1,0 +1,71 @@
+// Hunspell's stems of a word, compared with the word itself.
+
+#include "phonetics/headwords.h"
+
+#include <hunspell/hunspell.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "search/query.h"
+#include "wordstore/encoding.h"
+
+namespace {
+
+// Lowercase Windows-1251 with ё as е, so that "Москва" or "ещё" count as the word itself.
+std::string Folded(std::string word)
+{
+    LowerCyr(word);
+    return word;
+}
+
+std::string FileVersion(const std::string& path)
+{
+    struct stat info = {};
+    if (stat(path.c_str(), &info) != 0) {
+        return "none";
+    }
+    return std::to_string(info.st_size) + " " + std::to_string(info.st_mtim.tv_sec);
+}
+
+}  // namespace
+
+struct THeadwordTest::THandle
+{
+    Hunhandle* Handle = nullptr;
+    ~THandle() { Hunspell_destroy(Handle); }
+};
+
+THeadwordTest::THeadwordTest(const std::string& aff, const std::string& dic)
+{
+    if (access(aff.c_str(), R_OK) != 0 || access(dic.c_str(), R_OK) != 0) {
+        return;
+    }
+    m_handle = std::make_unique<THandle>();
+    m_handle->Handle = Hunspell_create(aff.c_str(), dic.c_str());
+}
+
+THeadwordTest::~THeadwordTest() = default;
+
+bool THeadwordTest::IsHeadword(std::string_view word)
+{
+    if (!m_handle || word.empty()) {
+        return true;
+    }
+    const std::string text = ToUtf8(word);
+    char** stems = nullptr;
+    const int count = Hunspell_stem(m_handle->Handle, &stems, text.c_str());
+    bool headword = count <= 0;
+    if (!headword) {
+        const std::string folded = Folded(std::string(word));
+        for (int i = 0; i < count && !headword; ++i) {
+            headword = Folded(ToCp1251Lossy(stems[i])) == folded;
+        }
+    }
+    Hunspell_free_list(m_handle->Handle, &stems, count);
+    return headword;
+}
+
+std::string HeadwordDataVersion(const std::string& aff, const std::string& dic)
+{
+    return FileVersion(aff) + " " + FileVersion(dic);
+}

@@ -1,0 +1,96 @@
+// espeak-ng in-process: set up once, called under one lock, word by word.
+
+#include "phonetics/phonemes.h"
+
+#include <mutex>
+
+#include <espeak-ng/speak_lib.h>
+#include <sys/stat.h>
+
+#include "phonetics/rhyme_key.h"
+#include "wordstore/encoding.h"
+
+namespace {
+
+// espeak-ng keeps its voice and translator in globals of its own and is not thread-safe; this
+// lock is the one way into it, and the library is set up under it at the first call.
+struct TEspeak
+{
+    std::mutex Lock;
+    bool Ready = false;
+};
+
+TEspeak& Espeak()
+{
+    static TEspeak espeak;
+    return espeak;
+}
+
+// Sets espeak up; the caller holds the lock.
+void SetUp(TEspeak& espeak)
+{
+    if (espeak.Ready) {
+        return;
+    }
+    // Synchronous output with no sound wanted: the library starts no thread of its own.
+    if (espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 0, nullptr, espeakINITIALIZE_DONT_EXIT) < 0) {
+        throw EPhoneticsError("Cannot start espeak-ng: is espeak-ng-data installed?");
+    }
+    if (espeak_SetVoiceByName("ru") != EE_OK) {
+        throw EPhoneticsError("espeak-ng has no Russian voice: is espeak-ng-data installed?");
+    }
+    espeak.Ready = true;
+}
+
+}  // namespace
+
+std::string PhonemesOf(std::string_view word)
+{
+    const std::string text = ToUtf8(word);
+    TEspeak& espeak = Espeak();
+    const std::lock_guard<std::mutex> lock(espeak.Lock);
+    SetUp(espeak);
+    std::string phonemes;
+    const void* rest = text.c_str();
+    // A hyphen or other punctuation ends a clause; the call goes on until the text is used up.
+    while (rest != nullptr) {
+        const char* clause = espeak_TextToPhonemes(&rest, espeakCHARS_UTF8, 0);
+        if (clause != nullptr) {
+            phonemes += clause;
+        }
+    }
+    return phonemes;
+}
+
+std::vector<std::string> RhymeKeysOf(std::string_view word, int stressedVowel)
+{
+    const std::string phonemes = PhonemesOf(word);
+    std::vector<std::string> keys;
+    if (stressedVowel < 0) {
+        for (const TStressedWord& stressed : HomographStresses(word)) {
+            keys.push_back(RhymeKeyFromPhonemes(phonemes, word, stressed.StressedVowel));
+        }
+    }
+    if (keys.empty()) {
+        keys.push_back(RhymeKeyFromPhonemes(phonemes, word, stressedVowel));
+    }
+    std::erase(keys, std::string());
+    if (keys.size() == 2 && keys[0] == keys[1]) {
+        keys.pop_back();
+    }
+    return keys;
+}
+
+std::string PhonemeDataVersion()
+{
+    TEspeak& espeak = Espeak();
+    const std::lock_guard<std::mutex> lock(espeak.Lock);
+    SetUp(espeak);
+    const char* dataPath = nullptr;
+    std::string version = espeak_Info(&dataPath);
+    struct stat info = {};
+    if (dataPath != nullptr && stat((std::string(dataPath) + "/ru_dict").c_str(), &info) == 0) {
+        version += " " + std::to_string(info.st_size) + " " + std::to_string(info.st_mtim.tv_sec);
+    }
+    return version;
+}

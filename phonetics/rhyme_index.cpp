@@ -1,0 +1,593 @@
+// Building, caching and searching the rhyme index.
+
+#include "phonetics/rhyme_index.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <fstream>
+#include <iterator>
+#include <mutex>
+#include <thread>
+#include <unordered_map>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "phonetics/headwords.h"
+#include "phonetics/phonemes.h"
+#include "phonetics/rhyme_key.h"
+#include "search/search_run.h"
+#include "wordstore/encoding.h"
+#include "wordstore/file_io.h"
+#include "wordstore/word_store.h"
+
+namespace {
+
+constexpr char kMagic[8] = {'S', 'L', 'V', 'R', 'H', 'Y', 'M', '\0'};
+constexpr std::uint32_t kFormatVersion = 1;
+
+// FNV-1a, 64 bits: enough to tell a damaged cache from a sound one.
+std::uint64_t Checksum(const char* data, std::size_t size)
+{
+    std::uint64_t hash = 14695981039346656037ULL;
+    for (std::size_t i = 0; i < size; ++i) {
+        hash = (hash ^ static_cast<unsigned char>(data[i])) * 1099511628211ULL;
+    }
+    return hash;
+}
+
+template <typename T>
+void Put(std::string& out, T value)
+{
+    out.append(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+// Reads from a byte range, failing softly at its end.
+class TReader
+{
+public:
+    TReader(const char* data, std::size_t size)
+        : m_data(data)
+        , m_left(size)
+    {}
+
+    template <typename T>
+    bool Get(T& value)
+    {
+        return Bytes(&value, sizeof value);
+    }
+    bool Bytes(void* out, std::size_t size)
+    {
+        if (size > m_left) {
+            return false;
+        }
+        std::memcpy(out, m_data, size);
+        m_data += size;
+        m_left -= size;
+        return true;
+    }
+    std::size_t Left() const { return m_left; }
+
+private:
+    const char* m_data;
+    std::size_t m_left;
+};
+
+std::string StatText(const std::string& path)
+{
+    struct stat info = {};
+    if (stat(path.c_str(), &info) != 0) {
+        return "-";
+    }
+    return std::to_string(info.st_size) + " " + std::to_string(info.st_mtim.tv_sec) + "." +
+           std::to_string(info.st_mtim.tv_nsec);
+}
+
+std::string AbsolutePath(const std::string& path)
+{
+    char* resolved = realpath(path.c_str(), nullptr);
+    if (resolved == nullptr) {
+        return path;
+    }
+    std::string result = resolved;
+    std::free(resolved);
+    return result;
+}
+
+// Makes folder and its missing parents; throws EFileError.
+void MakeFolders(const std::string& folder)
+{
+    for (std::size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
+        const std::string part = folder.substr(0, slash);
+        if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
+            throw EFileError("Cannot create folder " + QuotedPath(part) + ". " +
+                             SystemReason(errno));
+        }
+        if (slash == std::string::npos) {
+            return;
+        }
+    }
+}
+
+// Lowercases Windows-1251 letters, keeping ё apart from е: the stress depends on it.
+std::string LowerKeepingYo(std::string word)
+{
+    for (char& c : word) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0xC0 && byte < 0xE0) {
+            c = static_cast<char>(byte + 0x20);
+        } else if (byte == 0xA8) {
+            c = static_cast<char>(0xB8);
+        } else if (byte >= 'A' && byte <= 'Z') {
+            c = static_cast<char>(byte + 0x20);
+        }
+    }
+    return word;
+}
+
+std::string Trimmed(const std::string& text)
+{
+    const auto blank = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
+    const auto begin = std::find_if_not(text.begin(), text.end(), blank);
+    const auto end = std::find_if_not(text.rbegin(), std::make_reverse_iterator(begin), blank);
+    return std::string(begin, end.base());
+}
+
+// Numbers the keys in byte order, "" first as id 0, so that KeyId() finds a key by halving.
+void SortKeys(TDictRhymes& index)
+{
+    std::vector<std::uint32_t> order(index.Keys.size());
+    for (std::uint32_t id = 0; id < order.size(); ++id) {
+        order[id] = id;
+    }
+    std::sort(order.begin() + 1, order.end(),
+              [&index](std::uint32_t a, std::uint32_t b) { return index.Keys[a] < index.Keys[b]; });
+    std::vector<std::uint32_t> renumbered(order.size());
+    std::vector<std::string> keys(order.size());
+    for (std::uint32_t id = 0; id < order.size(); ++id) {
+        renumbered[order[id]] = id;
+        keys[id] = std::move(index.Keys[order[id]]);
+    }
+    index.Keys = std::move(keys);
+    for (std::uint32_t& id : index.KeyIds) {
+        id = renumbered[id];
+    }
+    for (auto& entry : index.SecondKeys) {
+        entry.second = renumbered[entry.second];
+    }
+}
+
+}  // namespace
+
+std::uint32_t TDictRhymes::KeyId(std::string_view key) const
+{
+    if (key.empty() || Keys.size() < 2) {
+        return 0;
+    }
+    const auto found = std::lower_bound(Keys.begin() + 1, Keys.end(), key);
+    return found == Keys.end() || *found != key ? 0
+                                                : static_cast<std::uint32_t>(found - Keys.begin());
+}
+
+bool TDictRhymes::HasKey(std::size_t j, std::uint32_t first, std::uint32_t second) const
+{
+    const std::uint32_t id = KeyIds[j];
+    if (id != 0 && (id == first || id == second)) {
+        return true;
+    }
+    if ((Flags[j] & kSecondKey) == 0) {
+        return false;
+    }
+    const auto found = std::lower_bound(SecondKeys.begin(), SecondKeys.end(),
+                                        std::make_pair(static_cast<std::uint32_t>(j), 0U));
+    return found != SecondKeys.end() && found->first == j && found->second != 0 &&
+           (found->second == first || found->second == second);
+}
+
+std::optional<TDictRhymes> BuildDictRhymes(const TWordList& words, const std::atomic<bool>& cancel,
+                                           std::atomic<std::size_t>& done)
+{
+    const std::size_t count = words.size();
+    TDictRhymes index;
+    index.KeyIds.resize(count);
+    index.Flags.assign(count, 0);
+    // Hunspell handles are independent of each other and of espeak-ng: the headwords go on a
+    // second thread while this one phonemises.
+    std::thread stemmer([&] {
+        THeadwordTest headwords;
+        for (std::size_t j = 0; j < count && !cancel.load(std::memory_order_relaxed); ++j) {
+            if (headwords.IsHeadword(words[j])) {
+                index.Flags[j] |= TDictRhymes::kHeadword;
+            }
+            done.fetch_add(1, std::memory_order_relaxed);
+        }
+    });
+    std::exception_ptr failure;
+    try {
+        std::vector<std::uint8_t> second(count, 0);
+        std::unordered_map<std::string, std::uint32_t> ids;
+        const auto intern = [&](const std::string& key) {
+            const auto [found, added] =
+                ids.try_emplace(key, static_cast<std::uint32_t>(index.Keys.size()));
+            if (added) {
+                index.Keys.push_back(key);
+            }
+            return found->second;
+        };
+        for (std::size_t j = 0; j < count && !cancel.load(std::memory_order_relaxed); ++j) {
+            const std::vector<std::string> keys =
+                RhymeKeysOf(LowerKeepingYo(std::string(words[j])));
+            if (!keys.empty()) {
+                index.KeyIds[j] = intern(keys[0]);
+            }
+            if (keys.size() > 1) {
+                second[j] = 1;
+                index.SecondKeys.emplace_back(static_cast<std::uint32_t>(j), intern(keys[1]));
+            }
+            done.fetch_add(1, std::memory_order_relaxed);
+        }
+        SortKeys(index);
+        for (std::size_t j = 0; j < count; ++j) {
+            if (second[j] != 0) {
+                index.Flags[j] |= TDictRhymes::kSecondKey;
+            }
+        }
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    stemmer.join();
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
+    if (cancel.load()) {
+        return std::nullopt;
+    }
+    return index;
+}
+
+std::string RhymeCacheFolder()
+{
+    const char* cacheHome = std::getenv("XDG_CACHE_HOME");
+    // The base directory rules take only absolute paths.
+    if (cacheHome != nullptr && cacheHome[0] == '/') {
+        return std::string(cacheHome) + "/slovosito";
+    }
+    const char* home = std::getenv("HOME");
+    return std::string(home != nullptr ? home : "") + "/.cache/slovosito";
+}
+
+std::string RhymeCachePath(const std::string& folder, const std::string& path)
+{
+    char name[32];
+    std::snprintf(name, sizeof name, "rhymes-%016llx.idx",
+                  static_cast<unsigned long long>(
+                      Checksum(AbsolutePath(path).data(), AbsolutePath(path).size())));
+    return folder + "/" + name;
+}
+
+std::string RhymeCacheIdentity(const std::string& path)
+{
+    const std::string absolute = AbsolutePath(path);
+    return absolute + "\n" + StatText(absolute) + "\n" + StatText(absolute + ".cnt") + "\n" +
+           PhonemeDataVersion() + "\n" + HeadwordDataVersion();
+}
+
+void SaveDictRhymes(const TDictRhymes& index, const std::string& cachePath,
+                    const std::string& identity)
+{
+    std::string payload;
+    Put(payload, static_cast<std::uint32_t>(identity.size()));
+    payload += identity;
+    Put(payload, static_cast<std::uint32_t>(index.Keys.size()));
+    for (const std::string& key : index.Keys) {
+        Put(payload, static_cast<std::uint16_t>(key.size()));
+        payload += key;
+    }
+    payload.append(reinterpret_cast<const char*>(index.KeyIds.data()),
+                   index.KeyIds.size() * sizeof(std::uint32_t));
+    payload.append(reinterpret_cast<const char*>(index.Flags.data()), index.Flags.size());
+    Put(payload, static_cast<std::uint32_t>(index.SecondKeys.size()));
+    for (const auto& [word, key] : index.SecondKeys) {
+        Put(payload, word);
+        Put(payload, key);
+    }
+    std::string file(kMagic, sizeof kMagic);
+    Put(file, kFormatVersion);
+    Put(file, static_cast<std::uint64_t>(index.size()));
+    Put(file, static_cast<std::uint64_t>(payload.size()));
+    Put(file, Checksum(payload.data(), payload.size()));
+    file += payload;
+
+    const std::size_t slash = cachePath.rfind('/');
+    if (slash != std::string::npos && slash > 0) {
+        MakeFolders(cachePath.substr(0, slash));
+    }
+    const std::string temp = cachePath + ".tmp" + std::to_string(getpid());
+    const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        throw EFileError("Cannot create file " + QuotedPath(temp) + ". " + SystemReason(errno));
+    }
+    std::size_t written = 0;
+    int error = 0;
+    while (written < file.size()) {
+        const ssize_t n = write(fd, file.data() + written, file.size() - written);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            error = errno;
+            break;
+        }
+        written += static_cast<std::size_t>(n);
+    }
+    if (close(fd) != 0 && error == 0) {
+        error = errno;
+    }
+    if (error == 0 && rename(temp.c_str(), cachePath.c_str()) != 0) {
+        error = errno;
+    }
+    if (error != 0) {
+        unlink(temp.c_str());
+        throw EFileError("Cannot write file " + QuotedPath(cachePath) + ". " + SystemReason(error));
+    }
+}
+
+std::optional<TDictRhymes> LoadDictRhymes(const std::string& cachePath, const std::string& identity,
+                                          std::size_t wordCount)
+{
+    TFileBytes bytes;
+    try {
+        bytes = ReadWholeFile(cachePath);
+    } catch (const EFileError&) {
+        return std::nullopt;
+    }
+    TReader header(bytes.Bytes.get(), bytes.Size);
+    char magic[sizeof kMagic] = {};
+    std::uint32_t version = 0;
+    std::uint64_t words = 0;
+    std::uint64_t payloadSize = 0;
+    std::uint64_t checksum = 0;
+    if (!header.Bytes(magic, sizeof magic) || std::memcmp(magic, kMagic, sizeof kMagic) != 0 ||
+        !header.Get(version) || version != kFormatVersion || !header.Get(words) ||
+        words != wordCount || !header.Get(payloadSize) || !header.Get(checksum) ||
+        payloadSize != header.Left()) {
+        return std::nullopt;
+    }
+    const char* payload = bytes.Bytes.get() + (bytes.Size - header.Left());
+    if (Checksum(payload, payloadSize) != checksum) {
+        return std::nullopt;
+    }
+    TReader in(payload, payloadSize);
+    std::uint32_t identitySize = 0;
+    if (!in.Get(identitySize) || identitySize > in.Left()) {
+        return std::nullopt;
+    }
+    std::string storedIdentity(identitySize, '\0');
+    in.Bytes(storedIdentity.data(), identitySize);
+    if (storedIdentity != identity) {
+        return std::nullopt;
+    }
+    TDictRhymes index;
+    std::uint32_t keyCount = 0;
+    if (!in.Get(keyCount) || keyCount == 0 || keyCount > in.Left()) {
+        return std::nullopt;
+    }
+    index.Keys.resize(keyCount);
+    for (std::string& key : index.Keys) {
+        std::uint16_t size = 0;
+        if (!in.Get(size) || size > in.Left()) {
+            return std::nullopt;
+        }
+        key.resize(size);
+        in.Bytes(key.data(), size);
+    }
+    index.KeyIds.resize(wordCount);
+    index.Flags.resize(wordCount);
+    std::uint32_t secondCount = 0;
+    if (!in.Bytes(index.KeyIds.data(), wordCount * sizeof(std::uint32_t)) ||
+        !in.Bytes(index.Flags.data(), wordCount) || !in.Get(secondCount) ||
+        in.Left() != secondCount * 8ULL) {
+        return std::nullopt;
+    }
+    index.SecondKeys.resize(secondCount);
+    for (auto& [word, key] : index.SecondKeys) {
+        in.Get(word);
+        in.Get(key);
+        if (word >= wordCount || key >= keyCount) {
+            return std::nullopt;
+        }
+    }
+    for (const std::uint32_t id : index.KeyIds) {
+        if (id >= keyCount) {
+            return std::nullopt;
+        }
+    }
+    return index;
+}
+
+// The state shared with the build thread.
+struct TRhymeIndex::TBuild
+{
+    std::vector<std::string> Paths;
+    std::string CacheFolder;
+    std::vector<TDictRhymes> Dictionaries;
+    std::atomic<bool> CancelFlag{false};
+    std::atomic<bool> Finished{false};
+    std::atomic<std::size_t> Done{0};
+    std::size_t Total = 0;
+    std::exception_ptr Failure;
+    std::mutex WarningLock;
+    std::vector<std::string> Warnings;
+    std::thread Thread;
+
+    void Run()
+    {
+        try {
+            for (std::size_t row = 0; row < Paths.size() && !CancelFlag.load(); ++row) {
+                const TWordList& words = DictWords[row];
+                const std::string identity = RhymeCacheIdentity(Paths[row]);
+                const std::string cachePath = RhymeCachePath(CacheFolder, Paths[row]);
+                std::optional<TDictRhymes> index =
+                    LoadDictRhymes(cachePath, identity, words.size());
+                if (!index) {
+                    const std::size_t before = Done.load();
+                    index = BuildDictRhymes(words, CancelFlag, Done);
+                    if (!index) {
+                        return;
+                    }
+                    Done.store(before + 2 * words.size());
+                    try {
+                        SaveDictRhymes(*index, cachePath, identity);
+                    } catch (const EFileError& e) {
+                        const std::lock_guard<std::mutex> lock(WarningLock);
+                        Warnings.push_back(std::string(e.what()) +
+                                           ". The rhyme index is kept in memory only");
+                    }
+                } else {
+                    Done.fetch_add(2 * words.size());
+                }
+                Dictionaries[row] = std::move(*index);
+            }
+        } catch (...) {
+            Failure = std::current_exception();
+        }
+        Finished.store(true);
+    }
+};
+
+TRhymeIndex::TRhymeIndex() = default;
+
+TRhymeIndex::~TRhymeIndex()
+{
+    Cancel();
+}
+
+void TRhymeIndex::Start(std::vector<std::string> paths, std::string cacheFolder)
+{
+    Cancel();
+    m_build = std::make_unique<TBuild>();
+    m_build->Paths = std::move(paths);
+    m_build->CacheFolder = std::move(cacheFolder);
+    m_build->Dictionaries.resize(m_build->Paths.size());
+    for (std::size_t row = 0; row < m_build->Paths.size() && row < DictWords.size(); ++row) {
+        m_build->Total += 2 * DictWords[row].size();
+    }
+    m_build->Paths.resize(std::min(m_build->Paths.size(), DictWords.size()));
+    m_build->Thread = std::thread([build = m_build.get()] { build->Run(); });
+}
+
+void TRhymeIndex::Cancel()
+{
+    if (!m_build) {
+        return;
+    }
+    m_build->CancelFlag.store(true);
+    if (m_build->Thread.joinable()) {
+        m_build->Thread.join();
+    }
+    m_build.reset();
+}
+
+bool TRhymeIndex::Ready() const
+{
+    return m_build && m_build->Finished.load() && !m_build->Failure && !m_build->CancelFlag.load();
+}
+
+double TRhymeIndex::Progress() const
+{
+    if (!m_build) {
+        return 0.0;
+    }
+    if (m_build->Finished.load() || m_build->Total == 0) {
+        return m_build->Finished.load() ? 1.0 : 0.0;
+    }
+    return std::min(
+        1.0, static_cast<double>(m_build->Done.load()) / static_cast<double>(m_build->Total));
+}
+
+bool TRhymeIndex::Wait(const std::function<bool(double fraction)>& progress)
+{
+    if (!m_build) {
+        return false;
+    }
+    while (!m_build->Finished.load()) {
+        if (progress && !progress(Progress())) {
+            Cancel();
+            return false;
+        }
+        for (int i = 0; i < 10 && !m_build->Finished.load(); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+    if (m_build->Thread.joinable()) {
+        m_build->Thread.join();
+    }
+    if (m_build->Failure) {
+        const std::exception_ptr failure = m_build->Failure;
+        m_build.reset();
+        std::rethrow_exception(failure);
+    }
+    return Ready();
+}
+
+const std::vector<TDictRhymes>& TRhymeIndex::Dictionaries() const
+{
+    static const std::vector<TDictRhymes> kNone;
+    return m_build ? m_build->Dictionaries : kNone;
+}
+
+std::vector<std::string> TRhymeIndex::TakeWarnings()
+{
+    if (!m_build) {
+        return {};
+    }
+    const std::lock_guard<std::mutex> lock(m_build->WarningLock);
+    return std::exchange(m_build->Warnings, {});
+}
+
+std::function<bool(std::size_t row, std::size_t index)> HeadwordTest(const TRhymeIndex& index)
+{
+    return [&index](std::size_t row, std::size_t j) {
+        const std::vector<TDictRhymes>& rows = index.Dictionaries();
+        return row >= rows.size() || j >= rows[row].size() || rows[row].IsHeadword(j);
+    };
+}
+
+void RhymeSearch(const std::string& word, TRhymeIndex& index, TSearchView& view,
+                 const std::function<bool(double fraction)>& progress)
+{
+    if (!index.Ready() && !index.Wait(progress)) {
+        return;
+    }
+    const TStressedWord typed = ReadStressedWord(LowerKeepingYo(Trimmed(word)));
+    const std::vector<std::string> keys = RhymeKeysOf(typed.Word, typed.StressedVowel);
+    const std::vector<TDictRhymes>& rows = index.Dictionaries();
+    // Each row numbers its keys apart. The hits are marked in one pass over each row's ids, so
+    // that the run's test per word is one byte.
+    std::vector<std::vector<std::uint8_t>> hits(rows.size());
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        const TDictRhymes& dict = rows[row];
+        const std::uint32_t first = keys.empty() ? 0 : dict.KeyId(keys[0]);
+        const std::uint32_t second = keys.size() < 2 ? 0 : dict.KeyId(keys[1]);
+        if (first == 0 && second == 0) {
+            continue;
+        }
+        hits[row].resize(dict.size());
+        for (std::size_t j = 0; j < dict.size(); ++j) {
+            hits[row][j] = dict.HasKey(j, first, second) ? 1 : 0;
+        }
+    }
+    PlacedWordTestSearch(
+        0,
+        [&](std::string_view candidate, std::size_t row, std::size_t j) {
+            return row < hits.size() && j < hits[row].size() && hits[row][j] != 0 &&
+                   candidate != typed.Word;
+        },
+        view);
+}

@@ -1,0 +1,122 @@
+#pragma once
+// The rhyme index of the loaded dictionaries (each word's rhyme key and headword flag), its cache
+// under the user's cache folder, the background build a front end starts, and the rhyme search.
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "search/word_filter.h"
+
+class TSearchView;
+class TWordList;
+
+// The index of one dictionary, word j of its word list at place j.
+struct TDictRhymes
+{
+    // Key id -> key: id 0 is "no key", the others in byte order of the keys.
+    std::vector<std::string> Keys{std::string()};
+    std::vector<std::uint32_t> KeyIds;  // each word's key id
+    std::vector<std::uint8_t> Flags;    // each word's kHeadword and kSecondKey bits
+    // (word, key id) for the homographs' second keys, by word.
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> SecondKeys;
+
+    static constexpr std::uint8_t kHeadword = 1;
+    static constexpr std::uint8_t kSecondKey = 2;
+
+    std::size_t size() const { return KeyIds.size(); }
+    bool IsHeadword(std::size_t j) const { return (Flags[j] & kHeadword) != 0; }
+    // The id of key, or 0 when no word has it.
+    std::uint32_t KeyId(std::string_view key) const;
+    // Whether word j has one of the key ids (0 stands for none).
+    bool HasKey(std::size_t j, std::uint32_t first, std::uint32_t second) const;
+};
+
+// Indexes words: their rhyme keys through espeak-ng on this thread while a second thread asks
+// Hunspell for the headwords, so that two cores share the work. done counts the words of either
+// half as they are finished (2 * words.size() in all). Returns nothing once cancel is set.
+// Throws EPhoneticsError when espeak-ng cannot be set up.
+std::optional<TDictRhymes> BuildDictRhymes(const TWordList& words, const std::atomic<bool>& cancel,
+                                           std::atomic<std::size_t>& done);
+
+// The folder of the index cache: $XDG_CACHE_HOME/slovosito, else $HOME/.cache/slovosito.
+std::string RhymeCacheFolder();
+
+// The cache file in folder for the dictionary whose word list is path.
+std::string RhymeCachePath(const std::string& folder, const std::string& path);
+
+// What a cached index must have been made from for the word list at path: its absolute path, the
+// size and modification time of it and of its count file, and the espeak-ng and Hunspell data.
+std::string RhymeCacheIdentity(const std::string& path);
+
+// Writes index to cachePath through a temporary file renamed over it, making the folder when it
+// is missing; a header holds a magic, the format's version, the word count, identity and a
+// checksum. Throws EFileError (Windows-1251) when the folder or the file cannot be written.
+void SaveDictRhymes(const TDictRhymes& index, const std::string& cachePath,
+                    const std::string& identity);
+
+// Reads the index at cachePath back when its header fits identity and wordCount and its checksum
+// holds; nothing when the file is missing, damaged, stale or of another format.
+std::optional<TDictRhymes> LoadDictRhymes(const std::string& cachePath, const std::string& identity,
+                                          std::size_t wordCount);
+
+// The rhyme index of the word store's dictionaries, built or loaded on a thread of its own.
+//
+// Threading: Start(), Cancel(), Wait(), Ready(), Progress(), Dictionaries() and TakeWarnings()
+// are called from one thread, the front end's. The build thread reads DictWords: the word store
+// must not change from Start() until Ready() holds or Cancel() returned. Dictionaries() may be
+// read once Ready() holds (or Wait() returned true), until the next Start() or Cancel().
+class TRhymeIndex
+{
+public:
+    TRhymeIndex();
+    // Cancels a build under way and waits for its thread.
+    ~TRhymeIndex();
+    TRhymeIndex(const TRhymeIndex&) = delete;
+    TRhymeIndex& operator=(const TRhymeIndex&) = delete;
+
+    // Starts indexing the word store's rows 0 .. paths.size() - 1, row i's word list being the
+    // file paths[i]: each is loaded from the cache in cacheFolder when a fitting one is there,
+    // else built and written there. A cache that cannot be written is a warning; the index is
+    // then kept in memory only. Cancels an earlier build first.
+    void Start(std::vector<std::string> paths, std::string cacheFolder = RhymeCacheFolder());
+    // Stops a build under way and waits for its thread; Ready() is false afterwards.
+    void Cancel();
+    // Whether the index of every row is there.
+    bool Ready() const;
+    // The part of the work done, 0 to 1.
+    double Progress() const;
+    // Waits until the index is ready, calling progress(Progress()) on this thread at the start
+    // and about every 100 ms; progress returning false cancels the build. Returns whether the
+    // index is ready. Rethrows what stopped the build (EPhoneticsError). Returns false at once
+    // when nothing was started.
+    bool Wait(const std::function<bool(double fraction)>& progress = {});
+    // The rows' indexes, row i at i.
+    const std::vector<TDictRhymes>& Dictionaries() const;
+    // The warnings gathered since the last call, Windows-1251 (a cache that could not be
+    // written).
+    std::vector<std::string> TakeWarnings();
+
+private:
+    struct TBuild;
+    std::unique_ptr<TBuild> m_build;
+};
+
+// The filter's Keep test for the headwords of index's rows; index must be ready and outlive it.
+std::function<bool(std::size_t row, std::size_t index)> HeadwordTest(const TRhymeIndex& index);
+
+// Runs the rhyme search for word (Windows-1251, as typed: a "'" or acute accent after a vowel
+// picks the stress): lists the words of the ticked rows whose rhyme key is one of the word's, the
+// word itself aside, as the other searches list theirs. When the index is not ready it is waited
+// for first, with progress as TRhymeIndex::Wait calls it; nothing is run when that is cancelled
+// or nothing was started. A word without a rhyme key lists nothing. Throws EPhoneticsError, and
+// what WordTestSearch throws.
+void RhymeSearch(const std::string& word, TRhymeIndex& index, TSearchView& view,
+                 const std::function<bool(double fraction)>& progress = {});

@@ -1,0 +1,279 @@
+// Rhyme keys from espeak-ng's phoneme names, their normalisation, and the list of homographs.
+
+#include "phonetics/rhyme_key.h"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+
+#include "search/word_filter.h"
+#include "wordstore/encoding.h"
+
+namespace {
+
+// One sound of the phoneme string: a vowel with its class and stress, or a consonant with its
+// softness mark.
+struct TSound
+{
+    std::string Text;  // a consonant's letters and softness; a vowel's class letter
+    bool Vowel = false;
+    char Stressed = 0;  // the vowel's class when stressed
+    char Reduced = 0;   // the vowel's class when unstressed
+    int Stress = 0;     // 2 primary, 1 secondary, 0 none
+};
+
+struct TVowelClass
+{
+    char Phoneme;
+    char Stressed;
+    char Reduced;
+};
+
+// espeak-ng's Russian vowels (a# I# E2 u" are read as their first letter with the suffix).
+constexpr std::array<TVowelClass, 14> kVowels = {{{'a', 'a', 'a'},
+                                                  {'A', 'a', 'a'},
+                                                  {'@', 'a', 'a'},
+                                                  {'V', 'a', 'a'},
+                                                  {'o', 'o', 'a'},
+                                                  {'O', 'o', 'a'},
+                                                  {'8', 'o', 'a'},
+                                                  {'e', 'e', 'i'},
+                                                  {'E', 'e', 'i'},
+                                                  {'i', 'i', 'i'},
+                                                  {'I', 'i', 'i'},
+                                                  {'u', 'u', 'u'},
+                                                  {'U', 'u', 'u'},
+                                                  {'y', 'y', 'i'}}};
+
+const TVowelClass* VowelOf(char phoneme)
+{
+    for (const TVowelClass& vowel : kVowels) {
+        if (vowel.Phoneme == phoneme) {
+            return &vowel;
+        }
+    }
+    if (phoneme == 'Y') {
+        static constexpr TVowelClass kY = {'Y', 'y', 'i'};
+        return &kY;
+    }
+    return nullptr;
+}
+
+// The stressed class of a vowel letter (Windows-1251, lowercase), or 0 for another byte.
+char LetterVowelClass(unsigned char letter)
+{
+    switch (letter) {
+        case 0xE0:  // а
+        case 0xFF:  // я
+            return 'a';
+        case 0xEE:  // о
+        case 0xB8:  // ё
+            return 'o';
+        case 0xF3:  // у
+        case 0xFE:  // ю
+            return 'u';
+        case 0xE8:  // и
+            return 'i';
+        case 0xFB:  // ы
+            return 'y';
+        case 0xE5:  // е
+        case 0xFD:  // э
+            return 'e';
+        default:
+            return 0;
+    }
+}
+
+bool IsCyrillicWord(std::string_view word)
+{
+    bool vowel = false;
+    for (const char c : word) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte == '-') {
+            continue;
+        }
+        if (byte < 0xC0 && byte != 0xA8 && byte != 0xB8) {
+            return false;
+        }
+        vowel = vowel || LetterVowelClass(byte) != 0 || LetterVowelClass(byte + 0x20) != 0 ||
+                byte == 0xA8;
+    }
+    return vowel;
+}
+
+// Splits espeak's phoneme names into sounds.
+std::vector<TSound> ReadSounds(std::string_view phonemes)
+{
+    std::vector<TSound> sounds;
+    int stress = 0;
+    for (std::size_t i = 0; i < phonemes.size(); ++i) {
+        const char c = phonemes[i];
+        const char next = i + 1 < phonemes.size() ? phonemes[i + 1] : '\0';
+        if (c == '\'') {
+            stress = 2;
+        } else if (c == ',') {
+            stress = std::max(stress, 1);
+        } else if (c == '@' && next == '-') {
+            ++i;  // the schwa espeak inserts between consonants ("t@-r")
+        } else if (c == 'I' && next == '^') {
+            ++i;  // a soft sign: softness of the consonant before
+            if (!sounds.empty() && !sounds.back().Vowel && sounds.back().Text.back() != ';') {
+                sounds.back().Text += ';';
+            }
+        } else if (c == ';') {
+            if (!sounds.empty() && !sounds.back().Vowel) {
+                sounds.back().Text += ';';
+            }
+        } else if (const TVowelClass* vowel = VowelOf(c)) {
+            if (next == '#' || next == '"' || next == '2') {
+                ++i;
+            }
+            sounds.push_back({std::string(1, c), true, vowel->Stressed, vowel->Reduced, stress});
+            stress = 0;
+        } else if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) {
+            sounds.push_back({std::string(1, c), false, 0, 0, 0});
+        }
+        // Anything else (pauses "_", "!", "|", lengthening ":") is no sound of the key.
+    }
+    return sounds;
+}
+
+// Drops t or d before "ts" and collapses a consonant written twice in a row.
+void SimplifyConsonants(std::vector<TSound>& sounds)
+{
+    std::vector<TSound> kept;
+    for (std::size_t i = 0; i < sounds.size(); ++i) {
+        const TSound& sound = sounds[i];
+        if (!sound.Vowel && i + 2 < sounds.size()) {
+            const std::string bare = sound.Text.substr(0, 1);
+            if ((bare == "t" || bare == "d") && sounds[i + 1].Text == "t" &&
+                sounds[i + 2].Text.substr(0, 1) == "s") {
+                continue;
+            }
+        }
+        if (!sound.Vowel && !kept.empty() && !kept.back().Vowel && kept.back().Text == sound.Text) {
+            continue;
+        }
+        kept.push_back(sound);
+    }
+    sounds = std::move(kept);
+}
+
+}  // namespace
+
+TStressedWord ReadStressedWord(std::string_view typed)
+{
+    TStressedWord result;
+    int vowels = 0;
+    for (const char c : typed) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte == '\'' || byte == 0xB4) {
+            if (!result.Word.empty() &&
+                SyllableCount(std::string_view(result.Word).substr(result.Word.size() - 1)) == 1) {
+                result.StressedVowel = vowels - 1;
+            }
+            continue;
+        }
+        result.Word.push_back(c);
+        vowels += static_cast<int>(SyllableCount(std::string_view(&c, 1)));
+    }
+    return result;
+}
+
+std::string RhymeKeyFromPhonemes(std::string_view phonemes, std::string_view word,
+                                 int stressedVowel)
+{
+    if (!IsCyrillicWord(word)) {
+        return {};
+    }
+    std::vector<TSound> sounds = ReadSounds(phonemes);
+    SimplifyConsonants(sounds);
+    std::vector<std::size_t> vowels;
+    for (std::size_t i = 0; i < sounds.size(); ++i) {
+        if (sounds[i].Vowel) {
+            vowels.push_back(i);
+        }
+    }
+    if (vowels.empty()) {
+        return {};
+    }
+    std::size_t stressed = vowels.front();
+    char stressedClass = 0;
+    if (stressedVowel >= 0 && static_cast<std::size_t>(stressedVowel) < vowels.size() &&
+        vowels.size() == SyllableCount(word)) {
+        stressed = vowels[static_cast<std::size_t>(stressedVowel)];
+        // The vowel espeak reduced is the letter's own once stressed.
+        int seen = -1;
+        for (const char c : word) {
+            auto byte = static_cast<unsigned char>(c);
+            if (byte >= 0xC0 && byte < 0xE0) {
+                byte = static_cast<unsigned char>(byte + 0x20);
+            } else if (byte == 0xA8) {
+                byte = 0xB8;
+            }
+            if (LetterVowelClass(byte) != 0 && ++seen == stressedVowel) {
+                stressedClass = LetterVowelClass(byte);
+                break;
+            }
+        }
+    } else {
+        for (const int level : {2, 1}) {
+            const auto found = std::find_if(vowels.rbegin(), vowels.rend(), [&](std::size_t i) {
+                return sounds[i].Stress == level;
+            });
+            if (found != vowels.rend()) {
+                stressed = *found;
+                break;
+            }
+        }
+    }
+    std::string key;
+    if (stressed + 1 == sounds.size() && stressed > 0 && !sounds[stressed - 1].Vowel) {
+        key = sounds[stressed - 1].Text;
+    }
+    key += stressedClass != 0 ? stressedClass : sounds[stressed].Stressed;
+    for (std::size_t i = stressed + 1; i < sounds.size(); ++i) {
+        if (sounds[i].Vowel) {
+            key += sounds[i].Reduced;
+        } else {
+            key += sounds[i].Text;
+        }
+    }
+    return key;
+}
+
+std::vector<TStressedWord> HomographStresses(std::string_view word)
+{
+    // Each entry is the word, UTF-8, and its two stressed vowels, numbered from 0.
+    struct THomograph
+    {
+        const char* Word;
+        int First;
+        int Second;
+    };
+    static constexpr THomograph kHomographs[] = {
+        {"замок", 0, 1},  {"мука", 0, 1},     {"атлас", 0, 1},    {"орган", 0, 1},
+        {"хлопок", 0, 1}, {"ирис", 0, 1},     {"кружки", 0, 1},   {"стрелки", 0, 1},
+        {"белки", 0, 1},  {"плачу", 0, 1},    {"парить", 0, 1},   {"дорогой", 0, 2},
+        {"стоит", 0, 1},  {"полки", 0, 1},    {"писать", 0, 1},   {"уже", 0, 1},
+        {"кирка", 0, 1},  {"пропасть", 0, 1}, {"жаркое", 0, 1},   {"сорока", 0, 2},
+        {"мели", 0, 1},   {"духи", 0, 1},     {"гвоздики", 0, 1}, {"вести", 0, 1},
+        {"слова", 0, 1},  {"глаза", 0, 1},    {"дома", 0, 1},     {"воды", 0, 1},
+        {"руки", 0, 1},   {"села", 0, 1},     {"виски", 0, 1},    {"засыпать", 1, 2},
+    };
+    // Converted once: the index asks for every word of a dictionary.
+    static const std::vector<std::string> kSpellings = [] {
+        std::vector<std::string> spellings;
+        for (const THomograph& entry : kHomographs) {
+            spellings.push_back(ToCp1251(entry.Word));
+        }
+        return spellings;
+    }();
+    for (std::size_t i = 0; i < kSpellings.size(); ++i) {
+        if (word == kSpellings[i]) {
+            const std::string letters(word);
+            return {{letters, kHomographs[i].First}, {letters, kHomographs[i].Second}};
+        }
+    }
+    return {};
+}

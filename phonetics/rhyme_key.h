@@ -1,0 +1,45 @@
+#pragma once
+// Rhyme keys: the part of a word's sound from its stressed vowel to the end, read from
+// espeak-ng's phoneme names, so that two words rhyme when their keys are equal.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// A word (Windows-1251) with the stress its writer gave it: the typed word with every "'" and
+// every acute accent removed, and which of its vowel letters carries the stress.
+struct TStressedWord
+{
+    std::string Word;
+    int StressedVowel = -1;  // 0 for the first vowel letter; -1 when none was marked
+};
+
+// Reads a word as a user types it, Windows-1251: a "'" or an acute accent (0xB4) right after a
+// vowel letter marks that vowel as stressed ("замо'к"); the last mark counts. Other marks are
+// dropped.
+TStressedWord ReadStressedWord(std::string_view typed);
+
+// The rhyme key of a word from espeak-ng's ASCII phoneme names for it (its Russian voice), or ""
+// when it has none. The stressed vowel is vowel number stressedVowel of the phonemes when that is
+// given and the phonemes have as many vowels as the word has vowel letters (the vowel is then
+// the letter's own, unreduced); else espeak's last primary stress, else its last secondary
+// stress, else the first vowel. The key is that vowel and every sound after it; when the vowel
+// is the word's last sound, the consonant before it leads the key. Normalised:
+//   - stressed vowels: a A -> a, o O 8 -> o, e E E2 -> e, i I -> i, u u" U -> u, y Y -> y;
+//   - unstressed vowels by their reduction: a A a# @ V -> a, i I I# e E E2 y Y -> i,
+//     u u" U -> u, o O 8 -> a (espeak leaves o unreduced only where it
+//     stresses it, or in words said without stress);
+//   - stress, pause and syllable marks go, as does the inserted schwa "@-"; a soft sign's "I^"
+//     becomes the softness mark ";", which stays with its consonant;
+//   - t or d (soft or not) before "ts" goes (сердце and дверце sound alike), and a consonant
+//     written twice in a row counts once;
+//   - final devoicing is left as espeak gives it.
+// word is the Windows-1251 word the phonemes belong to; a word with letters that are not
+// Cyrillic (espeak switches language for them) or without a vowel letter has no key.
+std::string RhymeKeyFromPhonemes(std::string_view phonemes, std::string_view word,
+                                 int stressedVowel = -1);
+
+// The stressed spellings of the common words that are written alike and stressed differently
+// (за'мок and замо'к), from a short list kept here: espeak-ng gives each of them one stress only.
+// Empty for any other word. word is lowercase Windows-1251.
+std::vector<TStressedWord> HomographStresses(std::string_view word);

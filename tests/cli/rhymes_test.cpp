@@ -1,0 +1,286 @@
+// End-to-end tests of slovosito-cli's --rhyme and --headwords: listings on the sample and on small
+// dictionaries, and the index cache: rebuilt when the pair changes or the cache is damaged, never
+// written into the dictionary folder, and not needed when its folder cannot be written.
+
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "tests/cli/run_cli.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::Contains;
+using ::testing::Not;
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end = text.find('\n'); end != std::string::npos;
+         end = text.find('\n', start)) {
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+// Every entry under folder, with its size, in name order.
+std::vector<std::string> Entries(const std::string& folder)
+{
+    std::vector<std::string> entries;
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(folder)) {
+        entries.push_back(entry.path().string() + " " +
+                          (entry.is_regular_file() ? std::to_string(entry.file_size()) : "dir"));
+    }
+    std::sort(entries.begin(), entries.end());
+    return entries;
+}
+
+// Runs slovosito-cli with the cache under folder's "cache" (or cacheHome when given).
+TCliRun RunWithCache(const TTempFolder& folder, std::vector<std::string> args,
+                     const std::string& dictionaries, std::string cacheHome = "")
+{
+    if (cacheHome.empty()) {
+        cacheHome = folder.Path() + "/cache";
+    }
+    std::string cacheEntry = "XDG_CACHE_HOME=" + cacheHome;
+    std::string homeEntry = "HOME=" + folder.Path();
+    char* const env[] = {cacheEntry.data(), homeEntry.data(), nullptr};
+    args.insert(args.begin(), {"--dir", dictionaries});
+    return RunProgram(folder, SLOVOSITO_CLI_PATH, std::move(args), env);
+}
+
+// The sample dictionary, copied once for the suite so that its index is built once.
+class CliRhymesOnSample : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        s_folder = new TTempFolder;
+        fs::create_directories(s_folder->Path() + "/Словари");
+        for (const char* name : {"opensub2018_ru_50k.txt", "opensub2018_ru_50k.txt.cnt"}) {
+            fs::copy_file(std::string(SLOVOSITO_SAMPLE_DIR) + "/" + name,
+                          s_folder->Path() + "/Словари/" + name);
+        }
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_folder;
+        s_folder = nullptr;
+    }
+
+    static TCliRun Run(std::vector<std::string> args)
+    {
+        return RunWithCache(*s_folder, std::move(args), s_folder->Path() + "/Словари");
+    }
+
+    static TTempFolder* s_folder;
+};
+
+TTempFolder* CliRhymesOnSample::s_folder = nullptr;
+
+TEST_F(CliRhymesOnSample, OknoRhymesWithKinoAndNotWithMozhno)
+{
+    const TCliRun run = Run({"--rhyme", "окно"});
+    EXPECT_EQ(run.Status, 0);
+    EXPECT_EQ(run.Err, "");
+    const std::vector<std::string> lines = Lines(run.Out);
+    const std::vector<std::string> first(lines.begin(),
+                                         lines.begin() + std::min<std::size_t>(10, lines.size()));
+    for (const char* word : {"кино", "вино", "давно", "одно", "равно"}) {
+        EXPECT_THAT(first, Contains(word));
+    }
+    for (const char* word : {"можно", "нужно", "окно"}) {
+        EXPECT_THAT(lines, Not(Contains(word)));
+    }
+}
+
+TEST_F(CliRhymesOnSample, LyubovRhymesWithKrovAndNotWithTserkov)
+{
+    const std::vector<std::string> lines = Lines(Run({"--rhyme", "любовь"}).Out);
+    for (const char* word : {"кровь", "вновь", "морковь"}) {
+        EXPECT_THAT(lines, Contains(word));
+    }
+    EXPECT_THAT(lines, Not(Contains("церковь")));
+}
+
+TEST_F(CliRhymesOnSample, HeadwordsKeepKartaAndDropKursa)
+{
+    const std::vector<std::string> all = Lines(Run({"--mask", "к?р?а"}).Out);
+    const std::vector<std::string> headwords = Lines(Run({"--mask", "к?р?а", "--headwords"}).Out);
+    EXPECT_THAT(all, Contains("курса"));
+    EXPECT_THAT(headwords, Contains("карта"));
+    EXPECT_THAT(headwords, Not(Contains("курса")));
+    // The filter only drops: what is left is the mask's listing in its order.
+    std::vector<std::string> kept;
+    for (const std::string& word : all) {
+        if (std::find(headwords.begin(), headwords.end(), word) != headwords.end()) {
+            kept.push_back(word);
+        }
+    }
+    EXPECT_EQ(kept, headwords);
+}
+
+// A small dictionary whose counts are its ipm (total 1 000 000).
+class CliRhymes : public ::testing::Test
+{
+protected:
+    void SetUp() override { WriteWords({"окно", "кино", "можно", "вино", "курса", "курс"}); }
+
+    // Writes the pair small: word i counts 300 000 - 10 000 i, and a last word "ъ", which no
+    // search here lists, makes the total 1 000 000.
+    void WriteWords(std::vector<std::string> words)
+    {
+        std::vector<std::int32_t> counts;
+        std::int32_t sum = 0;
+        for (std::size_t i = 0; i < words.size(); ++i) {
+            counts.push_back(static_cast<std::int32_t>(300000 - 10000 * i));
+            sum += counts.back();
+        }
+        words.push_back("ъ");
+        counts.push_back(1000000 - sum);
+        m_folder.WritePair("Словари/small", words, counts);
+    }
+
+    TCliRun Run(std::vector<std::string> args, const std::string& cacheHome = "")
+    {
+        return RunWithCache(m_folder, std::move(args), Dictionaries(), cacheHome);
+    }
+    std::string Dictionaries() const { return m_folder.Path() + "/Словари"; }
+    std::string CacheFile() const
+    {
+        for (const fs::directory_entry& entry :
+             fs::recursive_directory_iterator(m_folder.Path() + "/cache")) {
+            if (entry.is_regular_file()) {
+                return entry.path().string();
+            }
+        }
+        return "";
+    }
+
+    TTempFolder m_folder;
+};
+
+TEST_F(CliRhymes, RhymeTakesTheOrdersFiltersAndFormatsOfTheOtherSearches)
+{
+    // Arguments, then the whole output.
+    const std::pair<std::vector<std::string>, const char*> cases[] = {
+        {{"--rhyme", "окно"}, "кино\nвино\n"},
+        {{"--rhyme", "кино"}, "окно\nвино\n"},
+        {{"--rhyme", "  Окно "}, "кино\nвино\n"},
+        {{"--rhyme", "окно", "--alpha"}, "вино\nкино\n"},
+        {{"--rhyme", "окно", "--ipm"}, "кино = 290000,00000\nвино = 270000,00000\n"},
+        {{"--rhyme", "окно", "--min", "280000"}, "кино\n"},
+        {{"--rhyme", "дно"}, "окно\nкино\nвино\n"},
+        {{"--rhyme", "окно", "--format", "tsv"},
+         "word\tipm\tcount\tdictionary\nкино\t290000,00000\t290000\tsmall\nвино\t270000,"
+         "00000\t270000\t"
+         "small\n"},
+        {{"--ending", "с", "--headwords"}, "курс\n"},
+        {{"--ending", "са"}, "курса\n"},
+        {{"--rhyme", "окно", "--headwords"}, "кино\nвино\n"},
+    };
+    for (const auto& [args, out] : cases) {
+        SCOPED_TRACE(::testing::PrintToString(args));
+        const TCliRun run = Run(args);
+        EXPECT_EQ(run.Out, out);
+        EXPECT_EQ(run.Err, "");
+        EXPECT_EQ(run.Status, 0);
+    }
+}
+
+TEST_F(CliRhymes, ATypedStressPicksOneOfAHomographsStresses)
+{
+    WriteWords({"замок", "песок", "рамок", "окно"});
+    const std::pair<const char*, const char*> cases[] = {
+        {"замок", "песок\nрамок\n"},  {"замо'к", "песок\n"},
+        {"замо\xCC\x81к", "песок\n"},  // a combining acute accent
+        {"за'мок", "рамок\n"},        {"песок", "замок\n"},
+        {"рамок", "замок\n"},
+    };
+    for (const auto& [word, out] : cases) {
+        SCOPED_TRACE(word);
+        EXPECT_EQ(Run({"--rhyme", word}).Out, out);
+    }
+}
+
+TEST_F(CliRhymes, UsageErrors)
+{
+    EXPECT_EQ(Run({"--rhyme", " "}).Err, "slovosito-cli: option --rhyme needs a word\n");
+    const TCliRun twoModes = Run({"--rhyme", "окно", "--mask", "*"});
+    EXPECT_EQ(twoModes.Status, 2);
+    EXPECT_EQ(twoModes.Err,
+              "slovosito-cli: only one of --ending, --mask, --regexp, --inexact, --anagram, "
+              "--from-letters and --rhyme may be given\n");
+}
+
+TEST_F(CliRhymes, NothingIsWrittenIntoTheDictionaryFolder)
+{
+    // A first search makes the loader's lock file.
+    EXPECT_EQ(Run({"--ending", "но"}).Status, 0);
+    const std::vector<std::string> before = Entries(Dictionaries());
+    EXPECT_EQ(Run({"--rhyme", "окно"}).Status, 0);
+    EXPECT_EQ(Run({"--mask", "*", "--headwords"}).Status, 0);
+    EXPECT_EQ(Entries(Dictionaries()), before);
+    EXPECT_EQ(Entries(m_folder.Path() + "/cache").size(), 2u);  // the folder and one index
+}
+
+TEST_F(CliRhymes, AChangedPairIsIndexedAnew)
+{
+    EXPECT_EQ(Run({"--rhyme", "окно"}).Out, "кино\nвино\n");
+    // The same size, other words: an index kept by position would list сено.
+    WriteWords({"окно", "кино", "можно", "сено", "курса", "курс"});
+    EXPECT_EQ(Run({"--rhyme", "окно"}).Out, "кино\n");
+    WriteWords({"окно", "кино", "можно", "сено", "курса", "курс", "давно"});
+    EXPECT_EQ(Run({"--rhyme", "окно"}).Out, "кино\nдавно\n");
+}
+
+TEST_F(CliRhymes, ADamagedCacheIsBuiltAnewAndRewritten)
+{
+    ASSERT_EQ(Run({"--rhyme", "окно"}).Out, "кино\nвино\n");
+    const std::string path = CacheFile();
+    const std::string sound = ReadFileText(path);
+    ASSERT_GT(sound.size(), 40u);
+    std::string flipped = sound;
+    flipped[sound.size() - 7] = static_cast<char>(flipped[sound.size() - 7] ^ 0x01);
+    std::string magic = sound;
+    magic[0] = 'X';
+    const std::pair<const char*, std::string> damages[] = {
+        {"truncated", sound.substr(0, sound.size() / 2)},
+        {"flipped byte", flipped},
+        {"wrong magic", magic},
+        {"empty", ""},
+    };
+    for (const auto& [what, bytes] : damages) {
+        SCOPED_TRACE(what);
+        {
+            std::ofstream out(path, std::ios::binary | std::ios::trunc);
+            out << bytes;
+        }
+        const TCliRun run = Run({"--rhyme", "окно"});
+        EXPECT_EQ(run.Out, "кино\nвино\n");
+        EXPECT_EQ(run.Err, "");
+        EXPECT_EQ(ReadFileText(path), sound);
+    }
+}
+
+TEST_F(CliRhymes, AnUnwritableCacheFolderStillSearchesWithAWarning)
+{
+    // A file where the cache folder should be: not even root can make a folder inside it.
+    m_folder.Write("not-a-folder", "x");
+    const TCliRun run = Run({"--rhyme", "окно"}, m_folder.Path() + "/not-a-folder");
+    EXPECT_EQ(run.Status, 0);
+    EXPECT_EQ(run.Out, "кино\nвино\n");
+    EXPECT_EQ(run.Err, "slovosito-cli: Cannot create folder \"" + m_folder.Path() +
+                           "/not-a-folder/slovosito\". Not a directory. The rhyme index is kept "
+                           "in memory only.\n");
+}
+
+}  // namespace

@@ -1,0 +1,227 @@
+// Tests of the rhyme index: its cache file's round trip and every damage it must refuse, and the
+// indexed rhyme search and headword test against the same answers asked of espeak-ng and Hunspell
+// word by word, over the sample dictionary.
+
+#include "phonetics/rhyme_index.h"
+
+#include <algorithm>
+#include <atomic>
+#include <fstream>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "phonetics/headwords.h"
+#include "phonetics/phonemes.h"
+#include "search/result_tree.h"
+#include "search/search_run.h"
+#include "tests/support/recording_load_view.h"
+#include "tests/support/temp_folder.h"
+#include "wordstore/encoding.h"
+#include "wordstore/word_store.h"
+
+namespace {
+
+TDictRhymes SmallIndex()
+{
+    TDictRhymes index;
+    index.Keys = {"", "amak", "no", "oZna"};
+    index.KeyIds = {2, 2, 3, 0, 2};
+    index.Flags = {1, 0, 1 | TDictRhymes::kSecondKey, 1, 0};
+    index.SecondKeys = {{2, 1}};
+    return index;
+}
+
+bool operator==(const TDictRhymes& a, const TDictRhymes& b)
+{
+    return a.Keys == b.Keys && a.KeyIds == b.KeyIds && a.Flags == b.Flags &&
+           a.SecondKeys == b.SecondKeys;
+}
+
+std::string ReadBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+TEST(RhymeCache, WhatIsSavedLoadsBackOnlyForTheSameIdentityAndWordCount)
+{
+    TTempFolder folder;
+    const std::string path = folder.Path() + "/deep/er/index";
+    SaveDictRhymes(SmallIndex(), path, "identity");
+    const std::optional<TDictRhymes> loaded = LoadDictRhymes(path, "identity", 5);
+    ASSERT_TRUE(loaded.has_value());
+    EXPECT_TRUE(*loaded == SmallIndex());
+    EXPECT_FALSE(LoadDictRhymes(path, "identitx", 5).has_value());
+    EXPECT_FALSE(LoadDictRhymes(path, "identity", 6).has_value());
+    EXPECT_FALSE(LoadDictRhymes(folder.Path() + "/missing", "identity", 5).has_value());
+}
+
+TEST(RhymeCache, EveryDamagedByteOrCutIsRefused)
+{
+    TTempFolder folder;
+    const std::string path = folder.Path() + "/index";
+    SaveDictRhymes(SmallIndex(), path, "identity");
+    const std::string sound = ReadBytes(path);
+    for (std::size_t i = 0; i < sound.size(); ++i) {
+        SCOPED_TRACE(i);
+        std::string damaged = sound;
+        damaged[i] = static_cast<char>(damaged[i] ^ 0x10);
+        WriteBytes(path, damaged);
+        EXPECT_FALSE(LoadDictRhymes(path, "identity", 5).has_value());
+        WriteBytes(path, sound.substr(0, i));
+        EXPECT_FALSE(LoadDictRhymes(path, "identity", 5).has_value());
+    }
+    WriteBytes(path, sound + "x");
+    EXPECT_FALSE(LoadDictRhymes(path, "identity", 5).has_value());
+}
+
+TEST(RhymeCache, IdentityFollowsThePairsSizeAndTime)
+{
+    TTempFolder folder;
+    const std::string path = folder.WritePair("pair", {"окно"}, {1});
+    const std::string before = RhymeCacheIdentity(path);
+    folder.WritePair("pair", {"окно", "кино"}, {1, 1});
+    EXPECT_NE(RhymeCacheIdentity(path), before);
+    EXPECT_EQ(RhymeCachePath("/c", path), RhymeCachePath("/c", folder.Path() + "/./pair.txt"));
+    EXPECT_NE(RhymeCachePath("/c", path), RhymeCachePath("/c", folder.Path() + "/other.txt"));
+}
+
+// The view of a rhyme search: the first row ticked, alphabetical.
+class TAlphaView : public TSearchView
+{
+public:
+    TSearchSettings Settings() const override
+    {
+        TSearchSettings settings;
+        settings.Alphabetical = true;
+        settings.TimeLimit = std::chrono::seconds(0);
+        return settings;
+    }
+    std::size_t RowCount() const override { return 1; }
+    bool RowTicked(std::size_t row) const override { return row == 0; }
+    void ShowListing(const std::string& listing) override { Listing = ToUtf8(listing); }
+
+    std::string Listing;
+};
+
+// The sample loaded as row 0, and its index built into a fresh cache folder.
+class RhymeIndexOnSample : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ClearWordStore();
+        TRecordingLoadView loadView;
+        LoadDictionary(kSample, loadView);
+        ASSERT_EQ(DictWords.size(), 1u);
+        m_index.Start({kSample}, m_cache.Path());
+        ASSERT_TRUE(m_index.Wait());
+        EXPECT_TRUE(m_index.TakeWarnings().empty());
+    }
+    void TearDown() override { ClearWordStore(); }
+
+    static constexpr const char* kSample = SLOVOSITO_SAMPLE_DIR "/opensub2018_ru_50k.txt";
+    TTempFolder m_cache;
+    TRhymeIndex m_index;
+};
+
+TEST_F(RhymeIndexOnSample, RhymeSearchListsWhatEspeakGivesWordByWord)
+{
+    const TWordList& words = DictWords[0];
+    for (const char* query : {"окно", "любовь", "дорога", "ночь", "замок", "идёт"}) {
+        SCOPED_TRACE(query);
+        const std::vector<std::string> keys = RhymeKeysOf(ToCp1251(query));
+        ASSERT_FALSE(keys.empty());
+        const auto listedBefore = [](const std::string& a, const std::string& b) {
+            return ListedBefore(a, b);
+        };
+        std::set<std::string, decltype(listedBefore)> expected(listedBefore);
+        for (std::size_t j = 0; j < words.size(); ++j) {
+            const std::string word(words[j]);
+            if (word == ToCp1251(query) || word.empty()) {
+                continue;
+            }
+            for (const std::string& key : RhymeKeysOf(word)) {
+                if (std::find(keys.begin(), keys.end(), key) != keys.end()) {
+                    expected.insert(word);
+                }
+            }
+        }
+        std::string listing;
+        for (const std::string& word : expected) {
+            listing += (listing.empty() ? "" : "\r\n") + ToUtf8(word);
+        }
+        TAlphaView view;
+        RhymeSearch(ToCp1251(query), m_index, view);
+        EXPECT_EQ(view.Listing, listing);
+        EXPECT_GT(expected.size(), 3u);
+    }
+}
+
+TEST_F(RhymeIndexOnSample, HeadwordFlagsAreHunspellsAnswersAndTheCacheGivesThemBack)
+{
+    const TWordList& words = DictWords[0];
+    THeadwordTest headwords;
+    ASSERT_TRUE(headwords.Available());
+    const auto keep = HeadwordTest(m_index);
+    std::size_t kept = 0;
+    // Every 7th word: the answers of a whole dictionary take a second.
+    for (std::size_t j = 0; j < words.size(); j += 7) {
+        EXPECT_EQ(keep(0, j), headwords.IsHeadword(words[j])) << ToUtf8(words[j]);
+        kept += keep(0, j) ? 1 : 0;
+    }
+    EXPECT_GT(kept, 0u);
+    EXPECT_LT(kept, words.size() / 7);
+    // A second index over the same cache loads what the first wrote.
+    TRhymeIndex again;
+    again.Start({kSample}, m_cache.Path());
+    ASSERT_TRUE(again.Wait());
+    EXPECT_TRUE(again.Dictionaries()[0] == m_index.Dictionaries()[0]);
+}
+
+TEST(HeadwordTest, DictionaryFormsAreKeptAndInflectedOnesDropped)
+{
+    THeadwordTest headwords;
+    ASSERT_TRUE(headwords.Available());
+    const std::pair<const char*, bool> cases[] = {
+        {"курс", true},   {"курса", false}, {"карта", true},  {"карты", false},
+        {"кот", true},    {"коту", false},  {"дорога", true}, {"дорогами", false},
+        {"Москва", true}, {"щщщывф", true},  // unknown to Hunspell: kept
+    };
+    for (const auto& [word, headword] : cases) {
+        SCOPED_TRACE(word);
+        EXPECT_EQ(headwords.IsHeadword(ToCp1251(word)), headword);
+    }
+}
+
+TEST(RhymeIndex, CancelStopsTheBuildAndNothingIsReady)
+{
+    ClearWordStore();
+    TRecordingLoadView loadView;
+    LoadDictionary(SLOVOSITO_SAMPLE_DIR "/opensub2018_ru_50k.txt", loadView);
+    TTempFolder cache;
+    TRhymeIndex index;
+    index.Start({SLOVOSITO_SAMPLE_DIR "/opensub2018_ru_50k.txt"}, cache.Path());
+    // Cancelled at the first report, which comes before the build could have got far.
+    int calls = 0;
+    EXPECT_FALSE(index.Wait([&](double fraction) {
+        EXPECT_GE(fraction, 0.0);
+        EXPECT_LE(fraction, 1.0);
+        return ++calls < 1;
+    }));
+    EXPECT_FALSE(index.Ready());
+    EXPECT_EQ(calls, 1);
+    EXPECT_TRUE(index.Dictionaries().empty());
+    ClearWordStore();
+}
+
+}  // namespace

@@ -1,0 +1,163 @@
+// Tests of the rhyme keys: the normalisation of espeak-ng's phonemes, typed stress marks, and
+// a table of real word pairs that must or must not rhyme through the whole route.
+
+#include "phonetics/rhyme_key.h"
+
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "phonetics/phonemes.h"
+#include "wordstore/encoding.h"
+
+namespace {
+
+// The keys of a word as a user types it (UTF-8, a "'" after the stressed vowel allowed).
+std::vector<std::string> KeysOf(const char* typed)
+{
+    const TStressedWord word = ReadStressedWord(ToCp1251(typed));
+    return RhymeKeysOf(word.Word, word.StressedVowel);
+}
+
+bool Rhyme(const char* a, const char* b)
+{
+    const std::vector<std::string> keysA = KeysOf(a);
+    const std::vector<std::string> keysB = KeysOf(b);
+    return std::any_of(keysA.begin(), keysA.end(), [&](const std::string& key) {
+        return std::find(keysB.begin(), keysB.end(), key) != keysB.end();
+    });
+}
+
+TEST(RhymeKeyFromPhonemes, NormalisesEspeaksPhonemeNames)
+{
+    struct TCase
+    {
+        const char* Phonemes;
+        const char* Word;
+        int Stressed;
+        const char* Key;
+    };
+    const TCase cases[] = {
+        {"Vkn'o", "окно", -1, "no"},             // a last stressed vowel takes its consonant
+        {"m'oZnV", "можно", -1, "oZna"},         // reduced V
+        {"l;u\"b'of", "любовь", -1, "of"},       // u" and stress marks go
+        {"ts'ErkVf", "церковь", -1, "erkaf"},    // E is e
+        {"t@-r;iv'oga#", "тревога", -1, "oga"},  // the inserted schwa and a# go
+        {"s;'erdtsy", "сердце", -1, "ertsi"},    // d before ts goes; y reduces to i
+        {"dv;'erI^", "дверь", -1, "er;"},        // a soft sign softens r
+        {"Id;'8t", "идёт", -1, "ot"},            // ё's 8 is o
+        {"mV'8", "моё", -1, "o"},                // a vowel before: no consonant joins
+        {"b,ylV", "было", -1, "yla"},            // only a secondary stress
+        {"byl", "был", -1, "yl"},                // no stress: the first vowel
+        {"m'At;", "мать", -1, "at;"},            // softness stays
+        {"v'Anna", "ванна", -1, "ana"},          // a doubled consonant counts once
+        {"zam'ok", "замок", 0, "amak"},          // stress moved: the o espeak stressed reduces
+        {"zam'ok", "замок", 1, "ok"},
+        {"zam'ok", "замок", 5, "ok"},   // no such vowel: espeak's stress
+        {"(en)D@(ru)", "the", -1, ""},  // not Cyrillic
+        {"v'E", "в", -1, ""},           // no vowel letter: espeak spells the letter
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(std::string(c.Phonemes) + " " + c.Word);
+        EXPECT_EQ(RhymeKeyFromPhonemes(c.Phonemes, ToCp1251(c.Word), c.Stressed), c.Key);
+    }
+}
+
+TEST(ReadStressedWord, TakesTheMarkAfterAVowelAndDropsTheRest)
+{
+    const std::pair<std::string, std::pair<const char*, int>> cases[] = {
+        {ToCp1251("замо'к"), {"замок", 1}},
+        {ToCp1251("за'мок"), {"замок", 0}},
+        {ToCp1251("за") + "\xB4" + ToCp1251("мок"), {"замок", 0}},  // an acute accent
+        {ToCp1251("замок"), {"замок", -1}},
+        {ToCp1251("з'амок"), {"замок", -1}},  // after a consonant: no stress
+        {ToCp1251("'окно"), {"окно", -1}},
+        {ToCp1251("о'кно'"), {"окно", 1}},  // the last mark counts
+    };
+    for (const auto& [typed, expected] : cases) {
+        SCOPED_TRACE(ToUtf8(typed));
+        const TStressedWord word = ReadStressedWord(typed);
+        EXPECT_EQ(ToUtf8(word.Word), expected.first);
+        EXPECT_EQ(word.StressedVowel, expected.second);
+    }
+}
+
+TEST(RhymeKeysOf, RealPairsRhymeOrNotAsAPoetHearsThem)
+{
+    struct TPair
+    {
+        const char* First;
+        const char* Second;
+        bool Rhyme;
+    };
+    const TPair pairs[] = {
+        {"окно", "кино", true},
+        {"окно", "вино", true},
+        {"окно", "давно", true},
+        {"окно", "одно", true},
+        {"окно", "равно", true},
+        {"окно", "можно", false},
+        {"окно", "нужно", false},
+        {"можно", "нужно", false},
+        {"любовь", "кровь", true},
+        {"любовь", "вновь", true},
+        {"любовь", "морковь", true},
+        {"любовь", "церковь", false},
+        {"дорога", "тревога", true},
+        {"нога", "дорога", false},
+        {"нога", "туга", false},
+        {"сердце", "дверце", true},
+        {"идёт", "поёт", true},
+        {"вперёд", "народ", true},
+        {"моё", "своё", true},
+        {"моё", "окно", false},
+        {"мать", "кровать", true},
+        {"мать", "мат", false},
+        {"розы", "морозы", true},
+        {"ночь", "прочь", true},
+        {"весна", "сосна", true},
+        {"луна", "волна", true},
+        {"день", "тень", true},
+        {"день", "дань", false},
+        {"сад", "взгляд", true},
+        {"мечты", "цветы", true},
+        {"слова", "трава", true},
+        {"рука", "река", true},
+        {"огонь", "ладонь", true},
+        {"мыло", "мило", false},
+        {"лес", "лиса", false},
+        {"глаза", "слеза", true},
+        {"глаза", "база", true},  // гла́за
+        {"глаза'", "база", false},
+        {"сло'ва", "трава", false},
+        // Homographs take both stresses, and a typed stress picks one.
+        {"замок", "песок", true},
+        {"замок", "рамок", true},
+        {"замо'к", "песок", true},
+        {"замо'к", "рамок", false},
+        {"за'мок", "рамок", true},
+        {"за'мок", "песок", false},
+        {"мука", "рука", true},
+        {"мука", "скука", true},
+        {"му'ка", "рука", false},
+    };
+    for (const TPair& pair : pairs) {
+        SCOPED_TRACE(std::string(pair.First) + " / " + pair.Second);
+        EXPECT_EQ(Rhyme(pair.First, pair.Second), pair.Rhyme);
+        EXPECT_EQ(Rhyme(pair.Second, pair.First), pair.Rhyme);
+    }
+}
+
+TEST(RhymeKeysOf, HomographsGetTwoKeysAndOtherWordsOne)
+{
+    EXPECT_EQ(KeysOf("замок").size(), 2u);
+    EXPECT_EQ(KeysOf("замо'к").size(), 1u);
+    EXPECT_EQ(KeysOf("окно").size(), 1u);
+    EXPECT_TRUE(KeysOf("в").empty());
+    EXPECT_TRUE(HomographStresses(ToCp1251("окно")).empty());
+}
+
+}  // namespace
