@@ -101,6 +101,21 @@ bool IsCyrillicWord(std::string_view word)
     return vowel;
 }
 
+// Whether word ends in a soft sign that softens the consonant before it. espeak voices a final
+// "вь" as it voices "в" (любовь and готов both end in "of"), which would make them rhyme; after
+// ж, ш, ч and щ the sign is spelling only (мышь rhymes with камыш).
+bool EndsSoft(std::string_view word)
+{
+    const auto lower = [](unsigned char byte) {
+        return byte >= 0xC0 && byte < 0xE0 ? static_cast<unsigned char>(byte + 0x20) : byte;
+    };
+    if (word.size() < 2 || lower(static_cast<unsigned char>(word.back())) != 0xFC) {
+        return false;
+    }
+    const unsigned char before = lower(static_cast<unsigned char>(word[word.size() - 2]));
+    return before != 0xE6 && before != 0xF8 && before != 0xF7 && before != 0xF9;
+}
+
 // Splits espeak's phoneme names into sounds.
 std::vector<TSound> ReadSounds(std::string_view phonemes)
 {
@@ -238,6 +253,9 @@ std::string RhymeKeyFromPhonemes(std::string_view phonemes, std::string_view wor
         } else {
             key += sounds[i].Text;
         }
+    }
+    if (EndsSoft(word) && !sounds.back().Vowel && key.back() != ';') {
+        key += ';';
     }
     return key;
 }
