@@ -383,24 +383,34 @@ std::vector<THitRecord> HitRecords(const THitSet& hits, const THitOrder& order)
     return records;
 }
 
-// Orders the hits and shows their listing: in blocks when the view takes them, else whole.
+// Orders the hits and shows their listing: in blocks when the view takes them, else whole. A
+// listing by word without records is sorted and written a group at a time, never ordered whole.
 void FinishRun(TSearchView& view, const TRunSettings& settings, const THitSet& hits)
 {
+    std::string listing;
+    const auto write = [&](std::string_view block) {
+        if (settings.ListingBlocks) {
+            view.ShowListingBlock(block);
+        } else {
+            listing += block;
+        }
+    };
     THitOrder order;
-    order.Sort(hits, settings.Alphabetical);
-    if (settings.ListingBlocks) {
-        WriteListing(hits, order, settings.ShowIpm,
-                     [&view](std::string_view block) { view.ShowListingBlock(block); });
+    std::size_t lines = 0;
+    if (settings.Alphabetical && !settings.HitRecords) {
+        lines = WriteListingByWord(hits, settings.ShowIpm, write);
     } else {
-        std::string listing;
-        WriteListing(hits, order, settings.ShowIpm,
-                     [&listing](std::string_view block) { listing += block; });
+        order.Sort(hits, settings.Alphabetical);
+        WriteListing(hits, order, settings.ShowIpm, write);
+        lines = order.Count();
+    }
+    if (!settings.ListingBlocks) {
         view.ShowListing(listing);
     }
     if (settings.HitRecords) {
         view.ShowHitRecords(HitRecords(hits, order));
     }
-    view.ShowFoundCount(ToCp1251("Найдено:") + std::to_string(order.Count()));
+    view.ShowFoundCount(ToCp1251("Найдено:") + std::to_string(lines));
 }
 
 // What every run does around its own collecting: reads the settings once, shows "Поиск...",
