@@ -3,6 +3,7 @@
 
 #include "search/hit_listing.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <iterator>
@@ -133,6 +134,47 @@ TEST_F(HitListing, ListsWhatTheResultTreeListsInBothOrdersAndAnyBlockSize)
     }
 }
 
+TEST_F(HitListing, ByWordInGroupsListsWhatTheResultTreeListsForAnyGroupAndBlockSize)
+{
+    std::mt19937 random(20261211);
+    const std::vector<std::string> letters = {"е", "ё", "ь", "я", "а", "Е", "Ё"};
+    WriteRandomPair(m_folder, "a", 2003, letters, 12, random);
+    // Words of up to 30 bytes, past the short copies.
+    WriteRandomPair(m_folder, "b", 601, letters, 30, random);
+    WriteRandomPair(m_folder, "c", 1499, letters, 3, random);
+    ScanDictionaryFolder(m_folder.Path(), m_loadView);
+    ASSERT_EQ(DictWords.size(), 3u);
+
+    for (const unsigned keepOneIn : {1u, 4u}) {
+        THitSet hits;
+        for (std::size_t number = 0; number < hits.Size(); ++number) {
+            if (random() % keepOneIn == 0 && !StoredBytes(hits.Word(number)).empty()) {
+                hits.Add(number);
+            }
+        }
+        for (const bool showIpm : {false, true}) {
+            const std::string expected = TreeListing(hits, true, showIpm);
+            ASSERT_NE(expected, "");
+            const std::size_t lines =
+                static_cast<std::size_t>(std::count(expected.begin(), expected.end(), '\n')) + 1;
+            // A group per bucket, a few buckets a group, all of them in one.
+            for (const std::size_t groupSize : {std::size_t{1}, std::size_t{97}, kWordGroupSize}) {
+                for (const std::size_t blockSize : {std::size_t{1}, std::size_t{1} << 20}) {
+                    SCOPED_TRACE(std::to_string(keepOneIn) + (showIpm ? " with ipm" : "") +
+                                 " group " + std::to_string(groupSize) + " block " +
+                                 std::to_string(blockSize));
+                    std::string listing;
+                    const std::size_t written = WriteListingByWord(
+                        hits, showIpm, [&](std::string_view block) { listing += block; }, blockSize,
+                        groupSize);
+                    EXPECT_EQ(listing, expected);
+                    EXPECT_EQ(written, lines);
+                }
+            }
+        }
+    }
+}
+
 TEST_F(HitListing, EmptySetWritesNothing)
 {
     m_folder.WritePair("a", {"кот", "кит"}, {1, 2});
@@ -145,6 +187,8 @@ TEST_F(HitListing, EmptySetWritesNothing)
         EXPECT_EQ(order.Count(), 0u);
         WriteListing(hits, order, true, [](std::string_view) { ADD_FAILURE() << "a block"; });
     }
+    EXPECT_EQ(WriteListingByWord(hits, true, [](std::string_view) { ADD_FAILURE() << "a block"; }),
+              0u);
 }
 
 TEST_F(HitListing, NumbersRunOverEveryRowInOrderSkippingEmptyRows)
@@ -303,6 +347,36 @@ TEST_F(TwoThreads, ListAsOneThreadWithEveryQueryOrderAndSetting)
             }
         }
         ++runIndex;
+    }
+}
+
+TEST_F(TwoThreads, ListingByWordIsTheSameWhetherTheViewWantsHitRecordsOrNot)
+{
+    // Without records a listing by word is written a group at a time, with them from the whole
+    // order that the records also come from.
+    LoadRandomStore();
+    const std::function<void(TSearchView&)> runs[] = {
+        [](TSearchView& view) { PatternSearch(ToCp1251("/[ая]/"), view); },
+        [](TSearchView& view) { EndingSearch("", view); },
+        [](TSearchView& view) { PatternSearch(ToCp1251("/ъ/"), view); },
+    };
+    m_view.Alpha = true;
+    for (std::size_t run = 0; run < std::size(runs); ++run) {
+        for (const bool ipm : {false, true}) {
+            for (const bool blocks : {false, true}) {
+                SCOPED_TRACE("run " + std::to_string(run) + (ipm ? " with ipm" : "") +
+                             (blocks ? " in blocks" : ""));
+                m_view.Ipm = ipm;
+                m_view.Blocks = blocks;
+                m_view.Records = true;
+                const TOutcome withRecords = Outcome(m_view, runs[run]);
+                m_view.Records = false;
+                const TOutcome without = Outcome(m_view, runs[run]);
+                EXPECT_EQ(without.Listing, withRecords.Listing);
+                EXPECT_EQ(without.Found, withRecords.Found);
+                EXPECT_EQ(without.Records, std::vector<std::string>());
+            }
+        }
     }
 }
 
