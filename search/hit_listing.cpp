@@ -649,3 +649,37 @@ std::size_t WriteListingByWord(const THitSet& hits, bool showIpm,
     }
     return writer.Finish();
 }
+
+std::size_t ListingSizeBound(const THitSet& hits, bool showIpm)
+{
+    constexpr std::size_t kIpmRoom = kIpmSeparator.size() + kMaxIpmTextSize;
+    std::size_t bytes = 0;
+    TRowCursor rows(hits);
+    hits.ForEach([&](std::size_t number) {
+        bytes += StoredBytes(rows.At(number)).size() + kLineBreak.size() + (showIpm ? kIpmRoom : 0);
+    });
+    return bytes;
+}
+
+THitList::THitList(const THitSet& hits, THitOrder&& order)
+    : m_numbers(order.TakeNumbers())
+{
+    for (std::size_t row = 0; row <= hits.RowCount(); ++row) {
+        m_rowStart.push_back(hits.RowStart(row));
+    }
+}
+
+std::vector<THitRecord> THitList::Records() const
+{
+    std::vector<THitRecord> records;
+    records.reserve(m_numbers.size());
+    for (const std::uint32_t number : m_numbers) {
+        // The last row that starts at or before number, as THitSet::Word finds it.
+        const auto next = std::upper_bound(m_rowStart.begin(), m_rowStart.end(), number);
+        const auto row = static_cast<std::size_t>(next - m_rowStart.begin()) - 1;
+        const TStoredWord word{row, number - m_rowStart[row]};
+        records.push_back({std::string(StoredBytes(word)), StoredIpm(word),
+                           DictCounts[word.Row][word.Index], word.Row});
+    }
+    return records;
+}

@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "wordstore/large_array.h"
@@ -59,6 +60,16 @@ private:
     std::vector<std::uint64_t, TLargeAllocator<std::uint64_t>> m_bits;
 };
 
+// One listed hit as a record: the word (Windows-1251), its ipm, its count and the dictionary row
+// it was found in.
+struct THitRecord
+{
+    std::string Word;
+    double Ipm = 0.0;
+    std::int64_t Count = 0;
+    std::size_t Row = 0;
+};
+
 // The ipm of a stored word: its count divided by its row's total, as the search runs take it.
 double StoredIpm(const TStoredWord& word);
 // The ipm of a word of row with count.
@@ -79,6 +90,11 @@ public:
     std::size_t Count() const { return m_numbers.size(); }
     // The number of the hit on line i (from 0).
     std::size_t Number(std::size_t i) const { return m_numbers[i]; }
+    // Hands the numbers of the lines over, in order, and leaves the order empty.
+    std::vector<std::uint32_t, TLargeAllocator<std::uint32_t>> TakeNumbers()
+    {
+        return std::move(m_numbers);
+    }
 
 private:
     void SortByValue(const THitSet& hits);
@@ -107,3 +123,26 @@ std::size_t WriteListingByWord(const THitSet& hits, bool showIpm,
                                const std::function<void(std::string_view block)>& write,
                                std::size_t blockSize = std::size_t{1} << 20,
                                std::size_t groupSize = kWordGroupSize);
+
+// An upper bound of the bytes WriteListing or WriteListingByWord write for hits, from one pass
+// over the hits' sizes: for a listing that is kept whole, to be taken in one piece.
+std::size_t ListingSizeBound(const THitSet& hits, bool showIpm);
+
+// The hits of a listing in its order, kept as their numbers over the word store and turned into
+// records only when asked for. Made for the store as it is; the store must not change while the
+// list is used.
+class THitList
+{
+public:
+    THitList() = default;
+    // The hits of order's lines; takes order's numbers, leaving it empty.
+    THitList(const THitSet& hits, THitOrder&& order);
+
+    std::size_t size() const { return m_numbers.size(); }
+    // One record per line, in order: the word, its ipm, its count and its row.
+    std::vector<THitRecord> Records() const;
+
+private:
+    std::vector<std::size_t> m_rowStart;  // as in THitSet
+    std::vector<std::uint32_t, TLargeAllocator<std::uint32_t>> m_numbers;
+};

@@ -49,6 +49,7 @@ struct TRunSettings
     TWordFilter Filter;
     std::size_t TwoThreadsFrom = 0;
     bool HitRecords = false;
+    bool HitList = false;
     bool ListingBlocks = false;
 };
 
@@ -64,6 +65,7 @@ TRunSettings ReadSettings(const TSearchView& view)
     settings.Filter = viewSettings.Filter;
     settings.TwoThreadsFrom = viewSettings.TwoThreadsFrom;
     settings.HitRecords = view.WantsHitRecords();
+    settings.HitList = view.WantsHitList();
     settings.ListingBlocks = view.WantsListingBlocks();
     if (!settings.Clock) {
         settings.Clock = [] { return TSearchClock::now(); };
@@ -370,24 +372,18 @@ void CollectHits(TSearchView& view, const TRunSettings& settings, std::size_t mi
     }
 }
 
-// The records of the listed hits, in the listing's order.
-std::vector<THitRecord> HitRecords(const THitSet& hits, const THitOrder& order)
-{
-    std::vector<THitRecord> records;
-    records.reserve(order.Count());
-    for (std::size_t i = 0; i < order.Count(); ++i) {
-        const TStoredWord word = hits.Word(order.Number(i));
-        records.push_back({std::string(StoredBytes(word)), StoredIpm(word),
-                           DictCounts[word.Row][word.Index], word.Row});
-    }
-    return records;
-}
-
 // Orders the hits and shows their listing: in blocks when the view takes them, else whole. A
 // listing by word without records is sorted and written a group at a time, never ordered whole.
 void FinishRun(TSearchView& view, const TRunSettings& settings, const THitSet& hits)
 {
+    // Taken once: a long listing grown block by block would be copied again and again.
+    const std::size_t sizeBound = ListingSizeBound(hits, settings.ShowIpm);
     std::string listing;
+    if (settings.ListingBlocks) {
+        view.BeginListingBlocks(sizeBound);
+    } else {
+        listing.reserve(sizeBound);
+    }
     const auto write = [&](std::string_view block) {
         if (settings.ListingBlocks) {
             view.ShowListingBlock(block);
@@ -397,18 +393,23 @@ void FinishRun(TSearchView& view, const TRunSettings& settings, const THitSet& h
     };
     THitOrder order;
     std::size_t lines = 0;
-    if (settings.Alphabetical && !settings.HitRecords) {
+    if (settings.Alphabetical && !settings.HitRecords && !settings.HitList) {
         lines = WriteListingByWord(hits, settings.ShowIpm, write);
     } else {
         order.Sort(hits, settings.Alphabetical);
         WriteListing(hits, order, settings.ShowIpm, write);
         lines = order.Count();
     }
-    if (!settings.ListingBlocks) {
+    if (settings.ListingBlocks) {
+        view.EndListingBlocks();
+    } else {
         view.ShowListing(listing);
     }
     if (settings.HitRecords) {
-        view.ShowHitRecords(HitRecords(hits, order));
+        view.ShowHitRecords(THitList(hits, THitOrder(order)).Records());
+    }
+    if (settings.HitList) {
+        view.ShowHitList(THitList(hits, std::move(order)));
     }
     view.ShowFoundCount(ToCp1251("Найдено:") + std::to_string(lines));
 }

@@ -221,6 +221,9 @@ public:
     std::size_t TwoThreadsFrom = 0;
     bool Blocks = false;
     bool Records = false;
+    bool List = false;
+    int BlockBrackets = 0;  // BeginListingBlocks() and EndListingBlocks() seen in this run
+    std::size_t SizeBound = 0;
     std::vector<bool> Ticked;
     bool Cancel = false;
 
@@ -242,6 +245,7 @@ public:
     bool RowTicked(std::size_t row) const override { return Ticked.at(row); }
     void ShowInterim(const std::string&) override
     {
+        BlockBrackets = 0;
         Listing.clear();
         HitRecords.clear();
     }
@@ -255,10 +259,24 @@ public:
     void ShowListingBlock(std::string_view block) override
     {
         EXPECT_TRUE(Blocks);
+        EXPECT_EQ(BlockBrackets, 1) << "a piece outside BeginListingBlocks/EndListingBlocks";
         Listing += block;
+    }
+    void BeginListingBlocks(std::size_t sizeBound) override
+    {
+        EXPECT_TRUE(Blocks);
+        EXPECT_EQ(BlockBrackets++, 0);
+        SizeBound = sizeBound;
+    }
+    void EndListingBlocks() override
+    {
+        EXPECT_EQ(BlockBrackets++, 1);
+        EXPECT_LE(Listing.size(), SizeBound);
     }
     void ShowFoundCount(const std::string& caption) override { Found = ToUtf8(caption); }
     bool WantsHitRecords() const override { return Records; }
+    bool WantsHitList() const override { return List; }
+    void ShowHitList(THitList hits) override { HitRecords = hits.Records(); }
     void ShowHitRecords(std::vector<THitRecord> records) override
     {
         HitRecords = std::move(records);
@@ -378,6 +396,39 @@ TEST_F(TwoThreads, ListingByWordIsTheSameWhetherTheViewWantsHitRecordsOrNot)
             }
         }
     }
+}
+
+TEST_F(TwoThreads, HitListGivesTheRecordsThatTheRunGivesAsRecords)
+{
+    LoadRandomStore();
+    const std::function<void(TSearchView&)> runs[] = {
+        [](TSearchView& view) { PatternSearch(ToCp1251("/^ко.*т$/"), view); },
+        [](TSearchView& view) { EndingSearch("", view); },
+        [](TSearchView& view) { PatternSearch(ToCp1251("/ъ/"), view); },
+    };
+    for (std::size_t run = 0; run < std::size(runs); ++run) {
+        for (const bool alpha : {false, true}) {
+            for (const bool blocks : {false, true}) {
+                SCOPED_TRACE("run " + std::to_string(run) + (alpha ? " by word" : "") +
+                             (blocks ? " in blocks" : ""));
+                m_view.Alpha = alpha;
+                m_view.Blocks = blocks;
+                m_view.Records = true;
+                m_view.List = false;
+                const TOutcome records = Outcome(m_view, runs[run]);
+                m_view.Records = false;
+                m_view.List = true;
+                const TOutcome list = Outcome(m_view, runs[run]);
+                EXPECT_EQ(list, records);
+                if (blocks) {
+                    EXPECT_EQ(m_view.BlockBrackets, 2);
+                }
+            }
+        }
+    }
+    // Guards the comparison against empty record lists only.
+    m_view.List = true;
+    EXPECT_GT(Outcome(m_view, runs[1]).Records.size(), 1000u);
 }
 
 TEST_F(TwoThreads, MostRunsListSomethingAndSomeListNothing)
