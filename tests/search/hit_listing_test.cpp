@@ -4,6 +4,7 @@
 #include "search/hit_listing.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <iterator>
@@ -55,6 +56,18 @@ protected:
     void SetUp() override { ClearWordStore(); }
     void TearDown() override { ClearWordStore(); }
 
+    // Loads three dictionaries of counts[i] random words, of up to 12, secondLength and 3
+    // letters. "е" and "ё" sort side by side; "ь" and "я" far apart; long words share prefixes.
+    void LoadStore(std::mt19937& random, const std::array<int, 3>& counts, int secondLength)
+    {
+        const std::vector<std::string> letters = {"е", "ё", "ь", "я", "а", "Е", "Ё"};
+        WriteRandomPair(m_folder, "a", counts[0], letters, 12, random);
+        WriteRandomPair(m_folder, "b", counts[1], letters, secondLength, random);
+        WriteRandomPair(m_folder, "c", counts[2], letters, 3, random);
+        ScanDictionaryFolder(m_folder.Path(), m_loadView);
+        ASSERT_EQ(DictWords.size(), 3u);
+    }
+
     TTempFolder m_folder;
     TRecordingLoadView m_loadView;
 };
@@ -80,25 +93,26 @@ std::string TreeListing(const THitSet& hits, bool alphabetical, bool showIpm)
     return listing;
 }
 
+// The store's words but the empty ones, each kept with a chance of one in keepOneIn.
+THitSet RandomHits(unsigned keepOneIn, std::mt19937& random)
+{
+    THitSet hits;
+    for (std::size_t number = 0; number < hits.Size(); ++number) {
+        if (random() % keepOneIn == 0 && !StoredBytes(hits.Word(number)).empty()) {
+            hits.Add(number);
+        }
+    }
+    return hits;
+}
+
 TEST_F(HitListing, ListsWhatTheResultTreeListsInBothOrdersAndAnyBlockSize)
 {
     std::mt19937 random(20261209);
-    // "е" and "ё" sort side by side; "ь" and "я" far apart; long words share prefixes.
-    const std::vector<std::string> letters = {"е", "ё", "ь", "я", "а", "Е", "Ё"};
-    WriteRandomPair(m_folder, "a", 3001, letters, 12, random);
-    WriteRandomPair(m_folder, "b", 0, letters, 12, random);
-    WriteRandomPair(m_folder, "c", 1999, letters, 3, random);
-    ScanDictionaryFolder(m_folder.Path(), m_loadView);
-    ASSERT_EQ(DictWords.size(), 3u);
+    LoadStore(random, {3001, 0, 1999}, 12);
 
     // Every word, then about a third of them.
     for (const unsigned keepOneIn : {1u, 3u}) {
-        THitSet hits;
-        for (std::size_t number = 0; number < hits.Size(); ++number) {
-            if (random() % keepOneIn == 0 && !StoredBytes(hits.Word(number)).empty()) {
-                hits.Add(number);
-            }
-        }
+        const THitSet hits = RandomHits(keepOneIn, random);
         for (const bool alphabetical : {false, true}) {
             for (const bool showIpm : {false, true}) {
                 SCOPED_TRACE(std::to_string(keepOneIn) + (alphabetical ? " by word" : " by value") +
@@ -137,21 +151,11 @@ TEST_F(HitListing, ListsWhatTheResultTreeListsInBothOrdersAndAnyBlockSize)
 TEST_F(HitListing, ByWordInGroupsListsWhatTheResultTreeListsForAnyGroupAndBlockSize)
 {
     std::mt19937 random(20261211);
-    const std::vector<std::string> letters = {"е", "ё", "ь", "я", "а", "Е", "Ё"};
-    WriteRandomPair(m_folder, "a", 2003, letters, 12, random);
     // Words of up to 30 bytes, past the short copies.
-    WriteRandomPair(m_folder, "b", 601, letters, 30, random);
-    WriteRandomPair(m_folder, "c", 1499, letters, 3, random);
-    ScanDictionaryFolder(m_folder.Path(), m_loadView);
-    ASSERT_EQ(DictWords.size(), 3u);
+    LoadStore(random, {2003, 601, 1499}, 30);
 
     for (const unsigned keepOneIn : {1u, 4u}) {
-        THitSet hits;
-        for (std::size_t number = 0; number < hits.Size(); ++number) {
-            if (random() % keepOneIn == 0 && !StoredBytes(hits.Word(number)).empty()) {
-                hits.Add(number);
-            }
-        }
+        const THitSet hits = RandomHits(keepOneIn, random);
         for (const bool showIpm : {false, true}) {
             const std::string expected = TreeListing(hits, true, showIpm);
             ASSERT_NE(expected, "");
