@@ -261,77 +261,106 @@ void WalkWords(const TRunSettings& settings, std::size_t minLength, TMatch& matc
     }
 }
 
-// The hit number that splits rows' words into two halves for two threads: a multiple of 64, so
-// that the halves never share a word of the hit set's bits.
-std::size_t SplitNumber(const std::vector<TWalkRow>& rows, std::size_t wordCount)
-{
-    std::size_t left = wordCount / 2;
-    for (const TWalkRow& row : rows) {
-        const std::size_t size = row.End - row.First;
-        if (left < size) {
-            return (row.First + left + 63) / 64 * 64;
-        }
-        left -= size;
-    }
-    return rows.empty() ? 0 : rows.back().End;
-}
-
-// Ends a worker's walk early: the calling thread has failed or been stopped.
+// Ends a thread's walk of a stretch early: the run has failed or been stopped before it.
 struct TWalkStopped
 {};
 
-// Walks the second half of the words on a second thread, with a copy of matches made for it,
-// while the calling thread walks the first half and keeps the budget: the time limit and the
-// view's KeepGoing() stay on the calling thread, also while it waits for the second half. The
-// two halves add to hits on either side of a split at a multiple of 64, so the set is what one
-// thread would make. The first half's error wins, as it would come first on one thread.
+// How many hit numbers a thread walks at a time: a multiple of 64, so that two threads never
+// share a word of the hit set's bits.
+constexpr std::size_t kStretchSize = std::size_t{1} << 14;
+
+// Walks the words on the calling thread and a second one, each taking the next stretch of hit
+// numbers as it finishes the last, so that a thread that starts late or runs slowly on a busy
+// machine leaves its share to the other instead of keeping it waiting. The stretches add to hits
+// on either side of multiples of 64, so the set is what one thread would make. The time limit and
+// the view's KeepGoing() stay on the calling thread, also while it waits for the other. An error
+// stops the stretches after its own, while those before it go on; the error of the earliest
+// stretch is the one that reaches the caller, as on one thread it would come first.
 template <bool kMatchFirst, bool kFiltered, typename TMatch>
 void WalkOnTwoThreads(const TRunSettings& settings, std::size_t minLength, TMatch& matches,
-                      const std::vector<TWalkRow>& rows, std::size_t wordCount, TRunBudget& budget,
-                      THitSet& hits)
+                      const std::vector<TWalkRow>& rows, TRunBudget& budget, THitSet& hits)
 {
-    const std::size_t split = SplitNumber(rows, wordCount);
-    std::atomic<bool> stop{false};
+    if (rows.empty()) {
+        return;
+    }
+    // Asked before any word, as one thread asks at its first: the other thread may take every
+    // stretch of a small store before this one takes any.
+    budget.Check();
+    const std::size_t first = rows.front().First;
+    const std::size_t stretches = (rows.back().End - first + kStretchSize - 1) / kStretchSize;
+    std::atomic<std::size_t> nextStretch{0};
+    // Stretches from this one on stop, or are never started.
+    std::atomic<std::size_t> stopFrom{stretches};
     std::mutex mutex;
     std::condition_variable finished;
     bool done = false;
-    std::exception_ptr workerError;
+    std::size_t errorStretch = stretches;
+    std::exception_ptr error;
+
+    // Walks stretches until none is left; tick() runs before each word.
+    const auto walk = [&](TMatch& threadMatches, auto&& tick) {
+        for (std::size_t stretch = nextStretch++; stretch < stopFrom.load();
+             stretch = nextStretch++) {
+            const std::size_t from = first + stretch * kStretchSize;
+            try {
+                WalkWords<kMatchFirst, kFiltered>(
+                    settings, minLength, threadMatches, rows, from, from + kStretchSize,
+                    [&] {
+                        tick();
+                        if (stretch >= stopFrom.load(std::memory_order_relaxed)) {
+                            throw TWalkStopped();
+                        }
+                    },
+                    hits);
+            } catch (const TWalkStopped&) {
+                return;
+            } catch (const std::exception_ptr&) {
+                throw;
+            } catch (...) {
+                const std::lock_guard<std::mutex> lock(mutex);
+                if (stretch < errorStretch) {
+                    errorStretch = stretch;
+                    error = std::current_exception();
+                    stopFrom.store(std::min(stopFrom.load(), stretch + 1));
+                }
+                return;
+            }
+        }
+    };
     TMatch workerMatches = matches;
     std::thread worker([&] {
-        try {
-            WalkWords<kMatchFirst, kFiltered>(
-                settings, minLength, workerMatches, rows, split, hits.Size(),
-                [&stop] {
-                    if (stop.load(std::memory_order_relaxed)) {
-                        throw TWalkStopped();
-                    }
-                },
-                hits);
-        } catch (const TWalkStopped&) {
-        } catch (...) {
-            workerError = std::current_exception();
-        }
+        walk(workerMatches, [] {});
         const std::lock_guard<std::mutex> lock(mutex);
         done = true;
         finished.notify_one();
     });
     try {
-        WalkWords<kMatchFirst, kFiltered>(
-            settings, minLength, matches, rows, 0, split, [&budget] { budget.Tick(); }, hits);
+        // The budget's errors end the whole run, not just a stretch: they pass the walk's catch.
+        walk(matches, [&budget] {
+            try {
+                budget.Tick();
+            } catch (...) {
+                throw std::current_exception();
+            }
+        });
         std::unique_lock<std::mutex> lock(mutex);
         while (!finished.wait_for(lock, kCheckInterval, [&done] { return done; })) {
             lock.unlock();
             budget.Check();
             lock.lock();
         }
+    } catch (const std::exception_ptr& budgetError) {
+        stopFrom.store(0);
+        worker.join();
+        std::rethrow_exception(budgetError);
     } catch (...) {
-        stop.store(true, std::memory_order_relaxed);
+        stopFrom.store(0);
         worker.join();
         throw;
     }
     worker.join();
-    if (workerError) {
-        std::rethrow_exception(workerError);
+    if (error) {
+        std::rethrow_exception(error);
     }
 }
 
@@ -350,8 +379,8 @@ void WalkTickedRows(TSearchView& view, const TRunSettings& settings, std::size_t
     }
     if constexpr (kThreadable) {
         if (wordCount >= settings.TwoThreadsFrom && std::thread::hardware_concurrency() != 1) {
-            WalkOnTwoThreads<kMatchFirst, kFiltered>(settings, minLength, matches, rows, wordCount,
-                                                     budget, hits);
+            WalkOnTwoThreads<kMatchFirst, kFiltered>(settings, minLength, matches, rows, budget,
+                                                     hits);
             return;
         }
     }

@@ -311,15 +311,16 @@ TOutcome Outcome(TThreadsView& view, const std::function<void(TSearchView&)>& ru
 class TwoThreads : public HitListing
 {
 protected:
-    // Three ticked rows of odd sizes around an unticked one, so that the split falls inside a
-    // row and away from a row's start.
+    // Three ticked rows of odd sizes around an unticked one, so that the stretches end inside
+    // rows and away from a row's start.
     void LoadRandomStore()
     {
         std::mt19937 random(20261210);
         const std::vector<std::string> letters = {"а", "б", "е", "ё", "к", "о", "т", "я"};
-        WriteRandomPair(m_folder, "a", 1237, letters, 9, random);
-        WriteRandomPair(m_folder, "b", 301, letters, 9, random);
-        WriteRandomPair(m_folder, "c", 2111, letters, 9, random);
+        // Big enough for a few of the stretches that each thread takes in turn.
+        WriteRandomPair(m_folder, "a", 12371, letters, 9, random);
+        WriteRandomPair(m_folder, "b", 3001, letters, 9, random);
+        WriteRandomPair(m_folder, "c", 21113, letters, 9, random);
         WriteRandomPair(m_folder, "d", 77, letters, 9, random);
         ScanDictionaryFolder(m_folder.Path(), m_loadView);
         ASSERT_EQ(DictWords.size(), 4u);
