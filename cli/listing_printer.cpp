@@ -42,25 +42,23 @@ void TListingPrinter::Print(std::string_view piece)
             *out++ = '\r';
         }
     }
-    for (; pos < piece.size(); ++pos) {
+    // Four bytes go out for every byte whatever its length, and a CR before an LF takes no
+    // room, all without a branch: a listing mixes Cyrillic letters, digits and line breaks too
+    // finely for a branch on them to be predicted. The next byte overwrites the spare ones.
+    for (; pos + 1 < piece.size(); ++pos) {
         const auto byte = static_cast<unsigned char>(piece[pos]);
-        if (byte < 0x80) {
-            if (byte == '\r') {
-                if (pos + 1 == piece.size()) {
-                    m_pendingCr = true;
-                    continue;
-                }
-                if (piece[pos + 1] == '\n') {
-                    continue;
-                }
-            }
-            *out++ = static_cast<char>(byte);
+        const std::array<char, 4>& utf8 = m_utf8[byte];
+        std::memcpy(out, utf8.data(), utf8.size());
+        out += static_cast<unsigned char>(utf8.back()) - (byte == '\r' && piece[pos + 1] == '\n');
+    }
+    if (pos < piece.size()) {
+        // The last byte: a CR waits for the next piece to tell whether it begins a line break.
+        const auto byte = static_cast<unsigned char>(piece[pos]);
+        if (byte == '\r') {
+            m_pendingCr = true;
         } else {
-            // Four bytes go out whatever the length, without a branch on it; the next byte
-            // overwrites the spare ones.
-            const std::array<char, 4>& utf8 = m_utf8[byte];
-            std::memcpy(out, utf8.data(), utf8.size());
-            out += static_cast<unsigned char>(utf8.back());
+            std::memcpy(out, m_utf8[byte].data(), m_utf8[byte].size());
+            out += static_cast<unsigned char>(m_utf8[byte].back());
         }
     }
     m_out.write(m_text.data(), out - m_text.data());

@@ -153,6 +153,320 @@ void SortByKeyBelowBucket(TKey* first, TKey* last, std::vector<TKey>& scratch)
     }
 }
 
+// Copies size bytes from from to to, which do not overlap. The words, separators and ipm texts of
+// a listing are mostly a few bytes long: copies of fixed sizes, which the compiler inlines, take
+// them with two overlapping moves, where a call to memcpy would cost more than the copying.
+inline void CopyShort(char* to, const char* from, std::size_t size)
+{
+    if (size >= 8 && size <= 16) {
+        std::memcpy(to, from, 8);
+        std::memcpy(to + size - 8, from + size - 8, 8);
+    } else if (size >= 4 && size < 8) {
+        std::memcpy(to, from, 4);
+        std::memcpy(to + size - 4, from + size - 4, 4);
+    } else if (size > 16) {
+        std::memcpy(to, from, size);
+    } else {
+        for (std::size_t i = 0; i < size; ++i) {
+            to[i] = from[i];
+        }
+    }
+}
+
+// The hits of a listing by word in groups of whole buckets, a bucket holding the hits whose
+// words begin with the same two bytes' places. Groups follow each other in the listing's order,
+// so each is sorted and listed on its own, in memory that the next group reuses. A group's hits
+// are copied out of the store in number order, where the reads are sequential, into records
+// that its sort and its listing then read from one small buffer.
+class TWordGroups
+{
+public:
+    // A group holds about groupSize hits, at least one bucket.
+    TWordGroups(const THitSet& hits, std::size_t groupSize);
+
+    std::size_t Count() const { return m_groupBuckets.size() - 1; }
+
+    // Orders the hits of group by word, each word once with its first hit.
+    void Sort(std::size_t group);
+
+    // After Sort(): the hits of the group, and hit i's number, ipm and word.
+    std::size_t Size() const { return m_keys.size(); }
+    std::uint32_t Number(std::size_t i) const { return Head(m_keys[i]).Number; }
+    double Ipm(std::size_t i) const { return Head(m_keys[i]).Ipm; }
+    std::string_view Word(std::size_t i) const { return KeyWord(m_keys[i]); }
+    // Fetches hit i's record into the cache.
+    void Prefetch(std::size_t i) const { __builtin_prefetch(m_records.get() + m_keys[i].Record); }
+
+private:
+    static constexpr int kBucketBits = 16;
+
+    // A hit's record: this head, then the word's bytes.
+    struct THead
+    {
+        std::uint32_t Number;
+        std::uint32_t Size;
+        double Ipm;
+    };
+
+    // A hit of the group: ListingPrefixKey of its word, in two halves, and its record's place.
+    struct TKey
+    {
+        // Leaves the members unset, so that resizing the keys for a group writes nothing.
+        TKey() {}
+        TKey(std::uint32_t high, std::uint32_t low, std::uint64_t record)
+            : High(high)
+            , Low(low)
+            , Record(record)
+        {}
+
+        std::uint32_t High;
+        std::uint32_t Low;
+        std::uint64_t Record;
+    };
+
+    THead Head(const TKey& key) const
+    {
+        THead head;
+        std::memcpy(&head, m_records.get() + key.Record, sizeof head);
+        return head;
+    }
+    std::string_view KeyWord(const TKey& key) const
+    {
+        return {m_records.get() + key.Record + sizeof(THead), Head(key).Size};
+    }
+    static std::size_t Bucket(std::string_view word)
+    {
+        // The bucket takes only the first two bytes' places.
+        return static_cast<std::size_t>(ListingPrefixKey(word.substr(0, 2)) >> (64 - kBucketBits));
+    }
+
+    const THitSet& m_hits;
+    std::vector<std::uint32_t> m_bucketStarts;  // of each bucket's hits among all, and the end
+    std::vector<std::uint32_t> m_groupBuckets;  // the first bucket of each group, and the end
+    // The hits' numbers by group, each group's rising, so that a group's pass reads the store in
+    // its order; and the first of each group's, and the end.
+    std::vector<std::uint32_t, TLargeAllocator<std::uint32_t>> m_numbers;
+    std::vector<std::size_t> m_groupStarts;
+    // The group being listed: its keys and records, in memory taken once for the largest group.
+    std::vector<TKey, TLargeAllocator<TKey>> m_keys;
+    TLargeBlock m_records;
+    std::vector<TKey> m_scratch;
+    std::vector<TKey> m_run;
+};
+
+TWordGroups::TWordGroups(const THitSet& hits, std::size_t groupSize)
+    : m_hits(hits)
+    , m_bucketStarts((std::size_t{1} << kBucketBits) + 1, 0)
+{
+    std::vector<std::uint64_t> bucketBytes(std::size_t{1} << kBucketBits, 0);
+    {
+        TRowCursor rows(hits);
+        hits.ForEach([&](std::size_t number) {
+            const std::string_view word = StoredBytes(rows.At(number));
+            const std::size_t bucket = Bucket(word);
+            ++m_bucketStarts[bucket + 1];
+            bucketBytes[bucket] += sizeof(THead) + word.size();
+        });
+    }
+    std::vector<std::uint32_t> groupOf(bucketBytes.size());
+    std::size_t maxHits = 0;
+    std::uint64_t maxBytes = 0;
+    std::size_t groupHits = 0;
+    std::uint64_t groupBytes = 0;
+    m_groupBuckets.push_back(0);
+    m_groupStarts.push_back(0);
+    for (std::size_t bucket = 0; bucket < bucketBytes.size(); ++bucket) {
+        const std::uint32_t size = m_bucketStarts[bucket + 1];
+        if (groupHits != 0 && groupHits + size > groupSize) {
+            m_groupBuckets.push_back(static_cast<std::uint32_t>(bucket));
+            m_groupStarts.push_back(m_groupStarts.back() + groupHits);
+            groupHits = 0;
+            groupBytes = 0;
+        }
+        groupOf[bucket] = static_cast<std::uint32_t>(m_groupBuckets.size() - 1);
+        groupHits += size;
+        groupBytes += bucketBytes[bucket];
+        maxHits = std::max(maxHits, groupHits);
+        maxBytes = std::max(maxBytes, groupBytes);
+        m_bucketStarts[bucket + 1] += m_bucketStarts[bucket];
+    }
+    m_groupBuckets.push_back(static_cast<std::uint32_t>(bucketBytes.size()));
+    m_groupStarts.push_back(m_groupStarts.back() + groupHits);
+
+    m_numbers.resize(m_groupStarts.back());
+    std::vector<std::size_t> next(m_groupStarts.begin(), m_groupStarts.end() - 1);
+    TRowCursor rows(hits);
+    hits.ForEach([&](std::size_t number) {
+        const std::size_t group = groupOf[Bucket(StoredBytes(rows.At(number)))];
+        m_numbers[next[group]++] = static_cast<std::uint32_t>(number);
+    });
+    m_keys.reserve(maxHits);
+    m_records = MakeLargeBlock(maxBytes);
+}
+
+// The group's hits are placed by bucket, each bucket is radix-sorted on the rest of the prefix
+// keys, and only hits with equal keys are compared as words. Equal words then stand together,
+// the first hit first, and all but the first are dropped.
+void TWordGroups::Sort(std::size_t group)
+{
+    const std::size_t firstBucket = m_groupBuckets[group];
+    const std::size_t endBucket = m_groupBuckets[group + 1];
+    const std::uint32_t base = m_bucketStarts[firstBucket];
+    std::vector<std::uint32_t> next(
+        m_bucketStarts.begin() + static_cast<std::ptrdiff_t>(firstBucket),
+        m_bucketStarts.begin() + static_cast<std::ptrdiff_t>(endBucket));
+    m_keys.resize(m_bucketStarts[endBucket] - base);
+    std::uint64_t recordEnd = 0;
+    TRowCursor rows(m_hits);
+    for (std::size_t i = m_groupStarts[group]; i < m_groupStarts[group + 1]; ++i) {
+        const std::uint32_t number = m_numbers[i];
+        const TStoredWord stored = rows.At(number);
+        const std::string_view word = StoredBytes(stored);
+        const THead head{number, static_cast<std::uint32_t>(word.size()), StoredIpm(stored)};
+        std::memcpy(m_records.get() + recordEnd, &head, sizeof head);
+        CopyShort(m_records.get() + recordEnd + sizeof head, word.data(), word.size());
+        const std::uint64_t key = ListingPrefixKey(word);
+        m_keys[next[(key >> (64 - kBucketBits)) - firstBucket]++ - base] =
+            TKey(static_cast<std::uint32_t>(key >> 32), static_cast<std::uint32_t>(key), recordEnd);
+        recordEnd += sizeof head + word.size();
+    }
+
+    const auto sameKey = [](const TKey& a, const TKey& b) {
+        return a.High == b.High && a.Low == b.Low;
+    };
+    std::size_t kept = 0;
+    for (std::size_t bucket = firstBucket; bucket < endBucket; ++bucket) {
+        TKey* const first = m_keys.data() + (m_bucketStarts[bucket] - base);
+        TKey* const last = m_keys.data() + (m_bucketStarts[bucket + 1] - base);
+        SortByKeyBelowBucket(first, last, m_scratch);
+        // Equal keys stand together in number order. Only they can hold equal words, and only
+        // they need the words themselves: a run of them is ordered by its whole words, keeping
+        // that order among equal words.
+        for (TKey* run = first; run != last;) {
+            TKey* runEnd = run + 1;
+            while (runEnd != last && sameKey(*runEnd, *run)) {
+                ++runEnd;
+            }
+            if (runEnd - run == 1) {
+                m_keys[kept++] = *run;
+            } else {
+                m_run.assign(run, runEnd);
+                std::stable_sort(m_run.begin(), m_run.end(), [this](const TKey& a, const TKey& b) {
+                    return ListedBefore(KeyWord(a), KeyWord(b));
+                });
+                for (std::size_t k = 0; k < m_run.size(); ++k) {
+                    if (k == 0 || KeyWord(m_run[k]) != KeyWord(m_run[k - 1])) {
+                        m_keys[kept++] = m_run[k];
+                    }
+                }
+            }
+            run = runEnd;
+        }
+    }
+    m_keys.resize(kept);
+}
+
+// Writes the lines of a listing into blocks of a fixed size and hands each on when full.
+class TListingWriter
+{
+public:
+    TListingWriter(bool showIpm, const std::function<void(std::string_view block)>& write,
+                   std::size_t blockSize)
+        : m_showIpm(showIpm)
+        , m_write(write)
+        , m_block(std::max(blockSize, kLineRoom + 1), '\0')
+    {}
+
+    // Writes the next line: word, with its ipm when the listing shows it.
+    void Line(std::string_view word, double ipm)
+    {
+        if (m_used + kLineRoom > m_block.size()) {
+            m_write(std::string_view(m_block.data(), m_used));
+            m_used = 0;
+        }
+        if (m_lines++ != 0) {
+            Put(kLineBreak);
+        }
+        Put(word);
+        if (m_showIpm) {
+            Put(kIpmSeparator);
+            Put(m_ipmTexts.Text(ipm));
+        }
+    }
+
+    // Hands on the last block; returns the number of lines written.
+    std::size_t Finish()
+    {
+        if (m_used != 0) {
+            m_write(std::string_view(m_block.data(), m_used));
+            m_used = 0;
+        }
+        return m_lines;
+    }
+
+private:
+    // The longest line but its word; a block is handed on once it is within this of being full.
+    static constexpr std::size_t kLineRoom =
+        kLineBreak.size() + kIpmSeparator.size() + kMaxIpmTextSize;
+
+    void Put(std::string_view text)
+    {
+        // A word too long for the block goes out in pieces.
+        while (m_used + text.size() > m_block.size()) {
+            const std::size_t part = m_block.size() - m_used;
+            std::memcpy(m_block.data() + m_used, text.data(), part);
+            m_write(m_block);
+            m_used = 0;
+            text.remove_prefix(part);
+        }
+        CopyShort(m_block.data() + m_used, text.data(), text.size());
+        m_used += text.size();
+    }
+
+    const bool m_showIpm;
+    const std::function<void(std::string_view block)>& m_write;
+    std::string m_block;
+    std::size_t m_used = 0;
+    std::size_t m_lines = 0;
+    TIpmTextCache m_ipmTexts;
+};
+
+// A line of a listing about to be written: its word's bytes and where its count is.
+struct TListedWord
+{
+    std::string_view Word;
+    const std::int32_t* Count;
+    std::size_t Row;
+};
+
+// How many lines a listing locates at a time, ahead of those it writes.
+constexpr std::size_t kLocatedLines = 64;
+
+// Locates the lines [begin, end) of order into lines, and fetches their bytes and counts into
+// the cache. The lines of a listing by word lie anywhere in the store: locating many in one loop
+// of loads that do not wait for each other, a chunk ahead of writing them, overlaps their cache
+// misses instead of taking them one after another.
+void LocateLines(const THitSet& hits, const THitOrder& order, std::size_t begin, std::size_t end,
+                 TListedWord* lines)
+{
+    // Three loops, so that the one that reads the words' places, where the misses are, is short
+    // enough for many of its loads to be under way at once.
+    std::array<TStoredWord, kLocatedLines> words;
+    for (std::size_t i = begin; i < end; ++i) {
+        words[i - begin] = hits.Word(order.Number(i));
+    }
+    for (std::size_t i = 0; i < end - begin; ++i) {
+        const TStoredWord& word = words[i];
+        const std::int32_t* const count = &DictCounts[word.Row][word.Index];
+        __builtin_prefetch(count);
+        lines[i] = {DictWords[word.Row][word.Index], count, word.Row};
+    }
+    for (std::size_t i = 0; i < end - begin; ++i) {
+        __builtin_prefetch(lines[i].Word.data());
+        __builtin_prefetch(lines[i].Word.data() + lines[i].Word.size());
+    }
+}
+
 // The value a hit is ordered by: 0.0 and -0.0 are equal, and one of them must stand for both in
 // the table. The values are quotients of a count by a nonzero total, never NaN.
 double ValueKey(const TStoredWord& word)
@@ -191,7 +505,12 @@ std::size_t THitSet::Count() const
 
 double StoredIpm(const TStoredWord& word)
 {
-    return DictCounts[word.Row][word.Index] / DictTotals[word.Row];
+    return StoredIpm(DictCounts[word.Row][word.Index], word.Row);
+}
+
+double StoredIpm(std::int32_t count, std::size_t row)
+{
+    return count / DictTotals[row];
 }
 
 std::string_view StoredBytes(const TStoredWord& word)
@@ -201,9 +520,7 @@ std::string_view StoredBytes(const TStoredWord& word)
 
 void THitOrder::Sort(const THitSet& hits, bool alphabetical)
 {
-    m_alphabetical = alphabetical;
     m_numbers.clear();
-    m_keys.clear();
     if (alphabetical) {
         SortByWord(hits);
     } else {
@@ -279,113 +596,90 @@ void THitOrder::SortByValue(const THitSet& hits)
     });
 }
 
-// The hits are spread over buckets by the first two bytes' places, which leaves buckets small
-// enough to sort in the cache, by a radix sort on the rest of the prefix keys; only hits with
-// equal keys are compared as words. Equal words then stand together, the first hit first, and
-// all but the first are dropped.
 void THitOrder::SortByWord(const THitSet& hits)
 {
-    constexpr int kBucketBits = 16;
-    std::vector<std::uint32_t> starts((std::size_t{1} << kBucketBits) + 1, 0);
-    {
-        TRowCursor rows(hits);
-        hits.ForEach([&](std::size_t number) {
-            const std::uint64_t key = ListingPrefixKey(StoredBytes(rows.At(number)));
-            ++starts[(key >> (64 - kBucketBits)) + 1];
-        });
-    }
-    for (std::size_t i = 1; i < starts.size(); ++i) {
-        starts[i] += starts[i - 1];
-    }
-    m_keys.resize(starts.back());
-    {
-        std::vector<std::uint32_t> next(starts.begin(), starts.end() - 1);
-        TRowCursor rows(hits);
-        hits.ForEach([&](std::size_t number) {
-            const std::uint64_t key = ListingPrefixKey(StoredBytes(rows.At(number)));
-            m_keys[next[key >> (64 - kBucketBits)]++] = {static_cast<std::uint32_t>(key >> 32),
-                                                         static_cast<std::uint32_t>(key),
-                                                         static_cast<std::uint32_t>(number)};
-        });
-    }
-
-    const auto bytes = [&hits](const TWordKey& entry) {
-        return StoredBytes(hits.Word(entry.Number));
-    };
-    const auto sameKey = [](const TWordKey& a, const TWordKey& b) {
-        return a.High == b.High && a.Low == b.Low;
-    };
-    std::vector<TWordKey> scratch;
-    std::size_t kept = 0;
-    for (std::size_t bucket = 0; bucket + 1 < starts.size(); ++bucket) {
-        const auto first = m_keys.begin() + starts[bucket];
-        const auto last = m_keys.begin() + starts[bucket + 1];
-        SortByKeyBelowBucket(&*first, &*first + (last - first), scratch);
-        // Equal keys stand together in number order; a run of them is ordered by the whole
-        // words, keeping that order among equal words.
-        for (auto run = first; run != last;) {
-            auto runEnd = run + 1;
-            while (runEnd != last && sameKey(*runEnd, *run)) {
-                ++runEnd;
-            }
-            if (runEnd - run > 1) {
-                std::stable_sort(run, runEnd, [&](const TWordKey& a, const TWordKey& b) {
-                    return ListedBefore(bytes(a), bytes(b));
-                });
-            }
-            run = runEnd;
-        }
-        for (auto entry = first; entry != last; ++entry) {
-            if (entry != first && sameKey(*entry, m_keys[kept - 1]) &&
-                bytes(*entry) == bytes(m_keys[kept - 1])) {
-                continue;
-            }
-            m_keys[kept++] = *entry;
+    TWordGroups groups(hits, kWordGroupSize);
+    m_numbers.reserve(hits.Count());
+    for (std::size_t group = 0; group < groups.Count(); ++group) {
+        groups.Sort(group);
+        for (std::size_t i = 0; i < groups.Size(); ++i) {
+            m_numbers.push_back(groups.Number(i));
         }
     }
-    m_keys.resize(kept);
 }
 
 void WriteListing(const THitSet& hits, const THitOrder& order, bool showIpm,
                   const std::function<void(std::string_view block)>& write, std::size_t blockSize)
 {
-    if (order.Count() == 0) {
-        return;
-    }
-    // The longest line but its word; a block is handed on once it is within this of being full.
-    constexpr std::size_t kLineRoom = kLineBreak.size() + kIpmSeparator.size() + kMaxIpmTextSize;
-    blockSize = std::max(blockSize, kLineRoom + 1);
-    std::string block(blockSize, '\0');
-    std::size_t used = 0;
-    TIpmTextCache ipmTexts;
-    const auto put = [&](std::string_view text) {
-        // A word too long for the block goes out in pieces.
-        while (used + text.size() > block.size()) {
-            const std::size_t part = block.size() - used;
-            std::memcpy(block.data() + used, text.data(), part);
-            write(block);
-            used = 0;
-            text.remove_prefix(part);
+    TListingWriter writer(showIpm, write, blockSize);
+    std::array<std::array<TListedWord, kLocatedLines>, 2> located;
+    LocateLines(hits, order, 0, std::min(order.Count(), kLocatedLines), located[0].data());
+    for (std::size_t chunk = 0; chunk < order.Count(); chunk += kLocatedLines) {
+        const std::size_t chunkEnd = std::min(order.Count(), chunk + kLocatedLines);
+        const std::size_t parity = chunk / kLocatedLines % 2;
+        if (chunkEnd < order.Count()) {
+            LocateLines(hits, order, chunkEnd, std::min(order.Count(), chunkEnd + kLocatedLines),
+                        located[1 - parity].data());
         }
-        std::memcpy(block.data() + used, text.data(), text.size());
-        used += text.size();
-    };
-    for (std::size_t i = 0; i < order.Count(); ++i) {
-        if (used + kLineRoom > block.size()) {
-            write(std::string_view(block.data(), used));
-            used = 0;
-        }
-        const TStoredWord word = hits.Word(order.Number(i));
-        if (i != 0) {
-            put(kLineBreak);
-        }
-        put(StoredBytes(word));
-        if (showIpm) {
-            put(kIpmSeparator);
-            put(ipmTexts.Text(StoredIpm(word)));
+        for (std::size_t i = chunk; i < chunkEnd; ++i) {
+            const TListedWord& line = located[parity][i - chunk];
+            writer.Line(line.Word, StoredIpm(*line.Count, line.Row));
         }
     }
-    if (used != 0) {
-        write(std::string_view(block.data(), used));
+    writer.Finish();
+}
+
+std::size_t WriteListingByWord(const THitSet& hits, bool showIpm,
+                               const std::function<void(std::string_view block)>& write,
+                               std::size_t blockSize, std::size_t groupSize)
+{
+    TListingWriter writer(showIpm, write, blockSize);
+    TWordGroups groups(hits, groupSize);
+    // The records lie in the order of the store, the lines in that of the words: each record is
+    // fetched a few lines ahead of being written.
+    constexpr std::size_t kAhead = 40;
+    for (std::size_t group = 0; group < groups.Count(); ++group) {
+        groups.Sort(group);
+        for (std::size_t i = 0; i < groups.Size(); ++i) {
+            if (i + kAhead < groups.Size()) {
+                groups.Prefetch(i + kAhead);
+            }
+            writer.Line(groups.Word(i), groups.Ipm(i));
+        }
     }
+    return writer.Finish();
+}
+
+std::size_t ListingSizeBound(const THitSet& hits, bool showIpm)
+{
+    constexpr std::size_t kIpmRoom = kIpmSeparator.size() + kMaxIpmTextSize;
+    std::size_t bytes = 0;
+    TRowCursor rows(hits);
+    hits.ForEach([&](std::size_t number) {
+        bytes += StoredBytes(rows.At(number)).size() + kLineBreak.size() + (showIpm ? kIpmRoom : 0);
+    });
+    return bytes;
+}
+
+THitList::THitList(const THitSet& hits, THitOrder&& order)
+    : m_numbers(order.TakeNumbers())
+{
+    for (std::size_t row = 0; row <= hits.RowCount(); ++row) {
+        m_rowStart.push_back(hits.RowStart(row));
+    }
+}
+
+std::vector<THitRecord> THitList::Records() const
+{
+    std::vector<THitRecord> records;
+    records.reserve(m_numbers.size());
+    for (const std::uint32_t number : m_numbers) {
+        // The last row that starts at or before number, as THitSet::Word finds it.
+        const auto next = std::upper_bound(m_rowStart.begin(), m_rowStart.end(), number);
+        const auto row = static_cast<std::size_t>(next - m_rowStart.begin()) - 1;
+        const TStoredWord word{row, number - m_rowStart[row]};
+        records.push_back({std::string(StoredBytes(word)), StoredIpm(word),
+                           DictCounts[word.Row][word.Index], word.Row});
+    }
+    return records;
 }

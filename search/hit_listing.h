@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "wordstore/large_array.h"
@@ -59,8 +60,20 @@ private:
     std::vector<std::uint64_t, TLargeAllocator<std::uint64_t>> m_bits;
 };
 
+// One listed hit as a record: the word (Windows-1251), its ipm, its count and the dictionary row
+// it was found in.
+struct THitRecord
+{
+    std::string Word;
+    double Ipm = 0.0;
+    std::int64_t Count = 0;
+    std::size_t Row = 0;
+};
+
 // The ipm of a stored word: its count divided by its row's total, as the search runs take it.
 double StoredIpm(const TStoredWord& word);
+// The ipm of a word of row with count.
+double StoredIpm(std::int32_t count, std::size_t row);
 // The bytes of a stored word.
 std::string_view StoredBytes(const TStoredWord& word);
 
@@ -74,28 +87,20 @@ public:
     void Sort(const THitSet& hits, bool alphabetical);
 
     // How many lines the listing has.
-    std::size_t Count() const { return m_alphabetical ? m_keys.size() : m_numbers.size(); }
+    std::size_t Count() const { return m_numbers.size(); }
     // The number of the hit on line i (from 0).
-    std::size_t Number(std::size_t i) const
+    std::size_t Number(std::size_t i) const { return m_numbers[i]; }
+    // Hands the numbers of the lines over, in order, and leaves the order empty.
+    std::vector<std::uint32_t, TLargeAllocator<std::uint32_t>> TakeNumbers()
     {
-        return m_alphabetical ? m_keys[i].Number : m_numbers[i];
+        return std::move(m_numbers);
     }
 
 private:
-    // A hit by word: ListingPrefixKey of the word, in two halves so that the entry takes 12 bytes.
-    struct TWordKey
-    {
-        std::uint32_t High;
-        std::uint32_t Low;
-        std::uint32_t Number;
-    };
-
     void SortByValue(const THitSet& hits);
     void SortByWord(const THitSet& hits);
 
-    bool m_alphabetical = false;
     std::vector<std::uint32_t, TLargeAllocator<std::uint32_t>> m_numbers;
-    std::vector<TWordKey, TLargeAllocator<TWordKey>> m_keys;
 };
 
 // Writes the listing of an order: one line per hit, the word followed, with showIpm, by " = " and
@@ -105,3 +110,39 @@ private:
 void WriteListing(const THitSet& hits, const THitOrder& order, bool showIpm,
                   const std::function<void(std::string_view block)>& write,
                   std::size_t blockSize = std::size_t{1} << 20);
+
+// About how many hits a listing by word sorts at a time: enough that a group's pass over the hit
+// set is short beside its sorting, few enough that its records stay a small part of the store.
+inline constexpr std::size_t kWordGroupSize = std::size_t{1} << 20;
+
+// Writes the listing of hits by word, the text that WriteListing writes for an order of hits
+// sorted by word, without ordering all of them first: they are sorted and written a group of
+// about groupSize hits at a time, each group in memory the next reuses. Returns the number of
+// lines written.
+std::size_t WriteListingByWord(const THitSet& hits, bool showIpm,
+                               const std::function<void(std::string_view block)>& write,
+                               std::size_t blockSize = std::size_t{1} << 20,
+                               std::size_t groupSize = kWordGroupSize);
+
+// An upper bound of the bytes WriteListing or WriteListingByWord write for hits, from one pass
+// over the hits' sizes: for a listing that is kept whole, to be taken in one piece.
+std::size_t ListingSizeBound(const THitSet& hits, bool showIpm);
+
+// The hits of a listing in its order, kept as their numbers over the word store and turned into
+// records only when asked for. Made for the store as it is; the store must not change while the
+// list is used.
+class THitList
+{
+public:
+    THitList() = default;
+    // The hits of order's lines; takes order's numbers, leaving it empty.
+    THitList(const THitSet& hits, THitOrder&& order);
+
+    std::size_t size() const { return m_numbers.size(); }
+    // One record per line, in order: the word, its ipm, its count and its row.
+    std::vector<THitRecord> Records() const;
+
+private:
+    std::vector<std::size_t> m_rowStart;  // as in THitSet
+    std::vector<std::uint32_t, TLargeAllocator<std::uint32_t>> m_numbers;
+};

@@ -50,6 +50,7 @@ struct TRunSettings
     TWordFilter Filter;
     std::size_t TwoThreadsFrom = 0;
     bool HitRecords = false;
+    bool HitList = false;
     bool ListingBlocks = false;
 };
 
@@ -65,6 +66,7 @@ TRunSettings ReadSettings(const TSearchView& view)
     settings.Filter = viewSettings.Filter;
     settings.TwoThreadsFrom = viewSettings.TwoThreadsFrom;
     settings.HitRecords = view.WantsHitRecords();
+    settings.HitList = view.WantsHitList();
     settings.ListingBlocks = view.WantsListingBlocks();
     if (!settings.Clock) {
         settings.Clock = [] { return TSearchClock::now(); };
@@ -272,77 +274,106 @@ void WalkWords(const TRunSettings& settings, std::size_t minLength, TMatch& matc
     }
 }
 
-// The hit number that splits rows' words into two halves for two threads: a multiple of 64, so
-// that the halves never share a word of the hit set's bits.
-std::size_t SplitNumber(const std::vector<TWalkRow>& rows, std::size_t wordCount)
-{
-    std::size_t left = wordCount / 2;
-    for (const TWalkRow& row : rows) {
-        const std::size_t size = row.End - row.First;
-        if (left < size) {
-            return (row.First + left + 63) / 64 * 64;
-        }
-        left -= size;
-    }
-    return rows.empty() ? 0 : rows.back().End;
-}
-
-// Ends a worker's walk early: the calling thread has failed or been stopped.
+// Ends a thread's walk of a stretch early: the run has failed or been stopped before it.
 struct TWalkStopped
 {};
 
-// Walks the second half of the words on a second thread, with a copy of matches made for it,
-// while the calling thread walks the first half and keeps the budget: the time limit and the
-// view's KeepGoing() stay on the calling thread, also while it waits for the second half. The
-// two halves add to hits on either side of a split at a multiple of 64, so the set is what one
-// thread would make. The first half's error wins, as it would come first on one thread.
+// How many hit numbers a thread walks at a time: a multiple of 64, so that two threads never
+// share a word of the hit set's bits.
+constexpr std::size_t kStretchSize = std::size_t{1} << 14;
+
+// Walks the words on the calling thread and a second one, each taking the next stretch of hit
+// numbers as it finishes the last, so that a thread that starts late or runs slowly on a busy
+// machine leaves its share to the other instead of keeping it waiting. The stretches add to hits
+// on either side of multiples of 64, so the set is what one thread would make. The time limit and
+// the view's KeepGoing() stay on the calling thread, also while it waits for the other. An error
+// stops the stretches after its own, while those before it go on; the error of the earliest
+// stretch is the one that reaches the caller, as on one thread it would come first.
 template <bool kMatchFirst, bool kFiltered, typename TMatch>
 void WalkOnTwoThreads(const TRunSettings& settings, std::size_t minLength, TMatch& matches,
-                      const std::vector<TWalkRow>& rows, std::size_t wordCount, TRunBudget& budget,
-                      THitSet& hits)
+                      const std::vector<TWalkRow>& rows, TRunBudget& budget, THitSet& hits)
 {
-    const std::size_t split = SplitNumber(rows, wordCount);
-    std::atomic<bool> stop{false};
+    if (rows.empty()) {
+        return;
+    }
+    // Asked before any word, as one thread asks at its first: the other thread may take every
+    // stretch of a small store before this one takes any.
+    budget.Check();
+    const std::size_t first = rows.front().First;
+    const std::size_t stretches = (rows.back().End - first + kStretchSize - 1) / kStretchSize;
+    std::atomic<std::size_t> nextStretch{0};
+    // Stretches from this one on stop, or are never started.
+    std::atomic<std::size_t> stopFrom{stretches};
     std::mutex mutex;
     std::condition_variable finished;
     bool done = false;
-    std::exception_ptr workerError;
+    std::size_t errorStretch = stretches;
+    std::exception_ptr error;
+
+    // Walks stretches until none is left; tick() runs before each word.
+    const auto walk = [&](TMatch& threadMatches, auto&& tick) {
+        for (std::size_t stretch = nextStretch++; stretch < stopFrom.load();
+             stretch = nextStretch++) {
+            const std::size_t from = first + stretch * kStretchSize;
+            try {
+                WalkWords<kMatchFirst, kFiltered>(
+                    settings, minLength, threadMatches, rows, from, from + kStretchSize,
+                    [&] {
+                        tick();
+                        if (stretch >= stopFrom.load(std::memory_order_relaxed)) {
+                            throw TWalkStopped();
+                        }
+                    },
+                    hits);
+            } catch (const TWalkStopped&) {
+                return;
+            } catch (const std::exception_ptr&) {
+                throw;
+            } catch (...) {
+                const std::lock_guard<std::mutex> lock(mutex);
+                if (stretch < errorStretch) {
+                    errorStretch = stretch;
+                    error = std::current_exception();
+                    stopFrom.store(std::min(stopFrom.load(), stretch + 1));
+                }
+                return;
+            }
+        }
+    };
     TMatch workerMatches = matches;
     std::thread worker([&] {
-        try {
-            WalkWords<kMatchFirst, kFiltered>(
-                settings, minLength, workerMatches, rows, split, hits.Size(),
-                [&stop] {
-                    if (stop.load(std::memory_order_relaxed)) {
-                        throw TWalkStopped();
-                    }
-                },
-                hits);
-        } catch (const TWalkStopped&) {
-        } catch (...) {
-            workerError = std::current_exception();
-        }
+        walk(workerMatches, [] {});
         const std::lock_guard<std::mutex> lock(mutex);
         done = true;
         finished.notify_one();
     });
     try {
-        WalkWords<kMatchFirst, kFiltered>(
-            settings, minLength, matches, rows, 0, split, [&budget] { budget.Tick(); }, hits);
+        // The budget's errors end the whole run, not just a stretch: they pass the walk's catch.
+        walk(matches, [&budget] {
+            try {
+                budget.Tick();
+            } catch (...) {
+                throw std::current_exception();
+            }
+        });
         std::unique_lock<std::mutex> lock(mutex);
         while (!finished.wait_for(lock, kCheckInterval, [&done] { return done; })) {
             lock.unlock();
             budget.Check();
             lock.lock();
         }
+    } catch (const std::exception_ptr& budgetError) {
+        stopFrom.store(0);
+        worker.join();
+        std::rethrow_exception(budgetError);
     } catch (...) {
-        stop.store(true, std::memory_order_relaxed);
+        stopFrom.store(0);
         worker.join();
         throw;
     }
     worker.join();
-    if (workerError) {
-        std::rethrow_exception(workerError);
+    if (error) {
+        std::rethrow_exception(error);
     }
 }
 
@@ -361,8 +392,8 @@ void WalkTickedRows(TSearchView& view, const TRunSettings& settings, std::size_t
     }
     if constexpr (kThreadable) {
         if (wordCount >= settings.TwoThreadsFrom && std::thread::hardware_concurrency() != 1) {
-            WalkOnTwoThreads<kMatchFirst, kFiltered>(settings, minLength, matches, rows, wordCount,
-                                                     budget, hits);
+            WalkOnTwoThreads<kMatchFirst, kFiltered>(settings, minLength, matches, rows, budget,
+                                                     hits);
             return;
         }
     }
@@ -383,37 +414,46 @@ void CollectHits(TSearchView& view, const TRunSettings& settings, std::size_t mi
     }
 }
 
-// The records of the listed hits, in the listing's order.
-std::vector<THitRecord> HitRecords(const THitSet& hits, const THitOrder& order)
-{
-    std::vector<THitRecord> records;
-    records.reserve(order.Count());
-    for (std::size_t i = 0; i < order.Count(); ++i) {
-        const TStoredWord word = hits.Word(order.Number(i));
-        records.push_back({std::string(StoredBytes(word)), StoredIpm(word),
-                           DictCounts[word.Row][word.Index], word.Row});
-    }
-    return records;
-}
-
-// Orders the hits and shows their listing: in blocks when the view takes them, else whole.
+// Orders the hits and shows their listing: in blocks when the view takes them, else whole. A
+// listing by word without records is sorted and written a group at a time, never ordered whole.
 void FinishRun(TSearchView& view, const TRunSettings& settings, const THitSet& hits)
 {
-    THitOrder order;
-    order.Sort(hits, settings.Alphabetical);
+    // Taken once: a long listing grown block by block would be copied again and again.
+    const std::size_t sizeBound = ListingSizeBound(hits, settings.ShowIpm);
+    std::string listing;
     if (settings.ListingBlocks) {
-        WriteListing(hits, order, settings.ShowIpm,
-                     [&view](std::string_view block) { view.ShowListingBlock(block); });
+        view.BeginListingBlocks(sizeBound);
     } else {
-        std::string listing;
-        WriteListing(hits, order, settings.ShowIpm,
-                     [&listing](std::string_view block) { listing += block; });
+        listing.reserve(sizeBound);
+    }
+    const auto write = [&](std::string_view block) {
+        if (settings.ListingBlocks) {
+            view.ShowListingBlock(block);
+        } else {
+            listing += block;
+        }
+    };
+    THitOrder order;
+    std::size_t lines = 0;
+    if (settings.Alphabetical && !settings.HitRecords && !settings.HitList) {
+        lines = WriteListingByWord(hits, settings.ShowIpm, write);
+    } else {
+        order.Sort(hits, settings.Alphabetical);
+        WriteListing(hits, order, settings.ShowIpm, write);
+        lines = order.Count();
+    }
+    if (settings.ListingBlocks) {
+        view.EndListingBlocks();
+    } else {
         view.ShowListing(listing);
     }
     if (settings.HitRecords) {
-        view.ShowHitRecords(HitRecords(hits, order));
+        view.ShowHitRecords(THitList(hits, THitOrder(order)).Records());
     }
-    view.ShowFoundCount(ToCp1251("Найдено:") + std::to_string(order.Count()));
+    if (settings.HitList) {
+        view.ShowHitList(THitList(hits, std::move(order)));
+    }
+    view.ShowFoundCount(ToCp1251("Найдено:") + std::to_string(lines));
 }
 
 // What every run does around its own collecting: reads the settings once, shows "Поиск...",

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "search/hit_listing.h"
 #include "search/word_filter.h"
 
 // A run that went on longer than its time limit. what() is the user's whole message.
@@ -52,20 +53,11 @@ struct TSearchSettings
     std::size_t TwoThreadsFrom = 200000;
 };
 
-// One listed hit as a record: the word (Windows-1251), its ipm, its count and the dictionary row
-// it was found in.
-struct THitRecord
-{
-    std::string Word;
-    double Ipm = 0.0;
-    std::int64_t Count = 0;
-    std::size_t Row = 0;
-};
-
 // What a search run reads from the front end and writes back to it. Texts are Windows-1251.
 // A front end implements the reads and ShowListing; the display hooks that only a window needs
 // do nothing unless overridden. A run calls, in this order: Settings(), ShowInterim(),
-// LockPane(), the row reads with KeepGoing() among them, ShowListing(), ShowFoundCount(),
+// LockPane(), the row reads with KeepGoing() among them, ShowListing() (or BeginListingBlocks(),
+// ShowListingBlock() for each piece, EndListingBlocks()), ShowFoundCount(),
 // UnlockPane(), Beep(); an error ends it early, though after LockPane() always with
 // UnlockPane(). A blank pattern query calls nothing.
 class TSearchView
@@ -107,6 +99,11 @@ public:
     // the listing, in order; together they are the text ShowListing() would get. A piece may end
     // anywhere, even inside a line break; an empty listing gives no piece.
     virtual void ShowListingBlock(std::string_view /*block*/) {}
+    // When WantsListingBlocks(): called before the first piece, also for an empty listing, with
+    // an upper bound of the listing's bytes, so that a view that keeps it can take its memory at
+    // once; and after the last piece.
+    virtual void BeginListingBlocks(std::size_t /*sizeBound*/) {}
+    virtual void EndListingBlocks() {}
 
     // Whether the run also gives its hits as records, read once with Settings(); a run that
     // gives none pays nothing for them.
@@ -114,6 +111,12 @@ public:
     // When WantsHitRecords(): called right after the listing with one record per line of the
     // listing, in the listing's order.
     virtual void ShowHitRecords(std::vector<THitRecord> /*records*/) {}
+
+    // Whether the run gives its hits as a THitList instead, read once with Settings(): records
+    // made only when the front end asks, for one that seldom does.
+    virtual bool WantsHitList() const { return false; }
+    // When WantsHitList(): called right after the listing with its hits, in the listing's order.
+    virtual void ShowHitList(THitList /*hits*/) {}
 };
 
 // Runs the pattern search for query: delimiter, expression, delimiter, modifier letters.

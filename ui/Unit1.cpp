@@ -822,7 +822,8 @@ void TForm1::N4Click()
 {
     // The table the command line writes with --format tsv, with the list's names, as the other
     // copies put text on the clipboard: one "\n" per line break.
-    const std::string table = HitTableText(m_hitRecords, m_rowNames, TTableFormat::Tsv, "\n");
+    const std::string table =
+        HitTableText(m_hitList.Records(), m_rowNames, TTableFormat::Tsv, "\n");
     QGuiApplication::clipboard()->setText(PaneTextFromCp1251(table));
 }
 
@@ -878,6 +879,27 @@ void TForm1::ShowListing(const std::string& listing)
     Prev->SetText(listing);
 }
 
+bool TForm1::WantsListingBlocks() const
+{
+    // The pieces go straight into the pane's memory: a long listing never stands twice.
+    return true;
+}
+
+void TForm1::BeginListingBlocks(std::size_t sizeBound)
+{
+    Prev->BeginText(sizeBound);
+}
+
+void TForm1::ShowListingBlock(std::string_view block)
+{
+    Prev->AppendText(block);
+}
+
+void TForm1::EndListingBlocks()
+{
+    Prev->EndText();
+}
+
 void TForm1::ShowFoundCount(const std::string& caption)
 {
     Label_fnd->setText(QStringFromCp1251(caption));
@@ -906,16 +928,17 @@ bool TForm1::KeepGoing(TSearchClock::duration elapsed)
     return !m_cancelRequested;
 }
 
-bool TForm1::WantsHitRecords() const
+bool TForm1::WantsHitList() const
 {
     return true;
 }
 
-void TForm1::ShowHitRecords(std::vector<THitRecord> records)
+void TForm1::ShowHitList(THitList hits)
 {
     // Comes right after the listing, so a search that fails before it keeps the earlier table
-    // along with the earlier listing.
-    m_hitRecords = std::move(records);
+    // along with the earlier listing. The records are made when the table is copied: the store
+    // only changes at start-up, before any search.
+    m_hitList = std::move(hits);
     N4->setEnabled(true);
 }
 

@@ -68,6 +68,10 @@ public:
     void LockPane() override;
     void UnlockPane() override;
     void ShowListing(const std::string& listing) override;
+    bool WantsListingBlocks() const override;
+    void BeginListingBlocks(std::size_t sizeBound) override;
+    void ShowListingBlock(std::string_view block) override;
+    void EndListingBlocks() override;
     void ShowFoundCount(const std::string& caption) override;
     void Beep() override;
     // From half a second into a run on, handles the pending events every few dozen
@@ -75,8 +79,8 @@ public:
     // close the window during a run closes it after the run, and cancels the run from then on.
     bool KeepGoing(TSearchClock::duration elapsed) override;
     // The window keeps the last shown listing's hits for "Копировать таблицей".
-    bool WantsHitRecords() const override;
-    void ShowHitRecords(std::vector<THitRecord> records) override;
+    bool WantsHitList() const override;
+    void ShowHitList(THitList hits) override;
 
     // What loading reports.
     void AddDictionaryRow(const std::string& name, const std::string& rowText) override;
@@ -146,7 +150,7 @@ private:
     TSearchClock::duration m_lastEventPass{};
     // The hits of the listing the last successful search showed, for the table copy; the names of
     // the dictionary rows as the list shows them, Windows-1251, for its dictionary column.
-    std::vector<THitRecord> m_hitRecords;
+    THitList m_hitList;
     std::vector<std::string> m_rowNames;
 
     QWidget* Panel_left = nullptr;

@@ -89,6 +89,13 @@ TFastResultPane::TFastResultPane(QWidget* parent)
 
 void TFastResultPane::SetText(const std::string& text)
 {
+    BeginText(text.size());
+    AppendText(text);
+    EndText();
+}
+
+void TFastResultPane::BeginText(std::size_t sizeBound)
+{
     if (m_keepOnReplace) {
         m_keepOnReplace = false;
         // Moved, not copied: the kept listing may be long. The new text then takes fresh memory.
@@ -99,7 +106,17 @@ void TFastResultPane::SetText(const std::string& text)
     }
     // The memory of a longer text is kept for a while: the listing of a search follows the
     // interim text at once, and memory the system has to map afresh costs more than the copy.
-    m_text.assign(text.begin(), text.end());
+    m_text.clear();
+    m_text.reserve(sizeBound);
+}
+
+void TFastResultPane::AppendText(std::string_view piece)
+{
+    m_text.insert(m_text.end(), piece.begin(), piece.end());
+}
+
+void TFastResultPane::EndText()
+{
     m_lines.Build(Bytes());
     ScheduleTrim();
     m_anchor = 0;

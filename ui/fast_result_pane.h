@@ -40,6 +40,9 @@ public:
 
     QWidget* Widget() override { return this; }
     void SetText(const std::string& text) override;
+    void BeginText(std::size_t sizeBound) override;
+    void AppendText(std::string_view piece) override;
+    void EndText() override;
     std::string Text() const override { return std::string(m_text.begin(), m_text.end()); }
     std::string SelectedText() const override;
     void SelectAll() override;

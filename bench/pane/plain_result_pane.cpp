@@ -43,6 +43,23 @@ void TPlainResultPane::SetText(const std::string& text)
     setPlainText(PaneTextFromCp1251(text));
 }
 
+void TPlainResultPane::BeginText(std::size_t sizeBound)
+{
+    m_pending.clear();
+    m_pending.reserve(sizeBound);
+}
+
+void TPlainResultPane::AppendText(std::string_view piece)
+{
+    m_pending += piece;
+}
+
+void TPlainResultPane::EndText()
+{
+    SetText(m_pending);
+    m_pending.clear();
+}
+
 std::string TPlainResultPane::Text() const
 {
     // The raw text keeps no-break spaces, which toPlainText() would turn into blanks.

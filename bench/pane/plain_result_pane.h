@@ -22,6 +22,9 @@ public:
 
     QWidget* Widget() override { return this; }
     void SetText(const std::string& text) override;
+    void BeginText(std::size_t sizeBound) override;
+    void AppendText(std::string_view piece) override;
+    void EndText() override;
     std::string Text() const override;
     std::string SelectedText() const override;
     void SelectAll() override;
@@ -33,6 +36,9 @@ protected:
     // The selection as plain text only: the editor's own rich copy takes seconds for a long
     // listing.
     QMimeData* createMimeDataFromSelection() const override;
+
+private:
+    std::string m_pending;  // the pieces between BeginText() and EndText()
 };
 
 // The editor's text as the pane gives it out: line breaks as the editor stores them ("\n",

@@ -3,6 +3,8 @@
 
 #include "search/hit_listing.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <iterator>
@@ -54,6 +56,18 @@ protected:
     void SetUp() override { ClearWordStore(); }
     void TearDown() override { ClearWordStore(); }
 
+    // Loads three dictionaries of counts[i] random words, of up to 12, secondLength and 3
+    // letters. "е" and "ё" sort side by side; "ь" and "я" far apart; long words share prefixes.
+    void LoadStore(std::mt19937& random, const std::array<int, 3>& counts, int secondLength)
+    {
+        const std::vector<std::string> letters = {"е", "ё", "ь", "я", "а", "Е", "Ё"};
+        WriteRandomPair(m_folder, "a", counts[0], letters, 12, random);
+        WriteRandomPair(m_folder, "b", counts[1], letters, secondLength, random);
+        WriteRandomPair(m_folder, "c", counts[2], letters, 3, random);
+        ScanDictionaryFolder(m_folder.Path(), m_loadView);
+        ASSERT_EQ(DictWords.size(), 3u);
+    }
+
     TTempFolder m_folder;
     TRecordingLoadView m_loadView;
 };
@@ -79,25 +93,26 @@ std::string TreeListing(const THitSet& hits, bool alphabetical, bool showIpm)
     return listing;
 }
 
+// The store's words but the empty ones, each kept with a chance of one in keepOneIn.
+THitSet RandomHits(unsigned keepOneIn, std::mt19937& random)
+{
+    THitSet hits;
+    for (std::size_t number = 0; number < hits.Size(); ++number) {
+        if (random() % keepOneIn == 0 && !StoredBytes(hits.Word(number)).empty()) {
+            hits.Add(number);
+        }
+    }
+    return hits;
+}
+
 TEST_F(HitListing, ListsWhatTheResultTreeListsInBothOrdersAndAnyBlockSize)
 {
     std::mt19937 random(20261209);
-    // "е" and "ё" sort side by side; "ь" and "я" far apart; long words share prefixes.
-    const std::vector<std::string> letters = {"е", "ё", "ь", "я", "а", "Е", "Ё"};
-    WriteRandomPair(m_folder, "a", 3001, letters, 12, random);
-    WriteRandomPair(m_folder, "b", 0, letters, 12, random);
-    WriteRandomPair(m_folder, "c", 1999, letters, 3, random);
-    ScanDictionaryFolder(m_folder.Path(), m_loadView);
-    ASSERT_EQ(DictWords.size(), 3u);
+    LoadStore(random, {3001, 0, 1999}, 12);
 
     // Every word, then about a third of them.
     for (const unsigned keepOneIn : {1u, 3u}) {
-        THitSet hits;
-        for (std::size_t number = 0; number < hits.Size(); ++number) {
-            if (random() % keepOneIn == 0 && !StoredBytes(hits.Word(number)).empty()) {
-                hits.Add(number);
-            }
-        }
+        const THitSet hits = RandomHits(keepOneIn, random);
         for (const bool alphabetical : {false, true}) {
             for (const bool showIpm : {false, true}) {
                 SCOPED_TRACE(std::to_string(keepOneIn) + (alphabetical ? " by word" : " by value") +
@@ -133,6 +148,37 @@ TEST_F(HitListing, ListsWhatTheResultTreeListsInBothOrdersAndAnyBlockSize)
     }
 }
 
+TEST_F(HitListing, ByWordInGroupsListsWhatTheResultTreeListsForAnyGroupAndBlockSize)
+{
+    std::mt19937 random(20261211);
+    // Words of up to 30 bytes, past the short copies.
+    LoadStore(random, {2003, 601, 1499}, 30);
+
+    for (const unsigned keepOneIn : {1u, 4u}) {
+        const THitSet hits = RandomHits(keepOneIn, random);
+        for (const bool showIpm : {false, true}) {
+            const std::string expected = TreeListing(hits, true, showIpm);
+            ASSERT_NE(expected, "");
+            const std::size_t lines =
+                static_cast<std::size_t>(std::count(expected.begin(), expected.end(), '\n')) + 1;
+            // A group per bucket, a few buckets a group, all of them in one.
+            for (const std::size_t groupSize : {std::size_t{1}, std::size_t{97}, kWordGroupSize}) {
+                for (const std::size_t blockSize : {std::size_t{1}, std::size_t{1} << 20}) {
+                    SCOPED_TRACE(std::to_string(keepOneIn) + (showIpm ? " with ipm" : "") +
+                                 " group " + std::to_string(groupSize) + " block " +
+                                 std::to_string(blockSize));
+                    std::string listing;
+                    const std::size_t written = WriteListingByWord(
+                        hits, showIpm, [&](std::string_view block) { listing += block; }, blockSize,
+                        groupSize);
+                    EXPECT_EQ(listing, expected);
+                    EXPECT_EQ(written, lines);
+                }
+            }
+        }
+    }
+}
+
 TEST_F(HitListing, EmptySetWritesNothing)
 {
     m_folder.WritePair("a", {"кот", "кит"}, {1, 2});
@@ -145,6 +191,8 @@ TEST_F(HitListing, EmptySetWritesNothing)
         EXPECT_EQ(order.Count(), 0u);
         WriteListing(hits, order, true, [](std::string_view) { ADD_FAILURE() << "a block"; });
     }
+    EXPECT_EQ(WriteListingByWord(hits, true, [](std::string_view) { ADD_FAILURE() << "a block"; }),
+              0u);
 }
 
 TEST_F(HitListing, NumbersRunOverEveryRowInOrderSkippingEmptyRows)
@@ -177,6 +225,9 @@ public:
     std::size_t TwoThreadsFrom = 0;
     bool Blocks = false;
     bool Records = false;
+    bool List = false;
+    int BlockBrackets = 0;  // BeginListingBlocks() and EndListingBlocks() seen in this run
+    std::size_t SizeBound = 0;
     std::vector<bool> Ticked;
     bool Cancel = false;
 
@@ -198,6 +249,7 @@ public:
     bool RowTicked(std::size_t row) const override { return Ticked.at(row); }
     void ShowInterim(const std::string&) override
     {
+        BlockBrackets = 0;
         Listing.clear();
         HitRecords.clear();
     }
@@ -211,10 +263,24 @@ public:
     void ShowListingBlock(std::string_view block) override
     {
         EXPECT_TRUE(Blocks);
+        EXPECT_EQ(BlockBrackets, 1) << "a piece outside BeginListingBlocks/EndListingBlocks";
         Listing += block;
+    }
+    void BeginListingBlocks(std::size_t sizeBound) override
+    {
+        EXPECT_TRUE(Blocks);
+        EXPECT_EQ(BlockBrackets++, 0);
+        SizeBound = sizeBound;
+    }
+    void EndListingBlocks() override
+    {
+        EXPECT_EQ(BlockBrackets++, 1);
+        EXPECT_LE(Listing.size(), SizeBound);
     }
     void ShowFoundCount(const std::string& caption) override { Found = ToUtf8(caption); }
     bool WantsHitRecords() const override { return Records; }
+    bool WantsHitList() const override { return List; }
+    void ShowHitList(THitList hits) override { HitRecords = hits.Records(); }
     void ShowHitRecords(std::vector<THitRecord> records) override
     {
         HitRecords = std::move(records);
@@ -245,15 +311,16 @@ TOutcome Outcome(TThreadsView& view, const std::function<void(TSearchView&)>& ru
 class TwoThreads : public HitListing
 {
 protected:
-    // Three ticked rows of odd sizes around an unticked one, so that the split falls inside a
-    // row and away from a row's start.
+    // Three ticked rows of odd sizes around an unticked one, so that the stretches end inside
+    // rows and away from a row's start.
     void LoadRandomStore()
     {
         std::mt19937 random(20261210);
         const std::vector<std::string> letters = {"а", "б", "е", "ё", "к", "о", "т", "я"};
-        WriteRandomPair(m_folder, "a", 1237, letters, 9, random);
-        WriteRandomPair(m_folder, "b", 301, letters, 9, random);
-        WriteRandomPair(m_folder, "c", 2111, letters, 9, random);
+        // Big enough for a few of the stretches that each thread takes in turn.
+        WriteRandomPair(m_folder, "a", 12371, letters, 9, random);
+        WriteRandomPair(m_folder, "b", 3001, letters, 9, random);
+        WriteRandomPair(m_folder, "c", 21113, letters, 9, random);
         WriteRandomPair(m_folder, "d", 77, letters, 9, random);
         ScanDictionaryFolder(m_folder.Path(), m_loadView);
         ASSERT_EQ(DictWords.size(), 4u);
@@ -304,6 +371,69 @@ TEST_F(TwoThreads, ListAsOneThreadWithEveryQueryOrderAndSetting)
         }
         ++runIndex;
     }
+}
+
+TEST_F(TwoThreads, ListingByWordIsTheSameWhetherTheViewWantsHitRecordsOrNot)
+{
+    // Without records a listing by word is written a group at a time, with them from the whole
+    // order that the records also come from.
+    LoadRandomStore();
+    const std::function<void(TSearchView&)> runs[] = {
+        [](TSearchView& view) { PatternSearch(ToCp1251("/[ая]/"), view); },
+        [](TSearchView& view) { EndingSearch("", view); },
+        [](TSearchView& view) { PatternSearch(ToCp1251("/ъ/"), view); },
+    };
+    m_view.Alpha = true;
+    for (std::size_t run = 0; run < std::size(runs); ++run) {
+        for (const bool ipm : {false, true}) {
+            for (const bool blocks : {false, true}) {
+                SCOPED_TRACE("run " + std::to_string(run) + (ipm ? " with ipm" : "") +
+                             (blocks ? " in blocks" : ""));
+                m_view.Ipm = ipm;
+                m_view.Blocks = blocks;
+                m_view.Records = true;
+                const TOutcome withRecords = Outcome(m_view, runs[run]);
+                m_view.Records = false;
+                const TOutcome without = Outcome(m_view, runs[run]);
+                EXPECT_EQ(without.Listing, withRecords.Listing);
+                EXPECT_EQ(without.Found, withRecords.Found);
+                EXPECT_EQ(without.Records, std::vector<std::string>());
+            }
+        }
+    }
+}
+
+TEST_F(TwoThreads, HitListGivesTheRecordsThatTheRunGivesAsRecords)
+{
+    LoadRandomStore();
+    const std::function<void(TSearchView&)> runs[] = {
+        [](TSearchView& view) { PatternSearch(ToCp1251("/^ко.*т$/"), view); },
+        [](TSearchView& view) { EndingSearch("", view); },
+        [](TSearchView& view) { PatternSearch(ToCp1251("/ъ/"), view); },
+    };
+    for (std::size_t run = 0; run < std::size(runs); ++run) {
+        for (const bool alpha : {false, true}) {
+            for (const bool blocks : {false, true}) {
+                SCOPED_TRACE("run " + std::to_string(run) + (alpha ? " by word" : "") +
+                             (blocks ? " in blocks" : ""));
+                m_view.Alpha = alpha;
+                m_view.Blocks = blocks;
+                m_view.Records = true;
+                m_view.List = false;
+                const TOutcome records = Outcome(m_view, runs[run]);
+                m_view.Records = false;
+                m_view.List = true;
+                const TOutcome list = Outcome(m_view, runs[run]);
+                EXPECT_EQ(list, records);
+                if (blocks) {
+                    EXPECT_EQ(m_view.BlockBrackets, 2);
+                }
+            }
+        }
+    }
+    // Guards the comparison against empty record lists only.
+    m_view.List = true;
+    EXPECT_GT(Outcome(m_view, runs[1]).Records.size(), 1000u);
 }
 
 TEST_F(TwoThreads, MostRunsListSomethingAndSomeListNothing)

@@ -3,9 +3,11 @@
 
 #include "ui/fast_result_pane.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -76,6 +78,36 @@ protected:
     // Where the first row of the view lies.
     QRect m_firstRow;
 };
+
+TEST_F(FastPane, TextGivenInPiecesIsTheTextGivenWhole)
+{
+    std::mt19937 random(20261212);
+    std::string text;
+    for (int line = 0; line < 300; ++line) {
+        text += line == 0 ? "" : "\r\n";
+        text += ToCp1251(line % 7 == 0 ? "длинная строка, что не уместится в узкой панели целиком"
+                                       : "кот = 1,00000");
+    }
+    Show(ToUtf8(text), QSize(160, 200));
+    TFastResultPane pieces;
+    pieces.resize(QSize(160, 200));
+    pieces.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&pieces));
+    // A first text, replaced; then pieces of up to 9 bytes, some ending inside a line break.
+    pieces.SetText(ToCp1251("прежний текст"));
+    pieces.BeginText(text.size());
+    for (std::size_t pos = 0; pos < text.size();) {
+        const std::size_t size = std::min<std::size_t>(random() % 10, text.size() - pos);
+        pieces.AppendText(std::string_view(text).substr(pos, size));
+        pos += size;
+    }
+    pieces.EndText();
+    EXPECT_EQ(pieces.Text(), text);
+    for (const std::uint64_t position : {0u, 5u, 60u, 500u, 2000u}) {
+        SCOPED_TRACE(position);
+        EXPECT_EQ(pieces.CursorRect(position), m_pane.CursorRect(position));
+    }
+}
 
 TEST_F(FastPane, DragSelectsAcrossLinesAndShiftClickExtends)
 {
