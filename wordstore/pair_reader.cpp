@@ -2,7 +2,9 @@
 
 #include "wordstore/pair_reader.h"
 
+#include <bit>
 #include <cstdint>
+#include <new>
 #include <stdexcept>
 #include <utility>
 
@@ -40,17 +42,38 @@ TWordListFile ReadWordListFile(const std::string& path)
 
 TCountFile ReadCountFile(const std::string& path, std::size_t wordCount)
 {
-    const TFileBytes file = ReadWholeFile(path);
+    const TRegularFile file = OpenRegularFile(path);
     TCountFile result;
-    result.FileBytes = file.Size;
-    if (static_cast<std::uint64_t>(file.Size) / 4 != static_cast<std::uint64_t>(wordCount)) {
+    // A count file of the right size is read straight into the counts; the size it has when
+    // read to its end decides, as the file may change after it was measured.
+    const bool looksRight = file.Size / 4 == wordCount;
+    if (looksRight) {
+        try {
+            result.Counts.resize(wordCount);
+        } catch (const std::bad_alloc&) {
+            throw EFileError(OutOfMemoryText(path));
+        }
+    }
+    const std::size_t countBytes = looksRight ? 4 * wordCount : 0;
+    result.FileBytes = ReadUpTo(file, reinterpret_cast<char*>(result.Counts.data()), countBytes);
+    if (result.FileBytes == countBytes) {
+        char rest[4096];
+        for (std::size_t got = 1; got != 0; result.FileBytes += got) {
+            got = ReadUpTo(file, rest, sizeof rest);
+        }
+    }
+    if (static_cast<std::uint64_t>(result.FileBytes) / 4 != static_cast<std::uint64_t>(wordCount)) {
+        result.Counts.clear();
         return result;
     }
     result.Fits = true;
-    result.Counts.resize(wordCount);
-    for (std::size_t k = 0; k < wordCount; ++k) {
-        result.Counts[k] = LittleEndianInt32(file.Bytes.get() + 4 * k);
-        result.Total += result.Counts[k] / 1000000.0;
+    if constexpr (std::endian::native != std::endian::little) {
+        for (std::int32_t& count : result.Counts) {
+            count = LittleEndianInt32(reinterpret_cast<const char*>(&count));
+        }
+    }
+    for (const std::int32_t count : result.Counts) {
+        result.Total += count / 1000000.0;
     }
     return result;
 }

@@ -3,7 +3,6 @@
 #include "wordstore/word_store.h"
 
 #include <algorithm>
-#include <cstring>
 #include <filesystem>
 #include <limits>
 #include <new>
@@ -14,6 +13,7 @@
 #include "wordstore/encoding.h"
 #include "wordstore/file_io.h"
 #include "wordstore/folder_lock.h"
+#include "wordstore/line_scan.h"
 #include "wordstore/pair_leftovers.h"
 #include "wordstore/pair_reader.h"
 #include "wordstore/path_utils.h"
@@ -51,33 +51,35 @@ TWordList TWordList::Split(TLargeBlock bytes, std::size_t size, std::size_t& end
         throw std::length_error("word list over 4 GiB");
     }
     TWordList list;
-    list.m_offsets.reserve(size / 8 + 1);
+    // Most lists hold words of more than six letters; a list of shorter ones grows once or twice.
+    // The arrays are sized ahead and written through pointers, so that the loop keeps them in
+    // registers; the unused tail is never touched, so it costs no memory.
+    std::size_t capacity = size / 8 + 64;
+    list.m_starts.resize(capacity + 1);
+    list.m_breaks.resize(capacity);
+    std::uint32_t* starts = list.m_starts.data();
+    std::uint8_t* breaks = list.m_breaks.data();
+    std::size_t words = 0;
+    std::size_t breakTotal = 0;
     char* const buffer = bytes.get();
     buffer[size] = '\0';
-    std::size_t read = 0;
-    std::size_t write = 0;
-    // A line ends at LF, CR or NUL; then one CR and one LF are skipped. The first NUL ends the
-    // file. Words are moved down over the line breaks, so the block holds only word bytes.
-    while (buffer[read] != '\0') {
-        const std::size_t start = read;
-        while (buffer[read] != '\0' && buffer[read] != '\n' && buffer[read] != '\r') {
-            ++read;
+    end = ScanLines(buffer, size, [&](std::size_t start, std::size_t breakBytes) {
+        if (words == capacity) {
+            capacity *= 2;
+            list.m_starts.resize(capacity + 1);
+            list.m_breaks.resize(capacity);
+            starts = list.m_starts.data();
+            breaks = list.m_breaks.data();
         }
-        list.m_offsets.push_back(static_cast<std::uint32_t>(write));
-        if (write != start) {
-            std::memmove(buffer + write, buffer + start, read - start);
-        }
-        write += read - start;
-        if (buffer[read] == '\r') {
-            ++read;
-        }
-        if (buffer[read] == '\n') {
-            ++read;
-        }
-    }
-    end = read;
-    list.m_offsets.push_back(static_cast<std::uint32_t>(write));
-    list.m_offsets.shrink_to_fit();
+        starts[words] = static_cast<std::uint32_t>(start);
+        breaks[words] = static_cast<std::uint8_t>(breakBytes);
+        breakTotal += breakBytes;
+        ++words;
+    });
+    starts[words] = static_cast<std::uint32_t>(end);
+    list.m_starts.resize(words + 1);
+    list.m_breaks.resize(words);
+    list.m_wordBytes = end - breakTotal;
     list.m_block = std::move(bytes);
     return list;
 }

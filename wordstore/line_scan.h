@@ -1,0 +1,102 @@
+#pragma once
+// The loader's line rules over a word list's bytes as read: finds each word and the line break
+// after it from masks of the line-ending bytes of 64 bytes at a time.
+
+#include <algorithm>
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+// Which of up to 64 bytes are CR, LF and NUL: bit i stands for byte i.
+struct TLineByteMasks
+{
+    std::uint64_t Cr = 0;
+    std::uint64_t Lf = 0;
+    std::uint64_t Nul = 0;
+};
+
+// The masks of bytes[0, count), count <= 64, one byte at a time.
+inline TLineByteMasks LineByteMasksOneByOne(const char* bytes, std::size_t count)
+{
+    TLineByteMasks masks;
+    for (std::size_t i = 0; i < count; ++i) {
+        masks.Cr |= static_cast<std::uint64_t>(bytes[i] == '\r') << i;
+        masks.Lf |= static_cast<std::uint64_t>(bytes[i] == '\n') << i;
+        masks.Nul |= static_cast<std::uint64_t>(bytes[i] == '\0') << i;
+    }
+    return masks;
+}
+
+// The masks of bytes[0, 64).
+inline TLineByteMasks LineByteMasks64(const char* bytes)
+{
+#if defined(__SSE2__)
+    TLineByteMasks masks;
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i nul = _mm_setzero_si128();
+    for (int part = 0; part < 4; ++part) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 16 * part));
+        const auto maskOf = [&chunk, part](__m128i byte) {
+            const auto bits =
+                static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, byte)));
+            return static_cast<std::uint64_t>(bits) << (16 * part);
+        };
+        masks.Cr |= maskOf(cr);
+        masks.Lf |= maskOf(lf);
+        masks.Nul |= maskOf(nul);
+    }
+    return masks;
+#else
+    return LineByteMasksOneByOne(bytes, 64);
+#endif
+}
+
+// Walks the words of bytes[0, size), which must be followed by a NUL at bytes[size]. A line ends
+// at LF, CR or NUL; then one CR and one LF are skipped, so a break is "\r\n", "\r" or "\n". The
+// first NUL ends the words: nothing after it is a word, and a word it cuts short has no break.
+// Calls onWord(start, breakBytes) for each word in order: the word starts at start and ends
+// where the next word starts (or where the NUL stands, after the last), less breakBytes.
+// Returns the offset of the first NUL.
+template <typename TOnWord>
+std::size_t ScanLines(const char* bytes, std::size_t size, TOnWord&& onWord)
+{
+    constexpr std::size_t kBlock = 64;
+    const std::size_t limit = size + 1;  // the NUL at size may be looked at
+    std::size_t start = 0;
+    std::uint64_t crBefore = 0;  // 1 when the byte before the block is a CR
+    for (std::size_t block = 0;; block += kBlock) {
+        const std::size_t count = std::min(kBlock, limit - block);
+        // The last block stops at the NUL: the bytes after it may not be there.
+        const TLineByteMasks masks = count == kBlock ? LineByteMasks64(bytes + block)
+                                                     : LineByteMasksOneByOne(bytes + block, count);
+        // An LF right after a CR is part of the CR's break; the CR may end the block before.
+        const std::uint64_t lfOfCrLf = masks.Lf & (masks.Cr << 1 | crBefore);
+        std::uint64_t ends = masks.Cr | (masks.Lf & ~lfOfCrLf);
+        const bool lfAfterBlock = block + kBlock < limit && bytes[block + kBlock] == '\n';
+        const std::uint64_t crOfCrLf =
+            masks.Cr & (masks.Lf >> 1 | static_cast<std::uint64_t>(lfAfterBlock) << 63);
+        crBefore = masks.Cr >> 63;
+        if (masks.Nul != 0) {
+            ends &= (masks.Nul & (~masks.Nul + 1)) - 1;
+        }
+        while (ends != 0) {
+            const auto bit = static_cast<std::size_t>(std::countr_zero(ends));
+            const std::size_t breakBytes = 1 + ((crOfCrLf >> bit) & 1);
+            onWord(start, breakBytes);
+            start = block + bit + breakBytes;
+            ends &= ends - 1;
+        }
+        if (masks.Nul != 0) {
+            const std::size_t end = block + static_cast<std::size_t>(std::countr_zero(masks.Nul));
+            if (start < end) {
+                onWord(start, std::size_t{0});
+            }
+            return end;
+        }
+    }
+}
