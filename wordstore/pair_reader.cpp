@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <new>
 #include <stdexcept>
+#include <string>
 #include <utility>
 
 #include "wordstore/encoding.h"
@@ -40,40 +41,55 @@ TWordListFile ReadWordListFile(const std::string& path)
     return result;
 }
 
-TCountFile ReadCountFile(const std::string& path, std::size_t wordCount)
+TCountFile ReadCounts(const std::string& path)
 {
     const TRegularFile file = OpenRegularFile(path);
     TCountFile result;
-    // A count file of the right size is read straight into the counts; the size it has when
-    // read to its end decides, as the file may change after it was measured.
-    const bool looksRight = file.Size / 4 == wordCount;
-    if (looksRight) {
-        try {
-            result.Counts.resize(wordCount);
-        } catch (const std::bad_alloc&) {
-            throw EFileError(OutOfMemoryText(path));
-        }
+    // The counts the file's size promises are read straight into place; bytes past them are
+    // spare, or come from a file that grew while it was read.
+    try {
+        result.Counts.resize(file.Size / 4);
+    } catch (const std::bad_alloc&) {
+        throw EFileError(OutOfMemoryText(path));
     }
-    const std::size_t countBytes = looksRight ? 4 * wordCount : 0;
-    result.FileBytes = ReadUpTo(file, reinterpret_cast<char*>(result.Counts.data()), countBytes);
-    if (result.FileBytes == countBytes) {
+    const std::size_t promised = 4 * result.Counts.size();
+    const std::size_t got = ReadUpTo(file, reinterpret_cast<char*>(result.Counts.data()), promised);
+    std::string more;
+    if (got == promised) {
         char rest[4096];
-        for (std::size_t got = 1; got != 0; result.FileBytes += got) {
-            got = ReadUpTo(file, rest, sizeof rest);
+        for (std::size_t size = 1; size != 0; more.append(rest, size)) {
+            size = ReadUpTo(file, rest, sizeof rest);
         }
     }
-    if (static_cast<std::uint64_t>(result.FileBytes) / 4 != static_cast<std::uint64_t>(wordCount)) {
-        result.Counts.clear();
-        return result;
-    }
-    result.Fits = true;
+    result.FileBytes = got + more.size();
+    result.Counts.resize(got / 4);
     if constexpr (std::endian::native != std::endian::little) {
         for (std::int32_t& count : result.Counts) {
             count = LittleEndianInt32(reinterpret_cast<const char*>(&count));
         }
     }
+    for (std::size_t k = 0; k + 4 <= more.size(); k += 4) {
+        result.Counts.push_back(LittleEndianInt32(more.data() + k));
+    }
     for (const std::int32_t count : result.Counts) {
         result.Total += count / 1000000.0;
     }
     return result;
+}
+
+void FitCounts(TCountFile& counts, std::size_t wordCount)
+{
+    counts.Fits =
+        static_cast<std::uint64_t>(counts.FileBytes) / 4 == static_cast<std::uint64_t>(wordCount);
+    if (!counts.Fits) {
+        counts.Counts.clear();
+        counts.Total = 0.0;
+    }
+}
+
+TCountFile ReadCountFile(const std::string& path, std::size_t wordCount)
+{
+    TCountFile counts = ReadCounts(path);
+    FitCounts(counts, wordCount);
+    return counts;
 }

@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <future>
 #include <limits>
 #include <new>
+#include <optional>
 #include <system_error>
 
 #include <sys/stat.h>
@@ -26,11 +28,18 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool IsRegularFile(const std::string& path)
+// Below this, a thread costs more than reading the counts alongside the words saves.
+constexpr std::size_t kCountBytesForSecondCore = 1024 * 1024;
+
+// The size of the regular file at path; none when it is missing or something else.
+std::optional<std::size_t> RegularFileSize(const std::string& path)
 {
     struct stat info
     {};
-    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return std::nullopt;
+    }
+    return static_cast<std::size_t>(info.st_size);
 }
 
 bool EndsWithTxt(const std::string& name)
@@ -110,7 +119,8 @@ std::string DamagedWarningText(const std::string& name)
 void LoadDictionary(const std::string& path, TLoadView& view)
 {
     const std::string countPath = CountFilePathFor(path);
-    if (!IsRegularFile(path) || !IsRegularFile(countPath)) {
+    const std::optional<std::size_t> countBytes = RegularFileSize(countPath);
+    if (!RegularFileSize(path) || !countBytes) {
         return;
     }
     const std::string stem = StripExtension(FileNameOnly(path));
@@ -119,12 +129,25 @@ void LoadDictionary(const std::string& path, TLoadView& view)
     TWordListFile words;
     TCountFile counts;
     try {
+        // A large count file is read and summed on the other core while this one splits the
+        // words. An error of the word list wins, as when the files are read one after the other:
+        // the count file's error, if any, goes with the future.
+        std::future<TCountFile> later;
+        if (*countBytes >= kCountBytesForSecondCore) {
+            try {
+                later =
+                    std::async(std::launch::async, [&countPath] { return ReadCounts(countPath); });
+            } catch (const std::system_error&) {
+                // No thread to be had: the counts are read after the words.
+            }
+        }
         words = ReadWordListFile(path);
-        counts = ReadCountFile(countPath, words.Words.size());
+        counts = later.valid() ? later.get() : ReadCounts(countPath);
     } catch (const ENotRegularFile&) {
         // Replaced by something else since the look above: skipped, as it would have been.
         return;
     }
+    FitCounts(counts, words.Words.size());
     if (!counts.Fits) {
         view.WarnDamaged(DamagedWarningText(name));
         return;

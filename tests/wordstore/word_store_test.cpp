@@ -239,6 +239,83 @@ TEST_F(ScanDictionaryFolder, UnreadableFileIsReportedAndTheScanGoesOn)
                                            "/b.txt\". Permission denied"));
 }
 
+// Count files from 1 MiB on are read beside the words; small ones after them. Either way the
+// word list's error is the one reported, and a count file's own error names it.
+TEST_F(ScanDictionaryFolder, UnreadableFilesOfLargeAndSmallPairsReportTheSameFile)
+{
+    const TWithoutOverrideOfFileRights asOwner;
+    std::vector<std::string> words;
+    for (int j = 0; j < 300000; ++j) {
+        words.push_back("w" + std::to_string(j));
+    }
+    const std::vector<std::int32_t> counts(words.size(), 1);
+    // Words in the pair, which of its files are locked, then the file the error names.
+    const struct
+    {
+        std::size_t Words;
+        bool LockWords;
+        bool LockCounts;
+        const char* Named;
+    } cases[] = {
+        {300000, true, true, "p.txt"},      {300000, true, false, "p.txt"},
+        {300000, false, true, "p.txt.cnt"}, {3, true, true, "p.txt"},
+        {3, false, true, "p.txt.cnt"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.Words << " words, " << c.Named);
+        ClearWordStore();
+        m_view = TRecordingLoadView();
+        const TTempFolder folder;
+        const std::string path =
+            folder.WritePair("p", std::vector<std::string>(words.begin(), words.begin() + c.Words),
+                             std::vector<std::int32_t>(counts.begin(), counts.begin() + c.Words));
+        folder.WritePair("q", {"кот"}, {1});
+        if (c.LockWords) {
+            ASSERT_EQ(chmod(path.c_str(), 0), 0);
+        }
+        if (c.LockCounts) {
+            ASSERT_EQ(chmod((path + ".cnt").c_str(), 0), 0);
+        }
+        const int probe = open((path + ".cnt").c_str(), O_RDONLY);
+        if (probe >= 0) {
+            close(probe);
+            if (c.LockCounts) {
+                GTEST_SKIP() << "this process reads files whatever their rights";
+            }
+        }
+        ::ScanDictionaryFolder(folder.Path(), m_view);
+        EXPECT_THAT(m_view.Rows, ElementsAre("q (1 слов)"));
+        EXPECT_THAT(m_view.Errors, ElementsAre("Cannot open file \"" + folder.Path() + "/" +
+                                               c.Named + "\". Permission denied"));
+    }
+}
+
+TEST(ReadCounts, KeepsEveryWholeCountAndTheSpareBytesInTheFileSize)
+{
+    const TTempFolder folder;
+    // Bytes of the count file, then its counts and its total.
+    const struct
+    {
+        std::string Bytes;
+        std::vector<std::int32_t> Counts;
+        double Total;
+    } cases[] = {
+        {"", {}, 0.0},
+        {"ab", {}, 0.0},
+        {Counts({2000000, -500000}), {2000000, -500000}, 1.5},
+        {Counts({7}) + "xyz", {7}, 7e-6},
+        {Counts({1, 2, 3}) + "z", {1, 2, 3}, 1e-6 + 2e-6 + 3e-6},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.Bytes));
+        const TCountFile file = ReadCounts(folder.Write("c.cnt", c.Bytes));
+        EXPECT_FALSE(file.Fits);
+        EXPECT_EQ(file.FileBytes, c.Bytes.size());
+        EXPECT_THAT(file.Counts, ::testing::ElementsAreArray(c.Counts));
+        EXPECT_EQ(file.Total, c.Total);
+    }
+}
+
 TEST(PathHelpers, CutAtTheLastSlashAndTheLastDot)
 {
     EXPECT_EQ(FileNameOnly("/x/y/my.dict.txt"), "my.dict.txt");
