@@ -56,28 +56,29 @@ inline TLineByteMasks LineByteMasks64(const char* bytes)
 #endif
 }
 
-// Walks the words of bytes[0, size), which must be followed by a NUL at bytes[size]. A line ends
-// at LF, CR or NUL; then one CR and one LF are skipped, so a break is "\r\n", "\r" or "\n". The
-// first NUL ends the words: nothing after it is a word, and a word it cuts short has no break.
-// Calls onWord(start, breakBytes) for each word in order: the word starts at start and ends
-// where the next word starts (or where the NUL stands, after the last), less breakBytes.
-// Returns the offset of the first NUL.
+// Walks the words of bytes[begin, end), where begin is a word's start, as if a NUL stood at end;
+// bytes[end] is not read. A line ends at LF, CR or NUL; then one CR and one LF are skipped, so a
+// break is "\r\n", "\r" or "\n". The first NUL ends the words: nothing after it is a word, and a
+// word it cuts short has no break. Calls onWord(start, breakBytes) for each word in order: the
+// word starts at start and ends where the next word starts (or at the NUL, after the last), less
+// breakBytes. Returns the offset of the first NUL, or end.
 template <typename TOnWord>
-std::size_t ScanLines(const char* bytes, std::size_t size, TOnWord&& onWord)
+std::size_t ScanLines(const char* bytes, std::size_t begin, std::size_t end, TOnWord&& onWord)
 {
     constexpr std::size_t kBlock = 64;
-    const std::size_t limit = size + 1;  // the NUL at size may be looked at
-    std::size_t start = 0;
+    std::size_t start = begin;
     std::uint64_t crBefore = 0;  // 1 when the byte before the block is a CR
-    for (std::size_t block = 0;; block += kBlock) {
-        const std::size_t count = std::min(kBlock, limit - block);
-        // The last block stops at the NUL: the bytes after it may not be there.
-        const TLineByteMasks masks = count == kBlock ? LineByteMasks64(bytes + block)
-                                                     : LineByteMasksOneByOne(bytes + block, count);
+    for (std::size_t block = begin;; block += kBlock) {
+        const std::size_t count = std::min(kBlock, end - block);
+        TLineByteMasks masks = count == kBlock ? LineByteMasks64(bytes + block)
+                                               : LineByteMasksOneByOne(bytes + block, count);
+        if (count < kBlock) {
+            masks.Nul |= std::uint64_t{1} << count;  // the NUL that stands at end
+        }
         // An LF right after a CR is part of the CR's break; the CR may end the block before.
         const std::uint64_t lfOfCrLf = masks.Lf & (masks.Cr << 1 | crBefore);
         std::uint64_t ends = masks.Cr | (masks.Lf & ~lfOfCrLf);
-        const bool lfAfterBlock = block + kBlock < limit && bytes[block + kBlock] == '\n';
+        const bool lfAfterBlock = block + kBlock < end && bytes[block + kBlock] == '\n';
         const std::uint64_t crOfCrLf =
             masks.Cr & (masks.Lf >> 1 | static_cast<std::uint64_t>(lfAfterBlock) << 63);
         crBefore = masks.Cr >> 63;
@@ -92,11 +93,25 @@ std::size_t ScanLines(const char* bytes, std::size_t size, TOnWord&& onWord)
             ends &= ends - 1;
         }
         if (masks.Nul != 0) {
-            const std::size_t end = block + static_cast<std::size_t>(std::countr_zero(masks.Nul));
-            if (start < end) {
+            const std::size_t nul = block + static_cast<std::size_t>(std::countr_zero(masks.Nul));
+            if (start < nul) {
                 onWord(start, std::size_t{0});
             }
-            return end;
+            return nul;
         }
     }
+}
+
+// The first offset after from, and before size, where a word starts: after an LF, or after a CR
+// that no LF follows; size when there is none within maxLook bytes.
+inline std::size_t WordStartAfter(const char* bytes, std::size_t from, std::size_t size,
+                                  std::size_t maxLook)
+{
+    const std::size_t last = size - from > maxLook ? from + maxLook : size;
+    for (std::size_t at = from + 1; at < last; ++at) {
+        if (bytes[at - 1] == '\n' || (bytes[at - 1] == '\r' && bytes[at] != '\n')) {
+            return at;
+        }
+    }
+    return size;
 }

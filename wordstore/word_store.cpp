@@ -54,41 +54,103 @@ bool EndsWithTxt(const std::string& name)
 
 }  // namespace
 
-TWordList TWordList::Split(TLargeBlock bytes, std::size_t size, std::size_t& end)
+namespace {
+
+// A word list of this size or more is split on both cores, half each.
+constexpr std::size_t kBytesForSecondCore = 2 * 1024 * 1024;
+// How far past the middle a word may run for the halves to be cut there.
+constexpr std::size_t kMaxCutLook = 64 * 1024;
+
+using TStarts = std::vector<std::uint32_t, TLargeBufferAllocator<std::uint32_t>>;
+using TBreaks = std::vector<std::uint8_t, TLargeBufferAllocator<std::uint8_t>>;
+
+// The words of one stretch of a word list.
+struct TWordPart
 {
-    if (size >= std::numeric_limits<std::uint32_t>::max()) {
-        throw std::length_error("word list over 4 GiB");
-    }
-    TWordList list;
+    TStarts Starts;  // one per word
+    TBreaks Breaks;  // one per word
+    std::size_t BreakBytes = 0;
+    std::size_t End = 0;  // as ScanLines returns it
+};
+
+// The words of bytes[begin, end) as ScanLines finds them, in arrays that hold room for about
+// expectedBytes of words.
+TWordPart SplitPart(const char* bytes, std::size_t begin, std::size_t end,
+                    std::size_t expectedBytes)
+{
+    TWordPart part;
     // Most lists hold words of more than six letters; a list of shorter ones grows once or twice.
     // The arrays are sized ahead and written through pointers, so that the loop keeps them in
     // registers; the unused tail is never touched, so it costs no memory.
-    std::size_t capacity = size / 8 + 64;
-    list.m_starts.resize(capacity + 1);
-    list.m_breaks.resize(capacity);
-    std::uint32_t* starts = list.m_starts.data();
-    std::uint8_t* breaks = list.m_breaks.data();
+    std::size_t capacity = expectedBytes / 8 + 64;
+    part.Starts.resize(capacity);
+    part.Breaks.resize(capacity);
+    std::uint32_t* starts = part.Starts.data();
+    std::uint8_t* breaks = part.Breaks.data();
     std::size_t words = 0;
     std::size_t breakTotal = 0;
-    char* const buffer = bytes.get();
-    buffer[size] = '\0';
-    end = ScanLines(buffer, size, [&](std::size_t start, std::size_t breakBytes) {
+    part.End = ScanLines(bytes, begin, end, [&](std::size_t start, std::size_t breakBytes) {
         if (words == capacity) {
             capacity *= 2;
-            list.m_starts.resize(capacity + 1);
-            list.m_breaks.resize(capacity);
-            starts = list.m_starts.data();
-            breaks = list.m_breaks.data();
+            part.Starts.resize(capacity);
+            part.Breaks.resize(capacity);
+            starts = part.Starts.data();
+            breaks = part.Breaks.data();
         }
         starts[words] = static_cast<std::uint32_t>(start);
         breaks[words] = static_cast<std::uint8_t>(breakBytes);
         breakTotal += breakBytes;
         ++words;
     });
-    starts[words] = static_cast<std::uint32_t>(end);
-    list.m_starts.resize(words + 1);
-    list.m_breaks.resize(words);
-    list.m_wordBytes = end - breakTotal;
+    part.Starts.resize(words);
+    part.Breaks.resize(words);
+    part.BreakBytes = breakTotal;
+    return part;
+}
+
+}  // namespace
+
+TWordList TWordList::Split(TLargeBlock bytes, std::size_t size, std::size_t& end)
+{
+    if (size >= std::numeric_limits<std::uint32_t>::max()) {
+        throw std::length_error("word list over 4 GiB");
+    }
+    char* const buffer = bytes.get();
+    buffer[size] = '\0';
+    // A large list is cut at the first word that starts past its middle; the second half is
+    // split on the other core, and dropped when a NUL ends the words in the first.
+    const std::size_t cut =
+        size >= kBytesForSecondCore ? WordStartAfter(buffer, size / 2, size, kMaxCutLook) : size;
+    std::future<TWordPart> later;
+    if (cut < size) {
+        try {
+            later = std::async(std::launch::async, [buffer, cut, size] {
+                return SplitPart(buffer, cut, size, size - cut);
+            });
+        } catch (const std::system_error&) {
+            // No thread to be had: one core splits it all.
+        }
+    }
+    const std::size_t firstEnd = later.valid() ? cut : size;
+    TWordPart first = SplitPart(buffer, 0, firstEnd, size);
+    if (later.valid()) {
+        TWordPart second = later.get();
+        if (first.End == cut) {
+            const std::size_t words = first.Starts.size();
+            first.Starts.resize(words + second.Starts.size());
+            first.Breaks.resize(words + second.Breaks.size());
+            std::copy(second.Starts.begin(), second.Starts.end(), first.Starts.begin() + words);
+            std::copy(second.Breaks.begin(), second.Breaks.end(), first.Breaks.begin() + words);
+            first.BreakBytes += second.BreakBytes;
+            first.End = second.End;
+        }
+    }
+    TWordList list;
+    end = first.End;
+    list.m_starts = std::move(first.Starts);
+    list.m_breaks = std::move(first.Breaks);
+    list.m_starts.push_back(static_cast<std::uint32_t>(end));
+    list.m_wordBytes = end - first.BreakBytes;
     list.m_block = std::move(bytes);
     return list;
 }

@@ -27,10 +27,11 @@ public:
         return {m_block.get() + m_starts[j], m_starts[j + 1] - m_starts[j] - m_breaks[j]};
     }
 
-    // Splits a word list file's bytes into words by the loader's line rules (see line_scan.h).
-    // Takes ownership of bytes, which must hold size + 1 bytes with a NUL at bytes[size]; the
-    // words stay where they are. Sets end to the offset of the first NUL, which ends the words:
-    // size when the file holds none. Throws std::length_error for a file over 4 GiB.
+    // Splits a word list file's bytes into words by the loader's line rules (see line_scan.h),
+    // on both cores for a large list. Takes ownership of bytes, which must hold size + 1 bytes
+    // with a NUL at bytes[size]; the words stay where they are. Sets end to the offset of the first
+    // NUL, which ends the words: size when the file holds none. Throws std::length_error for a file
+    // over 4 GiB.
     static TWordList Split(TLargeBlock bytes, std::size_t size, std::size_t& end);
 
     // The bytes of the words, without line breaks.

@@ -3,6 +3,7 @@
 
 #include "wordstore/line_scan.h"
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <string>
@@ -142,12 +143,74 @@ TEST(ScanLines, GivesEachWordsStartAndBreakLength)
     const std::string bytes = std::string("ab\r\ncd\ne\rf") + '\0' + "g\n";
     std::vector<std::pair<std::size_t, std::size_t>> seen;
     const std::size_t end =
-        ScanLines(bytes.c_str(), bytes.size(),
+        ScanLines(bytes.c_str(), 0, bytes.size(),
                   [&](auto start, auto breakBytes) { seen.emplace_back(start, breakBytes); });
     const std::vector<std::pair<std::size_t, std::size_t>> expected = {
         {0, 2}, {4, 1}, {7, 1}, {9, 0}};
     EXPECT_EQ(seen, expected);
     EXPECT_EQ(end, 10u);
+}
+
+TEST(ScanLines, StopsAtTheGivenEndAsAtANul)
+{
+    // The bytes after end must not be looked at: they would add a word and break the CR LF.
+    const std::string bytes = std::string(70, 'a') + "\r\nbc\r" + "\nzz";
+    // The end, then the words' starts and break lengths up to it.
+    const struct
+    {
+        std::size_t End;
+        std::vector<std::pair<std::size_t, std::size_t>> Words;
+    } cases[] = {
+        {70, {{0, 0}}},
+        {71, {{0, 1}}},
+        {74, {{0, 2}, {72, 0}}},
+        {75, {{0, 2}, {72, 1}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.End);
+        std::vector<std::pair<std::size_t, std::size_t>> seen;
+        EXPECT_EQ(
+            ScanLines(bytes.c_str(), 0, c.End,
+                      [&](auto start, auto breakBytes) { seen.emplace_back(start, breakBytes); }),
+            c.End);
+        EXPECT_EQ(seen, c.Words);
+    }
+}
+
+// From 2 MiB on, the halves of a list are split on two cores: the words, the end and the bytes
+// must come out as from one.
+TEST(SplitWordList, AgreesWithTheLineRulesOnLargeBuffersSplitInHalves)
+{
+    std::mt19937 random(777);
+    constexpr std::size_t kSize = 3 * 1024 * 1024 + 17;
+    // Where a NUL is put (a fraction of the size, or none), and whether a word longer than the
+    // cut's search runs over the middle.
+    const struct
+    {
+        double NulAt;
+        bool LongMiddle;
+    } cases[] = {{-1, false}, {0.25, false}, {0.5, false}, {0.75, false}, {-1, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message()
+                     << "NUL at " << c.NulAt << ", long middle " << c.LongMiddle);
+        std::string bytes = RandomBytes(random, kSize, 20, false);
+        if (c.NulAt >= 0) {
+            bytes[static_cast<std::size_t>(c.NulAt * kSize)] = '\0';
+        }
+        if (c.LongMiddle) {
+            std::fill(bytes.begin() + kSize / 2 - 10, bytes.begin() + kSize / 2 + 200000, 'w');
+        }
+        // The middle falls inside a CR LF: the cut must not part them.
+        bytes[kSize / 2] = '\r';
+        bytes[kSize / 2 + 1] = '\n';
+        const TModelSplit expected = ModelSplit(bytes);
+        std::size_t wordBytes = 0;
+        const TModelSplit actual = SplitWithStore(bytes, wordBytes);
+        ASSERT_EQ(actual.Words.size(), expected.Words.size());
+        EXPECT_TRUE(actual.Words == expected.Words);
+        EXPECT_EQ(actual.End, expected.End);
+        EXPECT_EQ(wordBytes, TotalBytes(expected.Words));
+    }
 }
 
 }  // namespace
