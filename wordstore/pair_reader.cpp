@@ -2,15 +2,19 @@
 
 #include "wordstore/pair_reader.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
+#include <limits>
 #include <new>
 #include <stdexcept>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "wordstore/encoding.h"
 #include "wordstore/file_io.h"
+#include "wordstore/line_scan.h"
 
 namespace {
 
@@ -39,6 +43,28 @@ TWordListFile ReadWordListFile(const std::string& path)
         result.NulOffset = end;
     }
     return result;
+}
+
+std::size_t CountWordListWords(const std::string& path)
+{
+    TFileBytes file = ReadWholeFile(path);
+    if (file.Size >= std::numeric_limits<std::uint32_t>::max()) {
+        throw EFileError("Cannot read file " + QuotedPath(path) + ". File too large");
+    }
+    std::size_t words = 0;
+    ScanLines(file.Bytes.get(), 0, file.Size, [&words](std::size_t, std::size_t) { ++words; });
+    return words;
+}
+
+std::size_t CountFileBytes(const std::string& path)
+{
+    const TRegularFile file = OpenRegularFile(path);
+    std::vector<char> chunk(std::min<std::size_t>(file.Size + 1, 64 * 1024));
+    std::size_t bytes = 0;
+    for (std::size_t got = 1; got != 0; bytes += got) {
+        got = ReadUpTo(file, chunk.data(), chunk.size());
+    }
+    return bytes;
 }
 
 TCountFile ReadCounts(const std::string& path)

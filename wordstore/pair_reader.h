@@ -42,3 +42,11 @@ TCountFile ReadCounts(const std::string& path);
 // Sets counts.Fits for a word list of wordCount words; when they do not fit, empties Counts and
 // sets Total to 0.
 void FitCounts(TCountFile& counts, std::size_t wordCount);
+
+// The number of words in the word list at path, read and split as ReadWordListFile does it but
+// without keeping the words. Throws as ReadWordListFile does.
+std::size_t CountWordListWords(const std::string& path);
+
+// The bytes of the count file at path, read to its end as ReadCounts reads it but without keeping
+// the counts. Throws as ReadCounts does.
+std::size_t CountFileBytes(const std::string& path);

@@ -178,6 +178,34 @@ std::string DamagedWarningText(const std::string& name)
            ToCp1251("\" был изменён вручную или повреждён и не может более использоваться.");
 }
 
+namespace {
+
+// LoadDictionary for a dictionary whose words are not wanted: the same reads, reports and row,
+// over an empty slot.
+void LoadDictionaryRowOnly(const std::string& path, const std::string& countPath,
+                           const std::string& stem, const std::string& name, TLoadView& view)
+{
+    std::size_t wordCount = 0;
+    TCountFile counts;
+    try {
+        wordCount = CountWordListWords(path);
+        counts.FileBytes = CountFileBytes(countPath);
+    } catch (const ENotRegularFile&) {
+        return;
+    }
+    FitCounts(counts, wordCount);
+    if (!counts.Fits) {
+        view.WarnDamaged(DamagedWarningText(name));
+        return;
+    }
+    DictWords.emplace_back();
+    DictCounts.emplace_back();
+    DictTotals.push_back(0.0);
+    view.AddDictionaryRow(stem, DictionaryRowText(name, wordCount));
+}
+
+}  // namespace
+
 void LoadDictionary(const std::string& path, TLoadView& view)
 {
     const std::string countPath = CountFilePathFor(path);
@@ -188,6 +216,10 @@ void LoadDictionary(const std::string& path, TLoadView& view)
     const std::string stem = StripExtension(FileNameOnly(path));
     const std::string name = DictionaryName(stem);
 
+    if (!view.WantsWords(stem)) {
+        LoadDictionaryRowOnly(path, countPath, stem, name, view);
+        return;
+    }
     TWordListFile words;
     TCountFile counts;
     try {

@@ -67,6 +67,11 @@ public:
     virtual void WarnDamaged(const std::string& message) = 0;
     // A file of a pair that exists but could not be read; loading goes on with the next file.
     virtual void ReportLoadError(const std::string& message) = 0;
+    // Whether the words and counts of the dictionary stem (as AddDictionaryRow gives it) are
+    // wanted; asked before it is read. One that is not is read, measured, listed and warned
+    // about as any other, but its slot stays empty with a total of 0, which no search runs over:
+    // a front end that searches only some dictionaries does not build the others. Yes by default.
+    virtual bool WantsWords(const std::string& /*stem*/) const { return true; }
     // The dictionary folder is there but cannot be listed, so nothing is loaded; message is the
     // whole error, as DictionaryCandidates throws it. Reported as a load error unless overridden.
     virtual void ReportFolderError(const std::string& message) { ReportLoadError(message); }

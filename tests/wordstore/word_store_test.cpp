@@ -2,6 +2,7 @@
 
 #include "wordstore/word_store.h"
 
+#include <algorithm>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -288,6 +289,76 @@ TEST_F(ScanDictionaryFolder, UnreadableFilesOfLargeAndSmallPairsReportTheSameFil
         EXPECT_THAT(m_view.Errors, ElementsAre("Cannot open file \"" + folder.Path() + "/" +
                                                c.Named + "\". Permission denied"));
     }
+}
+
+// Wants the words of the stems it names only.
+class TPickingLoadView : public TRecordingLoadView
+{
+public:
+    explicit TPickingLoadView(std::vector<std::string> wanted)
+        : m_wanted(std::move(wanted))
+    {}
+    bool WantsWords(const std::string& stem) const override
+    {
+        return std::find(m_wanted.begin(), m_wanted.end(), stem) != m_wanted.end();
+    }
+
+private:
+    std::vector<std::string> m_wanted;
+};
+
+TEST_F(ScanDictionaryFolder, DictionariesWhoseWordsAreNotWantedAreListedAndWarnedAlike)
+{
+    // Pairs of every kind the loader tells apart: fitting, damaged, cut by a NUL, with spare
+    // count bytes, empty, large enough for both cores, and one that cannot be read.
+    const TWithoutOverrideOfFileRights asOwner;
+    m_folder.WritePair("a", {"кот", "пёс"}, {1, 2});
+    m_folder.Write("b.txt", "x\r\ny\r\n");
+    m_folder.Write("b.txt.cnt", Counts({1}));
+    m_folder.Write("c.txt", std::string("x\ry\0z\n", 6));
+    m_folder.Write("c.txt.cnt", Counts({3, 4}) + "zz");
+    m_folder.Write("d.txt", "");
+    m_folder.Write("d.txt.cnt", "");
+    std::string big;
+    for (int j = 0; j < 400000; ++j) {
+        big += "w" + std::to_string(j) + (j % 3 == 0 ? "\n" : "\r\n");
+    }
+    m_folder.Write("e.txt", big);
+    m_folder.Write("e.txt.cnt", Counts(std::vector<std::int32_t>(400000, 2)));
+    const std::string locked = m_folder.WritePair("f", {"ёж"}, {1});
+    ASSERT_EQ(chmod(locked.c_str(), 0), 0);
+    const int probe = open(locked.c_str(), O_RDONLY);
+    if (probe >= 0) {
+        close(probe);
+        GTEST_SKIP() << "this process reads files whatever their rights";
+    }
+    m_folder.WritePair("g", {"кит"}, {5});
+
+    ::ScanDictionaryFolder(m_folder.Path(), m_view);
+    const std::vector<TWordList> allWords = std::move(DictWords);
+    const std::vector<double> allTotals = DictTotals;
+    const std::vector<std::vector<std::string>> pickings = {{}, {"a"}, {"c", "e"}, {"e", "g"}};
+    for (const std::vector<std::string>& wanted : pickings) {
+        SCOPED_TRACE(::testing::PrintToString(wanted));
+        ClearWordStore();
+        TPickingLoadView picking(wanted);
+        ::ScanDictionaryFolder(m_folder.Path(), picking);
+        EXPECT_EQ(picking.Names, m_view.Names);
+        EXPECT_EQ(picking.Rows, m_view.Rows);
+        EXPECT_EQ(picking.Warnings, m_view.Warnings);
+        EXPECT_EQ(picking.Errors, m_view.Errors);
+        ASSERT_EQ(DictWords.size(), allWords.size());
+        for (std::size_t slot = 0; slot < DictWords.size(); ++slot) {
+            const bool taken = std::count(wanted.begin(), wanted.end(), picking.Names[slot]) > 0;
+            EXPECT_EQ(DictWords[slot].size(), taken ? allWords[slot].size() : 0u);
+            EXPECT_EQ(DictCounts[slot].size(), DictWords[slot].size());
+            EXPECT_EQ(DictTotals[slot], taken ? allTotals[slot] : 0.0);
+        }
+    }
+    EXPECT_THAT(m_view.Rows, ElementsAre("a (2 слов)", "c (2 слов)", "d (0 слов)",
+                                         "e (400000 слов)", "g (1 слов)"));
+    EXPECT_THAT(m_view.Warnings, ElementsAre(HasSubstr("\"b\"")));
+    EXPECT_THAT(m_view.Errors, ElementsAre(HasSubstr("f.txt")));
 }
 
 TEST(ReadCounts, KeepsEveryWholeCountAndTheSpareBytesInTheFileSize)
