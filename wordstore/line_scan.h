@@ -115,3 +115,49 @@ inline std::size_t WordStartAfter(const char* bytes, std::size_t from, std::size
     }
     return size;
 }
+
+// Counts the words of a word list fed to it piece by piece, as ScanLines would find them, without
+// keeping them or the bytes: every CR and every LF that does not follow a CR ends a word, and a
+// word that the first NUL or the end cuts short counts too.
+class TWordCounter
+{
+public:
+    // Takes the next size bytes of the list; bytes after the first NUL are ignored.
+    void Add(const char* bytes, std::size_t size)
+    {
+        std::size_t at = 0;
+        while (!m_stopped && at < size) {
+            const std::size_t count = std::min<std::size_t>(64, size - at);
+            TLineByteMasks masks = count == 64 ? LineByteMasks64(bytes + at)
+                                               : LineByteMasksOneByOne(bytes + at, count);
+            if (masks.Nul != 0) {
+                const std::uint64_t before = (masks.Nul & (~masks.Nul + 1)) - 1;
+                masks.Cr &= before;
+                masks.Lf &= before;
+                m_stopped = true;
+            }
+            const std::uint64_t lfOfCrLf = masks.Lf & (masks.Cr << 1 | m_crBefore);
+            m_breaks += static_cast<std::size_t>(std::popcount(masks.Cr) +
+                                                 std::popcount(masks.Lf & ~lfOfCrLf));
+            const std::size_t kept =
+                m_stopped ? static_cast<std::size_t>(std::countr_zero(masks.Nul)) : count;
+            if (kept > 0) {
+                const char last = bytes[at + kept - 1];
+                m_crBefore = last == '\r';
+                m_lastEndsLine = last == '\r' || last == '\n';
+                m_any = true;
+            }
+            at += count;
+        }
+    }
+
+    // The words of the bytes taken so far, when they are the whole list.
+    std::size_t Words() const { return m_breaks + (m_any && !m_lastEndsLine ? 1 : 0); }
+
+private:
+    std::size_t m_breaks = 0;
+    std::uint64_t m_crBefore = 0;  // 1 when the last byte taken is a CR
+    bool m_lastEndsLine = false;   // the last byte taken is a CR or an LF
+    bool m_any = false;            // a byte before the first NUL was taken
+    bool m_stopped = false;        // the first NUL was taken
+};

@@ -18,6 +18,9 @@
 
 namespace {
 
+// The piece of a file read at a time when only its size or its words are counted.
+constexpr std::size_t kCountChunk = 64 * 1024;
+
 std::int32_t LittleEndianInt32(const char* bytes)
 {
     const auto* b = reinterpret_cast<const unsigned char*>(bytes);
@@ -47,19 +50,26 @@ TWordListFile ReadWordListFile(const std::string& path)
 
 std::size_t CountWordListWords(const std::string& path)
 {
-    TFileBytes file = ReadWholeFile(path);
-    if (file.Size >= std::numeric_limits<std::uint32_t>::max()) {
+    // Read a piece at a time into the same memory, which stays in the cache: no fresh pages.
+    const TRegularFile file = OpenRegularFile(path);
+    std::vector<char> chunk(std::min<std::size_t>(file.Size + 1, kCountChunk));
+    TWordCounter counter;
+    // As ReadWholeFile, up to the size the file had when it was opened.
+    std::size_t bytes = 0;
+    for (std::size_t got = 1; got != 0 && bytes < file.Size; bytes += got) {
+        got = ReadUpTo(file, chunk.data(), std::min(chunk.size(), file.Size - bytes));
+        counter.Add(chunk.data(), got);
+    }
+    if (bytes >= std::numeric_limits<std::uint32_t>::max()) {
         throw EFileError("Cannot read file " + QuotedPath(path) + ". File too large");
     }
-    std::size_t words = 0;
-    ScanLines(file.Bytes.get(), 0, file.Size, [&words](std::size_t, std::size_t) { ++words; });
-    return words;
+    return counter.Words();
 }
 
 std::size_t CountFileBytes(const std::string& path)
 {
     const TRegularFile file = OpenRegularFile(path);
-    std::vector<char> chunk(std::min<std::size_t>(file.Size + 1, 64 * 1024));
+    std::vector<char> chunk(std::min<std::size_t>(file.Size + 1, kCountChunk));
     std::size_t bytes = 0;
     for (std::size_t got = 1; got != 0; bytes += got) {
         got = ReadUpTo(file, chunk.data(), chunk.size());

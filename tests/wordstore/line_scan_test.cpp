@@ -213,4 +213,26 @@ TEST(SplitWordList, AgreesWithTheLineRulesOnLargeBuffersSplitInHalves)
     }
 }
 
+TEST(WordCounter, CountsAsTheLineRulesSplitWhateverThePiecesItIsFed)
+{
+    std::mt19937 random(99);
+    std::uniform_int_distribution<std::size_t> pieceSize(1, 140);
+    for (const std::size_t size : {0, 1, 2, 63, 64, 65, 200, 5000}) {
+        for (const int breakWeight : {2, 20, 100}) {
+            for (int round = 0; round < 30; ++round) {
+                const std::string bytes = RandomBytes(random, size, breakWeight, round % 3 == 0);
+                SCOPED_TRACE(::testing::PrintToString(bytes));
+                TWordCounter counter;
+                // Pieces that end anywhere: inside a CR LF, at a NUL, one byte long.
+                for (std::size_t at = 0; at < bytes.size();) {
+                    const std::size_t piece = std::min(pieceSize(random), bytes.size() - at);
+                    counter.Add(bytes.data() + at, piece);
+                    at += piece;
+                }
+                ASSERT_EQ(counter.Words(), ModelSplit(bytes).Words.size());
+            }
+        }
+    }
+}
+
 }  // namespace
