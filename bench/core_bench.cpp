@@ -33,7 +33,7 @@ constexpr char kDirFlag[] = "--dir=";
 constexpr char kDirVariable[] = "SLOVOSITO_BENCH_DIR";
 constexpr std::size_t kListedHits = 200'000;
 // The bytes of the store per word beyond the files' bytes that the store may take.
-constexpr double kBudgetPerWord = 12.0;
+constexpr double kBudgetPerWord = 8.0;
 
 // A window with every row ticked, no minimum and listing in relevance order without ipm, which
 // shows nothing and only keeps the found count.

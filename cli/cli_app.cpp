@@ -3,6 +3,7 @@
 
 #include "cli/cli_app.h"
 
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <cstdint>
@@ -213,6 +214,20 @@ public:
         m_stems.push_back(stem);
         m_rows.push_back(TerminalRow(stem, rowText));
         m_ticked.push_back(false);
+    }
+    // Only the dictionaries the run will tick: every one with --all, those --dict names, else
+    // the first that loads; none for --list, which shows the rows only.
+    bool WantsWords(const std::string& stem) const override
+    {
+        if (m_options.List || m_options.Help || m_options.Version) {
+            return false;
+        }
+        if (m_options.All || (m_options.Dicts.empty() && m_rows.empty())) {
+            return true;
+        }
+        return std::any_of(
+            m_options.Dicts.begin(), m_options.Dicts.end(),
+            [&stem](const std::string& wanted) { return NamesDictionary(wanted, stem); });
     }
     void WarnDamaged(const std::string& message) override { Report(message); }
     void ReportLoadError(const std::string& message) override { Report(message); }

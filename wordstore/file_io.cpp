@@ -56,51 +56,66 @@ std::string OutOfMemoryText(const std::string& path)
     return "Out of memory while reading file " + QuotedPath(path);
 }
 
-TFileBytes ReadWholeFile(const std::string& path)
+TRegularFile OpenRegularFile(const std::string& path)
 {
     const std::string shownPath = ToCp1251Lossy(path);
     // The loader looked at the file before, but something else may stand there by now: a FIFO
     // would block a plain open() until a writer comes, for ever.
-    const TFileHandle file(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (file.get() < 0) {
+    TRegularFile file{
+        std::make_unique<TFileHandle>(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)), 0,
+        path};
+    const int fd = file.Handle->get();
+    if (fd < 0) {
         throw EFileError("Cannot open file \"" + shownPath + "\". " + SystemReason(errno));
     }
     struct stat info
     {};
-    if (fstat(file.get(), &info) != 0) {
+    if (fstat(fd, &info) != 0) {
         throw EFileError("Cannot read file \"" + shownPath + "\". " + SystemReason(errno));
     }
     if (!S_ISREG(info.st_mode)) {
         throw ENotRegularFile("Cannot read file \"" + shownPath + "\". Not a regular file",
                               FileKindText(info.st_mode));
     }
-    const int flags = fcntl(file.get(), F_GETFL);
-    if (flags < 0 || fcntl(file.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    const int flags = fcntl(fd, F_GETFL);
+    if (flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
         throw EFileError("Cannot read file \"" + shownPath + "\". " + SystemReason(errno));
     }
-    const auto fileSize = static_cast<std::size_t>(info.st_size);
-    TFileBytes result;
-    try {
-        result.Bytes = MakeLargeBlock(fileSize + 1);
-    } catch (const std::bad_alloc&) {
-        throw EFileError(OutOfMemoryText(path));
-    }
+    file.Size = static_cast<std::size_t>(info.st_size);
+    return file;
+}
+
+std::size_t ReadUpTo(const TRegularFile& file, char* into, std::size_t bytes)
+{
     // The size may change under us; read until the end, never past the buffer.
     std::size_t done = 0;
-    while (done < fileSize) {
-        const ssize_t got = read(file.get(), result.Bytes.get() + done, fileSize - done);
+    while (done < bytes) {
+        const ssize_t got = read(file.Handle->get(), into + done, bytes - done);
         if (got < 0) {
             if (errno == EINTR) {
                 continue;
             }
-            throw EFileError("Cannot read file \"" + shownPath + "\". " + SystemReason(errno));
+            throw EFileError("Cannot read file " + QuotedPath(file.Path) + ". " +
+                             SystemReason(errno));
         }
         if (got == 0) {
             break;
         }
         done += static_cast<std::size_t>(got);
     }
-    result.Size = done;
-    result.Bytes[done] = '\0';
+    return done;
+}
+
+TFileBytes ReadWholeFile(const std::string& path)
+{
+    const TRegularFile file = OpenRegularFile(path);
+    TFileBytes result;
+    try {
+        result.Bytes = MakeLargeBlock(file.Size + 1);
+    } catch (const std::bad_alloc&) {
+        throw EFileError(OutOfMemoryText(path));
+    }
+    result.Size = ReadUpTo(file, result.Bytes.get(), file.Size);
+    result.Bytes[result.Size] = '\0';
     return result;
 }

@@ -2,6 +2,7 @@
 // Reading whole files with errors that name the file and the system's reason.
 
 #include <cstddef>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -61,6 +62,24 @@ std::string QuotedPath(const std::string& path);
 // "Out of memory while reading file "<path>"".
 std::string OutOfMemoryText(const std::string& path);
 
+// A regular file open for reading, and its size when it was opened.
+struct TRegularFile
+{
+    std::unique_ptr<TFileHandle> Handle;
+    std::size_t Size = 0;
+    std::string Path;
+};
+
+// Opens the regular file at path for reading, following links. The file is opened without
+// waiting, so that a FIFO or a device never blocks. Throws ENotRegularFile ("Cannot read file
+// "<path>". Not a regular file") for anything but a regular file, and EFileError: "Cannot open
+// file "<path>". <reason>" or "Cannot read file ...".
+TRegularFile OpenRegularFile(const std::string& path);
+
+// Reads from file's current position into into until bytes are read or the file ends; returns
+// the bytes read. Throws EFileError: "Cannot read file "<path>". <reason>".
+std::size_t ReadUpTo(const TRegularFile& file, char* into, std::size_t bytes);
+
 // A whole file's bytes.
 struct TFileBytes
 {
@@ -68,8 +87,7 @@ struct TFileBytes
     std::size_t Size = 0;
 };
 
-// Reads the whole file at path in one go, following links. The file is opened without waiting, so
-// that a FIFO or a device never blocks; only a regular file is read. Throws ENotRegularFile
-// ("Cannot read file "<path>". Not a regular file") for anything else, and EFileError: "Cannot
-// open file "<path>". <reason>", "Cannot read file ...", or "Out of memory while reading file ...".
+// Reads the whole file at path in one go, opened as OpenRegularFile opens it; only a regular file
+// is read. Throws as OpenRegularFile and ReadUpTo do, and EFileError "Out of memory while reading
+// file ...".
 TFileBytes ReadWholeFile(const std::string& path);

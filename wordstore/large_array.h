@@ -3,6 +3,8 @@
 
 #include <cstddef>
 #include <memory>
+#include <new>
+#include <utility>
 
 // Returns bytes of uninitialized memory. From 2 MiB on the block is aligned to 2 MiB and the
 // kernel is asked to back it with transparent huge pages: one page fault per 2 MiB instead of
@@ -27,6 +29,28 @@ struct TLargeAllocator
     void deallocate(T* memory, std::size_t n) noexcept { FreeLarge(memory, n * sizeof(T)); }
 
     friend bool operator==(const TLargeAllocator&, const TLargeAllocator&) { return true; }
+};
+
+// TLargeAllocator whose vectors leave the elements a resize adds uninitialized, for arrays of
+// plain values that are written right after: the memory is not written twice.
+template <typename T>
+struct TLargeBufferAllocator : TLargeAllocator<T>
+{
+    TLargeBufferAllocator() = default;
+    template <typename U>
+    TLargeBufferAllocator(const TLargeBufferAllocator<U>&) noexcept
+    {}
+
+    template <typename U>
+    void construct(U* place) noexcept
+    {
+        ::new (static_cast<void*>(place)) U;
+    }
+    template <typename U, typename... TArgs>
+    void construct(U* place, TArgs&&... args)
+    {
+        ::new (static_cast<void*>(place)) U(std::forward<TArgs>(args)...);
+    }
 };
 
 struct TLargeFree

@@ -2,14 +2,24 @@
 
 #include "wordstore/pair_reader.h"
 
+#include <algorithm>
+#include <bit>
 #include <cstdint>
+#include <limits>
+#include <new>
 #include <stdexcept>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "wordstore/encoding.h"
 #include "wordstore/file_io.h"
+#include "wordstore/line_scan.h"
 
 namespace {
+
+// The piece of a file read at a time when only its size or its words are counted.
+constexpr std::size_t kCountChunk = 64 * 1024;
 
 std::int32_t LittleEndianInt32(const char* bytes)
 {
@@ -38,19 +48,84 @@ TWordListFile ReadWordListFile(const std::string& path)
     return result;
 }
 
-TCountFile ReadCountFile(const std::string& path, std::size_t wordCount)
+std::size_t CountWordListWords(const std::string& path)
 {
-    const TFileBytes file = ReadWholeFile(path);
-    TCountFile result;
-    result.FileBytes = file.Size;
-    if (static_cast<std::uint64_t>(file.Size) / 4 != static_cast<std::uint64_t>(wordCount)) {
-        return result;
+    // Read a piece at a time into the same memory, which stays in the cache: no fresh pages.
+    const TRegularFile file = OpenRegularFile(path);
+    std::vector<char> chunk(std::min<std::size_t>(file.Size + 1, kCountChunk));
+    TWordCounter counter;
+    // As ReadWholeFile, up to the size the file had when it was opened.
+    std::size_t bytes = 0;
+    for (std::size_t got = 1; got != 0 && bytes < file.Size; bytes += got) {
+        got = ReadUpTo(file, chunk.data(), std::min(chunk.size(), file.Size - bytes));
+        counter.Add(chunk.data(), got);
     }
-    result.Fits = true;
-    result.Counts.resize(wordCount);
-    for (std::size_t k = 0; k < wordCount; ++k) {
-        result.Counts[k] = LittleEndianInt32(file.Bytes.get() + 4 * k);
-        result.Total += result.Counts[k] / 1000000.0;
+    if (bytes >= std::numeric_limits<std::uint32_t>::max()) {
+        throw EFileError("Cannot read file " + QuotedPath(path) + ". File too large");
+    }
+    return counter.Words();
+}
+
+std::size_t CountFileBytes(const std::string& path)
+{
+    const TRegularFile file = OpenRegularFile(path);
+    std::vector<char> chunk(std::min<std::size_t>(file.Size + 1, kCountChunk));
+    std::size_t bytes = 0;
+    for (std::size_t got = 1; got != 0; bytes += got) {
+        got = ReadUpTo(file, chunk.data(), chunk.size());
+    }
+    return bytes;
+}
+
+TCountFile ReadCounts(const std::string& path)
+{
+    const TRegularFile file = OpenRegularFile(path);
+    TCountFile result;
+    // The counts the file's size promises are read straight into place; bytes past them are
+    // spare, or come from a file that grew while it was read.
+    try {
+        result.Counts.resize(file.Size / 4);
+    } catch (const std::bad_alloc&) {
+        throw EFileError(OutOfMemoryText(path));
+    }
+    const std::size_t promised = 4 * result.Counts.size();
+    const std::size_t got = ReadUpTo(file, reinterpret_cast<char*>(result.Counts.data()), promised);
+    std::string more;
+    if (got == promised) {
+        char rest[4096];
+        for (std::size_t size = 1; size != 0; more.append(rest, size)) {
+            size = ReadUpTo(file, rest, sizeof rest);
+        }
+    }
+    result.FileBytes = got + more.size();
+    result.Counts.resize(got / 4);
+    if constexpr (std::endian::native != std::endian::little) {
+        for (std::int32_t& count : result.Counts) {
+            count = LittleEndianInt32(reinterpret_cast<const char*>(&count));
+        }
+    }
+    for (std::size_t k = 0; k + 4 <= more.size(); k += 4) {
+        result.Counts.push_back(LittleEndianInt32(more.data() + k));
+    }
+    for (const std::int32_t count : result.Counts) {
+        result.Total += count / 1000000.0;
     }
     return result;
+}
+
+void FitCounts(TCountFile& counts, std::size_t wordCount)
+{
+    counts.Fits =
+        static_cast<std::uint64_t>(counts.FileBytes) / 4 == static_cast<std::uint64_t>(wordCount);
+    if (!counts.Fits) {
+        counts.Counts.clear();
+        counts.Total = 0.0;
+    }
+}
+
+TCountFile ReadCountFile(const std::string& path, std::size_t wordCount)
+{
+    TCountFile counts = ReadCounts(path);
+    FitCounts(counts, wordCount);
+    return counts;
 }

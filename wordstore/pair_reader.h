@@ -32,6 +32,21 @@ struct TCountFile
     double Total = 0.0;  // the sum, in file order, of each count divided by 1 000 000
 };
 
-// Reads the count file at path for a word list of wordCount words. Throws EFileError as
-// ReadWholeFile does; std::bad_alloc when the counts do not fit in memory.
+// Reads the count file at path for a word list of wordCount words: ReadCounts, then FitCounts.
 TCountFile ReadCountFile(const std::string& path, std::size_t wordCount);
+
+// Reads every whole count of the count file at path and sums them, before the words are known;
+// Fits stays false. Throws EFileError as ReadWholeFile does.
+TCountFile ReadCounts(const std::string& path);
+
+// Sets counts.Fits for a word list of wordCount words; when they do not fit, empties Counts and
+// sets Total to 0.
+void FitCounts(TCountFile& counts, std::size_t wordCount);
+
+// The number of words in the word list at path, read and split as ReadWordListFile does it but
+// without keeping the words. Throws as ReadWordListFile does.
+std::size_t CountWordListWords(const std::string& path);
+
+// The bytes of the count file at path, read to its end as ReadCounts reads it but without keeping
+// the counts. Throws as ReadCounts does.
+std::size_t CountFileBytes(const std::string& path);

@@ -3,10 +3,11 @@
 #include "wordstore/word_store.h"
 
 #include <algorithm>
-#include <cstring>
 #include <filesystem>
+#include <future>
 #include <limits>
 #include <new>
+#include <optional>
 #include <system_error>
 
 #include <sys/stat.h>
@@ -14,6 +15,7 @@
 #include "wordstore/encoding.h"
 #include "wordstore/file_io.h"
 #include "wordstore/folder_lock.h"
+#include "wordstore/line_scan.h"
 #include "wordstore/pair_leftovers.h"
 #include "wordstore/pair_reader.h"
 #include "wordstore/path_utils.h"
@@ -26,11 +28,18 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool IsRegularFile(const std::string& path)
+// Below this, a thread costs more than reading the counts alongside the words saves.
+constexpr std::size_t kCountBytesForSecondCore = 1024 * 1024;
+
+// The size of the regular file at path; none when it is missing or something else.
+std::optional<std::size_t> RegularFileSize(const std::string& path)
 {
     struct stat info
     {};
-    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return std::nullopt;
+    }
+    return static_cast<std::size_t>(info.st_size);
 }
 
 bool EndsWithTxt(const std::string& name)
@@ -45,39 +54,103 @@ bool EndsWithTxt(const std::string& name)
 
 }  // namespace
 
+namespace {
+
+// A word list of this size or more is split on both cores, half each.
+constexpr std::size_t kBytesForSecondCore = 2 * 1024 * 1024;
+// How far past the middle a word may run for the halves to be cut there.
+constexpr std::size_t kMaxCutLook = 64 * 1024;
+
+using TStarts = std::vector<std::uint32_t, TLargeBufferAllocator<std::uint32_t>>;
+using TBreaks = std::vector<std::uint8_t, TLargeBufferAllocator<std::uint8_t>>;
+
+// The words of one stretch of a word list.
+struct TWordPart
+{
+    TStarts Starts;  // one per word
+    TBreaks Breaks;  // one per word
+    std::size_t BreakBytes = 0;
+    std::size_t End = 0;  // as ScanLines returns it
+};
+
+// The words of bytes[begin, end) as ScanLines finds them, in arrays that hold room for about
+// expectedBytes of words.
+TWordPart SplitPart(const char* bytes, std::size_t begin, std::size_t end,
+                    std::size_t expectedBytes)
+{
+    TWordPart part;
+    // Most lists hold words of more than six letters; a list of shorter ones grows once or twice.
+    // The arrays are sized ahead and written through pointers, so that the loop keeps them in
+    // registers; the unused tail is never touched, so it costs no memory.
+    std::size_t capacity = expectedBytes / 8 + 64;
+    part.Starts.resize(capacity);
+    part.Breaks.resize(capacity);
+    std::uint32_t* starts = part.Starts.data();
+    std::uint8_t* breaks = part.Breaks.data();
+    std::size_t words = 0;
+    std::size_t breakTotal = 0;
+    part.End = ScanLines(bytes, begin, end, [&](std::size_t start, std::size_t breakBytes) {
+        if (words == capacity) {
+            capacity *= 2;
+            part.Starts.resize(capacity);
+            part.Breaks.resize(capacity);
+            starts = part.Starts.data();
+            breaks = part.Breaks.data();
+        }
+        starts[words] = static_cast<std::uint32_t>(start);
+        breaks[words] = static_cast<std::uint8_t>(breakBytes);
+        breakTotal += breakBytes;
+        ++words;
+    });
+    part.Starts.resize(words);
+    part.Breaks.resize(words);
+    part.BreakBytes = breakTotal;
+    return part;
+}
+
+}  // namespace
+
 TWordList TWordList::Split(TLargeBlock bytes, std::size_t size, std::size_t& end)
 {
     if (size >= std::numeric_limits<std::uint32_t>::max()) {
         throw std::length_error("word list over 4 GiB");
     }
-    TWordList list;
-    list.m_offsets.reserve(size / 8 + 1);
     char* const buffer = bytes.get();
     buffer[size] = '\0';
-    std::size_t read = 0;
-    std::size_t write = 0;
-    // A line ends at LF, CR or NUL; then one CR and one LF are skipped. The first NUL ends the
-    // file. Words are moved down over the line breaks, so the block holds only word bytes.
-    while (buffer[read] != '\0') {
-        const std::size_t start = read;
-        while (buffer[read] != '\0' && buffer[read] != '\n' && buffer[read] != '\r') {
-            ++read;
-        }
-        list.m_offsets.push_back(static_cast<std::uint32_t>(write));
-        if (write != start) {
-            std::memmove(buffer + write, buffer + start, read - start);
-        }
-        write += read - start;
-        if (buffer[read] == '\r') {
-            ++read;
-        }
-        if (buffer[read] == '\n') {
-            ++read;
+    // A large list is cut at the first word that starts past its middle; the second half is
+    // split on the other core, and dropped when a NUL ends the words in the first.
+    const std::size_t cut =
+        size >= kBytesForSecondCore ? WordStartAfter(buffer, size / 2, size, kMaxCutLook) : size;
+    std::future<TWordPart> later;
+    if (cut < size) {
+        try {
+            later = std::async(std::launch::async, [buffer, cut, size] {
+                return SplitPart(buffer, cut, size, size - cut);
+            });
+        } catch (const std::system_error&) {
+            // No thread to be had: one core splits it all.
         }
     }
-    end = read;
-    list.m_offsets.push_back(static_cast<std::uint32_t>(write));
-    list.m_offsets.shrink_to_fit();
+    const std::size_t firstEnd = later.valid() ? cut : size;
+    TWordPart first = SplitPart(buffer, 0, firstEnd, size);
+    if (later.valid()) {
+        TWordPart second = later.get();
+        if (first.End == cut) {
+            const std::size_t words = first.Starts.size();
+            first.Starts.resize(words + second.Starts.size());
+            first.Breaks.resize(words + second.Breaks.size());
+            std::copy(second.Starts.begin(), second.Starts.end(), first.Starts.begin() + words);
+            std::copy(second.Breaks.begin(), second.Breaks.end(), first.Breaks.begin() + words);
+            first.BreakBytes += second.BreakBytes;
+            first.End = second.End;
+        }
+    }
+    TWordList list;
+    end = first.End;
+    list.m_starts = std::move(first.Starts);
+    list.m_breaks = std::move(first.Breaks);
+    list.m_starts.push_back(static_cast<std::uint32_t>(end));
+    list.m_wordBytes = end - first.BreakBytes;
     list.m_block = std::move(bytes);
     return list;
 }
@@ -105,24 +178,70 @@ std::string DamagedWarningText(const std::string& name)
            ToCp1251("\" был изменён вручную или повреждён и не может более использоваться.");
 }
 
+namespace {
+
+// LoadDictionary for a dictionary whose words are not wanted: the same reads, reports and row,
+// over an empty slot.
+void LoadDictionaryRowOnly(const std::string& path, const std::string& countPath,
+                           const std::string& stem, const std::string& name, TLoadView& view)
+{
+    std::size_t wordCount = 0;
+    TCountFile counts;
+    try {
+        wordCount = CountWordListWords(path);
+        counts.FileBytes = CountFileBytes(countPath);
+    } catch (const ENotRegularFile&) {
+        return;
+    }
+    FitCounts(counts, wordCount);
+    if (!counts.Fits) {
+        view.WarnDamaged(DamagedWarningText(name));
+        return;
+    }
+    DictWords.emplace_back();
+    DictCounts.emplace_back();
+    DictTotals.push_back(0.0);
+    view.AddDictionaryRow(stem, DictionaryRowText(name, wordCount));
+}
+
+}  // namespace
+
 void LoadDictionary(const std::string& path, TLoadView& view)
 {
     const std::string countPath = CountFilePathFor(path);
-    if (!IsRegularFile(path) || !IsRegularFile(countPath)) {
+    const std::optional<std::size_t> countBytes = RegularFileSize(countPath);
+    if (!RegularFileSize(path) || !countBytes) {
         return;
     }
     const std::string stem = StripExtension(FileNameOnly(path));
     const std::string name = DictionaryName(stem);
 
+    if (!view.WantsWords(stem)) {
+        LoadDictionaryRowOnly(path, countPath, stem, name, view);
+        return;
+    }
     TWordListFile words;
     TCountFile counts;
     try {
+        // A large count file is read and summed on the other core while this one splits the
+        // words. An error of the word list wins, as when the files are read one after the other:
+        // the count file's error, if any, goes with the future.
+        std::future<TCountFile> later;
+        if (*countBytes >= kCountBytesForSecondCore) {
+            try {
+                later =
+                    std::async(std::launch::async, [&countPath] { return ReadCounts(countPath); });
+            } catch (const std::system_error&) {
+                // No thread to be had: the counts are read after the words.
+            }
+        }
         words = ReadWordListFile(path);
-        counts = ReadCountFile(countPath, words.Words.size());
+        counts = later.valid() ? later.get() : ReadCounts(countPath);
     } catch (const ENotRegularFile&) {
         // Replaced by something else since the look above: skipped, as it would have been.
         return;
     }
+    FitCounts(counts, words.Words.size());
     if (!counts.Fits) {
         view.WarnDamaged(DamagedWarningText(name));
         return;

@@ -11,34 +11,39 @@
 #include "wordstore/file_io.h"
 #include "wordstore/large_array.h"
 
-// The words of one dictionary in file order, kept in one contiguous block with offsets.
+// The words of one dictionary in file order, kept in the word list's bytes as read, with the
+// offset where each word starts and the length of the line break after it.
 class TWordList
 {
 public:
     TWordList() = default;
 
-    std::size_t size() const { return m_offsets.empty() ? 0 : m_offsets.size() - 1; }
+    std::size_t size() const { return m_breaks.size(); }
     bool empty() const { return size() == 0; }
 
-    // Word j's bytes; valid while the list lives.
+    // Word j's bytes, without its line break; valid while the list lives.
     std::string_view operator[](std::size_t j) const
     {
-        return {m_block.get() + m_offsets[j], m_offsets[j + 1] - m_offsets[j]};
+        return {m_block.get() + m_starts[j], m_starts[j + 1] - m_starts[j] - m_breaks[j]};
     }
 
-    // Splits a word list file's bytes into words by the loader's line rules. Takes ownership of
-    // bytes, which must hold size + 1 bytes with a NUL at bytes[size]; the words are compacted in
-    // place. Sets end to the offset of the first NUL, which ends the words: size when the file
-    // holds none. Throws std::length_error for a file over 4 GiB.
+    // Splits a word list file's bytes into words by the loader's line rules (see line_scan.h),
+    // on both cores for a large list. Takes ownership of bytes, which must hold size + 1 bytes
+    // with a NUL at bytes[size]; the words stay where they are. Sets end to the offset of the first
+    // NUL, which ends the words: size when the file holds none. Throws std::length_error for a file
+    // over 4 GiB.
     static TWordList Split(TLargeBlock bytes, std::size_t size, std::size_t& end);
 
-    // The bytes held, without line breaks.
-    std::size_t BlockBytes() const { return m_offsets.empty() ? 0 : m_offsets.back(); }
+    // The bytes of the words, without line breaks.
+    std::size_t BlockBytes() const { return m_wordBytes; }
 
 private:
     TLargeBlock m_block;
-    // Word j is m_block[m_offsets[j], m_offsets[j + 1]).
-    std::vector<std::uint32_t, TLargeAllocator<std::uint32_t>> m_offsets;
+    // Word j is m_block[m_starts[j], m_starts[j + 1] - m_breaks[j]); the last start is the
+    // offset after the last word's break.
+    std::vector<std::uint32_t, TLargeBufferAllocator<std::uint32_t>> m_starts;
+    std::vector<std::uint8_t, TLargeBufferAllocator<std::uint8_t>> m_breaks;
+    std::size_t m_wordBytes = 0;
 };
 
 using TIntArray = std::vector<std::int32_t, TLargeAllocator<std::int32_t>>;
@@ -62,6 +67,11 @@ public:
     virtual void WarnDamaged(const std::string& message) = 0;
     // A file of a pair that exists but could not be read; loading goes on with the next file.
     virtual void ReportLoadError(const std::string& message) = 0;
+    // Whether the words and counts of the dictionary stem (as AddDictionaryRow gives it) are
+    // wanted; asked before it is read. One that is not is read, measured, listed and warned
+    // about as any other, but its slot stays empty with a total of 0, which no search runs over:
+    // a front end that searches only some dictionaries does not build the others. Yes by default.
+    virtual bool WantsWords(const std::string& /*stem*/) const { return true; }
     // The dictionary folder is there but cannot be listed, so nothing is loaded; message is the
     // whole error, as DictionaryCandidates throws it. Reported as a load error unless overridden.
     virtual void ReportFolderError(const std::string& message) { ReportLoadError(message); }

@@ -2,6 +2,7 @@
 
 #include "wordstore/word_store.h"
 
+#include <algorithm>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -237,6 +238,153 @@ TEST_F(ScanDictionaryFolder, UnreadableFileIsReportedAndTheScanGoesOn)
     EXPECT_THAT(m_view.Rows, ElementsAre("a (1 слов)", "c (1 слов)"));
     EXPECT_THAT(m_view.Errors, ElementsAre("Cannot open file \"" + m_folder.Path() +
                                            "/b.txt\". Permission denied"));
+}
+
+// Count files from 1 MiB on are read beside the words; small ones after them. Either way the
+// word list's error is the one reported, and a count file's own error names it.
+TEST_F(ScanDictionaryFolder, UnreadableFilesOfLargeAndSmallPairsReportTheSameFile)
+{
+    const TWithoutOverrideOfFileRights asOwner;
+    std::vector<std::string> words;
+    for (int j = 0; j < 300000; ++j) {
+        words.push_back("w" + std::to_string(j));
+    }
+    const std::vector<std::int32_t> counts(words.size(), 1);
+    // Words in the pair, which of its files are locked, then the file the error names.
+    const struct
+    {
+        std::size_t Words;
+        bool LockWords;
+        bool LockCounts;
+        const char* Named;
+    } cases[] = {
+        {300000, true, true, "p.txt"},      {300000, true, false, "p.txt"},
+        {300000, false, true, "p.txt.cnt"}, {3, true, true, "p.txt"},
+        {3, false, true, "p.txt.cnt"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.Words << " words, " << c.Named);
+        ClearWordStore();
+        m_view = TRecordingLoadView();
+        const TTempFolder folder;
+        const std::string path =
+            folder.WritePair("p", std::vector<std::string>(words.begin(), words.begin() + c.Words),
+                             std::vector<std::int32_t>(counts.begin(), counts.begin() + c.Words));
+        folder.WritePair("q", {"кот"}, {1});
+        if (c.LockWords) {
+            ASSERT_EQ(chmod(path.c_str(), 0), 0);
+        }
+        if (c.LockCounts) {
+            ASSERT_EQ(chmod((path + ".cnt").c_str(), 0), 0);
+        }
+        const int probe = open((path + ".cnt").c_str(), O_RDONLY);
+        if (probe >= 0) {
+            close(probe);
+            if (c.LockCounts) {
+                GTEST_SKIP() << "this process reads files whatever their rights";
+            }
+        }
+        ::ScanDictionaryFolder(folder.Path(), m_view);
+        EXPECT_THAT(m_view.Rows, ElementsAre("q (1 слов)"));
+        EXPECT_THAT(m_view.Errors, ElementsAre("Cannot open file \"" + folder.Path() + "/" +
+                                               c.Named + "\". Permission denied"));
+    }
+}
+
+// Wants the words of the stems it names only.
+class TPickingLoadView : public TRecordingLoadView
+{
+public:
+    explicit TPickingLoadView(std::vector<std::string> wanted)
+        : m_wanted(std::move(wanted))
+    {}
+    bool WantsWords(const std::string& stem) const override
+    {
+        return std::find(m_wanted.begin(), m_wanted.end(), stem) != m_wanted.end();
+    }
+
+private:
+    std::vector<std::string> m_wanted;
+};
+
+TEST_F(ScanDictionaryFolder, DictionariesWhoseWordsAreNotWantedAreListedAndWarnedAlike)
+{
+    // Pairs of every kind the loader tells apart: fitting, damaged, cut by a NUL, with spare
+    // count bytes, empty, large enough for both cores, and one that cannot be read.
+    const TWithoutOverrideOfFileRights asOwner;
+    m_folder.WritePair("a", {"кот", "пёс"}, {1, 2});
+    m_folder.Write("b.txt", "x\r\ny\r\n");
+    m_folder.Write("b.txt.cnt", Counts({1}));
+    m_folder.Write("c.txt", std::string("x\ry\0z\n", 6));
+    m_folder.Write("c.txt.cnt", Counts({3, 4}) + "zz");
+    m_folder.Write("d.txt", "");
+    m_folder.Write("d.txt.cnt", "");
+    std::string big;
+    for (int j = 0; j < 400000; ++j) {
+        big += "w" + std::to_string(j) + (j % 3 == 0 ? "\n" : "\r\n");
+    }
+    m_folder.Write("e.txt", big);
+    m_folder.Write("e.txt.cnt", Counts(std::vector<std::int32_t>(400000, 2)));
+    const std::string locked = m_folder.WritePair("f", {"ёж"}, {1});
+    ASSERT_EQ(chmod(locked.c_str(), 0), 0);
+    const int probe = open(locked.c_str(), O_RDONLY);
+    if (probe >= 0) {
+        close(probe);
+        GTEST_SKIP() << "this process reads files whatever their rights";
+    }
+    m_folder.WritePair("g", {"кит"}, {5});
+
+    ::ScanDictionaryFolder(m_folder.Path(), m_view);
+    const std::vector<TWordList> allWords = std::move(DictWords);
+    const std::vector<double> allTotals = DictTotals;
+    const std::vector<std::vector<std::string>> pickings = {{}, {"a"}, {"c", "e"}, {"e", "g"}};
+    for (const std::vector<std::string>& wanted : pickings) {
+        SCOPED_TRACE(::testing::PrintToString(wanted));
+        ClearWordStore();
+        TPickingLoadView picking(wanted);
+        ::ScanDictionaryFolder(m_folder.Path(), picking);
+        EXPECT_EQ(picking.Names, m_view.Names);
+        EXPECT_EQ(picking.Rows, m_view.Rows);
+        EXPECT_EQ(picking.Warnings, m_view.Warnings);
+        EXPECT_EQ(picking.Errors, m_view.Errors);
+        ASSERT_EQ(DictWords.size(), allWords.size());
+        for (std::size_t slot = 0; slot < DictWords.size(); ++slot) {
+            const bool taken = std::count(wanted.begin(), wanted.end(), picking.Names[slot]) > 0;
+            EXPECT_EQ(DictWords[slot].size(), taken ? allWords[slot].size() : 0u);
+            EXPECT_EQ(DictCounts[slot].size(), DictWords[slot].size());
+            EXPECT_EQ(DictTotals[slot], taken ? allTotals[slot] : 0.0);
+        }
+    }
+    EXPECT_THAT(m_view.Rows, ElementsAre("a (2 слов)", "c (2 слов)", "d (0 слов)",
+                                         "e (400000 слов)", "g (1 слов)"));
+    EXPECT_THAT(m_view.Warnings, ElementsAre(HasSubstr("\"b\"")));
+    EXPECT_THAT(m_view.Errors, ElementsAre(HasSubstr("f.txt")));
+}
+
+TEST(ReadCounts, KeepsEveryWholeCountAndTheSpareBytesInTheFileSize)
+{
+    const TTempFolder folder;
+    // Bytes of the count file, then its counts and its total.
+    const struct
+    {
+        std::string Bytes;
+        std::vector<std::int32_t> Counts;
+        double Total;
+    } cases[] = {
+        {"", {}, 0.0},
+        {"ab", {}, 0.0},
+        {Counts({2000000, -500000}), {2000000, -500000}, 1.5},
+        {Counts({7}) + "xyz", {7}, 7e-6},
+        {Counts({1, 2, 3}) + "z", {1, 2, 3}, 1e-6 + 2e-6 + 3e-6},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.Bytes));
+        const TCountFile file = ReadCounts(folder.Write("c.cnt", c.Bytes));
+        EXPECT_FALSE(file.Fits);
+        EXPECT_EQ(file.FileBytes, c.Bytes.size());
+        EXPECT_THAT(file.Counts, ::testing::ElementsAreArray(c.Counts));
+        EXPECT_EQ(file.Total, c.Total);
+    }
 }
 
 TEST(PathHelpers, CutAtTheLastSlashAndTheLastDot)
