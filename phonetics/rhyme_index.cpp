@@ -293,8 +293,10 @@ void TDictRhymes::MakeKeyLists()
     for (const std::uint32_t id : KeyIds) {
         countWord(id);
     }
-    for (const auto& entry : SecondKeys) {
-        countWord(entry.second);
+    for (const auto& [word, id] : SecondKeys) {
+        if (id != KeyIds[word]) {
+            countWord(id);
+        }
     }
     for (std::size_t id = 1; id < ListStart.size(); ++id) {
         ListStart[id] += ListStart[id - 1];
@@ -308,7 +310,7 @@ void TDictRhymes::MakeKeyLists()
             ListWords[next[KeyIds[j]]++] = j;
         }
         for (; second != SecondKeys.end() && second->first == j; ++second) {
-            if (second->second != 0) {
+            if (second->second != 0 && second->second != KeyIds[j]) {
                 ListWords[next[second->second]++] = j;
             }
         }
@@ -333,16 +335,25 @@ std::optional<TDictRhymes> BuildDictRhymes(const TWordList& words, const std::at
     index.KeyIds.resize(count);
     index.Flags.assign(count, 0);
     // Hunspell handles are independent of each other and of espeak-ng: the headwords go on a
-    // second thread while this one phonemises.
-    std::thread stemmer([&] {
+    // second thread while this one phonemises, and this one takes a share of them when it is
+    // through with the keys, so that neither half waits long for the other.
+    const std::size_t stemBatches = (count + kBatchWords - 1) / kBatchWords;
+    std::atomic<std::size_t> nextStemBatch{0};
+    const auto stem = [&] {
         THeadwordTest headwords;
-        for (std::size_t j = 0; j < count && !cancel.load(std::memory_order_relaxed); ++j) {
-            if (headwords.IsHeadword(words[j])) {
-                index.Flags[j] |= TDictRhymes::kHeadword;
+        for (std::size_t batch = nextStemBatch.fetch_add(1);
+             batch < stemBatches && !cancel.load(std::memory_order_relaxed);
+             batch = nextStemBatch.fetch_add(1)) {
+            const std::size_t end = std::min(count, (batch + 1) * kBatchWords);
+            for (std::size_t j = batch * kBatchWords; j < end; ++j) {
+                if (headwords.IsHeadword(words[j])) {
+                    index.Flags[j] |= TDictRhymes::kHeadword;
+                }
             }
-            done.fetch_add(1, std::memory_order_relaxed);
+            done.fetch_add(end - batch * kBatchWords, std::memory_order_relaxed);
         }
-    });
+    };
+    std::thread stemmer(stem);
     TKeyBatches batches(words, done);
     // espeak-ng's one state per process keeps a second thread of it waiting on the first: the
     // helper process phonemises beside this thread, taking batches as both get through them.
@@ -365,6 +376,9 @@ std::optional<TDictRhymes> BuildDictRhymes(const TWordList& words, const std::at
              batch < batches.Count() && !cancel.load(std::memory_order_relaxed);
              batch = batches.Take()) {
             batches.DoHere(batch);
+        }
+        if (nextStemBatch.load() < stemBatches) {
+            stem();
         }
     } catch (...) {
         failure = std::current_exception();

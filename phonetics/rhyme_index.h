@@ -42,8 +42,8 @@ struct TDictRhymes
 
     // Lists the words by key id, first and second keys alike, for WordsWithKey().
     void MakeKeyLists();
-    // The words whose first or second key is id, in rising order; none for id 0 and before
-    // MakeKeyLists().
+    // The words whose first or second key is id, each once, in rising order; none for id 0 and
+    // before MakeKeyLists().
     std::span<const std::uint32_t> WordsWithKey(std::uint32_t id) const;
 
     // The lists MakeKeyLists() makes: the words of key id are ListWords[ListStart[id]] up to
