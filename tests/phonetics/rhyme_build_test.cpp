@@ -49,23 +49,25 @@ TDictRhymes Built(const TWordList& words, const std::string& helperPath, std::si
     return index ? std::move(*index) : TDictRhymes();
 }
 
+// Loads the sample alone into the word store.
+void LoadSample()
+{
+    ClearWordStore();
+    TRecordingLoadView loadView;
+    LoadDictionary(kSample, loadView);
+}
+
 class RhymeBuild : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        ClearWordStore();
-        TRecordingLoadView loadView;
-        LoadDictionary(kSample, loadView);
-        ASSERT_EQ(DictWords.size(), 1u);
-    }
+    void SetUp() override { LoadSample(); }
     void TearDown() override { ClearWordStore(); }
 };
 
 TEST_F(RhymeBuild, HelperProcessMakesTheIndexOneProcessMakes)
 {
     EXPECT_EQ(RhymeKeyHelperPath(), SLOVOSITO_KEY_HELPER_PATH);
-    const TWordList& words = DictWords[0];
+    const TWordList& words = DictWords.at(0);
     std::size_t helperWords = 1;
     const TDictRhymes alone = Built(words, "", helperWords);
     EXPECT_EQ(helperWords, 0u);
@@ -242,9 +244,7 @@ TEST(RhymeSearchRoutes, AgreeOverRowsOfShuffledWordsWithSomeUnticked)
 {
     // Three rows of the sample's words drawn at random, with random counts, so that the same word
     // stands in several rows and twice in a row.
-    ClearWordStore();
-    TRecordingLoadView loadView;
-    LoadDictionary(kSample, loadView);
+    LoadSample();
     std::vector<std::string> sample;
     for (std::size_t j = 0; j < DictWords.at(0).size(); ++j) {
         sample.push_back(ToUtf8(std::string(DictWords[0][j])));
@@ -263,6 +263,7 @@ TEST(RhymeSearchRoutes, AgreeOverRowsOfShuffledWordsWithSomeUnticked)
         }
         paths.push_back(folder.WritePair(name, words, counts));
     }
+    TRecordingLoadView loadView;
     ScanDictionaryFolder(folder.Path(), loadView);
     ASSERT_EQ(DictWords.size(), 3u);
     TTempFolder cache;

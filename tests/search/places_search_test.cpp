@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -44,21 +45,20 @@ protected:
     void SetUp() override
     {
         ClearWordStore();
-        // Three rows of random words with Zipf-like counts, repeats across and within rows; the
-        // third row's counts are all zero, so its total is zero and no run walks it.
-        const std::string letters = ToCp1251("аоукнтЯЕ-");
+        // Three rows of random words of one to three syllables with Zipf-like counts, repeats
+        // across and within rows; the third row's counts are all zero, so its total is zero and
+        // no run walks it.
+        const char* syllables[] = {"ко", "на", "т", "Яу", "-е", "ток"};
         std::mt19937 random(20261210);
-        for (const auto& [name, count] :
-             {std::pair{"a", 2500}, std::pair{"b", 1500}, std::pair{"c", 300}}) {
-            std::vector<std::string> words;
+        const std::pair<const char*, int> rows[] = {{"a", 2500}, {"b", 1500}, {"c", 300}};
+        for (const auto& [name, count] : rows) {
+            std::vector<std::string> words(static_cast<std::size_t>(count));
             std::vector<std::int32_t> counts;
-            for (int i = 0; i < count; ++i) {
-                std::string word;
-                for (std::size_t k = 1 + random() % 6; k > 0; --k) {
-                    word.push_back(letters[random() % letters.size()]);
+            for (std::string& word : words) {
+                for (std::size_t k = 1 + random() % 3; k > 0; --k) {
+                    word += syllables[random() % std::size(syllables)];
                 }
-                words.push_back(ToUtf8(word));
-                counts.push_back(name[0] == 'c' ? 0 : 1000 / (i + 1));
+                counts.push_back(name[0] == 'c' ? 0 : 1000 / static_cast<int>(counts.size() + 1));
             }
             m_folder.WritePair(name, words, counts);
         }
