@@ -1,14 +1,22 @@
 // Times the rhyme index of one dictionary: phonemising and stemming on one core, both at once on
-// two, loading the cached index, and the rhyme search on it against the mask search.
+// two threads of one process and with the helper process, loading the cached index, and the rhyme
+// search on it against the mask search.
 //
 //   rhyme_bench DICT.txt [QUERY]     prints words per second and the ratios; QUERY default окно
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <thread>
 #include <vector>
+
+#include <sys/resource.h>
 
 #include "phonetics/headwords.h"
 #include "phonetics/phonemes.h"
@@ -27,6 +35,48 @@ double SecondsOf(const std::function<void()>& work)
     const TClock::time_point start = TClock::now();
     work();
     return std::chrono::duration<double>(TClock::now() - start).count();
+}
+
+// The processor seconds this process and its ended children have used so far.
+double CpuSeconds()
+{
+    double seconds = 0.0;
+    for (const int who : {RUSAGE_SELF, RUSAGE_CHILDREN}) {
+        rusage usage = {};
+        getrusage(who, &usage);
+        seconds += static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                   static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    }
+    return seconds;
+}
+
+// The seconds work takes, and in cores the processor time it used over them: how many cores
+// it kept busy, which a machine shared with other work shows where the seconds cannot.
+double SecondsOf(const std::function<void()>& work, double& cores)
+{
+    const double cpu = CpuSeconds();
+    const double seconds = SecondsOf(work);
+    cores = (CpuSeconds() - cpu) / seconds;
+    return seconds;
+}
+
+// How many cores the machine gives this process now: the same spinning on two threads against
+// one. Other work on the machine takes its share, and the index can use no more than this.
+double CoresGiven()
+{
+    const auto spin = [] {
+        volatile std::uint64_t sum = 0;
+        for (std::uint64_t i = 0; i < 300000000; ++i) {
+            sum = sum + i;
+        }
+    };
+    const double one = SecondsOf(spin);
+    const double two = SecondsOf([&] {
+        std::thread other(spin);
+        spin();
+        other.join();
+    });
+    return 2.0 * one / two;
 }
 
 // The best of five runs, in milliseconds.
@@ -86,10 +136,24 @@ int main(int argc, char** argv)
             headwords.IsHeadword(words[j]);
         }
     });
+    const double coresGiven = CoresGiven();
     std::atomic<bool> cancel{false};
     std::atomic<std::size_t> done{0};
     std::optional<TDictRhymes> index;
-    const double both = SecondsOf([&] { index = BuildDictRhymes(words, cancel, done); });
+    TRhymeBuildWorkers threadsOnly;
+    threadsOnly.HelperPath.clear();
+    double threadCores = 0.0;
+    const double twoThreads =
+        SecondsOf([&] { index = BuildDictRhymes(words, cancel, done, threadsOnly); }, threadCores);
+    std::size_t helperWords = 0;
+    TRhymeBuildWorkers withHelper;
+    withHelper.HelperWords = &helperWords;
+    std::optional<TDictRhymes> helped;
+    double helperCores = 0.0;
+    const double both =
+        SecondsOf([&] { helped = BuildDictRhymes(words, cancel, done, withHelper); }, helperCores);
+    const bool same = helped && helped->Keys == index->Keys && helped->KeyIds == index->KeyIds &&
+                      helped->Flags == index->Flags && helped->SecondKeys == index->SecondKeys;
 
     const std::string cacheFolder = "/tmp/rhyme_bench_cache";
     const std::string cachePath = RhymeCachePath(cacheFolder, path);
@@ -108,6 +172,24 @@ int main(int argc, char** argv)
     TQuietView rhymeView;
     TQuietView maskView;
     const double rhyme = BestMillisecondsOf([&] { RhymeSearch(query, rhymes, rhymeView); });
+    // The rhyme search as it was before the key lists: every word walked, one call per word.
+    const std::vector<std::string> keys = RhymeKeysOf(query);
+    const TDictRhymes& dict = rhymes.Dictionaries()[0];
+    TQuietView walkView;
+    const double walk = BestMillisecondsOf([&] {
+        const std::uint32_t first = keys.empty() ? 0 : dict.KeyId(keys[0]);
+        const std::uint32_t second = keys.size() < 2 ? 0 : dict.KeyId(keys[1]);
+        std::vector<std::uint8_t> hits(dict.size());
+        for (std::size_t j = 0; j < dict.size(); ++j) {
+            hits[j] = dict.HasKey(j, first, second) ? 1 : 0;
+        }
+        PlacedWordTestSearch(
+            0,
+            [&](std::string_view word, std::size_t, std::size_t j) {
+                return hits[j] != 0 && word != query;
+            },
+            walkView);
+    });
     // The mask a user would try for the same rhyme: the word's last two letters.
     const std::string mask = "/^.*" + query.substr(query.size() - 2) + "$/";
     const double maskSearch = BestMillisecondsOf([&] { PatternSearch(mask, maskView); });
@@ -115,10 +197,19 @@ int main(int argc, char** argv)
     std::printf("words                          %.0f\n", count);
     std::printf("espeak-ng keys, one core       %8.0f words/s\n", count / espeak);
     std::printf("Hunspell headwords, one core   %8.0f words/s\n", count / hunspell);
+    std::printf("cores the machine gives now     %7.2f   (two threads spinning against one)\n",
+                coresGiven);
     std::printf("index on one core (sum)        %8.0f words/s   (target >= 20000)\n",
                 count / (espeak + hunspell));
-    std::printf("index on two cores             %8.0f words/s   %.2fx one core\n", count / both,
-                (espeak + hunspell) / both);
+    std::printf("index, two threads, one process %7.0f words/s   %.2fx one core, %.2f cores busy\n",
+                count / twoThreads, (espeak + hunspell) / twoThreads, threadCores);
+    std::printf(
+        "index, helper process beside    %7.0f words/s   %.2fx one core, %.2f cores busy, "
+        "%.2fx one process\n",
+        count / both, (espeak + hunspell) / both, helperCores, twoThreads / both);
+    std::printf("                                helper did %.0f %% of the keys; %s\n",
+                100.0 * static_cast<double>(helperWords) / count,
+                same ? "index identical to one process's" : "INDEX DIFFERS FROM ONE PROCESS'S");
     std::printf("cache file                     %8.1f MB (%ld bytes, %.1f bytes a word)\n",
                 cacheBytes / 1e6, cacheBytes, cacheBytes / count);
     std::printf("cache load                     %8.1f ms\n", load);
@@ -126,6 +217,10 @@ int main(int argc, char** argv)
                 ToUtf8(rhymeView.Found).c_str());
     std::printf("mask search %-18s %8.2f ms   %s\n", ToUtf8(mask).c_str(), maskSearch,
                 ToUtf8(maskView.Found).c_str());
+    std::printf("rhyme search, every word walked %8.2f ms   %s\n", walk,
+                ToUtf8(walkView.Found).c_str());
     std::printf("rhyme / mask                   %8.2f       (target <= 1)\n", rhyme / maskSearch);
+    std::printf("walked rhyme / mask            %8.2f\n", walk / maskSearch);
+    std::printf("walked rhyme / listed rhyme    %8.2f\n", walk / rhyme);
     return 0;
 }

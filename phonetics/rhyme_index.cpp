@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <exception>
 #include <fstream>
 #include <iterator>
@@ -163,6 +164,97 @@ void SortKeys(TDictRhymes& index)
     }
 }
 
+// Words go to the helper and come back in batches of this many.
+constexpr std::size_t kBatchWords = 512;
+// Two batches at the helper keep it busy while the program reads the answer to one.
+constexpr std::size_t kBatchesAtHelper = 2;
+
+// The dictionary's words in batches that this thread and the helper take one at a time, and each
+// batch's keys as AppendWordKeys writes them, stored at the batch's place.
+class TKeyBatches
+{
+public:
+    TKeyBatches(const TWordList& words, std::atomic<std::size_t>& done)
+        : m_words(words)
+        , m_done(done)
+        , m_keys((words.size() + kBatchWords - 1) / kBatchWords)
+    {}
+
+    // The next batch nobody has taken, or Count() when none is left.
+    std::size_t Take() { return std::min(m_next.fetch_add(1), Count()); }
+    std::size_t Count() const { return m_keys.size(); }
+    std::size_t Size(std::size_t batch) const
+    {
+        return std::min(m_words.size() - batch * kBatchWords, kBatchWords);
+    }
+    // The words of batch as they are phonemised.
+    std::vector<std::string> Words(std::size_t batch) const
+    {
+        std::vector<std::string> words;
+        for (std::size_t j = batch * kBatchWords; j < batch * kBatchWords + Size(batch); ++j) {
+            words.push_back(LowerKeepingYo(std::string(m_words[j])));
+        }
+        return words;
+    }
+    // Works out batch's keys on this thread. Throws EPhoneticsError.
+    void DoHere(std::size_t batch)
+    {
+        std::string keys;
+        for (const std::string& word : Words(batch)) {
+            AppendWordKeys(keys, word);
+        }
+        Store(batch, std::move(keys));
+    }
+    void Store(std::size_t batch, std::string keys)
+    {
+        m_keys[batch] = std::move(keys);
+        m_done.fetch_add(Size(batch), std::memory_order_relaxed);
+    }
+    const std::string& Keys(std::size_t batch) const { return m_keys[batch]; }
+
+private:
+    const TWordList& m_words;
+    std::atomic<std::size_t>& m_done;
+    std::vector<std::string> m_keys;
+    std::atomic<std::size_t> m_next{0};
+};
+
+// Keeps the helper at helperPath at work on the batches left until none is, and works out here
+// the batches it leaves unanswered when it fails. Returns the number of words it phonemised.
+// Throws EPhoneticsError.
+std::size_t FeedHelper(const std::string& helperPath, TKeyBatches& batches,
+                       const std::atomic<bool>& cancel)
+{
+    TKeyWorker helper(helperPath);
+    std::deque<std::size_t> sent;
+    std::size_t helperWords = 0;
+    bool more = true;
+    while (helper.Running() && !cancel.load(std::memory_order_relaxed)) {
+        while (more && sent.size() < kBatchesAtHelper) {
+            const std::size_t batch = batches.Take();
+            more = batch < batches.Count();
+            if (more) {
+                sent.push_back(batch);
+                helper.Send(batches.Words(batch));
+            }
+        }
+        if (sent.empty()) {
+            break;
+        }
+        std::optional<std::string> keys = helper.Receive(batches.Size(sent.front()), cancel);
+        if (!keys) {
+            break;
+        }
+        helperWords += batches.Size(sent.front());
+        batches.Store(sent.front(), std::move(*keys));
+        sent.pop_front();
+    }
+    for (; !sent.empty() && !cancel.load(std::memory_order_relaxed); sent.pop_front()) {
+        batches.DoHere(sent.front());
+    }
+    return helperWords;
+}
+
 }  // namespace
 
 std::uint32_t TDictRhymes::KeyId(std::string_view key) const
@@ -190,64 +282,149 @@ bool TDictRhymes::HasKey(std::size_t j, std::uint32_t first, std::uint32_t secon
            (found->second == first || found->second == second);
 }
 
+void TDictRhymes::MakeKeyLists()
+{
+    ListStart.assign(Keys.size() + 1, 0);
+    const auto countWord = [this](std::uint32_t id) {
+        if (id != 0) {
+            ++ListStart[id + 1];
+        }
+    };
+    for (const std::uint32_t id : KeyIds) {
+        countWord(id);
+    }
+    for (const auto& [word, id] : SecondKeys) {
+        if (id != KeyIds[word]) {
+            countWord(id);
+        }
+    }
+    for (std::size_t id = 1; id < ListStart.size(); ++id) {
+        ListStart[id] += ListStart[id - 1];
+    }
+    ListWords.resize(ListStart.back());
+    // Filled in word order, so that each list rises; next[id] is where its next word goes.
+    std::vector<std::uint32_t> next(ListStart.begin(), ListStart.end() - 1);
+    auto second = SecondKeys.begin();
+    for (std::uint32_t j = 0; j < KeyIds.size(); ++j) {
+        if (KeyIds[j] != 0) {
+            ListWords[next[KeyIds[j]]++] = j;
+        }
+        for (; second != SecondKeys.end() && second->first == j; ++second) {
+            if (second->second != 0 && second->second != KeyIds[j]) {
+                ListWords[next[second->second]++] = j;
+            }
+        }
+    }
+}
+
+std::span<const std::uint32_t> TDictRhymes::WordsWithKey(std::uint32_t id) const
+{
+    if (id == 0 || id + 1 >= ListStart.size()) {
+        return {};
+    }
+    return std::span<const std::uint32_t>(ListWords).subspan(ListStart[id],
+                                                             ListStart[id + 1] - ListStart[id]);
+}
+
 std::optional<TDictRhymes> BuildDictRhymes(const TWordList& words, const std::atomic<bool>& cancel,
-                                           std::atomic<std::size_t>& done)
+                                           std::atomic<std::size_t>& done,
+                                           const TRhymeBuildWorkers& workers)
 {
     const std::size_t count = words.size();
     TDictRhymes index;
     index.KeyIds.resize(count);
     index.Flags.assign(count, 0);
     // Hunspell handles are independent of each other and of espeak-ng: the headwords go on a
-    // second thread while this one phonemises.
-    std::thread stemmer([&] {
+    // second thread while this one phonemises, and this one takes a share of them when it is
+    // through with the keys, so that neither half waits long for the other.
+    const std::size_t stemBatches = (count + kBatchWords - 1) / kBatchWords;
+    std::atomic<std::size_t> nextStemBatch{0};
+    const auto stem = [&] {
         THeadwordTest headwords;
-        for (std::size_t j = 0; j < count && !cancel.load(std::memory_order_relaxed); ++j) {
-            if (headwords.IsHeadword(words[j])) {
-                index.Flags[j] |= TDictRhymes::kHeadword;
+        for (std::size_t batch = nextStemBatch.fetch_add(1);
+             batch < stemBatches && !cancel.load(std::memory_order_relaxed);
+             batch = nextStemBatch.fetch_add(1)) {
+            const std::size_t end = std::min(count, (batch + 1) * kBatchWords);
+            for (std::size_t j = batch * kBatchWords; j < end; ++j) {
+                if (headwords.IsHeadword(words[j])) {
+                    index.Flags[j] |= TDictRhymes::kHeadword;
+                }
             }
-            done.fetch_add(1, std::memory_order_relaxed);
+            done.fetch_add(end - batch * kBatchWords, std::memory_order_relaxed);
         }
-    });
+    };
+    std::thread stemmer(stem);
+    TKeyBatches batches(words, done);
+    // espeak-ng's one state per process keeps a second thread of it waiting on the first: the
+    // helper process phonemises beside this thread, taking batches as both get through them.
+    std::size_t helperWords = 0;
+    std::exception_ptr helperFailure;
+    std::thread feeder;
+    if (!workers.HelperPath.empty() && count >= workers.HelperFrom &&
+        std::thread::hardware_concurrency() != 1) {
+        feeder = std::thread([&] {
+            try {
+                helperWords = FeedHelper(workers.HelperPath, batches, cancel);
+            } catch (...) {
+                helperFailure = std::current_exception();
+            }
+        });
+    }
     std::exception_ptr failure;
     try {
-        std::vector<std::uint8_t> second(count, 0);
-        std::unordered_map<std::string, std::uint32_t> ids;
-        const auto intern = [&](const std::string& key) {
-            const auto [found, added] =
-                ids.try_emplace(key, static_cast<std::uint32_t>(index.Keys.size()));
-            if (added) {
-                index.Keys.push_back(key);
-            }
-            return found->second;
-        };
-        for (std::size_t j = 0; j < count && !cancel.load(std::memory_order_relaxed); ++j) {
-            const std::vector<std::string> keys =
-                RhymeKeysOf(LowerKeepingYo(std::string(words[j])));
-            if (!keys.empty()) {
-                index.KeyIds[j] = intern(keys[0]);
-            }
-            if (keys.size() > 1) {
-                second[j] = 1;
-                index.SecondKeys.emplace_back(static_cast<std::uint32_t>(j), intern(keys[1]));
-            }
-            done.fetch_add(1, std::memory_order_relaxed);
+        for (std::size_t batch = batches.Take();
+             batch < batches.Count() && !cancel.load(std::memory_order_relaxed);
+             batch = batches.Take()) {
+            batches.DoHere(batch);
         }
-        SortKeys(index);
-        for (std::size_t j = 0; j < count; ++j) {
-            if (second[j] != 0) {
-                index.Flags[j] |= TDictRhymes::kSecondKey;
-            }
+        if (nextStemBatch.load() < stemBatches) {
+            stem();
         }
     } catch (...) {
         failure = std::current_exception();
     }
+    if (feeder.joinable()) {
+        feeder.join();
+    }
     stemmer.join();
+    failure = failure ? failure : helperFailure;
     if (failure) {
         std::rethrow_exception(failure);
     }
     if (cancel.load()) {
         return std::nullopt;
     }
+    if (workers.HelperWords != nullptr) {
+        *workers.HelperWords = helperWords;
+    }
+    // The keys are numbered in word order whoever worked them out, so the index is the one a
+    // single thread makes.
+    std::unordered_map<std::string, std::uint32_t> ids;
+    const auto intern = [&](const std::string& key) {
+        const auto [found, added] =
+            ids.try_emplace(key, static_cast<std::uint32_t>(index.Keys.size()));
+        if (added) {
+            index.Keys.push_back(key);
+        }
+        return found->second;
+    };
+    std::vector<std::string> keys;
+    for (std::size_t batch = 0; batch < batches.Count(); ++batch) {
+        std::string_view entries = batches.Keys(batch);
+        for (std::size_t j = batch * kBatchWords; j < batch * kBatchWords + batches.Size(batch);
+             ++j) {
+            // Every batch was checked as it came in or made here.
+            ReadWordKeys(entries, keys);
+            if (!keys.empty()) {
+                index.KeyIds[j] = intern(keys[0]);
+            }
+            if (keys.size() > 1) {
+                index.Flags[j] |= TDictRhymes::kSecondKey;
+                index.SecondKeys.emplace_back(static_cast<std::uint32_t>(j), intern(keys[1]));
+            }
+        }
+    }
+    SortKeys(index);
     return index;
 }
 
@@ -452,6 +629,7 @@ struct TRhymeIndex::TBuild
                 } else {
                     Done.fetch_add(2 * words.size());
                 }
+                index->MakeKeyLists();
                 Dictionaries[row] = std::move(*index);
             }
         } catch (...) {
@@ -568,26 +746,19 @@ void RhymeSearch(const std::string& word, TRhymeIndex& index, TSearchView& view,
     const TStressedWord typed = ReadStressedWord(LowerKeepingYo(Trimmed(word)));
     const std::vector<std::string> keys = RhymeKeysOf(typed.Word, typed.StressedVowel);
     const std::vector<TDictRhymes>& rows = index.Dictionaries();
-    // Each row numbers its keys apart. The hits are marked in one pass over each row's ids, so
-    // that the run's test per word is one byte.
-    std::vector<std::vector<std::uint8_t>> hits(rows.size());
-    for (std::size_t row = 0; row < rows.size(); ++row) {
+    // Each row numbers its keys apart. Only the words of the key lists are walked, in file order.
+    std::vector<std::vector<std::uint32_t>> places(rows.size());
+    for (std::size_t row = 0; row < rows.size() && row < DictWords.size(); ++row) {
         const TDictRhymes& dict = rows[row];
-        const std::uint32_t first = keys.empty() ? 0 : dict.KeyId(keys[0]);
-        const std::uint32_t second = keys.size() < 2 ? 0 : dict.KeyId(keys[1]);
-        if (first == 0 && second == 0) {
-            continue;
-        }
-        hits[row].resize(dict.size());
-        for (std::size_t j = 0; j < dict.size(); ++j) {
-            hits[row][j] = dict.HasKey(j, first, second) ? 1 : 0;
-        }
+        const std::span<const std::uint32_t> first =
+            dict.WordsWithKey(keys.empty() ? 0 : dict.KeyId(keys[0]));
+        const std::span<const std::uint32_t> second =
+            dict.WordsWithKey(keys.size() < 2 ? 0 : dict.KeyId(keys[1]));
+        std::vector<std::uint32_t>& listed = places[row];
+        std::merge(first.begin(), first.end(), second.begin(), second.end(),
+                   std::back_inserter(listed));
+        listed.erase(std::unique(listed.begin(), listed.end()), listed.end());
+        std::erase_if(listed, [&](std::uint32_t j) { return DictWords[row][j] == typed.Word; });
     }
-    PlacedWordTestSearch(
-        0,
-        [&](std::string_view candidate, std::size_t row, std::size_t j) {
-            return row < hits.size() && j < hits[row].size() && hits[row][j] != 0 &&
-                   candidate != typed.Word;
-        },
-        view);
+    PlacesSearch(places, view);
 }

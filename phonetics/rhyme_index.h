@@ -8,11 +8,13 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "phonetics/key_worker.h"
 #include "search/word_filter.h"
 
 class TSearchView;
@@ -37,14 +39,43 @@ struct TDictRhymes
     std::uint32_t KeyId(std::string_view key) const;
     // Whether word j has one of the key ids (0 stands for none).
     bool HasKey(std::size_t j, std::uint32_t first, std::uint32_t second) const;
+
+    // Lists the words by key id, first and second keys alike, for WordsWithKey().
+    void MakeKeyLists();
+    // The words whose first or second key is id, each once, in rising order; none for id 0 and
+    // before MakeKeyLists().
+    std::span<const std::uint32_t> WordsWithKey(std::uint32_t id) const;
+
+    // The lists MakeKeyLists() makes: the words of key id are ListWords[ListStart[id]] up to
+    // ListWords[ListStart[id + 1]].
+    std::vector<std::uint32_t> ListStart;
+    std::vector<std::uint32_t> ListWords;
 };
 
-// Indexes words: their rhyme keys through espeak-ng on this thread while a second thread asks
-// Hunspell for the headwords, so that two cores share the work. done counts the words of either
-// half as they are finished (2 * words.size() in all). Returns nothing once cancel is set.
-// Throws EPhoneticsError when espeak-ng cannot be set up.
+// How BuildDictRhymes shares out the phonemising.
+struct TRhymeBuildWorkers
+{
+    // The helper program (slovosito-rhyme-keys) that phonemises a share of the words in a
+    // second process, so that espeak-ng, whose state is one per process, runs on two cores; ""
+    // for this process only.
+    std::string HelperPath = RhymeKeyHelperPath();
+    // The fewest words for which the helper is started: for fewer its start costs more than it
+    // saves.
+    std::size_t HelperFrom = 20000;
+    // When given, set to the number of words the helper phonemised.
+    std::size_t* HelperWords = nullptr;
+};
+
+// Indexes words: their rhyme keys through espeak-ng, batch by batch on this thread and in the
+// workers' helper process, each taking the next batch when it is through with one, while a second
+// thread asks Hunspell for the headwords, so that two cores share the work. The index is the
+// same, byte for byte, as one thread alone makes; when the helper cannot be started, or fails or
+// answers out of form on the way, this thread does its share. done counts the words of either
+// half as they are finished (2 * words.size() in all). Returns nothing once cancel is set. The
+// key lists are not made. Throws EPhoneticsError when espeak-ng cannot be set up.
 std::optional<TDictRhymes> BuildDictRhymes(const TWordList& words, const std::atomic<bool>& cancel,
-                                           std::atomic<std::size_t>& done);
+                                           std::atomic<std::size_t>& done,
+                                           const TRhymeBuildWorkers& workers = {});
 
 // The folder of the index cache: $XDG_CACHE_HOME/slovosito, else $HOME/.cache/slovosito.
 std::string RhymeCacheFolder();
@@ -98,7 +129,7 @@ public:
     // index is ready. Rethrows what stopped the build (EPhoneticsError). Returns false at once
     // when nothing was started.
     bool Wait(const std::function<bool(double fraction)>& progress = {});
-    // The rows' indexes, row i at i.
+    // The rows' indexes, row i at i, with their key lists made.
     const std::vector<TDictRhymes>& Dictionaries() const;
     // The warnings gathered since the last call, Windows-1251 (a cache that could not be
     // written).

@@ -566,3 +566,32 @@ void PlacedWordTestSearch(
         CollectHits<true, false>(view, settings, minLength, std::cref(matches), hits);
     });
 }
+
+void PlacesSearch(const std::vector<std::vector<std::uint32_t>>& places, TSearchView& view)
+{
+    RunSearch(view, [&](const TRunSettings& settings, THitSet& hits) {
+        TRunBudget budget(view, settings);
+        const TWordFilter& filter = settings.Filter;
+        for (const TWalkRow& walkRow : TickedRows(view, hits)) {
+            if (walkRow.Row >= places.size()) {
+                continue;
+            }
+            const TWordList& words = DictWords[walkRow.Row];
+            for (const std::uint32_t j : places[walkRow.Row]) {
+                budget.Tick();
+                const std::string_view word = words[j];
+                // The tests WalkWords makes of a word that matches.
+                if (word.empty() ||
+                    DictCounts[walkRow.Row][j] / DictTotals[walkRow.Row] < settings.MinIpm) {
+                    continue;
+                }
+                if ((filter.Length && !filter.Length->Contains(word.size())) ||
+                    (filter.Syllables && !filter.Syllables->Contains(SyllableCount(word))) ||
+                    (filter.Keep && !filter.Keep(walkRow.Row, j))) {
+                    continue;
+                }
+                hits.Add(walkRow.First + j);
+            }
+        }
+    });
+}

@@ -149,3 +149,10 @@ void PlacedWordTestSearch(
 
 // "Найдено:" followed by the number of lines in listing (0 for the empty listing).
 std::string FoundCountText(const std::string& listing);
+
+// Runs a search that lists the words at places, over the ticked dictionaries, with the minimum,
+// filter, orders, listing and time limit of the other runs: places[row] holds places of words in
+// dictionary row, rising; rows past its end have none. Only these words are walked, so a run over
+// few of them costs little however big the dictionaries. Throws EConvertError for the minimum,
+// and ESearchTimeLimit and ESearchCancelled as PatternSearch does.
+void PlacesSearch(const std::vector<std::vector<std::uint32_t>>& places, TSearchView& view);

@@ -1,0 +1,69 @@
+#pragma once
+// Rhyme keys worked out in a second process: the helper program's loop, the process that runs it,
+// and the batches of words and keys the two ends exchange over a socket.
+//
+// espeak-ng keeps one state per process, so a second core can phonemise only in a process of its
+// own. A batch of words goes as "SLVW", the word count and the byte count (32 bits each), then
+// each word as a 32-bit length and its bytes; its answer as "SLVK", the same counts, then each
+// word's keys as AppendWordKeys writes them.
+
+#include <atomic>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <sys/types.h>
+
+// Appends the rhyme keys of word (lowercase Windows-1251, as RhymeKeysOf takes it): one byte with
+// the number of keys, then each key as a 16-bit length and its bytes. Throws EPhoneticsError as
+// RhymeKeysOf does.
+void AppendWordKeys(std::string& out, std::string_view word);
+
+// Reads one word's keys as AppendWordKeys wrote them from the front of entries into keys and
+// drops them from entries. Returns false, keys undefined, when entries does not start with a
+// whole word's keys.
+bool ReadWordKeys(std::string_view& entries, std::vector<std::string>& keys);
+
+// The helper program's loop: answers each batch of words read from the file descriptor in with
+// their keys written to out, until in ends. Returns the exit status: 0 when in ended between
+// batches, 1 on a batch out of form or an answer that cannot be written. Throws EPhoneticsError
+// when espeak-ng cannot be set up.
+int ServeKeyRequests(int in, int out);
+
+// The helper program beside the running program, or "" when it is not there to be run.
+std::string RhymeKeyHelperPath();
+
+// One helper process, started on construction and ended on destruction. Used from one thread.
+class TKeyWorker
+{
+public:
+    // Starts the program at path with a socket as its standard input and output; Running() tells
+    // whether it started.
+    explicit TKeyWorker(const std::string& path);
+    // Closes the socket, so that the helper ends, and waits for it; a helper that has not ended
+    // within a second is killed.
+    ~TKeyWorker();
+    TKeyWorker(const TKeyWorker&) = delete;
+    TKeyWorker& operator=(const TKeyWorker&) = delete;
+
+    // Whether the helper runs and has answered every batch in form so far.
+    bool Running() const { return m_socket >= 0; }
+
+    // Sends a batch of words (lowercase Windows-1251). Returns false, and stops the helper, when
+    // it cannot be sent.
+    bool Send(const std::vector<std::string>& words);
+
+    // Waits for the answer to the oldest batch sent and not yet answered, which had wordCount
+    // words: their keys, one word after the other as AppendWordKeys writes them, each word's
+    // checked. Nothing, the helper then stopped, when the answer is out of form, the helper ended,
+    // cancel was set, or no byte came for the time limit.
+    std::optional<std::string> Receive(std::size_t wordCount, const std::atomic<bool>& cancel);
+
+private:
+    void Stop();
+
+    int m_socket = -1;
+    pid_t m_pid = -1;
+};

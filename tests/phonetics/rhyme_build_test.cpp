@@ -1,0 +1,282 @@
+// Tests of the rhyme index built with the helper process against the index one process builds,
+// also when the helper fails, of the key lists against the index's own key test, and of the rhyme
+// search over the key lists against the search that tests every word.
+
+#include <algorithm>
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "phonetics/phonemes.h"
+#include "phonetics/rhyme_index.h"
+#include "phonetics/rhyme_key.h"
+#include "search/search_run.h"
+#include "tests/support/recording_load_view.h"
+#include "tests/support/temp_folder.h"
+#include "wordstore/encoding.h"
+#include "wordstore/word_store.h"
+
+namespace {
+
+constexpr const char* kSample = SLOVOSITO_SAMPLE_DIR "/opensub2018_ru_50k.txt";
+
+void ExpectSameIndex(const TDictRhymes& got, const TDictRhymes& expected)
+{
+    EXPECT_TRUE(got.Keys == expected.Keys);
+    EXPECT_TRUE(got.KeyIds == expected.KeyIds);
+    EXPECT_TRUE(got.Flags == expected.Flags);
+    EXPECT_TRUE(got.SecondKeys == expected.SecondKeys);
+}
+
+// Builds the index of words with the helper at helperPath ("" for none), started for any number
+// of words; checks the words counted done. Sets helperWords to the words the helper did.
+TDictRhymes Built(const TWordList& words, const std::string& helperPath, std::size_t& helperWords)
+{
+    std::atomic<bool> cancel{false};
+    std::atomic<std::size_t> done{0};
+    TRhymeBuildWorkers workers;
+    workers.HelperPath = helperPath;
+    workers.HelperFrom = 0;
+    workers.HelperWords = &helperWords;
+    std::optional<TDictRhymes> index = BuildDictRhymes(words, cancel, done, workers);
+    EXPECT_EQ(done.load(), 2 * words.size());
+    return index ? std::move(*index) : TDictRhymes();
+}
+
+// Loads the sample alone into the word store.
+void LoadSample()
+{
+    ClearWordStore();
+    TRecordingLoadView loadView;
+    LoadDictionary(kSample, loadView);
+}
+
+class RhymeBuild : public ::testing::Test
+{
+protected:
+    void SetUp() override { LoadSample(); }
+    void TearDown() override { ClearWordStore(); }
+};
+
+TEST_F(RhymeBuild, HelperProcessMakesTheIndexOneProcessMakes)
+{
+    EXPECT_EQ(RhymeKeyHelperPath(), SLOVOSITO_KEY_HELPER_PATH);
+    const TWordList& words = DictWords.at(0);
+    std::size_t helperWords = 1;
+    const TDictRhymes alone = Built(words, "", helperWords);
+    EXPECT_EQ(helperWords, 0u);
+    // The sample has homographs and words without a key, so every part is compared.
+    EXPECT_FALSE(alone.SecondKeys.empty());
+    EXPECT_TRUE(std::count(alone.KeyIds.begin(), alone.KeyIds.end(), 0U) > 0);
+
+    const TDictRhymes helped = Built(words, SLOVOSITO_KEY_HELPER_PATH, helperWords);
+    ExpectSameIndex(helped, alone);
+    EXPECT_GT(helperWords, 0u);
+    EXPECT_LT(helperWords, words.size());
+}
+
+TEST_F(RhymeBuild, HelperThatFailsOrAnswersOutOfFormLeavesItsShareHere)
+{
+    TTempFolder folder;
+    // The true helper with its input cut short after 6000 bytes, inside the second batch of the
+    // sample's short first words: it answers the first and then ends, as a helper that crashes
+    // halfway would.
+    const std::string cut = folder.Path() + "/cut-helper";
+    std::ofstream(cut) << "#!/bin/sh\nhead -c 6000 | \"" SLOVOSITO_KEY_HELPER_PATH "\"\n";
+    std::filesystem::permissions(cut, std::filesystem::perms::owner_all);
+    // A lighter dictionary than the sample: its first 6000 words, cut into a pair of its own.
+    std::vector<std::string> words;
+    std::vector<std::int32_t> counts;
+    for (std::size_t j = 0; j < 6000; ++j) {
+        words.push_back(ToUtf8(std::string(DictWords[0][j])));
+        counts.push_back(DictCounts[0][j]);
+    }
+    ClearWordStore();
+    TRecordingLoadView loadView;
+    LoadDictionary(folder.WritePair("first", words, counts), loadView);
+    ASSERT_EQ(DictWords.at(0).size(), 6000u);
+
+    std::size_t helperWords = 0;
+    const TDictRhymes alone = Built(DictWords[0], "", helperWords);
+    const std::pair<std::string, bool> helpers[] = {
+        {"/bin/cat", false},                  // answers with the words themselves
+        {"/bin/false", false},                // ends at once
+        {folder.Path() + "/missing", false},  // cannot be started
+        {cut, true},
+    };
+    for (const auto& [helper, answersSome] : helpers) {
+        SCOPED_TRACE(helper);
+        const TDictRhymes helped = Built(DictWords[0], helper, helperWords);
+        ExpectSameIndex(helped, alone);
+        EXPECT_EQ(helperWords > 0, answersSome);
+        EXPECT_LT(helperWords, DictWords[0].size());
+    }
+}
+
+TEST(RhymeKeyLists, ListEveryWordThatHasTheKeyAndNoOther)
+{
+    // Random ids over 40 keys, id 0 (no key) among them, and second keys for some words.
+    std::mt19937 random(20261211);
+    TDictRhymes index;
+    index.Keys.resize(40);
+    for (std::uint32_t j = 0; j < 3000; ++j) {
+        index.KeyIds.push_back(random() % 40);
+        index.Flags.push_back(0);
+        if (random() % 5 == 0) {
+            index.Flags.back() |= TDictRhymes::kSecondKey;
+            index.SecondKeys.emplace_back(j, 1 + random() % 39);
+        }
+    }
+    index.MakeKeyLists();
+    std::size_t listed = 0;
+    for (std::uint32_t id = 0; id < 40; ++id) {
+        SCOPED_TRACE(id);
+        std::vector<std::uint32_t> expected;
+        for (std::uint32_t j = 0; j < index.size(); ++j) {
+            if (index.HasKey(j, id, 0)) {
+                expected.push_back(j);
+            }
+        }
+        const std::span<const std::uint32_t> got = index.WordsWithKey(id);
+        EXPECT_EQ(std::vector<std::uint32_t>(got.begin(), got.end()), expected);
+        listed += got.size();
+    }
+    EXPECT_GT(listed, index.size());
+    EXPECT_TRUE(index.WordsWithKey(40).empty());
+}
+
+// The settings and ticks as the test sets them; keeps the listing (UTF-8).
+class TRhymeView : public TSearchView
+{
+public:
+    TSearchSettings Given;
+    std::vector<bool> Ticked;
+    std::string Listing = "(none)";
+
+    TSearchSettings Settings() const override { return Given; }
+    std::size_t RowCount() const override { return Ticked.size(); }
+    bool RowTicked(std::size_t row) const override { return Ticked[row]; }
+    void ShowListing(const std::string& listing) override { Listing = ToUtf8(listing); }
+};
+
+// The rhyme search as it went before the key lists: every word of the ticked rows tested for the
+// typed word's key ids. query is lowercase UTF-8.
+std::string EveryWordRhymes(const char* query, const TRhymeIndex& index, TRhymeView& view)
+{
+    const TStressedWord typed = ReadStressedWord(ToCp1251(query));
+    const std::vector<std::string> keys = RhymeKeysOf(typed.Word, typed.StressedVowel);
+    const std::vector<TDictRhymes>& rows = index.Dictionaries();
+    view.Listing = "(none)";
+    PlacedWordTestSearch(
+        0,
+        [&](std::string_view word, std::size_t row, std::size_t j) {
+            if (row >= rows.size() || word == typed.Word) {
+                return false;
+            }
+            const std::uint32_t first = keys.empty() ? 0 : rows[row].KeyId(keys[0]);
+            const std::uint32_t second = keys.size() < 2 ? 0 : rows[row].KeyId(keys[1]);
+            return rows[row].HasKey(j, first, second);
+        },
+        view);
+    return view.Listing;
+}
+
+std::string ListedRhymes(const char* query, TRhymeIndex& index, TRhymeView& view)
+{
+    view.Listing = "(none)";
+    RhymeSearch(ToCp1251(query), index, view);
+    return view.Listing;
+}
+
+// Runs both routes for the queries over every combination of order, minimum and filter.
+void ExpectBothRoutesAgree(TRhymeIndex& index, std::vector<bool> ticked)
+{
+    const char* queries[] = {"окно", "любовь", "дорога", "замок", "замо'к", "идёт", "щщщ"};
+    TWordFilter headwords;
+    headwords.Keep = HeadwordTest(index);
+    TWordFilter shortHeadwords = headwords;
+    shortHeadwords.Length = TCountRange{3, 6};
+    const TWordFilter filters[] = {{},
+                                   {TCountRange{5, 7}, std::nullopt},
+                                   {std::nullopt, TCountRange{2, 2}},
+                                   headwords,
+                                   shortHeadwords};
+    TRhymeView view;
+    view.Ticked = std::move(ticked);
+    std::size_t listed = 0;
+    for (const bool alpha : {false, true}) {
+        for (const char* minimum : {"0,0", "3", "300"}) {
+            for (std::size_t f = 0; f < std::size(filters); ++f) {
+                for (const char* query : queries) {
+                    SCOPED_TRACE(testing::Message()
+                                 << (alpha ? "by word" : "by value") << ", minimum " << minimum
+                                 << ", filter " << f << ", " << query);
+                    view.Given.Alphabetical = alpha;
+                    view.Given.ShowIpm = true;
+                    view.Given.MinIpmText = minimum;
+                    view.Given.Filter = filters[f];
+                    const std::string expected = EveryWordRhymes(query, index, view);
+                    EXPECT_EQ(ListedRhymes(query, index, view), expected);
+                    listed += expected.empty() ? 0 : 1;
+                }
+            }
+        }
+    }
+    EXPECT_GT(listed, std::size(filters) * 2 * 3 * 3);
+}
+
+TEST_F(RhymeBuild, RhymeSearchListsWhatTheSearchOfEveryWordListsOnTheSample)
+{
+    TTempFolder cache;
+    TRhymeIndex index;
+    index.Start({kSample}, cache.Path());
+    ASSERT_TRUE(index.Wait());
+    ExpectBothRoutesAgree(index, {true});
+}
+
+TEST(RhymeSearchRoutes, AgreeOverRowsOfShuffledWordsWithSomeUnticked)
+{
+    // Three rows of the sample's words drawn at random, with random counts, so that the same word
+    // stands in several rows and twice in a row.
+    LoadSample();
+    std::vector<std::string> sample;
+    for (std::size_t j = 0; j < DictWords.at(0).size(); ++j) {
+        sample.push_back(ToUtf8(std::string(DictWords[0][j])));
+    }
+    ClearWordStore();
+    TTempFolder folder;
+    std::mt19937 random(20261212);
+    std::vector<std::string> paths;
+    for (const char* name : {"a", "b", "c"}) {
+        std::vector<std::string> words;
+        std::vector<std::int32_t> counts;
+        for (int i = 0; i < 4000; ++i) {
+            // The first thousand words are the commonest, where most rhymes of the queries are.
+            words.push_back(sample[random() % (i % 2 == 0 ? 1000 : sample.size())]);
+            counts.push_back(static_cast<std::int32_t>(1 + random() % 500));
+        }
+        paths.push_back(folder.WritePair(name, words, counts));
+    }
+    TRecordingLoadView loadView;
+    ScanDictionaryFolder(folder.Path(), loadView);
+    ASSERT_EQ(DictWords.size(), 3u);
+    TTempFolder cache;
+    TRhymeIndex index;
+    index.Start(paths, cache.Path());
+    ASSERT_TRUE(index.Wait());
+    for (const std::vector<bool>& ticked :
+         {std::vector<bool>{true, true, true}, std::vector<bool>{false, true, true},
+          std::vector<bool>{true, false, true}}) {
+        SCOPED_TRACE(testing::Message() << ticked[0] << ticked[1] << ticked[2]);
+        ExpectBothRoutesAgree(index, ticked);
+    }
+    ClearWordStore();
+}
+
+}  // namespace
