@@ -1,8 +1,10 @@
 // The main window: its controls as designed, start-up and shutdown, the preset links, the search
-// buttons and the result pane's actions, and the view the core reads and writes through.
+// buttons, the result pane's actions with the rhyme search, the rhyme index built in the
+// background, and the view the core reads and writes through.
 
 #include "ui/Unit1.h"
 
+#include <algorithm>
 #include <chrono>
 #include <exception>
 #include <utility>
@@ -25,6 +27,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
+#include <QProgressBar>
 #include <QProxyStyle>
 #include <QRadioButton>
 #include <QScreen>
@@ -46,6 +49,7 @@
 #include "ui/qt_text.h"
 #include "ui/result_pane.h"
 #include "wordstore/encoding.h"
+#include "wordstore/path_utils.h"
 
 namespace {
 
@@ -67,6 +71,10 @@ constexpr int kDictTickSize = 11;
 // kEventPassInterval, so that it repaints and can be cancelled.
 constexpr auto kEventPassDelay = std::chrono::milliseconds(500);
 constexpr auto kEventPassInterval = std::chrono::milliseconds(40);
+// How often the status strip's bar follows the rhyme index's build.
+constexpr int kRhymePollInterval = 100;
+// The bar's height, under the found count; it takes no room from the strip's controls.
+constexpr int kRhymeBarHeight = 3;
 // Start-up waits up to this many timer periods for the window to reach the screen, so that the
 // waiting picture is seen before loading blocks the event loop.
 constexpr int kMaxExposeWaits = 100;
@@ -77,6 +85,9 @@ const QColor kLinkText(0x00, 0x00, 0xFF);
 const QColor kFoundText(0x00, 0x80, 0x00);
 const QColor kFoundBack(0xFF, 0xFF, 0x80);
 const QColor kStatusBack(0xE4, 0xE4, 0xE4);
+const QString kRhymeBarStyle = QStringLiteral(
+    "QProgressBar { border: none; background: #CFCFCF; }"
+    "QProgressBar::chunk { background: #008000; }");
 
 // The dictionary list's rows: as high as the design's, whatever the style would make them, and
 // as wide as the list, so that a longer row ends in "…"; such a row shows its whole text as its
@@ -488,6 +499,15 @@ void TForm1::CreatePanel1()
     Image_sort->setPixmap(Picture(QStringLiteral("sort.svg"), QSize(38, 15)));
     Image_sort->setCursor(Qt::PointingHandCursor);
     Image_sort->setToolTip(QStringLiteral("Показать линейно"));
+    // Shown only while the rhyme index is built.
+    Progress_rhymes = new QProgressBar(Panel2);
+    Progress_rhymes->setObjectName(QStringLiteral("Progress_rhymes"));
+    Progress_rhymes->setRange(0, 1000);
+    Progress_rhymes->setTextVisible(false);
+    Progress_rhymes->setFormat(QString());
+    Progress_rhymes->setAccessibleName(QStringLiteral("Индекс рифм"));
+    Progress_rhymes->setStyleSheet(kRhymeBarStyle);
+    Progress_rhymes->hide();
 
     // The waiting picture lies over the pane, at a fixed place, until loading is done.
     panel_wait = new QWidget(Panel1);
@@ -513,6 +533,10 @@ void TForm1::CreateMenu()
     N4->setObjectName(QStringLiteral("N4"));
     // No search, no table.
     N4->setEnabled(false);
+    // Disabled rather than hidden without a word, so that the menu keeps its shape.
+    N5 = PopupMenu1->addAction(QStringLiteral("Рифмы к «…»"));
+    N5->setObjectName(QStringLiteral("N5"));
+    N5->setEnabled(false);
     Prev->Widget()->setContextMenuPolicy(Qt::CustomContextMenu);
 }
 
@@ -523,6 +547,10 @@ void TForm1::ConnectSignals()
     Timer_Init->setSingleShot(true);
     Timer_Init->setInterval(10);
     connect(Timer_Init, &QTimer::timeout, this, &TForm1::Timer_InitTimer);
+    Timer_Rhymes = new QTimer(this);
+    Timer_Rhymes->setObjectName(QStringLiteral("Timer_Rhymes"));
+    Timer_Rhymes->setInterval(kRhymePollInterval);
+    connect(Timer_Rhymes, &QTimer::timeout, this, &TForm1::Timer_RhymesTimer);
 
     connect(srch_btn1, &QToolButton::clicked, this, &TForm1::srch_btn1Click);
     connect(srch_btn2, &QToolButton::clicked, this, &TForm1::srch_btn2Click);
@@ -540,6 +568,7 @@ void TForm1::ConnectSignals()
     connect(N2, &QAction::triggered, this, &TForm1::N2Click);
     connect(N3, &QAction::triggered, this, &TForm1::N3Click);
     connect(N4, &QAction::triggered, this, &TForm1::N4Click);
+    connect(N5, &QAction::triggered, this, &TForm1::N5Click);
     connect(Prev->Widget(), &QWidget::customContextMenuRequested, this, &TForm1::PrevContextMenu);
 }
 
@@ -592,6 +621,11 @@ void TForm1::FormCreate()
 
 void TForm1::FormClose()
 {
+    // The build would keep a core busy, and the program from ending, for nothing.
+    m_rhymes.Cancel();
+    m_rhymesStarted = false;
+    Timer_Rhymes->stop();
+    Progress_rhymes->hide();
     SavePref();
 }
 
@@ -645,6 +679,7 @@ void TForm1::LayoutPanel1()
     Panel2->setGeometry(0, height - kStatusHeight, width, kStatusHeight);
     Label_fnd->setGeometry(7, 4, width - 56, 13);
     Image_sort->setGeometry(width - 43, 3, 38, 15);
+    Progress_rhymes->setGeometry(7, kStatusHeight - kRhymeBarHeight, width - 56, kRhymeBarHeight);
 }
 
 void TForm1::Timer_InitTimer()
@@ -672,6 +707,59 @@ void TForm1::Timer_InitTimer()
         panel_wait->hide();
         LoadPref();
     });
+    if (!m_rowPaths.empty()) {
+        StartRhymeIndex();
+    }
+}
+
+void TForm1::StartRhymeIndex()
+{
+    m_rhymes.Start(m_rowPaths);
+    m_rhymesStarted = true;
+    ShowRhymeProgress(0.0);
+    Progress_rhymes->show();
+    Timer_Rhymes->start();
+}
+
+void TForm1::ShowRhymeProgress(double fraction)
+{
+    Progress_rhymes->setValue(static_cast<int>(fraction * Progress_rhymes->maximum()));
+}
+
+void TForm1::Timer_RhymesTimer()
+{
+    if (m_searching) {
+        // A rhyme search that waits shows the progress itself, and a warning box now would meet
+        // the run's held-back input.
+        return;
+    }
+    if (!m_rhymes.Ready() && m_rhymes.Progress() < 1.0) {
+        ShowRhymeProgress(m_rhymes.Progress());
+        return;
+    }
+    // Every word is indexed: what is left is writing the cache, or the failure that ended the
+    // build, which the next rhyme search, building anew, shows.
+    try {
+        m_rhymes.Wait();
+    } catch (const std::exception&) {
+        m_rhymesStarted = false;
+    }
+    Timer_Rhymes->stop();
+    Progress_rhymes->hide();
+    for (std::string& warning : m_rhymes.TakeWarnings()) {
+        if (std::find(m_rhymeWarnings.begin(), m_rhymeWarnings.end(), warning) ==
+            m_rhymeWarnings.end()) {
+            m_rhymeWarnings.push_back(warning);
+            m_hooks.ShowWarning(QStringFromCp1251(warning));
+        }
+    }
+}
+
+bool TForm1::WaitForRhymeIndex(double fraction)
+{
+    ShowRhymeProgress(fraction);
+    Label_fnd->setText(QStringLiteral("Индекс рифм: %1 %").arg(static_cast<int>(fraction * 100)));
+    return HandleEventsInRun();
 }
 
 bool TForm1::RunGuarded(const std::function<void()>& body)
@@ -697,7 +785,11 @@ void TForm1::ShowErrorBox(const QString& text)
 
 void TForm1::RunSearch(TQueryMode mode, const QLineEdit* field)
 {
-    const auto run = [&] { RunSearchRow(mode, Cp1251FromQString(field->text()), *this); };
+    RunSearch([&] { RunSearchRow(mode, Cp1251FromQString(field->text()), *this); });
+}
+
+void TForm1::RunSearch(const std::function<void()>& run)
+{
     if (m_searching) {
         // Clicked during another run's interim pass. Its listing, once shown, is what the other
         // run goes back to should that one fail.
@@ -827,8 +919,54 @@ void TForm1::N4Click()
     QGuiApplication::clipboard()->setText(PaneTextFromCp1251(table));
 }
 
+void TForm1::N5Click()
+{
+    const std::string word = m_rhymeWord;
+    if (word.empty()) {
+        return;
+    }
+    RunSearch([this, &word] {
+        if (!m_rhymesStarted) {
+            StartRhymeIndex();
+        }
+        if (!m_rhymes.Ready()) {
+            const QString count = Label_fnd->text();
+            bool ready = false;
+            try {
+                ready =
+                    m_rhymes.Wait([this](double fraction) { return WaitForRhymeIndex(fraction); });
+            } catch (...) {
+                // What stopped the build ended it; the next rhyme search starts another.
+                m_rhymesStarted = false;
+                Label_fnd->setText(count);
+                Progress_rhymes->hide();
+                throw;
+            }
+            Label_fnd->setText(count);
+            if (!ready) {
+                // Esc or closing cancelled the build with the wait; it starts again in the
+                // background unless the window is closing.
+                m_rhymesStarted = false;
+                Progress_rhymes->hide();
+                if (!m_closeAfterSearch) {
+                    StartRhymeIndex();
+                }
+                return;
+            }
+        }
+        RhymeSearch(word, m_rhymes, *this);
+    });
+}
+
 void TForm1::PrevContextMenu(const QPoint& pos)
 {
+    const auto [line, caret] = Prev->CaretLine();
+    m_rhymeWord = RhymeWordOf(Prev->SelectedText(), line, caret);
+    N5->setText(
+        QStringLiteral("Рифмы к «%1»")
+            .arg(m_rhymeWord.empty() ? QStringLiteral("…") : QStringFromCp1251(m_rhymeWord)));
+    N5->setEnabled(!m_rhymeWord.empty());
+
     // A scroll area reports the position in its viewport's coordinates.
     QWidget* origin = Prev->Widget();
     if (const auto* area = qobject_cast<QAbstractScrollArea*>(origin)) {
@@ -918,13 +1056,19 @@ bool TForm1::KeepGoing(TSearchClock::duration elapsed)
     }
     if (elapsed >= kEventPassDelay && elapsed - m_lastEventPass >= kEventPassInterval) {
         m_lastEventPass = elapsed;
-        if (!m_holdingInput) {
-            qApp->installEventFilter(this);
-            m_holdingInput = true;
-        }
-        QCoreApplication::processEvents();
-        m_cancelRequested = m_cancelRequested || m_closeAfterSearch;
+        return HandleEventsInRun();
     }
+    return !m_cancelRequested;
+}
+
+bool TForm1::HandleEventsInRun()
+{
+    if (!m_holdingInput) {
+        qApp->installEventFilter(this);
+        m_holdingInput = true;
+    }
+    QCoreApplication::processEvents();
+    m_cancelRequested = m_cancelRequested || m_closeAfterSearch;
     return !m_cancelRequested;
 }
 
@@ -945,6 +1089,7 @@ void TForm1::ShowHitList(THitList hits)
 void TForm1::AddDictionaryRow(const std::string& stem, const std::string& rowText)
 {
     m_rowNames.push_back(DictionaryName(stem));
+    m_rowPaths.push_back(JoinPath(m_dictionaryFolder, stem + ".txt"));
     auto* row = new QListWidgetItem(QStringFromCp1251(rowText), dict_list);
     row->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
     row->setCheckState(Qt::Unchecked);

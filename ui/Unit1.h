@@ -1,7 +1,7 @@
 #pragma once
 // The main window Form1: the search rows, the dictionary list, the listing options with the
-// minimum frequency, the result pane with its actions, and the start-up that loads the
-// dictionaries behind the waiting picture.
+// minimum frequency, the result pane with its actions, the start-up that loads the dictionaries
+// behind the waiting picture, and the rhyme index it then builds in the background.
 
 #include <functional>
 #include <string>
@@ -9,6 +9,7 @@
 
 #include <QWidget>
 
+#include "phonetics/rhyme_index.h"
 #include "search/search_run.h"
 #include "wordstore/word_store.h"
 
@@ -18,6 +19,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QMenu;
+class QProgressBar;
 class QRadioButton;
 class QTimer;
 class QToolButton;
@@ -77,6 +79,7 @@ public:
     // From half a second into a run on, handles the pending events every few dozen
     // milliseconds, holding back the user's input but Esc, which cancels the run. A request to
     // close the window during a run closes it after the run, and cancels the run from then on.
+    // A rhyme search that waits for the index handles them in the same way from its start.
     bool KeepGoing(TSearchClock::duration elapsed) override;
     // The window keeps the last shown listing's hits for "Копировать таблицей".
     bool WantsHitList() const override;
@@ -106,6 +109,8 @@ private slots:
     void N2Click();
     void N3Click();
     void N4Click();
+    void N5Click();
+    void Timer_RhymesTimer();
     void PrevContextMenu(const QPoint& pos);
 
 private:
@@ -124,6 +129,18 @@ private:
     // ran to its end.
     bool RunGuarded(const std::function<void()>& body);
     void RunSearch(TQueryMode mode, const QLineEdit* field);
+    // Runs body as a search row's run, with what a run needs around it: the listing and count
+    // kept for a failure, Esc and closing during it.
+    void RunSearch(const std::function<void()>& body);
+    // Handles the pending events during a run, holding back the user's input but Esc; returns
+    // whether the run goes on.
+    bool HandleEventsInRun();
+    // Starts building (or loading) the rhyme index of the loaded rows, its progress shown in the
+    // status strip.
+    void StartRhymeIndex();
+    // What a rhyme search shows while it waits for the index; returns whether it goes on waiting.
+    bool WaitForRhymeIndex(double fraction);
+    void ShowRhymeProgress(double fraction);
     // The slot of the search button in field's row, which Ctrl+Enter in field runs; null when
     // field is not a query field.
     using TRowSearch = void (TForm1::*)();
@@ -152,6 +169,16 @@ private:
     // the dictionary rows as the list shows them, Windows-1251, for its dictionary column.
     THitList m_hitList;
     std::vector<std::string> m_rowNames;
+    // The word lists of the loaded rows, row i at i, that the rhyme index is made from.
+    std::vector<std::string> m_rowPaths;
+    TRhymeIndex m_rhymes;
+    // Whether a build of the index was started that has neither ended nor failed; a rhyme search
+    // starts one when not.
+    bool m_rhymesStarted = false;
+    // The word of the pane the rhyme item was last shown for, Windows-1251.
+    std::string m_rhymeWord;
+    // The index's warnings shown so far: a rebuild would give the same ones again.
+    std::vector<std::string> m_rhymeWarnings;
 
     QWidget* Panel_left = nullptr;
     QWidget* Panel1 = nullptr;
@@ -192,6 +219,7 @@ private:
     TFastResultPane* Prev = nullptr;
     QLabel* Image7 = nullptr;
     QLabel* Label_fnd = nullptr;
+    QProgressBar* Progress_rhymes = nullptr;
     TClickLabel* Image_sort = nullptr;
 
     QMenu* PopupMenu1 = nullptr;
@@ -199,6 +227,8 @@ private:
     QAction* N2 = nullptr;
     QAction* N3 = nullptr;
     QAction* N4 = nullptr;
+    QAction* N5 = nullptr;
 
     QTimer* Timer_Init = nullptr;
+    QTimer* Timer_Rhymes = nullptr;
 };

@@ -198,6 +198,13 @@ std::string TFastResultPane::SelectedText() const
     return std::string(Selection());
 }
 
+std::pair<std::string, std::size_t> TFastResultPane::CaretLine() const
+{
+    const std::uint64_t line = m_lines.LineOf(m_position);
+    const std::uint64_t start = m_lines.Start(line);
+    return {std::string(Bytes().substr(start, LineEnd(line) - start)), m_position - start};
+}
+
 void TFastResultPane::SelectAll()
 {
     // The view stays where it is: copy all should not make the listing jump.

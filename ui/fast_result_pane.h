@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include <QAbstractScrollArea>
@@ -64,6 +65,8 @@ public:
     // Selects from anchor to position (the caret's place) and scrolls the caret into view.
     void SetSelection(std::uint64_t anchor, std::uint64_t position);
     std::uint64_t CursorPosition() const { return m_position; }
+    // The line that holds the caret, without its line break, and the caret's offset into it.
+    std::pair<std::string, std::size_t> CaretLine() const;
     // The position nearest to a point of the viewport.
     std::uint64_t PositionAt(const QPoint& point);
     // The caret's rectangle at position, in viewport coordinates (it may lie outside the view).

@@ -1,4 +1,5 @@
-// The one-line form of a listing and the web search request, on Windows-1251 bytes.
+// The one-line form of a listing, the web search request and the rhyme search's word, on
+// Windows-1251 bytes.
 
 #include "ui/pane_actions.h"
 
@@ -8,6 +9,7 @@
 #include <QString>
 
 #include "ui/qt_text.h"
+#include "ui/word_bounds.h"
 
 namespace {
 
@@ -27,6 +29,18 @@ void AppendPercent(std::string& out, unsigned char byte)
     out.push_back('%');
     out.push_back(kHex[byte >> 4]);
     out.push_back(kHex[byte & 0x0F]);
+}
+
+// The word of text at span, or nothing when it is a number or a mark rather than a word.
+std::string WithLetter(std::string_view text, TWordSpan span)
+{
+    const std::string_view word = text.substr(span.Begin, span.End - span.Begin);
+    for (const char byte : word) {
+        if (Cp1251Chars()[static_cast<unsigned char>(byte)].isLetter()) {
+            return std::string(word);
+        }
+    }
+    return {};
 }
 
 }  // namespace
@@ -71,4 +85,31 @@ std::string WebSearchRequest(const std::string& selection)
 {
     return std::string(kSearchEngine) + "/yandsearch?text=" + EncodeQueryUtf8(selection) +
            "&msg=Viva%20la%20Yandex!";
+}
+
+std::string RhymeWordOf(std::string_view selection, std::string_view line, std::size_t caret)
+{
+    if (!selection.empty()) {
+        for (std::size_t pos = 0; pos < selection.size(); ++pos) {
+            if (!InWord(selection, pos)) {
+                continue;
+            }
+            const TWordSpan span = WordAt(selection, pos);
+            std::string word = WithLetter(selection, span);
+            if (!word.empty()) {
+                return word;
+            }
+            pos = span.End - 1;
+        }
+        return {};
+    }
+    // A caret right after a word, as after a double-click's selection or at the line's end,
+    // still stands for that word.
+    if (caret < line.size() && InWord(line, caret)) {
+        return WithLetter(line, WordAt(line, caret));
+    }
+    if (caret > 0 && caret <= line.size() && InWord(line, caret - 1)) {
+        return WithLetter(line, WordAt(line, caret - 1));
+    }
+    return {};
 }

@@ -1,8 +1,11 @@
 #pragma once
 // What the result pane's actions do with its text, apart from any widget: the one-line form of a
-// listing and the web search request for a selection. Texts are Windows-1251 with CR LF.
+// listing, the web search request for a selection and the word a rhyme search starts from. Texts
+// are Windows-1251 with CR LF.
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 
 // Returns paneText as one line for the pane: every CR becomes "," and every LF a blank (so a CR LF
 // pair becomes ", "), and one CR LF ends the result, as adding a line to the pane does.
@@ -17,3 +20,9 @@ std::string EncodeQueryUtf8(const std::string& text);
 // The web search request for selection: the search engine's address, "/yandsearch?text=", the
 // encoded selection and "&msg=Viva%20la%20Yandex!". Plain ASCII.
 std::string WebSearchRequest(const std::string& selection);
+
+// The word the rhyme search takes from the pane, as a double-click would select it: when
+// selection is not empty, its first word that holds a letter; else the word of line (one line,
+// without its break) that holds the byte at caret or ends just before it, when that word holds a
+// letter. Empty when there is no such word, as on a blank or on a number.
+std::string RhymeWordOf(std::string_view selection, std::string_view line, std::size_t caret);

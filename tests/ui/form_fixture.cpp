@@ -16,6 +16,8 @@
 void FormTest::SetUp()
 {
     ClearWordStore();
+    // The window indexes the rhymes of what it loads, into the cache folder this names.
+    qputenv("XDG_CACHE_HOME", QByteArray::fromStdString(m_cache.Path()));
 }
 
 void FormTest::TearDown()

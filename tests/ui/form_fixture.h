@@ -52,6 +52,8 @@ protected:
     void Click(const char* name);
 
     TTempFolder m_folder;
+    // The user's cache folder for the test's run: the window writes its rhyme index there.
+    TTempFolder m_cache;
     std::unique_ptr<TForm1> m_form;
     QStringList m_warnings;
     QStringList m_errors;

@@ -69,3 +69,42 @@ TEST(WebSearchRequest, PutsTheEncodedSelectionBetweenTheAddressAndTheMessage)
         EXPECT_EQ(WebSearchRequest(selection), request);
     }
 }
+
+TEST(RhymeWordOf, TakesTheSelectionsFirstWordElseTheWordAtTheCaret)
+{
+    // The selection, then the caret's line with "|" at the caret, then the word taken.
+    struct TCase
+    {
+        const char* Selection;
+        const char* Line;
+        const char* Word;
+    };
+    const TCase cases[] = {
+        {"окно", "|кино", "окно"},
+        {"кно = 12,5", "|кино", "кно"},  // the selection as it is, not the word around it
+        {"= 12,5\r\nкино = 3", "|", "кино"},
+        {"12,5\r\n3", "|кино", ""},  // numbers only: the caret does not count then
+        {" ", "|кино", ""},
+        {"замо'к", "|", "замо'к"},
+        {"", "ок|но = 12,5", "окно"},
+        {"", "|окно = 12,5", "окно"},
+        {"", "окно| = 12,5", "окно"},  // just after the word
+        {"", "окно |= 12,5", ""},
+        {"", "окно = 1|2,5", ""},
+        {"", "окно = 12,5|", ""},
+        {"", "|", ""},
+        {"", "кот|, пёс", "кот"},
+        {"", "кот,| пёс", ""},
+        {"", "кот, |пёс", "пёс"},
+        {"", "д'Арт|аньян", "д'Артаньян"},
+        {"", "ёл|ка", "ёлка"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.Selection << " / " << c.Line);
+        std::string line = ToCp1251(c.Line);
+        const std::size_t caret = line.find('|');
+        ASSERT_NE(caret, std::string::npos);
+        line.erase(caret, 1);
+        EXPECT_EQ(ToUtf8(RhymeWordOf(ToCp1251(c.Selection), line, caret)), c.Word);
+    }
+}

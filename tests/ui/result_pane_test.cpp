@@ -74,26 +74,28 @@ TEST_F(PaneActions, ShowLinearlyOnAnEmptyPaneLeavesOneLineBreak)
     EXPECT_EQ(FoundCaption(), QStringLiteral("Найдено: 0"));
 }
 
-TEST_F(PaneActions, TheContextMenuOpensOnThePaneWithItsFourItems)
+TEST_F(PaneActions, TheContextMenuOpensOnThePaneWithItsFiveItems)
 {
     OpenWithListing();
     auto* menu = Find<QMenu>("PopupMenu1");
-    QStringList captions;
-    for (const QAction* action : menu->actions()) {
-        captions.append(action->text());
-    }
-    EXPECT_EQ(captions,
-              QStringList({"Копировать", "Копировать всё", "WTF ?!", "Копировать таблицей"}));
-    EXPECT_EQ(menu->actions().last(), Find<QAction>("N4"));
-    EXPECT_EQ(menu->defaultAction(), Find<QAction>("N3"));
-    EXPECT_FALSE(Find<QAction>("N3")->icon().isNull());
-
     QWidget* viewport = Find<TFastResultPane>("Prev")->viewport();
     QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(20, 20),
                             viewport->mapToGlobal(QPoint(20, 20)));
     QCoreApplication::sendEvent(viewport, &event);
     EXPECT_TRUE(QTest::qWaitFor([menu] { return menu->isVisible(); }, 2000));
     menu->hide();
+
+    QStringList captions;
+    for (const QAction* action : menu->actions()) {
+        captions.append(action->text());
+    }
+    // The caret stands at the start of the listing, in its first word.
+    EXPECT_EQ(captions, QStringList({"Копировать", "Копировать всё", "WTF ?!",
+                                     "Копировать таблицей", "Рифмы к «полянка»"}));
+    EXPECT_EQ(menu->actions().at(3), Find<QAction>("N4"));
+    EXPECT_EQ(menu->actions().last(), Find<QAction>("N5"));
+    EXPECT_EQ(menu->defaultAction(), Find<QAction>("N3"));
+    EXPECT_FALSE(Find<QAction>("N3")->icon().isNull());
 }
 
 TEST_F(PaneActions, CopyPutsTheSelectionOnTheClipboardWithLinuxLineBreaks)

@@ -14,6 +14,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QFontMetrics>
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -21,6 +22,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QProgressBar>
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -476,6 +478,27 @@ TEST_F(Controls, AClickAnywhereInASwitchsBoxTogglesIt)
     }
     EXPECT_TRUE(Find<QAbstractButton>("ch_rel")->isChecked());
     EXPECT_FALSE(Find<QAbstractButton>("ch_alpha")->isChecked());
+}
+
+TEST_F(Controls, TheRhymeIndexsBarLiesUnderTheCountWhileTheIndexIsBuiltAndThenGoes)
+{
+    // Words enough that the build is still under way when start-up has run.
+    std::vector<std::string> words;
+    for (int i = 0; i < 5000; ++i) {
+        words.push_back("ко" + std::string(static_cast<std::size_t>(1 + i % 7), 'a') +
+                        std::to_string(i));
+    }
+    m_folder.WritePair("a", words, std::vector<std::int32_t>(words.size(), 1));
+    Open();
+    const auto* bar = Find<QProgressBar>("Progress_rhymes");
+    ASSERT_TRUE(bar->isVisible());
+    ExpectALayoutThatShowsEverything();
+    EXPECT_TRUE(QTest::qWaitFor([bar] { return !bar->isVisible(); }, 60000));
+    EXPECT_EQ(FoundCaption(), QStringLiteral("Найдено: 0"));
+    // The index went into the user's cache folder, which the fixture names.
+    EXPECT_FALSE(QDir(QString::fromStdString(m_cache.Path() + "/slovosito"))
+                     .entryList(QDir::Files)
+                     .isEmpty());
 }
 
 TEST_F(Controls, NoTickBoxIsCutAndTheListsTickBoxesHaveAGapBetweenThem)
