@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 #include <exception>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string_view>
@@ -289,6 +290,9 @@ constexpr std::size_t kStretchSize = std::size_t{1} << 14;
 // the view's KeepGoing() stay on the calling thread, also while it waits for the other. An error
 // stops the stretches after its own, while those before it go on; the error of the earliest
 // stretch is the one that reaches the caller, as on one thread it would come first.
+// On a busy machine the second thread may get a core only after the calling thread has walked
+// every word; it then leaves without touching the run, and the calling thread never waits for it
+// to be scheduled: it joins the run only if it enters before the calling thread has finished.
 template <bool kMatchFirst, bool kFiltered, typename TMatch>
 void WalkOnTwoThreads(const TRunSettings& settings, std::size_t minLength, TMatch& matches,
                       const std::vector<TWalkRow>& rows, TRunBudget& budget, THitSet& hits)
@@ -340,13 +344,35 @@ void WalkOnTwoThreads(const TRunSettings& settings, std::size_t minLength, TMatc
             }
         }
     };
-    TMatch workerMatches = matches;
-    std::thread worker([&] {
+    // Outlives the run when the other thread starts after it: that thread then reads only this.
+    enum class TEntry {
+        Waiting,
+        Entered,
+        Abandoned,
+    };
+    const auto entry = std::make_shared<std::atomic<TEntry>>(TEntry::Waiting);
+    std::thread([&, entry] {
+        TEntry waiting = TEntry::Waiting;
+        if (!entry->compare_exchange_strong(waiting, TEntry::Entered)) {
+            return;
+        }
+        // Copied here, so that the calling thread does not pay for the engine's second copy.
+        TMatch workerMatches = matches;
         walk(workerMatches, [] {});
         const std::lock_guard<std::mutex> lock(mutex);
         done = true;
         finished.notify_one();
-    });
+    }).detach();
+    // Whether the other thread walks with this run; if not, it never will.
+    const auto workerEntered = [&entry] {
+        TEntry waiting = TEntry::Waiting;
+        entry->compare_exchange_strong(waiting, TEntry::Abandoned);
+        return entry->load() == TEntry::Entered;
+    };
+    const auto waitForWorker = [&] {
+        std::unique_lock<std::mutex> lock(mutex);
+        finished.wait(lock, [&done] { return done; });
+    };
     try {
         // The budget's errors end the whole run, not just a stretch: they pass the walk's catch.
         walk(matches, [&budget] {
@@ -356,22 +382,27 @@ void WalkOnTwoThreads(const TRunSettings& settings, std::size_t minLength, TMatc
                 throw std::current_exception();
             }
         });
-        std::unique_lock<std::mutex> lock(mutex);
-        while (!finished.wait_for(lock, kCheckInterval, [&done] { return done; })) {
-            lock.unlock();
-            budget.Check();
-            lock.lock();
+        if (workerEntered()) {
+            std::unique_lock<std::mutex> lock(mutex);
+            while (!finished.wait_for(lock, kCheckInterval, [&done] { return done; })) {
+                lock.unlock();
+                budget.Check();
+                lock.lock();
+            }
         }
     } catch (const std::exception_ptr& budgetError) {
         stopFrom.store(0);
-        worker.join();
+        if (workerEntered()) {
+            waitForWorker();
+        }
         std::rethrow_exception(budgetError);
     } catch (...) {
         stopFrom.store(0);
-        worker.join();
+        if (workerEntered()) {
+            waitForWorker();
+        }
         throw;
     }
-    worker.join();
     if (error) {
         std::rethrow_exception(error);
     }

@@ -12,25 +12,6 @@
 
 namespace {
 
-// Stand for any one byte, and for е or ё, inside a part; no letter or hyphen of a mask is either
-// byte (a Letter token is never ё).
-constexpr char kAnyByte = '?';
-constexpr char kYeOrYo = static_cast<char>(kSmallYo);
-
-// kFoldYe: whether the part may hold kYeOrYo. Without it a byte that differs, as most do, is
-// turned away after two tests.
-template <bool kFoldYe>
-bool PartMatchesAt(const std::string& part, std::string_view word, std::size_t pos)
-{
-    for (std::size_t i = 0; i < part.size(); ++i) {
-        if (part[i] != kAnyByte && part[i] != word[pos + i] &&
-            !(kFoldYe && part[i] == kYeOrYo && word[pos + i] == static_cast<char>(kSmallYe))) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // A part with a set: one set of bytes per position, so every byte costs the same one lookup.
 bool SetPartMatchesAt(const std::vector<TByteSet>& part, std::string_view word, std::size_t pos)
 {
@@ -164,10 +145,21 @@ std::optional<TWildcard> TWildcard::FromExpression(const std::string& expression
                 break;
         }
     }
+    // With a star at one end only, the other part is tied to the other end of the word.
+    const std::vector<std::string>& parts = wildcard.m_parts;
+    if (parts.size() == 1) {
+        wildcard.m_shape = TShape::Whole;
+        wildcard.m_piece = parts.front();
+    } else if (parts.size() == 2 && (parts.front().empty() || parts.back().empty())) {
+        wildcard.m_shape = parts.front().empty() ? TShape::Tail : TShape::Head;
+        wildcard.m_piece = parts.front() + parts.back();
+    }
+    wildcard.m_piecePlain =
+        wildcard.m_piece.find_first_of(std::string{kAnyByte, kYeOrYo}) == std::string::npos;
     return wildcard;
 }
 
-bool TWildcard::Matches(std::string_view word) const
+bool TWildcard::MatchesByParts(std::string_view word) const
 {
     if (!m_setParts.empty()) {
         return PartsMatch(m_setParts, m_hasStar, word,
@@ -182,6 +174,6 @@ template <bool kFoldYe>
 bool TWildcard::MatchesWith(std::string_view word) const
 {
     return PartsMatch(m_parts, m_hasStar, word, [word](const std::string& part, std::size_t pos) {
-        return PartMatchesAt<kFoldYe>(part, word, pos);
+        return PartMatchesAt<kFoldYe>(part, word.data() + pos);
     });
 }

@@ -171,6 +171,56 @@ TEST(TWildcard, AgreesWithTheEngineOnGeneratedMasksAndWords)
     }
 }
 
+TEST(TWildcard, AgreesWithTheEngineOnMasksOfOnePartWithAStarAtOneEndOrNone)
+{
+    // "*part", "part*" and "part", with words made from the part itself: its "?" filled, its е
+    // written е or ё, then maybe a byte changed and bytes added at either end, so that many
+    // words match and the others miss by one byte or by their length.
+    const std::string letters = ToCp1251("ано-её");
+    const std::string partSigns = ToCp1251("ано-е?");
+    std::mt19937 random(20261209);
+    int matched = 0;
+    int missed = 0;
+    for (int round = 0; round < 600; ++round) {
+        std::string part;
+        const int partLength = 1 + static_cast<int>(random() % 5);
+        for (int i = 0; i < partLength; ++i) {
+            part.push_back(partSigns[random() % partSigns.size()]);
+        }
+        const std::string masks[] = {"*" + part, part + "*", part};
+        const std::string& mask = masks[round % 3];
+        const std::string pattern = MaskToPattern(mask);
+        const std::string expression = pattern.substr(1, pattern.size() - 2);
+        SCOPED_TRACE(ToUtf8(mask) + " -> " + ToUtf8(expression));
+        const std::optional<TWildcard> wildcard = TWildcard::FromExpression(expression, "");
+        ASSERT_TRUE(wildcard.has_value());
+        TRegExpr engine;
+        engine.SetExpression(expression);
+        for (int k = 0; k < 40; ++k) {
+            std::string word;
+            for (const char sign : part) {
+                const bool anyByte = sign == '?';
+                const bool ye = sign == ToCp1251("е")[0];
+                word.push_back(anyByte ? letters[random() % letters.size()]
+                               : ye    ? ToCp1251(random() % 2 == 0 ? "е" : "ё")[0]
+                                       : sign);
+            }
+            if (random() % 3 == 0) {
+                word[random() % word.size()] = letters[random() % letters.size()];
+            }
+            word.insert(0, random() % 3, letters[random() % letters.size()]);
+            word.append(random() % 3, letters[random() % letters.size()]);
+            SCOPED_TRACE(ToUtf8(word));
+            const bool engineMatches = engine.Exec(word);
+            EXPECT_EQ(wildcard->Matches(word), engineMatches);
+            ++(engineMatches ? matched : missed);
+        }
+    }
+    // Both answers come often enough for the comparison to tell a matcher that gives either.
+    EXPECT_GT(matched, 3000);
+    EXPECT_GT(missed, 3000);
+}
+
 TEST(TWildcard, AgreesWithTheEngineOnGeneratedMasksWithSets)
 {
     // Words hold ё and hyphens, which sets take or leave, and a letter no set names.
