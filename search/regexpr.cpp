@@ -4,6 +4,7 @@
 #include "search/regexpr.h"
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -112,6 +113,11 @@ struct TRegExpr::TImpl
     // Null until the first Exec after the expression or the modifiers changed.
     TCodePtr Code;
     bool JitCompiled = false;
+    // For an expression anchored at the subject's start that PCRE2 knows the possible first bytes
+    // of: those bytes. A subject that starts with none of them cannot match, and is turned away
+    // without the call, which costs more than the test for most words.
+    bool FirstBytesKnown = false;
+    std::array<bool, 256> FirstBytes{};
 
     // Made once per engine, so that Exec allocates nothing.
     TMatchDataPtr MatchData;
@@ -163,6 +169,46 @@ void TRegExpr::UseJit(bool use)
     m_impl->Code.reset();
 }
 
+namespace {
+
+// Fills firstBytes, and says whether it did, from what PCRE2 learnt of code, when the expression is
+// anchored at the subject's start and start-up optimisations are on: a first code unit (with its
+// other case from the tables, in case the expression is caseless there: a byte too many only costs
+// a call) or a bitmap of first bytes. Expressions PCRE2 knows no start of let every subject
+// through.
+bool ReadFirstBytes(const pcre2_code* code, std::array<bool, 256>& firstBytes)
+{
+    firstBytes.fill(false);
+    std::uint32_t options = 0;
+    pcre2_pattern_info(code, PCRE2_INFO_ALLOPTIONS, &options);
+    if ((options & PCRE2_ANCHORED) == 0 || (options & PCRE2_NO_START_OPTIMIZE) != 0) {
+        return false;
+    }
+    std::uint32_t type = 0;
+    pcre2_pattern_info(code, PCRE2_INFO_FIRSTCODETYPE, &type);
+    if (type == 1) {
+        std::uint32_t unit = 0;
+        pcre2_pattern_info(code, PCRE2_INFO_FIRSTCODEUNIT, &unit);
+        const std::uint8_t* const flipCase = Cp1251CharacterTables() + 256;
+        firstBytes[unit & 0xFF] = true;
+        firstBytes[flipCase[unit & 0xFF]] = true;
+        return true;
+    }
+    if (type == 0) {
+        const std::uint8_t* bitmap = nullptr;
+        pcre2_pattern_info(code, PCRE2_INFO_FIRSTBITMAP, &bitmap);
+        if (bitmap != nullptr) {
+            for (std::size_t byte = 0; byte < 256; ++byte) {
+                firstBytes[byte] = (bitmap[byte / 8] >> (byte % 8) & 1) != 0;
+            }
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
 void TRegExpr::Compile()
 {
     TImpl& impl = *m_impl;
@@ -211,6 +257,7 @@ void TRegExpr::Compile()
     // The JIT may refuse an expression or be missing on this platform; the interpreter then
     // matches the same expression, only slower.
     impl.JitCompiled = impl.UseJit && pcre2_jit_compile(code.get(), PCRE2_JIT_COMPLETE) == 0;
+    impl.FirstBytesKnown = ReadFirstBytes(code.get(), impl.FirstBytes);
     impl.Code = std::move(code);
 }
 
@@ -220,6 +267,10 @@ bool TRegExpr::Exec(std::string_view subject)
         Compile();
     }
     const TImpl& impl = *m_impl;
+    if (impl.FirstBytesKnown &&
+        (subject.empty() || !impl.FirstBytes[static_cast<unsigned char>(subject[0])])) {
+        return false;
+    }
     const PCRE2_SPTR text =
         subject.empty() ? kEmptySubject : reinterpret_cast<PCRE2_SPTR>(subject.data());
     const int result = impl.JitCompiled

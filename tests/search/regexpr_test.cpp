@@ -3,8 +3,10 @@
 
 #include "search/regexpr.h"
 
+#include <random>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -331,3 +333,47 @@ TEST(TRegExpr, SubjectIsExactlyTheBytesOfTheView)
 }
 
 }  // namespace
+
+// Words whose first byte cannot start a match of an anchored expression are turned away before
+// the engine is called; (*NO_START_OPT) asks the engine to try every word itself. Both must agree
+// on every word, with and without the case modifier, whatever starts the expression.
+TEST(TRegExpr, TurningWordsAwayByTheirFirstByteChangesNoAnswer)
+{
+    const char* const starts[] = {"к",   "К",     "ё",           "[а-в]", "[^а]", "\\d",
+                                  "\\w", ".",     "(?:кот|Дом)", "(?i)д", "x",    "(?:к|)",
+                                  "к?",  "\\s*к", "(?:\\d|ё)",   "(?=к)", "\\bк", "[[:upper:]]"};
+    const char* const tails[] = {"", ".*", "о+т$", "$"};
+    const std::string alphabet = ToCp1251("кКдДоЁёт1x ");
+    std::mt19937 random(20261209);
+    std::vector<std::string> words{""};
+    for (int i = 0; i < 400; ++i) {
+        std::string word;
+        for (std::size_t n = random() % 5; n > 0; --n) {
+            word.push_back(alphabet[random() % alphabet.size()]);
+        }
+        words.push_back(word);
+    }
+    std::size_t matched = 0;
+    std::size_t refused = 0;
+    for (const char* start : starts) {
+        for (const char* tail : tails) {
+            for (const char* modifiers : {"", "i", "r"}) {
+                const std::string expression = ToCp1251(std::string("^") + start + tail);
+                SCOPED_TRACE(ToUtf8(expression) + " /" + modifiers);
+                TRegExpr fast;
+                TRegExpr plain;
+                fast.SetModifierStr(modifiers);
+                plain.SetModifierStr(modifiers);
+                fast.SetExpression(expression);
+                plain.SetExpression("(*NO_START_OPT)" + expression);
+                for (const std::string& word : words) {
+                    const bool answer = plain.Exec(word);
+                    ASSERT_EQ(fast.Exec(word), answer) << ToUtf8(word);
+                    (answer ? matched : refused) += 1;
+                }
+            }
+        }
+    }
+    EXPECT_GT(matched, 2000u);
+    EXPECT_GT(refused, 2000u);
+}
