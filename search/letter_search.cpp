@@ -195,25 +195,31 @@ void LetterSearch(TLetterMode mode, const std::string& letters, TSearchView& vie
     LowerCyr(query);
     TLetterCounts counts(query);
     const std::size_t length = query.size();
+    // Each copy of a test holds counts of its own, which it changes while counting a word, so
+    // that the copies may test words on two threads at once.
     if (mode == TLetterMode::Anagram) {
         // The words shorter than the letters never reach the test.
         WordTestSearch(
             length,
-            [&counts, length](std::string_view word) {
+            [counts, length](std::string_view word) mutable {
                 return word.size() == length && counts.Cover<true>(word, length);
             },
-            view);
+            view, true);
     } else if (length < kCommonWordLength) {
         // An empty word is made of no letters: it is not listed. Most words are longer than
         // these letters.
         WordTestSearch(
             1,
-            [&counts, length](std::string_view word) { return counts.Cover<true>(word, length); },
-            view);
+            [counts, length](std::string_view word) mutable {
+                return counts.Cover<true>(word, length);
+            },
+            view, true);
     } else {
         WordTestSearch(
             1,
-            [&counts, length](std::string_view word) { return counts.Cover<false>(word, length); },
-            view);
+            [counts, length](std::string_view word) mutable {
+                return counts.Cover<false>(word, length);
+            },
+            view, true);
     }
 }

@@ -351,12 +351,15 @@ void WalkOnTwoThreads(const TRunSettings& settings, std::size_t minLength, TMatc
         Abandoned,
     };
     const auto entry = std::make_shared<std::atomic<TEntry>>(TEntry::Waiting);
+    // The calling thread's own copy: matches stays as it came for the other thread to copy.
+    TMatch ownMatches = matches;
     std::thread([&, entry] {
         TEntry waiting = TEntry::Waiting;
         if (!entry->compare_exchange_strong(waiting, TEntry::Entered)) {
             return;
         }
-        // Copied here, so that the calling thread does not pay for the engine's second copy.
+        // Copied here, so that the calling thread does not pay for the engine's second copy;
+        // from the test that no thread uses, as a test may change while it tests a word.
         TMatch workerMatches = matches;
         walk(workerMatches, [] {});
         const std::lock_guard<std::mutex> lock(mutex);
@@ -375,7 +378,7 @@ void WalkOnTwoThreads(const TRunSettings& settings, std::size_t minLength, TMatc
     };
     try {
         // The budget's errors end the whole run, not just a stretch: they pass the walk's catch.
-        walk(matches, [&budget] {
+        walk(ownMatches, [&budget] {
             try {
                 budget.Tick();
             } catch (...) {
@@ -579,11 +582,16 @@ void EndingSearch(const std::string& query, TSearchView& view)
 }
 
 void WordTestSearch(std::size_t minLength,
-                    const std::function<bool(std::string_view word)>& matches, TSearchView& view)
+                    const std::function<bool(std::string_view word)>& matches, TSearchView& view,
+                    bool copiesApart)
 {
     RunSearch(view, [&](const TRunSettings& settings, THitSet& hits) {
-        // The caller's test need not be safe to call from two threads.
-        CollectHits<true, false>(view, settings, minLength, std::cref(matches), hits);
+        if (copiesApart) {
+            // Each thread tests with a copy of its own.
+            CollectHits<true, true>(view, settings, minLength, matches, hits);
+        } else {
+            CollectHits<true, false>(view, settings, minLength, std::cref(matches), hits);
+        }
     });
 }
 

@@ -135,10 +135,13 @@ void EndingSearch(const std::string& query, TSearchView& view);
 // Runs a search that lists the words for which matches(word) holds, over the ticked dictionaries
 // as the ending search walks them, with its minimum, orders, listing and time limit. matches is
 // called only for words that reach the minimum length, may be called before the ipm test, must
-// not throw, and must give the same answer for the same word. Throws EConvertError for the
-// minimum, and ESearchTimeLimit and ESearchCancelled as PatternSearch does.
+// not throw, and must give the same answer for the same word. With copiesApart, a copy of matches
+// may test words on a second thread beside the run's own on a large store, as the pattern search
+// does, so copies must share nothing they change; without it one thread calls matches. Throws
+// EConvertError for the minimum, and ESearchTimeLimit and ESearchCancelled as PatternSearch does.
 void WordTestSearch(std::size_t minLength,
-                    const std::function<bool(std::string_view word)>& matches, TSearchView& view);
+                    const std::function<bool(std::string_view word)>& matches, TSearchView& view,
+                    bool copiesApart = false);
 
 // As WordTestSearch, but matches also gets the word's dictionary row and its index in the row,
 // for tests that read what an index holds for each word.

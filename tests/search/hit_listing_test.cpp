@@ -16,6 +16,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "search/letter_search.h"
 #include "search/number_text.h"
 #include "search/regexpr.h"
 #include "search/result_tree.h"
@@ -342,6 +343,14 @@ TEST_F(TwoThreads, ListAsOneThreadWithEveryQueryOrderAndSetting)
         [](TSearchView& view) { EndingSearch(ToCp1251("т"), view); },
         [](TSearchView& view) { EndingSearch(ToCp1251("е"), view); },
         [](TSearchView& view) { EndingSearch("", view); },
+        // The letter searches' copies count letters apart; a "?" makes them count by hand.
+        [](TSearchView& view) { LetterSearch(TLetterMode::Anagram, ToCp1251("ток?"), view); },
+        [](TSearchView& view) {
+            LetterSearch(TLetterMode::FromLetters, ToCp1251("коттедж"), view);
+        },
+        [](TSearchView& view) {
+            LetterSearch(TLetterMode::FromLetters, ToCp1251("??актёров"), view);
+        },
     };
     TWordFilter lengths;
     lengths.Length = TCountRange{3, 6};
