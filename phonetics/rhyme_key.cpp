@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 
+#include "search/cp1251_letters.h"
 #include "search/word_filter.h"
 #include "wordstore/encoding.h"
 
@@ -84,6 +85,16 @@ char LetterVowelClass(unsigned char letter)
     }
 }
 
+// A Russian letter in its small form (ё for Ё); any other byte as it is.
+unsigned char SmallLetter(char c)
+{
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= kCapitalA && byte <= kCapitalYa) {
+        return static_cast<unsigned char>(byte + kCaseDistance);
+    }
+    return byte == kCapitalYo ? kSmallYo : byte;
+}
+
 bool IsCyrillicWord(std::string_view word)
 {
     bool vowel = false;
@@ -92,11 +103,10 @@ bool IsCyrillicWord(std::string_view word)
         if (byte == '-') {
             continue;
         }
-        if (byte < 0xC0 && byte != 0xA8 && byte != 0xB8) {
+        if (byte < kCapitalA && byte != kCapitalYo && byte != kSmallYo) {
             return false;
         }
-        vowel = vowel || LetterVowelClass(byte) != 0 || LetterVowelClass(byte + 0x20) != 0 ||
-                byte == 0xA8;
+        vowel = vowel || LetterVowelClass(SmallLetter(c)) != 0;
     }
     return vowel;
 }
@@ -106,14 +116,15 @@ bool IsCyrillicWord(std::string_view word)
 // ж, ш, ч and щ the sign is spelling only (мышь rhymes with камыш).
 bool EndsSoft(std::string_view word)
 {
-    const auto lower = [](unsigned char byte) {
-        return byte >= 0xC0 && byte < 0xE0 ? static_cast<unsigned char>(byte + 0x20) : byte;
-    };
-    if (word.size() < 2 || lower(static_cast<unsigned char>(word.back())) != 0xFC) {
+    // ь, and ж, ш, ч, щ.
+    constexpr unsigned char kSoftSign = 0xFC;
+    constexpr std::array<unsigned char, 4> kAlwaysHardOrSoft = {0xE6, 0xF8, 0xF7, 0xF9};
+    if (word.size() < 2 || SmallLetter(word.back()) != kSoftSign) {
         return false;
     }
-    const unsigned char before = lower(static_cast<unsigned char>(word[word.size() - 2]));
-    return before != 0xE6 && before != 0xF8 && before != 0xF7 && before != 0xF9;
+    const unsigned char before = SmallLetter(word[word.size() - 2]);
+    return std::find(kAlwaysHardOrSoft.begin(), kAlwaysHardOrSoft.end(), before) ==
+           kAlwaysHardOrSoft.end();
 }
 
 // Splits espeak's phoneme names into sounds.
@@ -220,12 +231,7 @@ std::string RhymeKeyFromPhonemes(std::string_view phonemes, std::string_view wor
         // The vowel espeak reduced is the letter's own once stressed.
         int seen = -1;
         for (const char c : word) {
-            auto byte = static_cast<unsigned char>(c);
-            if (byte >= 0xC0 && byte < 0xE0) {
-                byte = static_cast<unsigned char>(byte + 0x20);
-            } else if (byte == 0xA8) {
-                byte = 0xB8;
-            }
+            const unsigned char byte = SmallLetter(c);
             if (LetterVowelClass(byte) != 0 && ++seen == stressedVowel) {
                 stressedClass = LetterVowelClass(byte);
                 break;
