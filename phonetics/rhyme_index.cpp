@@ -589,6 +589,16 @@ std::optional<TDictRhymes> LoadDictRhymes(const std::string& cachePath, const st
 }
 
 // The state shared with the build thread.
+namespace {
+
+// Whether row is indexed: the searches walk only rows with a total.
+bool Indexed(std::size_t row)
+{
+    return DictTotals[row] != 0.0;
+}
+
+}  // namespace
+
 struct TRhymeIndex::TBuild
 {
     std::vector<std::string> Paths;
@@ -607,6 +617,11 @@ struct TRhymeIndex::TBuild
     {
         try {
             for (std::size_t row = 0; row < Paths.size() && !CancelFlag.load(); ++row) {
+                // A row no search walks (one whose words were not loaded, say) keeps an empty
+                // index, and its cache, made from all its words, stays as it is.
+                if (!Indexed(row)) {
+                    continue;
+                }
                 const TWordList& words = DictWords[row];
                 const std::string identity = RhymeCacheIdentity(Paths[row]);
                 const std::string cachePath = RhymeCachePath(CacheFolder, Paths[row]);
@@ -654,7 +669,9 @@ void TRhymeIndex::Start(std::vector<std::string> paths, std::string cacheFolder)
     m_build->CacheFolder = std::move(cacheFolder);
     m_build->Dictionaries.resize(m_build->Paths.size());
     for (std::size_t row = 0; row < m_build->Paths.size() && row < DictWords.size(); ++row) {
-        m_build->Total += 2 * DictWords[row].size();
+        if (Indexed(row)) {
+            m_build->Total += 2 * DictWords[row].size();
+        }
     }
     m_build->Paths.resize(std::min(m_build->Paths.size(), DictWords.size()));
     m_build->Thread = std::thread([build = m_build.get()] { build->Run(); });

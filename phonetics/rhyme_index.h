@@ -116,7 +116,9 @@ public:
     // Starts indexing the word store's rows 0 .. paths.size() - 1, row i's word list being the
     // file paths[i]: each is loaded from the cache in cacheFolder when a fitting one is there,
     // else built and written there. A cache that cannot be written is a warning; the index is
-    // then kept in memory only. Cancels an earlier build first.
+    // then kept in memory only. A row with no total, which no search walks (its words were not
+    // loaded, say), gets an empty index and its cache is left alone. Cancels an earlier build
+    // first.
     void Start(std::vector<std::string> paths, std::string cacheFolder = RhymeCacheFolder());
     // Stops a build under way and waits for its thread; Ready() is false afterwards.
     void Cancel();

@@ -3,6 +3,7 @@
 // written into the dictionary folder, and not needed when its folder cannot be written.
 
 #include <filesystem>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -281,6 +282,29 @@ TEST_F(CliRhymes, AnUnwritableCacheFolderStillSearchesWithAWarning)
     EXPECT_EQ(run.Err, "slovosito-cli: Cannot create folder \"" + m_folder.Path() +
                            "/not-a-folder/slovosito\". Not a directory. The rhyme index is kept "
                            "in memory only.\n");
+}
+
+TEST_F(CliRhymes, ADictionaryNotSearchedKeepsItsCache)
+{
+    m_folder.WritePair("Словари/another", {"кино", "окно"}, {1, 1});
+    ASSERT_EQ(Run({"--rhyme", "окно", "--all"}).Status, 0);
+    const auto cacheFiles = [this] {
+        std::map<std::string, std::string> files;
+        for (const fs::directory_entry& entry :
+             fs::recursive_directory_iterator(m_folder.Path() + "/cache")) {
+            if (entry.is_regular_file()) {
+                files[entry.path().string()] = ReadFileText(entry.path().string());
+            }
+        }
+        return files;
+    };
+    const std::map<std::string, std::string> both = cacheFiles();
+    ASSERT_EQ(both.size(), 2u);
+    // The command line loads only the dictionary it searches; the other's index, made from all
+    // its words, must not be replaced by one of none.
+    EXPECT_EQ(Run({"--rhyme", "окно", "--dict", "small"}).Out, "кино\nвино\n");
+    EXPECT_EQ(Run({"--rhyme", "окно", "--dict", "another"}).Out, "кино\n");
+    EXPECT_EQ(cacheFiles(), both);
 }
 
 }  // namespace
