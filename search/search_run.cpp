@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bit>
 #include <condition_variable>
 #include <cstdint>
 #include <cstring>
@@ -20,6 +21,7 @@
 #include "search/hit_listing.h"
 #include "search/number_text.h"
 #include "search/regexpr.h"
+#include "search/tail_filter.h"
 #include "search/wildcard.h"
 #include "wordstore/encoding.h"
 #include "wordstore/word_store.h"
@@ -213,12 +215,32 @@ bool MatchesAt(TMatch& matches, std::string_view word, std::size_t row, std::siz
     }
 }
 
+// A match test with a filter of the last bytes that every word it accepts passes.
+template <typename TTest>
+struct TTailFiltered
+{
+    TTailFilter Tail;
+    TTest Test;
+
+    bool operator()(std::string_view word) { return Test(word); }
+};
+
+template <typename TMatch>
+constexpr bool kIsTailFiltered = false;
+template <typename TTest>
+constexpr bool kIsTailFiltered<TTailFiltered<TTest>> = true;
+
+// How many words a tail-filtered walk filters at a time, with one tick() for them all.
+constexpr std::size_t kFilterRun = 64;
+
 // Walks the words of rows whose numbers lie in [from, to), in number order, calling tick() before
-// each, and adds to hits each word that passes the minimum and matches, and lies in the settings'
-// length and syllable ranges when kFiltered. A match test that has no side effects and cannot
-// fail may run before the ipm test (kMatchFirst): the hits are the same, and most words are then
-// rejected without a division. The engine's test runs after it, so that an expression error only
-// shows at the first word that passes the minimum, whatever the ranges.
+// each (before each run of kFilterRun words for a tail-filtered test, whose words are turned away
+// by their last byte 64 at a time, and by the byte before it, before the test), and adds to hits
+// each word that passes the minimum and matches, and lies in the settings' length and syllable
+// ranges when kFiltered. A match test that has no side effects and cannot fail may run before the
+// ipm test (kMatchFirst): the hits are the same, and most words are then rejected without a
+// division. The engine's test runs after it, so that an expression error only shows at the first
+// word that passes the minimum, whatever the ranges.
 template <bool kMatchFirst, bool kFiltered, typename TMatch, typename TTick>
 void WalkWords(const TRunSettings& settings, std::size_t minLength, TMatch& matches,
                const std::vector<TWalkRow>& rows, std::size_t from, std::size_t to, TTick&& tick,
@@ -237,24 +259,22 @@ void WalkWords(const TRunSettings& settings, std::size_t minLength, TMatch& matc
         const TWordList& words = DictWords[walkRow.Row];
         const TIntArray& counts = DictCounts[walkRow.Row];
         const double total = DictTotals[walkRow.Row];
-        for (std::size_t j = first - walkRow.First; j < end - walkRow.First; ++j) {
-            tick();
-            const std::string_view word = words[j];
+        const auto consider = [&](std::size_t j, std::string_view word) {
             if (word.size() < minLength) {
-                continue;
+                return;
             }
             if constexpr (kMatchFirst) {
                 if (!MatchesAt(matches, word, walkRow.Row, j)) {
-                    continue;
+                    return;
                 }
             }
             const double ipm = counts[j] / total;
             if (ipm < settings.MinIpm) {
-                continue;
+                return;
             }
             if constexpr (!kMatchFirst) {
                 if (!MatchesAt(matches, word, walkRow.Row, j)) {
-                    continue;
+                    return;
                 }
             }
             // The ranges come last, for the few words that match: before the match, a length
@@ -264,13 +284,39 @@ void WalkWords(const TRunSettings& settings, std::size_t minLength, TMatch& matc
                 if (!length.Contains(word.size()) ||
                     (countSyllables && !syllables.Contains(SyllableCount(word))) ||
                     (settings.Filter.Keep && !settings.Filter.Keep(walkRow.Row, j))) {
-                    continue;
+                    return;
                 }
             }
             // The listing has no line for an empty word.
             if (!word.empty()) {
                 hits.Add(walkRow.First + j);
             }
+        };
+        const std::size_t rowFirst = first - walkRow.First;
+        const std::size_t rowEnd = end - walkRow.First;
+        if constexpr (kIsTailFiltered<TMatch>) {
+            const TTailFilter& tail = matches.Tail;
+            if (tail.MinSize > 0) {
+                for (std::size_t run = rowFirst; run < rowEnd; run += kFilterRun) {
+                    tick();
+                    const std::size_t count = std::min(kFilterRun, rowEnd - run);
+                    for (std::uint64_t passed =
+                             words.LastByteMatch(run, count, tail.LastMask(), tail.LastValue());
+                         passed != 0; passed &= passed - 1) {
+                        const std::size_t j =
+                            run + static_cast<std::size_t>(std::countr_zero(passed));
+                        const std::string_view word = words[j];
+                        if (tail.Passes(word)) {
+                            consider(j, word);
+                        }
+                    }
+                }
+                continue;
+            }
+        }
+        for (std::size_t j = rowFirst; j < rowEnd; ++j) {
+            tick();
+            consider(j, words[j]);
         }
     }
 }
@@ -536,9 +582,12 @@ void PatternSearch(const std::string& query, TSearchView& view)
         // engine's cost per word; it cannot fail, so it may also run before the ipm test.
         if (const std::optional<TWildcard> wildcard =
                 TWildcard::FromExpression(expression, modifiers)) {
-            CollectHits<true>(
-                view, settings, 0,
-                [&wildcard](std::string_view word) { return wildcard->Matches(word); }, hits);
+            const auto matches = [&wildcard](std::string_view word) {
+                return wildcard->Matches(word);
+            };
+            CollectHits<true>(view, settings, 0,
+                              TTailFiltered<decltype(matches)>{wildcard->TailFilter(), matches},
+                              hits);
         } else {
             CollectHits<false>(view, settings, 0, TEngineTest(modifiers, expression), hits);
         }
@@ -551,32 +600,39 @@ void EndingSearch(const std::string& query, TSearchView& view)
     RunSearch(view, [&](const TRunSettings& settings, THitSet& hits) {
         const std::size_t length = ending.size();
         const char* const tail = ending.data();
+        // The bytes each of the ending's last two takes, the last first.
+        std::vector<TByteSet> lastBytes;
+        for (std::size_t i = length; i-- > 0 && lastBytes.size() < 2;) {
+            lastBytes.emplace_back().set(static_cast<unsigned char>(tail[i]));
+            if (tail[i] == static_cast<char>(kSmallYe)) {
+                lastBytes.back().set(kSmallYo);
+            }
+        }
+        const TTailFilter tailFilter = TTailFilter::OfLastBytes(lastBytes);
+        const auto collect = [&](auto matches) {
+            CollectHits<true>(view, settings, length,
+                              TTailFiltered<decltype(matches)>{tailFilter, matches}, hits);
+        };
         if (ending.find(static_cast<char>(kSmallYe)) == std::string::npos) {
-            CollectHits<true>(
-                view, settings, length,
-                [tail, length](std::string_view word) {
-                    // The last byte differs for most words: test it before the call.
-                    const char* end = word.data() + word.size();
-                    return length == 0 || (end[-1] == tail[length - 1] &&
-                                           std::memcmp(end - length, tail, length) == 0);
-                },
-                hits);
+            collect([tail, length](std::string_view word) {
+                // The last byte differs for most words: test it before the call.
+                const char* end = word.data() + word.size();
+                return length == 0 || (end[-1] == tail[length - 1] &&
+                                       std::memcmp(end - length, tail, length) == 0);
+            });
         } else {
             // The query's lowercasing folds ё to е, but the words keep their ё: an е of the
             // ending takes either. Compared from the end, where most words differ.
-            CollectHits<true>(
-                view, settings, length,
-                [tail, length](std::string_view word) {
-                    const char* start = word.data() + word.size() - length;
-                    for (std::size_t i = length; i-- > 0;) {
-                        if (start[i] != tail[i] && !(tail[i] == static_cast<char>(kSmallYe) &&
-                                                     start[i] == static_cast<char>(kSmallYo))) {
-                            return false;
-                        }
+            collect([tail, length](std::string_view word) {
+                const char* start = word.data() + word.size() - length;
+                for (std::size_t i = length; i-- > 0;) {
+                    if (start[i] != tail[i] && !(tail[i] == static_cast<char>(kSmallYe) &&
+                                                 start[i] == static_cast<char>(kSmallYo))) {
+                        return false;
                     }
-                    return true;
-                },
-                hits);
+                }
+                return true;
+            });
         }
     });
 }

@@ -104,6 +104,13 @@ std::optional<TWildcard> TWildcard::FromExpression(const std::string& expression
         return std::nullopt;
     }
     TWildcard wildcard;
+    // What the tokens after the last star take, read from the end.
+    std::vector<TByteSet> lastBytes;
+    for (auto token = tokens->rbegin();
+         token != tokens->rend() && token->Kind != TMaskTokenKind::AnyRun; ++token) {
+        lastBytes.push_back(BytesOf(*token));
+    }
+    wildcard.m_tailFilter = TTailFilter::OfLastBytes(lastBytes);
     const bool hasSet = std::any_of(tokens->begin(), tokens->end(), [](const TMaskToken& token) {
         return token.Kind == TMaskTokenKind::Set;
     });

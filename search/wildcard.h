@@ -11,6 +11,7 @@
 
 #include "search/cp1251_letters.h"
 #include "search/mask.h"
+#include "search/tail_filter.h"
 
 // A wildcard: "?" stands for one byte, "*" for any run of bytes, a mask's е for е or ё, a set of
 // a mask for one byte of the set, every other byte for itself.
@@ -27,6 +28,10 @@ public:
 
     // Whether the whole word matches. Words hold no line breaks.
     bool Matches(std::string_view word) const;
+
+    // A filter of the last bytes that every word that matches passes; one that passes every word
+    // when the wildcard ends in a star.
+    const TTailFilter& TailFilter() const { return m_tailFilter; }
 
 private:
     // Where a wildcard without a set holds its one part: a word is then tested at the one place
@@ -54,6 +59,7 @@ private:
     TShape m_shape = TShape::Parts;
     std::string m_piece;
     bool m_piecePlain = false;
+    TTailFilter m_tailFilter;
 
     // Whether part matches the bytes from at on, which are at least as many as its own. kFoldYe:
     // whether the part may hold kYeOrYo.

@@ -12,6 +12,10 @@
 
 #include <sys/stat.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "wordstore/encoding.h"
 #include "wordstore/file_io.h"
 #include "wordstore/folder_lock.h"
@@ -67,8 +71,9 @@ using TBreaks = std::vector<std::uint8_t, TLargeBufferAllocator<std::uint8_t>>;
 // The words of one stretch of a word list.
 struct TWordPart
 {
-    TStarts Starts;  // one per word
-    TBreaks Breaks;  // one per word
+    TStarts Starts;     // one per word
+    TBreaks Breaks;     // one per word
+    TBreaks LastBytes;  // one per word
     std::size_t BreakBytes = 0;
     std::size_t End = 0;  // as ScanLines returns it
 };
@@ -85,25 +90,42 @@ TWordPart SplitPart(const char* bytes, std::size_t begin, std::size_t end,
     std::size_t capacity = expectedBytes / 8 + 64;
     part.Starts.resize(capacity);
     part.Breaks.resize(capacity);
+    part.LastBytes.resize(capacity);
     std::uint32_t* starts = part.Starts.data();
     std::uint8_t* breaks = part.Breaks.data();
+    std::uint8_t* lastBytes = part.LastBytes.data();
     std::size_t words = 0;
     std::size_t breakTotal = 0;
+    // A word's last byte is known once the next word starts, while its bytes are still at hand.
+    const auto setLastByte = [&](std::size_t word, std::size_t wordEnd) {
+        lastBytes[word] =
+            wordEnd > starts[word] ? static_cast<std::uint8_t>(bytes[wordEnd - 1]) : 0;
+    };
     part.End = ScanLines(bytes, begin, end, [&](std::size_t start, std::size_t breakBytes) {
         if (words == capacity) {
             capacity *= 2;
             part.Starts.resize(capacity);
             part.Breaks.resize(capacity);
+            part.LastBytes.resize(capacity);
             starts = part.Starts.data();
             breaks = part.Breaks.data();
+            lastBytes = part.LastBytes.data();
+        }
+        if (words > 0) {
+            setLastByte(words - 1, start - breaks[words - 1]);
         }
         starts[words] = static_cast<std::uint32_t>(start);
         breaks[words] = static_cast<std::uint8_t>(breakBytes);
         breakTotal += breakBytes;
         ++words;
     });
+    if (words > 0) {
+        // The last word's break ends where the words end.
+        setLastByte(words - 1, part.End - breaks[words - 1]);
+    }
     part.Starts.resize(words);
     part.Breaks.resize(words);
+    part.LastBytes.resize(words);
     part.BreakBytes = breakTotal;
     return part;
 }
@@ -139,8 +161,11 @@ TWordList TWordList::Split(TLargeBlock bytes, std::size_t size, std::size_t& end
             const std::size_t words = first.Starts.size();
             first.Starts.resize(words + second.Starts.size());
             first.Breaks.resize(words + second.Breaks.size());
+            first.LastBytes.resize(words + second.LastBytes.size());
             std::copy(second.Starts.begin(), second.Starts.end(), first.Starts.begin() + words);
             std::copy(second.Breaks.begin(), second.Breaks.end(), first.Breaks.begin() + words);
+            std::copy(second.LastBytes.begin(), second.LastBytes.end(),
+                      first.LastBytes.begin() + words);
             first.BreakBytes += second.BreakBytes;
             first.End = second.End;
         }
@@ -149,10 +174,36 @@ TWordList TWordList::Split(TLargeBlock bytes, std::size_t size, std::size_t& end
     end = first.End;
     list.m_starts = std::move(first.Starts);
     list.m_breaks = std::move(first.Breaks);
+    list.m_lastBytes = std::move(first.LastBytes);
     list.m_starts.push_back(static_cast<std::uint32_t>(end));
     list.m_wordBytes = end - first.BreakBytes;
     list.m_block = std::move(bytes);
     return list;
+}
+
+std::uint64_t TWordList::LastByteMatch(std::size_t first, std::size_t count, std::uint8_t mask,
+                                       std::uint8_t value) const
+{
+    const std::uint8_t* lastBytes = m_lastBytes.data() + first;
+    std::uint64_t bits = 0;
+#if defined(__SSE2__)
+    if (count == 64) {
+        const __m128i maskBytes = _mm_set1_epi8(static_cast<char>(mask));
+        const __m128i valueBytes = _mm_set1_epi8(static_cast<char>(value));
+        for (int part = 0; part < 4; ++part) {
+            const __m128i chunk =
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(lastBytes + 16 * part));
+            const __m128i equal = _mm_cmpeq_epi8(_mm_and_si128(chunk, maskBytes), valueBytes);
+            bits |= static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(equal)))
+                    << (16 * part);
+        }
+        return bits;
+    }
+#endif
+    for (std::size_t i = 0; i < count; ++i) {
+        bits |= static_cast<std::uint64_t>((lastBytes[i] & mask) == value) << i;
+    }
+    return bits;
 }
 
 void ClearWordStore()

@@ -34,6 +34,12 @@ public:
     // over 4 GiB.
     static TWordList Split(TLargeBlock bytes, std::size_t size, std::size_t& end);
 
+    // Which of the count <= 64 words from first on end in a byte that agrees with value on the bits
+    // of mask, where an empty word ends in 0: bit i for word first + i. Each word's last byte is
+    // kept apart, so that a walk that turns most words away by their end reads a byte a word.
+    std::uint64_t LastByteMatch(std::size_t first, std::size_t count, std::uint8_t mask,
+                                std::uint8_t value) const;
+
     // The bytes of the words, without line breaks.
     std::size_t BlockBytes() const { return m_wordBytes; }
 
@@ -43,6 +49,8 @@ private:
     // offset after the last word's break.
     std::vector<std::uint32_t, TLargeBufferAllocator<std::uint32_t>> m_starts;
     std::vector<std::uint8_t, TLargeBufferAllocator<std::uint8_t>> m_breaks;
+    // Word j's last byte, or 0 when it is empty.
+    std::vector<std::uint8_t, TLargeBufferAllocator<std::uint8_t>> m_lastBytes;
     std::size_t m_wordBytes = 0;
 };
 

@@ -340,6 +340,9 @@ TEST_F(TwoThreads, ListAsOneThreadWithEveryQueryOrderAndSetting)
         [](TSearchView& view) { PatternSearch(ToCp1251("/^ко.*т$/"), view); },
         [](TSearchView& view) { PatternSearch(ToCp1251("/^.*ёё.*$/"), view); },
         [](TSearchView& view) { PatternSearch(ToCp1251("/ъ/"), view); },
+        // Masks whose words are turned away by their last bytes first.
+        [](TSearchView& view) { PatternSearch(ToCp1251("/^.*к[её]$/"), view); },
+        [](TSearchView& view) { PatternSearch(ToCp1251("/^.*[ая]т$/"), view); },
         [](TSearchView& view) { EndingSearch(ToCp1251("т"), view); },
         [](TSearchView& view) { EndingSearch(ToCp1251("е"), view); },
         [](TSearchView& view) { EndingSearch("", view); },

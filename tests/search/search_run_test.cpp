@@ -381,6 +381,28 @@ TEST_F(SearchRun, EndingAndAnchoredPatternListTheSameWords)
     });
 }
 
+TEST_F(SearchRun, MaskExpressionsListWhatTheEngineLists)
+{
+    // Short words, so that many end in each pair of the letters, one letter long too.
+    LoadRandomWords(20261212, "аеёжк");
+    // A mask's expression goes to the wildcard; with i it goes to the engine, which then matches
+    // the same words, since none holds a capital.
+    const char* const expressions[] = {
+        "^.*[её]$",     "^.*ж[её]$", "^.*[её]ж$", "^.*ж.$", "^к.*а$",   "^..$",
+        "^.*[аж][её]$", "^.*к$",     "^.*$",      "^к.*$",  "^.*ж.*к$", "^ж$",
+    };
+    InBothOrders([&] {
+        for (const char* expression : expressions) {
+            SCOPED_TRACE(expression);
+            Pattern((std::string("/") + expression + "/i").c_str());
+            const std::string byEngine = m_view.Pane;
+            EXPECT_NE(byEngine, "");
+            Pattern((std::string("/") + expression + "/").c_str());
+            EXPECT_EQ(m_view.Pane, byEngine);
+        }
+    });
+}
+
 TEST_F(SearchRun, EndingWithYeAlsoListsWordsSpelledWithYo)
 {
     // An е of the ending was compared only with е: "ет" listed "будет" but never "идёт".
@@ -550,7 +572,8 @@ TEST_F(SearchRun, CostlyExpressionStopsAtTheTimeLimitLikeAnEngineError)
 TEST_F(SearchRun, TimeLimitStopsEveryKindOfRunOnceItsTimeHasPassed)
 {
     LoadRandomWords(20261208, "абвгде");
-    // A clock that moves 10 ms at each reading passes one second long before 5000 words.
+    // A clock that moves 50 ms at each reading passes one second long before 5000 words, also
+    // in a walk that turns words away by their end 64 at a time and reads it once for them.
     const std::function<void()> runs[] = {
         [&] { Pattern("/^а/"); },
         [&] { Pattern("/^.*.*а$/s"); },
@@ -561,7 +584,7 @@ TEST_F(SearchRun, TimeLimitStopsEveryKindOfRunOnceItsTimeHasPassed)
         m_view.Events.clear();
         m_view.Polls.clear();
         m_view.TimeLimit = std::chrono::seconds(1);
-        m_view.Clock = SteppingClock(std::chrono::milliseconds(10));
+        m_view.Clock = SteppingClock(std::chrono::milliseconds(50));
         EXPECT_THAT(run, ThrowsMessage<ESearchTimeLimit>(::testing::StartsWith(
                              "Search stopped after 1 s: the expression is too costly.")));
         EXPECT_THAT(m_view.Events, ElementsAre("interim Поиск...", "lock", "unlock"));

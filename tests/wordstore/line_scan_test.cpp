@@ -4,6 +4,8 @@
 #include "wordstore/line_scan.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cstring>
 #include <random>
 #include <string>
@@ -45,16 +47,42 @@ TModelSplit ModelSplit(const std::string& bytes)
     return split;
 }
 
+// Each word's last byte as LastByteMatch tells it, asking runs of run words at a time for every
+// byte; 0x100 for a word it gives no byte or several.
+std::vector<unsigned> LastBytesByMatch(const TWordList& list, std::size_t run)
+{
+    std::vector<unsigned> lastBytes(list.size(), 0x100);
+    for (std::size_t first = 0; first < list.size(); first += run) {
+        const std::size_t count = std::min(run, list.size() - first);
+        for (unsigned byte = 0; byte < 256; ++byte) {
+            for (std::uint64_t bits =
+                     list.LastByteMatch(first, count, 0xFF, static_cast<std::uint8_t>(byte));
+                 bits != 0; bits &= bits - 1) {
+                unsigned& last = lastBytes.at(first + std::countr_zero(bits));
+                last = last == 0x100 ? byte : 0x200;
+            }
+        }
+        // Nothing is tested on no bits.
+        EXPECT_EQ(list.LastByteMatch(first, count, 0, 0), ~std::uint64_t{0} >> (64 - count));
+    }
+    return lastBytes;
+}
+
 TModelSplit SplitWithStore(const std::string& bytes, std::size_t& wordBytes)
 {
     TLargeBlock block = MakeLargeBlock(bytes.size() + 1);
     std::memcpy(block.get(), bytes.data(), bytes.size());
     TModelSplit split;
     const TWordList list = TWordList::Split(std::move(block), bytes.size(), split.End);
+    std::vector<unsigned> lastBytes;
     for (std::size_t j = 0; j < list.size(); ++j) {
         split.Words.emplace_back(list[j]);
+        lastBytes.push_back(list[j].empty() ? 0 : static_cast<unsigned char>(list[j].back()));
     }
     wordBytes = list.BlockBytes();
+    // Runs of 64 take the vector path, shorter ones the byte loop.
+    EXPECT_EQ(LastBytesByMatch(list, 64), lastBytes);
+    EXPECT_EQ(LastBytesByMatch(list, 37), lastBytes);
     return split;
 }
 
