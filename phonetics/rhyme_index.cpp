@@ -17,6 +17,7 @@
 #include <unordered_map>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -599,6 +600,9 @@ bool Indexed(std::size_t row)
 
 }  // namespace
 
+// The nice value of a build in the background: the lowest priority.
+constexpr int kBackgroundNice = 19;
+
 struct TRhymeIndex::TBuild
 {
     std::vector<std::string> Paths;
@@ -661,7 +665,8 @@ TRhymeIndex::~TRhymeIndex()
     Cancel();
 }
 
-void TRhymeIndex::Start(std::vector<std::string> paths, std::string cacheFolder)
+void TRhymeIndex::Start(std::vector<std::string> paths, std::string cacheFolder,
+                        TBuildPriority priority)
 {
     Cancel();
     m_build = std::make_unique<TBuild>();
@@ -674,7 +679,14 @@ void TRhymeIndex::Start(std::vector<std::string> paths, std::string cacheFolder)
         }
     }
     m_build->Paths.resize(std::min(m_build->Paths.size(), DictWords.size()));
-    m_build->Thread = std::thread([build = m_build.get()] { build->Run(); });
+    m_build->Thread = std::thread([build = m_build.get(), priority] {
+        if (priority == TBuildPriority::Background) {
+            // The nice value is the thread's own on Linux; the threads and the helper process
+            // the build starts take it from this one. A thread left at its priority still builds.
+            setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), kBackgroundNice);
+        }
+        build->Run();
+    });
 }
 
 void TRhymeIndex::Cancel()

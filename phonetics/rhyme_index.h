@@ -98,6 +98,13 @@ void SaveDictRhymes(const TDictRhymes& index, const std::string& cachePath,
 std::optional<TDictRhymes> LoadDictRhymes(const std::string& cachePath, const std::string& identity,
                                           std::size_t wordCount);
 
+// How a rhyme index build shares the machine: as any work, for a front end that waits for it, or
+// after all other work, for one that builds it beside what its user does.
+enum class TBuildPriority {
+    Normal,
+    Background,
+};
+
 // The rhyme index of the word store's dictionaries, built or loaded on a thread of its own.
 //
 // Threading: Start(), Cancel(), Wait(), Ready(), Progress(), Dictionaries() and TakeWarnings()
@@ -118,8 +125,11 @@ public:
     // else built and written there. A cache that cannot be written is a warning; the index is
     // then kept in memory only. A row with no total, which no search walks (its words were not
     // loaded, say), gets an empty index and its cache is left alone. Cancels an earlier build
-    // first.
-    void Start(std::vector<std::string> paths, std::string cacheFolder = RhymeCacheFolder());
+    // first. A build in the background runs at the lowest priority, its helper process too, so
+    // that it takes only the time the machine does not want for other work, such as the searches
+    // of the window that started it.
+    void Start(std::vector<std::string> paths, std::string cacheFolder = RhymeCacheFolder(),
+               TBuildPriority priority = TBuildPriority::Normal);
     // Stops a build under way and waits for its thread; Ready() is false afterwards.
     void Cancel();
     // Whether the index of every row is there.

@@ -714,7 +714,7 @@ void TForm1::Timer_InitTimer()
 
 void TForm1::StartRhymeIndex()
 {
-    m_rhymes.Start(m_rowPaths);
+    m_rhymes.Start(m_rowPaths, RhymeCacheFolder(), TBuildPriority::Background);
     m_rhymesStarted = true;
     ShowRhymeProgress(0.0);
     Progress_rhymes->show();

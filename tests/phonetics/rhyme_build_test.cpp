@@ -4,14 +4,19 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include "phonetics/phonemes.h"
 #include "phonetics/rhyme_index.h"
@@ -238,6 +243,41 @@ TEST_F(RhymeBuild, RhymeSearchListsWhatTheSearchOfEveryWordListsOnTheSample)
     index.Start({kSample}, cache.Path());
     ASSERT_TRUE(index.Wait());
     ExpectBothRoutesAgree(index, {true});
+}
+
+// The highest nice value among this process's threads, looked at every few milliseconds while
+// index builds, up to looks times; stops at the first look that finds niceToFind.
+int HighestNiceWhileBuilding(const TRhymeIndex& index, int looks, int niceToFind)
+{
+    int highest = getpriority(PRIO_PROCESS, static_cast<id_t>(gettid()));
+    for (int look = 0; look < looks && !index.Ready() && highest != niceToFind; ++look) {
+        for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+            errno = 0;
+            const int nice =
+                getpriority(PRIO_PROCESS, static_cast<id_t>(std::stoi(task.path().filename())));
+            if (errno == 0) {
+                highest = std::max(highest, nice);
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return highest;
+}
+
+TEST_F(RhymeBuild, BuildInTheBackgroundRunsAtTheLowestPriorityAndLeavesTheCallersAlone)
+{
+    const int own = getpriority(PRIO_PROCESS, static_cast<id_t>(gettid()));
+    for (const TBuildPriority priority : {TBuildPriority::Normal, TBuildPriority::Background}) {
+        const bool background = priority == TBuildPriority::Background;
+        SCOPED_TRACE(background ? "background" : "normal");
+        TTempFolder cache;
+        TRhymeIndex index;
+        index.Start({kSample}, cache.Path(), priority);
+        EXPECT_EQ(HighestNiceWhileBuilding(index, background ? 400 : 20, 19),
+                  background ? 19 : own);
+        index.Cancel();
+        EXPECT_EQ(getpriority(PRIO_PROCESS, static_cast<id_t>(gettid())), own);
+    }
 }
 
 TEST(RhymeSearchRoutes, AgreeOverRowsOfShuffledWordsWithSomeUnticked)
