@@ -9,7 +9,8 @@
 #   SEED=S                    seed of the generated dictionary, default 1
 #   REPETITIONS=R             repetitions of each benchmark, default 5; the median is shown
 #   BIG=1                     also list every word of a 10 000 000-word dictionary with
-#                             slovosito-cli, beside sort on the same file (needs about 1 GB)
+#                             slovosito-cli, beside sort on the same file, and with the window
+#                             (needs about 1 GB)
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -35,7 +36,12 @@ esac
 # The benchmarks are off in a plain build; a folder configured before keeps its other settings.
 # shellcheck disable=SC2086  # CMAKE_FLAGS holds several flags
 cmake -S . -B "$build" ${CMAKE_FLAGS:-} -DSLOVOSITO_BUILD_BENCH=ON
-cmake --build "$build" -j "$jobs" --target core_bench make_bench_dict slovosito-cli
+# The window's benchmark is there when the window is built.
+window=
+if grep -q '^SLOVOSITO_BUILD_GUI:BOOL=ON' "$build/CMakeCache.txt"; then
+    window=window_bench
+fi
+cmake --build "$build" -j "$jobs" --target core_bench make_bench_dict slovosito-cli $window
 build_type=$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build/CMakeCache.txt")
 
 work=$(mktemp -d)
@@ -282,3 +288,71 @@ for row in cli_ending cli_regexp; do
         }'
 done
 echo "Queries: --ending $cli_ending, --regexp '/$cli_regexp/' (few hits), over the same word list."
+
+# ---- The window against the command-line program on the same work ------------------------------
+# The window runs offscreen. Start to rows is timed from the start of the program; what the
+# window shares with the command-line program is the time from the window shown to the rows
+# listed (loading every dictionary, as the command-line program loads every one it searches).
+# Its background rhyme index builds as it would for a user, into a cache of the run's own.
+[ -n "$window" ] || exit 0
+# The median of each figure that window_bench prints over the repetitions, as "name value" lines.
+window_figures() { # folder [--list [--alpha]]
+    for i in $(seq "$repetitions"); do
+        XDG_CACHE_HOME="$work/cache" XDG_RUNTIME_DIR="$work/runtime" \
+            "$build/bin/window_bench" "$@" 2>>"$work/window.log" ||
+            { cat "$work/window.log" >&2; exit 1; }
+    done | awk '$1 ~ /_ms$|_mib$/ { v[$1] = v[$1] " " $2 }
+        END {
+            for (k in v) {
+                n = split(v[k], a, " ")
+                for (i = 2; i <= n; i++) {
+                    x = a[i]; for (j = i - 1; j >= 1 && a[j] + 0 > x + 0; j--) { a[j + 1] = a[j] }
+                    a[j + 1] = x
+                }
+                print k, a[int((n + 1) / 2)]
+            }
+        }'
+}
+fig() { awk -v k="$2" '$1 == k { print $2 }' "$1"; } # file name
+window_row() { # label window_ms same_work_ms cli_ms
+    awk -v l="$1" -v w="$2" -v p="$3" -v c="$4" 'BEGIN {
+        printf "%-32s %10.1f %10.1f %10.1f %9.2f %7s %7s\n", l, w, p, c, p / c, "<=1.30", \
+            (p / c <= 1.3 ? "ok" : "MISSED")
+    }'
+}
+mkdir -p "$work/runtime" && chmod 700 "$work/runtime"
+# Seven dictionaries of about a million words in all, the largest first.
+mkdir "$work/seven"
+seven_words=0
+for i in 1 2 3 4 5 6 7; do
+    n=$(((8 - i) * 36000))
+    seven_words=$((seven_words + n))
+    "$build/bin/make_bench_dict" --words "$n" --seed "$((seed + i))" "$work/seven/d$i.txt" >/dev/null
+done
+echo
+echo "The window (offscreen) against slovosito-cli on the same work, median of $repetitions runs:"
+printf '%-32s %10s %10s %10s %9s %7s %7s\n' work 'window ms' 'same work' 'cli ms' window/cli \
+    target verdict
+window_figures "$work/seven" >"$work/seven.fig"
+window_row "start to rows, 7 dictionaries" "$(fig "$work/seven.fig" rows_ms)" \
+    "$(awk -v r="$(fig "$work/seven.fig" rows_ms)" -v s="$(fig "$work/seven.fig" shown_ms)" \
+        'BEGIN { print r - s }')" \
+    "$(time_command seven "$build/bin/slovosito-cli --dir $work/seven --all --ending $cli_ending")"
+if [ "${BIG:-0}" = 1 ]; then
+    window_figures "$work/big" >"$work/big-start.fig"
+    window_row "start to rows, 10 000 000 words" "$(fig "$work/big-start.fig" rows_ms)" \
+        "$(awk -v r="$(fig "$work/big-start.fig" rows_ms)" \
+            -v s="$(fig "$work/big-start.fig" shown_ms)" 'BEGIN { print r - s }')" \
+        "$(time_command big-start "$build/bin/slovosito-cli --dir $work/big --ending $cli_ending")"
+    window_figures "$work/big" --list >"$work/big-list.fig"
+    window_row "button to everything with ipm" "$(fig "$work/big-list.fig" list_ms)" \
+        "$(fig "$work/big-list.fig" list_ms)" \
+        "$(time_command big-list "$build/bin/slovosito-cli --dir $work/big --ending '' --ipm")"
+    echo "  (peak memory of the window with that listing: $(fig "$work/big-list.fig" peak_mib) MiB)"
+fi
+cat <<END
+"same work" is what the window does that slovosito-cli does too: from the window shown to the rows
+listed (start-up), or from the button to the listing shown. The command-line runs are whole runs
+over the same folder ($seven_words words in 7 files for the first row): --all --ending $cli_ending
+for start-up, --ending '' --ipm for the listing.
+END
