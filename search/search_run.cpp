@@ -582,7 +582,7 @@ void PatternSearch(const std::string& query, TSearchView& view)
         // engine's cost per word; it cannot fail, so it may also run before the ipm test.
         if (const std::optional<TWildcard> wildcard =
                 TWildcard::FromExpression(expression, modifiers)) {
-            const auto matches = [&wildcard](std::string_view word) {
+            auto matches = [&wildcard](std::string_view word) {
                 return wildcard->Matches(word);
             };
             CollectHits<true>(view, settings, 0,
