@@ -78,7 +78,8 @@ TRunSettings ReadSettings(const TSearchView& view)
 }
 
 // How often a run looks at the clock and the view: about every kCheckInterval, and at least
-// every kMaxStride words.
+// every kMaxStride ticks. A tick is a word, or a run of words that a walk turns away together by
+// their last bytes.
 constexpr TSearchClock::duration kCheckInterval = std::chrono::milliseconds(1);
 constexpr std::uint32_t kMaxStride = 256;
 
@@ -99,7 +100,8 @@ public:
         , m_lastCheck(m_start)
     {}
 
-    // Counts one word about to be tested. Throws ESearchTimeLimit or ESearchCancelled.
+    // Counts one word, or one run of words, about to be tested. Throws ESearchTimeLimit or
+    // ESearchCancelled.
     void Tick()
     {
         if (--m_countdown == 0) {
