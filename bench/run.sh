@@ -214,6 +214,11 @@ awk -v rss="$(figure BM_Load store_rss)" -v peak="$(figure BM_Load store_peak)" 
         printf "  budget %.1f MiB = files %.1f MiB + 8 B x %d words: %s\n", budget / mib, \
             files / mib, n, rss <= budget ? "ok" : "MISSED"
     }'
+awk -v bytes="$(stat -c %s "$list")" -v ms="${ours[load]}" -v n="$words" 'BEGIN {
+    speed = bytes / (ms / 1000) / 1e9
+    printf "Loading speed: %.2f GB/s of word-list bytes, target >=2: %s\n", speed, \
+        n != 2000000 ? "-" : (speed >= 2 ? "ok" : "MISSED")
+}'
 
 # ---- Two threads against one -------------------------------------------------------------------
 # Wall time gains only while the second core is free: the calling thread's CPU time tells whether
