@@ -355,11 +355,16 @@ private:
 // page lacks, becomes the "'" that marks the stress just as well.
 std::string RhymeWordOf(const std::string& utf8)
 {
-    std::string word = utf8;
-    for (std::size_t pos = word.find("\xCC\x81"); pos != std::string::npos;
-         pos = word.find("\xCC\x81", pos)) {
-        word.replace(pos, 2, "'");
+    constexpr std::string_view kAcute = "\xCC\x81";
+    std::string word;
+    std::size_t from = 0;
+    for (std::size_t pos = utf8.find(kAcute); pos != std::string::npos;
+         pos = utf8.find(kAcute, from)) {
+        word.append(utf8, from, pos - from);
+        word += '\'';
+        from = pos + kAcute.size();
     }
+    word.append(utf8, from);
     return ToCp1251(word);
 }
 
