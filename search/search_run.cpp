@@ -584,9 +584,7 @@ void PatternSearch(const std::string& query, TSearchView& view)
         // engine's cost per word; it cannot fail, so it may also run before the ipm test.
         if (const std::optional<TWildcard> wildcard =
                 TWildcard::FromExpression(expression, modifiers)) {
-            auto matches = [&wildcard](std::string_view word) {
-                return wildcard->Matches(word);
-            };
+            auto matches = [&wildcard](std::string_view word) { return wildcard->Matches(word); };
             CollectHits<true>(view, settings, 0,
                               TTailFiltered<decltype(matches)>{wildcard->TailFilter(), matches},
                               hits);
