@@ -244,7 +244,8 @@ public:
         // gives every hit, in every dictionary.
         if (m_options.Compare) {
             settings.Alphabetical = false;
-            settings.MinIpmText = "0";
+            // Moved in whole: assigning the literal trips GCC 12's false -Wrestrict.
+            settings.MinIpmText = std::string("0");
         }
         settings.TimeLimit = m_options.TimeLimit;
         settings.Filter = m_options.Filter;

@@ -90,7 +90,12 @@ std::string PhonemeDataVersion()
     std::string version = espeak_Info(&dataPath);
     struct stat info = {};
     if (dataPath != nullptr && stat((std::string(dataPath) + "/ru_dict").c_str(), &info) == 0) {
-        version += " " + std::to_string(info.st_size) + " " + std::to_string(info.st_mtim.tv_sec);
+        // Appended piece by piece: " " + std::to_string(...) trips GCC 12's false -Wrestrict.
+        for (const auto number :
+             {static_cast<long long>(info.st_size), static_cast<long long>(info.st_mtim.tv_sec)}) {
+            version += ' ';
+            version += std::to_string(number);
+        }
     }
     return version;
 }

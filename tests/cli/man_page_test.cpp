@@ -77,7 +77,10 @@ std::vector<std::pair<std::string, std::string>> HelpEntries(const std::string& 
         const std::size_t start = line.find_first_not_of(' ');
         if (start != std::string::npos) {
             std::string& sentence = entries.back().second;
-            sentence += (sentence.empty() ? "" : " ") + line.substr(start);
+            if (!sentence.empty()) {
+                sentence += ' ';
+            }
+            sentence += line.substr(start);
         }
     }
     return entries;

@@ -59,7 +59,10 @@ std::vector<TManEntry> ManEntries(const std::string& roff, std::string_view titl
             atHead = false;
         } else if (inEntry) {
             std::string& body = entries.back().Body;
-            body += (body.empty() ? "" : " ") + PlainRoff(line);
+            if (!body.empty()) {
+                body += ' ';
+            }
+            body += PlainRoff(line);
         }
     }
     return entries;

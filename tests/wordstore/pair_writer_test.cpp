@@ -169,7 +169,8 @@ std::string LoadedText(const std::string& folder)
     for (std::size_t slot = 0; slot < view.Rows.size(); ++slot) {
         text += view.Rows[slot] + ":";
         for (const std::int32_t count : DictCounts[slot]) {
-            text += " " + std::to_string(count);
+            text += ' ';
+            text += std::to_string(count);
         }
         text += "\n";
     }

@@ -135,7 +135,9 @@ TEST_F(LoadDictionary, ListOverTwoMiBKeepsEveryWordAndCount)
     std::string words;
     std::vector<std::int32_t> counts;
     for (std::int32_t j = 0; j < kWords; ++j) {
-        words += "w" + std::to_string(1000000 + j) + "\r\n";
+        words += 'w';
+        words += std::to_string(1000000 + j);
+        words += "\r\n";
         counts.push_back(j);
     }
     const std::string path = m_folder.Write("big.txt", words);
@@ -247,7 +249,8 @@ TEST_F(ScanDictionaryFolder, UnreadableFilesOfLargeAndSmallPairsReportTheSameFil
     const TWithoutOverrideOfFileRights asOwner;
     std::vector<std::string> words;
     for (int j = 0; j < 300000; ++j) {
-        words.push_back("w" + std::to_string(j));
+        std::string& word = words.emplace_back("w");
+        word += std::to_string(j);
     }
     const std::vector<std::int32_t> counts(words.size(), 1);
     // Words in the pair, which of its files are locked, then the file the error names.
@@ -321,7 +324,9 @@ TEST_F(ScanDictionaryFolder, DictionariesWhoseWordsAreNotWantedAreListedAndWarne
     m_folder.Write("d.txt.cnt", "");
     std::string big;
     for (int j = 0; j < 400000; ++j) {
-        big += "w" + std::to_string(j) + (j % 3 == 0 ? "\n" : "\r\n");
+        big += 'w';
+        big += std::to_string(j);
+        big += j % 3 == 0 ? "\n" : "\r\n";
     }
     m_folder.Write("e.txt", big);
     m_folder.Write("e.txt.cnt", Counts(std::vector<std::int32_t>(400000, 2)));
