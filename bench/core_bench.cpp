@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -35,9 +36,10 @@ constexpr std::size_t kListedHits = 200'000;
 // The bytes of the store per word beyond the files' bytes that the store may take.
 constexpr double kBudgetPerWord = 8.0;
 
-// A window with every row ticked, no minimum and listing in relevance order without ipm, which
-// shows nothing and only keeps the found count.
-class TBenchSearchView : public TSearchView
+// Every row ticked, no minimum and listing in relevance order without ipm: a run collects its
+// hits and writes their listing into memory, as a front end would, keeping only the count of
+// lines and bytes.
+class TBenchSearchView : public TRunControl
 {
 public:
     // The length and syllable ranges of the runs; none by default.
@@ -54,19 +56,23 @@ public:
     }
     std::size_t RowCount() const override { return DictWords.size(); }
     bool RowTicked(std::size_t) const override { return true; }
-    void ShowListing(const std::string& listing) override { m_listingBytes = listing.size(); }
-    void ShowFoundCount(const std::string& caption) override { m_caption = caption; }
 
-    // The number at the end of the last found-count caption.
-    double Hits() const
+    void Run(const std::optional<TWordTest>& test)
     {
-        const std::size_t digits = m_caption.find_last_not_of("0123456789") + 1;
-        return std::strtod(m_caption.c_str() + digits, nullptr);
+        TSearchRun run(*this);
+        const THitSet hits = run.Collect(*test);
+        std::string listing;
+        listing.reserve(ListingSizeBound(hits, false));
+        m_lines = WriteHitListing(hits, false, false,
+                                  [&listing](std::string_view block) { listing += block; });
+        m_listingBytes = listing.size();
     }
+
+    double Hits() const { return static_cast<double>(m_lines); }
     double ListingBytes() const { return static_cast<double>(m_listingBytes); }
 
 private:
-    std::string m_caption;
+    std::size_t m_lines = 0;
     std::size_t m_listingBytes = 0;
 };
 
@@ -167,7 +173,7 @@ void BM_EndingSearch(benchmark::State& state, const char* utf8ending)
     const std::string ending = ToCp1251(utf8ending);
     TBenchSearchView view;
     for (auto _ : state) {
-        EndingSearch(ending, view);
+        view.Run(EndingTest(ending));
     }
     AddHitCounters(state, view);
 }
@@ -180,7 +186,7 @@ void BM_EndingSearchFiltered(benchmark::State& state, const char* utf8ending)
     view.Filter.Length = ParseCountRange("-9");
     view.Filter.Syllables = ParseCountRange("3-");
     for (auto _ : state) {
-        EndingSearch(ending, view);
+        view.Run(EndingTest(ending));
     }
     AddHitCounters(state, view);
 }
@@ -196,7 +202,7 @@ void BM_MaskSearch(benchmark::State& state, const char* utf8mask, bool oneThread
         view.TwoThreadsFrom = std::numeric_limits<std::size_t>::max();
     }
     for (auto _ : state) {
-        PatternSearch(MaskToPattern(mask), view);
+        view.Run(PatternTest(MaskToPattern(mask)));
     }
     AddHitCounters(state, view);
 }
@@ -210,7 +216,7 @@ void BM_RegexpSearch(benchmark::State& state, bool oneThread = false)
         view.TwoThreadsFrom = std::numeric_limits<std::size_t>::max();
     }
     for (auto _ : state) {
-        PatternSearch(query, view);
+        view.Run(PatternTest(query));
     }
     AddHitCounters(state, view);
 }
@@ -221,7 +227,7 @@ void BM_LetterSearch(benchmark::State& state, TLetterMode mode, const char* utf8
     const std::string letters = ToCp1251(utf8letters);
     TBenchSearchView view;
     for (auto _ : state) {
-        LetterSearch(mode, letters, view);
+        view.Run(LetterTest(mode, letters));
     }
     AddHitCounters(state, view);
 }

@@ -89,18 +89,31 @@ double BestMillisecondsOf(const std::function<void()>& work)
     return best;
 }
 
-class TQuietView : public TSearchView
+// The first row ticked, no limit; a run keeps only its count, as the window shows it.
+class TQuietView : public TRunControl
 {
 public:
+    TWordFilter Filter;
+
     TSearchSettings Settings() const override
     {
         TSearchSettings settings;
         settings.TimeLimit = std::chrono::seconds(0);
+        settings.Filter = Filter;
         return settings;
     }
     std::size_t RowCount() const override { return 1; }
     bool RowTicked(std::size_t /*row*/) const override { return true; }
-    void ShowListing(const std::string& listing) override { Found = FoundCountText(listing); }
+
+    void Run(const TWordTest& test)
+    {
+        TSearchRun run(*this);
+        const THitSet hits = run.Collect(test);
+        std::string listing;
+        const std::size_t lines = WriteHitListing(
+            hits, false, false, [&listing](std::string_view block) { listing += block; });
+        Found = "Найдено:" + std::to_string(lines);
+    }
 
     std::string Found;
 };
@@ -171,7 +184,7 @@ int main(int argc, char** argv)
     rhymes.Wait();
     TQuietView rhymeView;
     TQuietView maskView;
-    const double rhyme = BestMillisecondsOf([&] { RhymeSearch(query, rhymes, rhymeView); });
+    const double rhyme = BestMillisecondsOf([&] { rhymeView.Run(RhymeTest(query, rhymes)); });
     // The rhyme search as it was before the key lists: every word walked, one call per word.
     const std::vector<std::string> keys = RhymeKeysOf(query);
     const TDictRhymes& dict = rhymes.Dictionaries()[0];
@@ -183,16 +196,15 @@ int main(int argc, char** argv)
         for (std::size_t j = 0; j < dict.size(); ++j) {
             hits[j] = dict.HasKey(j, first, second) ? 1 : 0;
         }
-        PlacedWordTestSearch(
-            0,
-            [&](std::string_view word, std::size_t, std::size_t j) {
-                return hits[j] != 0 && word != query;
-            },
-            walkView);
+        walkView.Filter.Keep = [&](std::size_t, std::size_t j) {
+            return hits[j] != 0 && DictWords[0][j] != query;
+        };
+        walkView.Run(WordTest(
+            0, [](std::string_view) { return true; }, false));
     });
     // The mask a user would try for the same rhyme: the word's last two letters.
     const std::string mask = "/^.*" + query.substr(query.size() - 2) + "$/";
-    const double maskSearch = BestMillisecondsOf([&] { PatternSearch(mask, maskView); });
+    const double maskSearch = BestMillisecondsOf([&] { maskView.Run(*PatternTest(mask)); });
 
     std::printf("words                          %.0f\n", count);
     std::printf("espeak-ng keys, one core       %8.0f words/s\n", count / espeak);
@@ -214,11 +226,10 @@ int main(int argc, char** argv)
                 cacheBytes / 1e6, cacheBytes, cacheBytes / count);
     std::printf("cache load                     %8.1f ms\n", load);
     std::printf("rhyme search %-17s %8.2f ms   %s\n", argv[2] ? argv[2] : "окно", rhyme,
-                ToUtf8(rhymeView.Found).c_str());
+                rhymeView.Found.c_str());
     std::printf("mask search %-18s %8.2f ms   %s\n", ToUtf8(mask).c_str(), maskSearch,
-                ToUtf8(maskView.Found).c_str());
-    std::printf("rhyme search, every word walked %8.2f ms   %s\n", walk,
-                ToUtf8(walkView.Found).c_str());
+                maskView.Found.c_str());
+    std::printf("rhyme search, every word walked %8.2f ms   %s\n", walk, walkView.Found.c_str());
     std::printf("rhyme / mask                   %8.2f       (target <= 1)\n", rhyme / maskSearch);
     std::printf("walked rhyme / mask            %8.2f\n", walk / maskSearch);
     std::printf("walked rhyme / listed rhyme    %8.2f\n", walk / rhyme);

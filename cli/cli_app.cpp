@@ -199,7 +199,7 @@ TSearchArgs ParseSearchArgs(const std::vector<std::string>& args)
 }
 
 // The front end's view of loading and of a search run.
-class TCliView : public TLoadView, public TSearchView
+class TCliView : public TLoadView, public TRunControl
 {
 public:
     TCliView(const TSearchArgs& options, std::ostream& out, std::ostream& err)
@@ -257,16 +257,17 @@ public:
     std::size_t RowCount() const override { return m_rows.size(); }
     bool RowTicked(std::size_t row) const override { return m_ticked[row]; }
     // A table is made of the records; a listing goes to the terminal as it is written.
-    void ShowListing(const std::string& /*listing*/) override {}
-    bool WantsListingBlocks() const override { return !WantsHitRecords(); }
-    void ShowListingBlock(std::string_view block) override { m_printer.Print(block); }
-    bool WantsHitRecords() const override
+    bool WantsTable() const { return m_options.Compare || m_options.Format != TTableFormat::Text; }
+    void ListHits(const THitSet& hits, const TSearchSettings& settings)
     {
-        return m_options.Compare || m_options.Format != TTableFormat::Text;
-    }
-    void ShowHitRecords(std::vector<THitRecord> records) override
-    {
-        m_records = std::move(records);
+        if (WantsTable()) {
+            THitOrder order;
+            order.Sort(hits, settings.Alphabetical);
+            m_records = THitList(hits, std::move(order)).Records();
+        } else {
+            WriteHitListing(hits, settings.Alphabetical, settings.ShowIpm,
+                            [this](std::string_view block) { m_printer.Print(block); });
+        }
     }
 
     // The rows as the terminal shows them, UTF-8.
@@ -450,14 +451,19 @@ int RunSearch(const std::vector<std::string>& args, std::ostream& out, std::ostr
     if ((options.Rhyme || options.Headwords) && !view.IndexRhymes(folder.Path, isatty(2) == 1)) {
         return 2;
     }
+    std::optional<TWordTest> test;
     if (options.Rhyme) {
-        RhymeSearch(RhymeWordOf(options.Query), view.Rhymes(), view);
+        test = RhymeTest(RhymeWordOf(options.Query), view.Rhymes());
     } else if (options.LetterMode) {
-        LetterSearch(*options.LetterMode, ToCp1251(options.Query), view);
+        test = LetterTest(*options.LetterMode, ToCp1251(options.Query));
     } else {
-        RunSearchRow(*options.Mode, ToCp1251(options.Query), view);
+        test = RowTest(*options.Mode, ToCp1251(options.Query));
     }
-    if (options.Compare || options.Format != TTableFormat::Text) {
+    if (test) {
+        TSearchRun run(view);
+        view.ListHits(run.Collect(*test), run.Settings());
+    }
+    if (view.WantsTable()) {
         const int status = PrintHitTable(options, view, out);
         out.flush();
         return status;

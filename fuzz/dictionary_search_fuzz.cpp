@@ -28,42 +28,38 @@ namespace {
 // Minimum texts a header byte picks from; the last is no number.
 const char* const kMinIpmTexts[] = {"0,0", "0", "1", "-1", "0,5", "1000", "1e-3", "abc"};
 
-// One dictionary row, always ticked; the settings of the run, and what the run did.
-class TModelView : public TSearchView
+// One dictionary row, always ticked, and the settings of the run.
+class TModelControl : public TRunControl
 {
 public:
-    explicit TModelView(const TSearchSettings& settings)
+    explicit TModelControl(const TSearchSettings& settings)
         : m_settings(settings)
     {}
-    TSearchSettings Settings() const override
-    {
-        Calls += 'S';
-        return m_settings;
-    }
+    TSearchSettings Settings() const override { return m_settings; }
     std::size_t RowCount() const override { return 1; }
     bool RowTicked(std::size_t /*row*/) const override { return true; }
-    void ShowListing(const std::string& listing) override
-    {
-        Calls += 'P';
-        Listing = listing;
-    }
-    void ShowInterim(const std::string& /*text*/) override { Calls += 'I'; }
-    void LockPane() override { Calls += 'L'; }
-    void UnlockPane() override { Calls += 'U'; }
-    void ShowFoundCount(const std::string& caption) override
-    {
-        Calls += 'F';
-        Caption = caption;
-    }
-    void Beep() override { Calls += 'B'; }
-
-    mutable std::string Calls;
-    std::string Listing;
-    std::string Caption;
 
 private:
     TSearchSettings m_settings;
 };
+
+// What a run of test lists, as the front ends write it: the listing and its number of lines.
+struct TListed
+{
+    std::string Listing;
+    std::size_t Lines = 0;
+};
+
+TListed RunListing(const TWordTest& test, const TSearchSettings& settings)
+{
+    TModelControl control(settings);
+    TSearchRun run(control);
+    const THitSet hits = run.Collect(test);
+    TListed listed;
+    listed.Lines = WriteHitListing(hits, settings.Alphabetical, settings.ShowIpm,
+                                   [&listed](std::string_view block) { listed.Listing += block; });
+    return listed;
+}
 
 // The loader's line rules, written apart from it: a line ends at LF, CR or NUL, then one CR and
 // one LF are skipped; the first NUL ends the words.
@@ -151,9 +147,9 @@ struct TModelDictionary
     double Total = 0;
 };
 
-// Runs search on view and checks the listing against the model's hits, or the error against the
-// model's. matches returns whether a word is a hit and may throw ERegExprError, as the run's own
-// test would at that word; setUpError is what the run throws before it reads any word.
+// Runs the test that search gives and checks the listing against the model's hits, or the error
+// against the model's. matches returns whether a word is a hit and may throw ERegExprError, as the
+// run's own test would at that word; setUpError is what the run throws before it reads any word.
 template <typename TSearch, typename TMatch>
 void CheckSearch(const TModelDictionary& dictionary, const TSearchSettings& settings,
                  TSearch&& search, TMatch&& matches, const std::string& what,
@@ -183,29 +179,25 @@ void CheckSearch(const TModelDictionary& dictionary, const TSearchSettings& sett
         }
     }
 
-    TModelView view(settings);
+    TListed listed;
     std::optional<std::string> error;
     try {
-        search(view);
+        listed = RunListing(search(), settings);
     } catch (const std::exception& e) {
         error = e.what();
     }
     Check(error == expectedError, "the search fails otherwise than the model",
           what + " | " + error.value_or("-") + " | " + expectedError.value_or("-"));
     if (error) {
-        const bool locked = view.Calls.find('L') != std::string::npos;
-        Check(!locked || view.Calls.back() == 'U', "a failed search leaves the pane locked",
-              view.Calls);
         return;
     }
-    Check(view.Calls == "SILPFUB", "a search calls its view out of order", view.Calls);
     const std::string expected = ModelListing(std::move(hits), settings);
-    Check(view.Listing == expected, "the listing differs from the model's",
-          what + " | " + view.Listing + " | " + expected);
+    Check(listed.Listing == expected, "the listing differs from the model's",
+          what + " | " + listed.Listing + " | " + expected);
     const std::size_t lines =
         expected.empty() ? 0 : std::count(expected.begin(), expected.end(), '\n') + 1;
-    Check(view.Caption == ToCp1251("Найдено:") + std::to_string(lines),
-          "the found count is not the listing's lines", view.Caption);
+    Check(listed.Lines == lines, "the count of lines is not the listing's lines",
+          std::to_string(listed.Lines));
 }
 
 bool EndsWithEnding(const std::string& word, const std::string& ending)
@@ -231,12 +223,10 @@ void CheckPatternSearch(const TModelDictionary& dictionary, const TSearchSetting
 {
     const std::optional<TPatternQuery> split = SplitPatternQuery(query);
     if (!split) {
-        TModelView view(settings);
-        PatternSearch(query, view);
-        Check(view.Calls.empty(), "a blank query calls its view", view.Calls);
+        Check(!PatternTest(query).has_value(), "a blank query gives a test", query);
         return;
     }
-    const auto search = [&query](TModelView& view) { PatternSearch(query, view); };
+    const auto search = [&query] { return *PatternTest(query); };
     if (const std::optional<TWildcard> wildcard =
             TWildcard::FromExpression(split->Expression, split->Modifiers)) {
         CheckSearch(
@@ -335,7 +325,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::optional<TPatternQuery> endingQuery = SplitPatternQuery(ending);
     const std::string trimmedEnding = endingQuery ? endingQuery->Trimmed : std::string();
     CheckSearch(
-        dictionary, settings, [&ending](TModelView& view) { EndingSearch(ending, view); },
+        dictionary, settings, [&ending] { return EndingTest(ending); },
         [&trimmedEnding](const std::string& word) { return EndsWithEnding(word, trimmedEnding); },
         ending);
     // A malformed set in the mask is refused before any search, as the row refuses it.

@@ -766,12 +766,8 @@ std::function<bool(std::size_t row, std::size_t index)> HeadwordTest(const TRhym
     };
 }
 
-void RhymeSearch(const std::string& word, TRhymeIndex& index, TSearchView& view,
-                 const std::function<bool(double fraction)>& progress)
+TWordTest RhymeTest(const std::string& word, const TRhymeIndex& index)
 {
-    if (!index.Ready() && !index.Wait(progress)) {
-        return;
-    }
     const TStressedWord typed = ReadStressedWord(LowerKeepingYo(Trimmed(word)));
     const std::vector<std::string> keys = RhymeKeysOf(typed.Word, typed.StressedVowel);
     const std::vector<TDictRhymes>& rows = index.Dictionaries();
@@ -789,5 +785,5 @@ void RhymeSearch(const std::string& word, TRhymeIndex& index, TSearchView& view,
         listed.erase(std::unique(listed.begin(), listed.end()), listed.end());
         std::erase_if(listed, [&](std::uint32_t j) { return DictWords[row][j] == typed.Word; });
     }
-    PlacesSearch(places, view);
+    return PlacesTest(std::move(places));
 }

@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "phonetics/key_worker.h"
+#include "search/search_run.h"
 #include "search/word_filter.h"
 
-class TSearchView;
 class TWordList;
 
 // The index of one dictionary, word j of its word list at place j.
@@ -155,11 +155,7 @@ private:
 // The filter's Keep test for the headwords of index's rows; index must be ready and outlive it.
 std::function<bool(std::size_t row, std::size_t index)> HeadwordTest(const TRhymeIndex& index);
 
-// Runs the rhyme search for word (Windows-1251, as typed: a "'" or acute accent after a vowel
-// picks the stress): lists the words of the ticked rows whose rhyme key is one of the word's, the
-// word itself aside, as the other searches list theirs. When the index is not ready it is waited
-// for first, with progress as TRhymeIndex::Wait calls it; nothing is run when that is cancelled
-// or nothing was started. A word without a rhyme key lists nothing. Throws EPhoneticsError, and
-// what WordTestSearch throws.
-void RhymeSearch(const std::string& word, TRhymeIndex& index, TSearchView& view,
-                 const std::function<bool(double fraction)>& progress = {});
+// The word test of the rhyme search for word (Windows-1251, as typed: a "'" or acute accent after
+// a vowel picks the stress): the words whose rhyme key is one of the word's, the word itself
+// aside. index must be ready. A word without a rhyme key takes no word. Throws EPhoneticsError.
+TWordTest RhymeTest(const std::string& word, const TRhymeIndex& index);

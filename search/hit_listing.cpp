@@ -683,3 +683,21 @@ std::vector<THitRecord> THitList::Records() const
     }
     return records;
 }
+
+std::size_t WriteHitListing(const THitSet& hits, bool alphabetical, bool showIpm,
+                            const std::function<void(std::string_view block)>& write,
+                            THitList* list)
+{
+    if (alphabetical && list == nullptr) {
+        // Sorted and written a group at a time, never ordered whole.
+        return WriteListingByWord(hits, showIpm, write);
+    }
+    THitOrder order;
+    order.Sort(hits, alphabetical);
+    WriteListing(hits, order, showIpm, write);
+    const std::size_t lines = order.Count();
+    if (list != nullptr) {
+        *list = THitList(hits, std::move(order));
+    }
+    return lines;
+}

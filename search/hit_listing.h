@@ -146,3 +146,10 @@ private:
     std::vector<std::size_t> m_rowStart;  // as in THitSet
     std::vector<std::uint32_t, TLargeAllocator<std::uint32_t>> m_numbers;
 };
+
+// Writes the listing of hits: by word, each word once, when alphabetical, else by falling ipm,
+// the latest of equal values first; each word followed, with showIpm, by " = " and its ipm. With
+// list, also gives the hits in the listing's order. Returns the number of lines.
+std::size_t WriteHitListing(const THitSet& hits, bool alphabetical, bool showIpm,
+                            const std::function<void(std::string_view block)>& write,
+                            THitList* list = nullptr);

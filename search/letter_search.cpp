@@ -186,11 +186,11 @@ std::string Trim(const std::string& text)
 
 }  // namespace
 
-void LetterSearch(TLetterMode mode, const std::string& letters, TSearchView& view)
+std::optional<TWordTest> LetterTest(TLetterMode mode, const std::string& letters)
 {
     std::string query = Trim(letters);
     if (query.empty()) {
-        return;
+        return std::nullopt;
     }
     LowerCyr(query);
     TLetterCounts counts(query);
@@ -199,27 +199,27 @@ void LetterSearch(TLetterMode mode, const std::string& letters, TSearchView& vie
     // that the copies may test words on two threads at once.
     if (mode == TLetterMode::Anagram) {
         // The words shorter than the letters never reach the test.
-        WordTestSearch(
+        return WordTest(
             length,
             [counts, length](std::string_view word) mutable {
                 return word.size() == length && counts.Cover<true>(word, length);
             },
-            view, true);
+            true);
     } else if (length < kCommonWordLength) {
         // An empty word is made of no letters: it is not listed. Most words are longer than
         // these letters.
-        WordTestSearch(
+        return WordTest(
             1,
             [counts, length](std::string_view word) mutable {
                 return counts.Cover<true>(word, length);
             },
-            view, true);
+            true);
     } else {
-        WordTestSearch(
+        return WordTest(
             1,
             [counts, length](std::string_view word) mutable {
                 return counts.Cover<false>(word, length);
             },
-            view, true);
+            true);
     }
 }

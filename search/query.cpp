@@ -121,16 +121,11 @@ std::string TranslateQuery(TQueryMode mode, const std::string& fieldText)
     return query;
 }
 
-bool RunSearchRow(TQueryMode mode, const std::string& fieldText, TSearchView& view)
+std::optional<TWordTest> RowTest(TQueryMode mode, const std::string& fieldText)
 {
     const std::string query = TranslateQuery(mode, fieldText);
     if (mode == TQueryMode::Ending) {
-        EndingSearch(query, view);
-        return true;
+        return EndingTest(query);
     }
-    if (query.empty()) {
-        return false;
-    }
-    PatternSearch(query, view);
-    return true;
+    return PatternTest(query);
 }

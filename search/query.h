@@ -1,9 +1,10 @@
 #pragma once
 // Query translation: what each search row does with the text typed into its field.
 
+#include <optional>
 #include <string>
 
-class TSearchView;
+#include "search/search_run.h"
 
 // The four search rows.
 enum class TQueryMode {
@@ -39,7 +40,7 @@ std::string InexactMaskToPattern(const std::string& query);
 // or inexact row whose text holds a malformed set.
 std::string TranslateQuery(TQueryMode mode, const std::string& fieldText);
 
-// What a row's button does: translates fieldText and runs the search of its mode, unless the
-// translation is empty for a row that needs a query. Returns whether a search ran. Throws what
-// TranslateQuery throws before the view is called, and what the search throws.
-bool RunSearchRow(TQueryMode mode, const std::string& fieldText, TSearchView& view);
+// What a row's button searches for: the word test of its mode for fieldText as TranslateQuery
+// translates it; nothing when the translation is empty for a row that needs a query, in which
+// case no search starts. Throws what TranslateQuery throws.
+std::optional<TWordTest> RowTest(TQueryMode mode, const std::string& fieldText);

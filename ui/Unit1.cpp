@@ -30,6 +30,7 @@
 #include <QProgressBar>
 #include <QProxyStyle>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QStyledItemDelegate>
 #include <QSvgRenderer>
@@ -785,7 +786,7 @@ void TForm1::ShowErrorBox(const QString& text)
 
 void TForm1::RunSearch(TQueryMode mode, const QLineEdit* field)
 {
-    RunSearch([&] { RunSearchRow(mode, Cp1251FromQString(field->text()), *this); });
+    RunSearch([&] { ShowRun(RowTest(mode, Cp1251FromQString(field->text()))); });
 }
 
 void TForm1::RunSearch(const std::function<void()>& run)
@@ -954,7 +955,7 @@ void TForm1::N5Click()
                 return;
             }
         }
-        RhymeSearch(word, m_rhymes, *this);
+        ShowRun(RhymeTest(word, m_rhymes));
     });
 }
 
@@ -975,6 +976,38 @@ void TForm1::PrevContextMenu(const QPoint& pos)
     PopupMenu1->popup(origin->mapToGlobal(pos));
 }
 
+void TForm1::ShowRun(const std::optional<TWordTest>& test)
+{
+    if (!test) {
+        return;
+    }
+    TSearchRun run(*this);
+    Prev->SetText(ToCp1251("Поиск..."));
+    // One pass, so that the pane shows the text before the search blocks the event loop.
+    QCoreApplication::processEvents();
+    {
+        Prev->HoldRepaints();
+        // An error on the way still lets the pane repaint.
+        const auto releaseRepaints = qScopeGuard([this] { Prev->ReleaseRepaints(); });
+        const THitSet hits = run.Collect(*test);
+        const TSearchSettings& settings = run.Settings();
+        // The pieces go straight into the pane's memory: a long listing never stands twice.
+        Prev->BeginText(ListingSizeBound(hits, settings.ShowIpm));
+        THitList list;
+        const std::size_t lines = WriteHitListing(
+            hits, settings.Alphabetical, settings.ShowIpm,
+            [this](std::string_view block) { Prev->AppendText(block); }, &list);
+        Prev->EndText();
+        // Comes right after the listing, so a search that fails before it keeps the earlier
+        // table along with the earlier listing. The records are made when the table is copied:
+        // the store only changes at start-up, before any search.
+        m_hitList = std::move(list);
+        N4->setEnabled(true);
+        Label_fnd->setText(QStringLiteral("Найдено:%1").arg(lines));
+    }
+    m_hooks.Beep();
+}
+
 TSearchSettings TForm1::Settings() const
 {
     TSearchSettings settings;
@@ -993,59 +1026,6 @@ std::size_t TForm1::RowCount() const
 bool TForm1::RowTicked(std::size_t row) const
 {
     return dict_list->item(static_cast<int>(row))->checkState() == Qt::Checked;
-}
-
-void TForm1::ShowInterim(const std::string& text)
-{
-    Prev->SetText(text);
-    // One pass, so that the pane shows the text before the search blocks the event loop.
-    QCoreApplication::processEvents();
-}
-
-void TForm1::LockPane()
-{
-    Prev->HoldRepaints();
-}
-
-void TForm1::UnlockPane()
-{
-    Prev->ReleaseRepaints();
-}
-
-void TForm1::ShowListing(const std::string& listing)
-{
-    Prev->SetText(listing);
-}
-
-bool TForm1::WantsListingBlocks() const
-{
-    // The pieces go straight into the pane's memory: a long listing never stands twice.
-    return true;
-}
-
-void TForm1::BeginListingBlocks(std::size_t sizeBound)
-{
-    Prev->BeginText(sizeBound);
-}
-
-void TForm1::ShowListingBlock(std::string_view block)
-{
-    Prev->AppendText(block);
-}
-
-void TForm1::EndListingBlocks()
-{
-    Prev->EndText();
-}
-
-void TForm1::ShowFoundCount(const std::string& caption)
-{
-    Label_fnd->setText(QStringFromCp1251(caption));
-}
-
-void TForm1::Beep()
-{
-    m_hooks.Beep();
 }
 
 bool TForm1::KeepGoing(TSearchClock::duration elapsed)
@@ -1070,20 +1050,6 @@ bool TForm1::HandleEventsInRun()
     QCoreApplication::processEvents();
     m_cancelRequested = m_cancelRequested || m_closeAfterSearch;
     return !m_cancelRequested;
-}
-
-bool TForm1::WantsHitList() const
-{
-    return true;
-}
-
-void TForm1::ShowHitList(THitList hits)
-{
-    // Comes right after the listing, so a search that fails before it keeps the earlier table
-    // along with the earlier listing. The records are made when the table is copied: the store
-    // only changes at start-up, before any search.
-    m_hitList = std::move(hits);
-    N4->setEnabled(true);
 }
 
 void TForm1::AddDictionaryRow(const std::string& stem, const std::string& rowText)

@@ -4,6 +4,7 @@
 // behind the waiting picture, and the rhyme index it then builds in the background.
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,7 +45,7 @@ struct TWindowHooks
     std::function<TSearchClock::time_point()> Clock;
 };
 
-class TForm1 : public QWidget, public TSearchView, public TLoadView
+class TForm1 : public QWidget, public TRunControl, public TLoadView
 {
     Q_OBJECT
 
@@ -62,28 +63,15 @@ public:
     // dictionary: what went wrong making the dictionary folder.
     void ReportBeforeLoading(std::vector<std::string> messages);
 
-    // What a search run reads and writes.
+    // What a search run reads.
     TSearchSettings Settings() const override;
     std::size_t RowCount() const override;
     bool RowTicked(std::size_t row) const override;
-    void ShowInterim(const std::string& text) override;
-    void LockPane() override;
-    void UnlockPane() override;
-    void ShowListing(const std::string& listing) override;
-    bool WantsListingBlocks() const override;
-    void BeginListingBlocks(std::size_t sizeBound) override;
-    void ShowListingBlock(std::string_view block) override;
-    void EndListingBlocks() override;
-    void ShowFoundCount(const std::string& caption) override;
-    void Beep() override;
     // From half a second into a run on, handles the pending events every few dozen
     // milliseconds, holding back the user's input but Esc, which cancels the run. A request to
     // close the window during a run closes it after the run, and cancels the run from then on.
     // A rhyme search that waits for the index handles them in the same way from its start.
     bool KeepGoing(TSearchClock::duration elapsed) override;
-    // The window keeps the last shown listing's hits for "Копировать таблицей".
-    bool WantsHitList() const override;
-    void ShowHitList(THitList hits) override;
 
     // What loading reports.
     void AddDictionaryRow(const std::string& name, const std::string& rowText) override;
@@ -132,6 +120,10 @@ private:
     // Runs body as a search row's run, with what a run needs around it: the listing and count
     // kept for a failure, Esc and closing during it.
     void RunSearch(const std::function<void()>& body);
+    // Runs test, if any, and shows its listing: "Поиск..." in the pane while the words are
+    // walked, then the listing, its count and a beep. The listing's hits are kept for
+    // "Копировать таблицей". A bad minimum fails before anything changes.
+    void ShowRun(const std::optional<TWordTest>& test);
     // Handles the pending events during a run, holding back the user's input but Esc; returns
     // whether the run goes on.
     bool HandleEventsInRun();

@@ -22,6 +22,7 @@
 #include "phonetics/rhyme_index.h"
 #include "phonetics/rhyme_key.h"
 #include "search/search_run.h"
+#include "tests/support/recording_control.h"
 #include "tests/support/recording_load_view.h"
 #include "tests/support/temp_folder.h"
 #include "wordstore/encoding.h"
@@ -156,47 +157,34 @@ TEST(RhymeKeyLists, ListEveryWordThatHasTheKeyAndNoOther)
     EXPECT_TRUE(index.WordsWithKey(40).empty());
 }
 
-// The settings and ticks as the test sets them; keeps the listing (UTF-8).
-class TRhymeView : public TSearchView
-{
-public:
-    TSearchSettings Given;
-    std::vector<bool> Ticked;
-    std::string Listing = "(none)";
-
-    TSearchSettings Settings() const override { return Given; }
-    std::size_t RowCount() const override { return Ticked.size(); }
-    bool RowTicked(std::size_t row) const override { return Ticked[row]; }
-    void ShowListing(const std::string& listing) override { Listing = ToUtf8(listing); }
-};
-
 // The rhyme search as it went before the key lists: every word of the ticked rows tested for the
 // typed word's key ids. query is lowercase UTF-8.
-std::string EveryWordRhymes(const char* query, const TRhymeIndex& index, TRhymeView& view)
+std::string EveryWordRhymes(const char* query, const TRhymeIndex& index,
+                            const TRecordingControl& control)
 {
     const TStressedWord typed = ReadStressedWord(ToCp1251(query));
     const std::vector<std::string> keys = RhymeKeysOf(typed.Word, typed.StressedVowel);
     const std::vector<TDictRhymes>& rows = index.Dictionaries();
-    view.Listing = "(none)";
-    PlacedWordTestSearch(
-        0,
-        [&](std::string_view word, std::size_t row, std::size_t j) {
-            if (row >= rows.size() || word == typed.Word) {
-                return false;
-            }
-            const std::uint32_t first = keys.empty() ? 0 : rows[row].KeyId(keys[0]);
-            const std::uint32_t second = keys.size() < 2 ? 0 : rows[row].KeyId(keys[1]);
-            return rows[row].HasKey(j, first, second);
-        },
-        view);
-    return view.Listing;
+    // The word's keys are read through the filter's test, which gets each word's row and place.
+    TRecordingControl everyWord = control;
+    const auto keep = control.Given.Filter.Keep;
+    everyWord.Given.Filter.Keep = [&, keep](std::size_t row, std::size_t j) {
+        if (row >= rows.size() || DictWords[row][j] == typed.Word) {
+            return false;
+        }
+        const std::uint32_t first = keys.empty() ? 0 : rows[row].KeyId(keys[0]);
+        const std::uint32_t second = keys.size() < 2 ? 0 : rows[row].KeyId(keys[1]);
+        return rows[row].HasKey(j, first, second) && (!keep || keep(row, j));
+    };
+    return ListRun(WordTest(
+                       0, [](std::string_view) { return true; }, false),
+                   everyWord)
+        .Text;
 }
 
-std::string ListedRhymes(const char* query, TRhymeIndex& index, TRhymeView& view)
+std::string ListedRhymes(const char* query, const TRhymeIndex& index, TRecordingControl& control)
 {
-    view.Listing = "(none)";
-    RhymeSearch(ToCp1251(query), index, view);
-    return view.Listing;
+    return ListRun(RhymeTest(ToCp1251(query), index), control).Text;
 }
 
 // Runs both routes for the queries over every combination of order, minimum and filter.
@@ -212,7 +200,7 @@ void ExpectBothRoutesAgree(TRhymeIndex& index, std::vector<bool> ticked)
                                    {std::nullopt, TCountRange{2, 2}},
                                    headwords,
                                    shortHeadwords};
-    TRhymeView view;
+    TRecordingControl view;
     view.Ticked = std::move(ticked);
     std::size_t listed = 0;
     for (const bool alpha : {false, true}) {

@@ -17,7 +17,7 @@
 #include "phonetics/headwords.h"
 #include "phonetics/phonemes.h"
 #include "search/result_tree.h"
-#include "search/search_run.h"
+#include "tests/support/recording_control.h"
 #include "tests/support/recording_load_view.h"
 #include "tests/support/temp_folder.h"
 #include "wordstore/encoding.h"
@@ -95,24 +95,6 @@ TEST(RhymeCache, IdentityFollowsThePairsSizeAndTime)
     EXPECT_NE(RhymeCachePath("/c", path), RhymeCachePath("/c", folder.Path() + "/other.txt"));
 }
 
-// The view of a rhyme search: the first row ticked, alphabetical.
-class TAlphaView : public TSearchView
-{
-public:
-    TSearchSettings Settings() const override
-    {
-        TSearchSettings settings;
-        settings.Alphabetical = true;
-        settings.TimeLimit = std::chrono::seconds(0);
-        return settings;
-    }
-    std::size_t RowCount() const override { return 1; }
-    bool RowTicked(std::size_t row) const override { return row == 0; }
-    void ShowListing(const std::string& listing) override { Listing = ToUtf8(listing); }
-
-    std::string Listing;
-};
-
 // The sample loaded as row 0, and its index built into a fresh cache folder.
 class RhymeIndexOnSample : public ::testing::Test
 {
@@ -160,9 +142,11 @@ TEST_F(RhymeIndexOnSample, RhymeSearchListsWhatEspeakGivesWordByWord)
         for (const std::string& word : expected) {
             listing += (listing.empty() ? "" : "\r\n") + ToUtf8(word);
         }
-        TAlphaView view;
-        RhymeSearch(ToCp1251(query), m_index, view);
-        EXPECT_EQ(view.Listing, listing);
+        TRecordingControl control;
+        control.Given.Alphabetical = true;
+        control.Given.TimeLimit = std::chrono::seconds(0);
+        control.Ticked = {true};
+        EXPECT_EQ(ListRun(RhymeTest(ToCp1251(query), m_index), control).Text, listing);
         EXPECT_GT(expected.size(), 3u);
     }
 }

@@ -5,12 +5,14 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <iterator>
 #include <limits>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gmock/gmock.h>
@@ -21,6 +23,7 @@
 #include "search/regexpr.h"
 #include "search/result_tree.h"
 #include "search/search_run.h"
+#include "tests/support/recording_control.h"
 #include "tests/support/recording_load_view.h"
 #include "tests/support/temp_folder.h"
 #include "wordstore/encoding.h"
@@ -215,99 +218,28 @@ TEST_F(HitListing, NumbersRunOverEveryRowInOrderSkippingEmptyRows)
     }
 }
 
-// A view that lists whole or in blocks, on one thread or two, and keeps what it was shown.
-class TThreadsView : public TSearchView
-{
-public:
-    bool Alpha = false;
-    bool Ipm = true;
-    std::string MinIpm = "0";
-    TWordFilter Filter;
-    std::size_t TwoThreadsFrom = 0;
-    bool Blocks = false;
-    bool Records = false;
-    bool List = false;
-    int BlockBrackets = 0;  // BeginListingBlocks() and EndListingBlocks() seen in this run
-    std::size_t SizeBound = 0;
-    std::vector<bool> Ticked;
-    bool Cancel = false;
-
-    std::string Listing;
-    std::string Found;
-    std::vector<THitRecord> HitRecords;
-
-    TSearchSettings Settings() const override
-    {
-        TSearchSettings settings;
-        settings.Alphabetical = Alpha;
-        settings.ShowIpm = Ipm;
-        settings.MinIpmText = ToCp1251(MinIpm);
-        settings.Filter = Filter;
-        settings.TwoThreadsFrom = TwoThreadsFrom;
-        return settings;
-    }
-    std::size_t RowCount() const override { return Ticked.size(); }
-    bool RowTicked(std::size_t row) const override { return Ticked.at(row); }
-    void ShowInterim(const std::string&) override
-    {
-        BlockBrackets = 0;
-        Listing.clear();
-        HitRecords.clear();
-    }
-    void ShowListing(const std::string& listing) override
-    {
-        EXPECT_FALSE(Blocks);
-        Listing = listing;
-    }
-    bool KeepGoing(TSearchClock::duration) override { return !Cancel; }
-    bool WantsListingBlocks() const override { return Blocks; }
-    void ShowListingBlock(std::string_view block) override
-    {
-        EXPECT_TRUE(Blocks);
-        EXPECT_EQ(BlockBrackets, 1) << "a piece outside BeginListingBlocks/EndListingBlocks";
-        Listing += block;
-    }
-    void BeginListingBlocks(std::size_t sizeBound) override
-    {
-        EXPECT_TRUE(Blocks);
-        EXPECT_EQ(BlockBrackets++, 0);
-        SizeBound = sizeBound;
-    }
-    void EndListingBlocks() override
-    {
-        EXPECT_EQ(BlockBrackets++, 1);
-        EXPECT_LE(Listing.size(), SizeBound);
-    }
-    void ShowFoundCount(const std::string& caption) override { Found = ToUtf8(caption); }
-    bool WantsHitRecords() const override { return Records; }
-    bool WantsHitList() const override { return List; }
-    void ShowHitList(THitList hits) override { HitRecords = hits.Records(); }
-    void ShowHitRecords(std::vector<THitRecord> records) override
-    {
-        HitRecords = std::move(records);
-    }
-};
-
 // One run's outcome, comparable as a whole.
 struct TOutcome
 {
     std::string Listing;
-    std::string Found;
+    std::size_t Lines = 0;
     std::vector<std::string> Records;
 
     bool operator==(const TOutcome&) const = default;
 };
 
-TOutcome Outcome(TThreadsView& view, const std::function<void(TSearchView&)>& run)
+TOutcome Outcome(const TWordTest& test, TRecordingControl& control, bool withRecords)
 {
-    run(view);
-    TOutcome outcome{view.Listing, view.Found, {}};
-    for (const THitRecord& record : view.HitRecords) {
+    const TRunListing listed = ListRun(test, control, withRecords);
+    TOutcome outcome{listed.Text, listed.Lines, {}};
+    for (const THitRecord& record : listed.Records) {
         outcome.Records.push_back(ToUtf8(record.Word) + " " + IpmText(record.Ipm) + " " +
                                   std::to_string(record.Count) + " " + std::to_string(record.Row));
     }
     return outcome;
 }
+
+constexpr std::size_t kOneThread = std::numeric_limits<std::size_t>::max();
 
 class TwoThreads : public HitListing
 {
@@ -325,163 +257,143 @@ protected:
         WriteRandomPair(m_folder, "d", 77, letters, 9, random);
         ScanDictionaryFolder(m_folder.Path(), m_loadView);
         ASSERT_EQ(DictWords.size(), 4u);
-        m_view.Ticked = {true, false, true, true};
+        m_control.Ticked = {true, false, true, true};
+        m_control.Given.ShowIpm = true;
+        m_control.Given.MinIpmText = "0";
     }
 
-    TThreadsView m_view;
+    TRecordingControl m_control;
 };
 
 TEST_F(TwoThreads, ListAsOneThreadWithEveryQueryOrderAndSetting)
 {
     LoadRandomStore();
     // Many hits, few hits, none; the engine, a mask's wildcard, endings with and without е.
-    const std::function<void(TSearchView&)> runs[] = {
-        [](TSearchView& view) { PatternSearch(ToCp1251("/[ая]/"), view); },
-        [](TSearchView& view) { PatternSearch(ToCp1251("/^ко.*т$/"), view); },
-        [](TSearchView& view) { PatternSearch(ToCp1251("/^.*ёё.*$/"), view); },
-        [](TSearchView& view) { PatternSearch(ToCp1251("/ъ/"), view); },
+    const TWordTest tests[] = {
+        *PatternTest(ToCp1251("/[ая]/")),
+        *PatternTest(ToCp1251("/^ко.*т$/")),
+        *PatternTest(ToCp1251("/^.*ёё.*$/")),
+        *PatternTest(ToCp1251("/ъ/")),
         // Masks whose words are turned away by their last bytes first.
-        [](TSearchView& view) { PatternSearch(ToCp1251("/^.*к[её]$/"), view); },
-        [](TSearchView& view) { PatternSearch(ToCp1251("/^.*[ая]т$/"), view); },
-        [](TSearchView& view) { EndingSearch(ToCp1251("т"), view); },
-        [](TSearchView& view) { EndingSearch(ToCp1251("е"), view); },
-        [](TSearchView& view) { EndingSearch("", view); },
+        *PatternTest(ToCp1251("/^.*к[её]$/")),
+        *PatternTest(ToCp1251("/^.*[ая]т$/")),
+        EndingTest(ToCp1251("т")),
+        EndingTest(ToCp1251("е")),
+        EndingTest(""),
         // The letter searches' copies count letters apart; a "?" makes them count by hand.
-        [](TSearchView& view) { LetterSearch(TLetterMode::Anagram, ToCp1251("ток?"), view); },
-        [](TSearchView& view) {
-            LetterSearch(TLetterMode::FromLetters, ToCp1251("коттедж"), view);
-        },
-        [](TSearchView& view) {
-            LetterSearch(TLetterMode::FromLetters, ToCp1251("??актёров"), view);
-        },
+        *LetterTest(TLetterMode::Anagram, ToCp1251("ток?")),
+        *LetterTest(TLetterMode::FromLetters, ToCp1251("коттедж")),
+        *LetterTest(TLetterMode::FromLetters, ToCp1251("??актёров")),
     };
     TWordFilter lengths;
     lengths.Length = TCountRange{3, 6};
     TWordFilter syllables;
     syllables.Syllables = TCountRange{2, 2};
     const TWordFilter filters[] = {TWordFilter{}, lengths, syllables};
-    std::size_t runIndex = 0;
-    for (const auto& run : runs) {
+    for (std::size_t test = 0; test < std::size(tests); ++test) {
         for (const bool alpha : {false, true}) {
             for (const char* minimum : {"0", "3000"}) {
                 for (std::size_t filter = 0; filter < std::size(filters); ++filter) {
-                    SCOPED_TRACE("run " + std::to_string(runIndex) + (alpha ? " by word" : "") +
+                    SCOPED_TRACE("test " + std::to_string(test) + (alpha ? " by word" : "") +
                                  " min " + minimum + " filter " + std::to_string(filter));
-                    m_view.Alpha = alpha;
-                    m_view.MinIpm = minimum;
-                    m_view.Filter = filters[filter];
-                    m_view.Records = filter == 1;
-                    m_view.Blocks = false;
-                    m_view.TwoThreadsFrom = std::numeric_limits<std::size_t>::max();
-                    const TOutcome one = Outcome(m_view, run);
-                    m_view.TwoThreadsFrom = 0;
-                    m_view.Blocks = true;
-                    const TOutcome two = Outcome(m_view, run);
+                    m_control.Given.Alphabetical = alpha;
+                    m_control.Given.MinIpmText = minimum;
+                    m_control.Given.Filter = filters[filter];
+                    m_control.Given.TwoThreadsFrom = kOneThread;
+                    const TOutcome one = Outcome(tests[test], m_control, filter == 1);
+                    m_control.Given.TwoThreadsFrom = 0;
+                    const TOutcome two = Outcome(tests[test], m_control, filter == 1);
                     EXPECT_EQ(two, one);
                 }
             }
         }
-        ++runIndex;
     }
 }
 
-TEST_F(TwoThreads, ListingByWordIsTheSameWhetherTheViewWantsHitRecordsOrNot)
+TEST_F(TwoThreads, StalledRunsFindEveryHit)
+{
+    // The first row is unticked and of an odd size, so that the walk starts off a multiple of 64;
+    // every word is a hit, so that the threads write their neighbouring stretches' bits densely.
+    std::mt19937 random(20261209);
+    const std::vector<std::string> letters = {"а", "е", "к", "о", "т"};
+    WriteRandomPair(m_folder, "a", 50001, letters, 7, random);
+    WriteRandomPair(m_folder, "b", 250003, letters, 7, random);
+    WriteRandomPair(m_folder, "c", 1237, letters, 7, random);
+    ScanDictionaryFolder(m_folder.Path(), m_loadView);
+    m_control.Ticked = {false, true, true};
+    m_control.Given.MinIpmText = "0";
+    const TWordTest everyWord = EndingTest("");
+    for (const bool alpha : {false, true}) {
+        SCOPED_TRACE(alpha ? "by word" : "by value");
+        m_control.Given.Alphabetical = alpha;
+        m_control.Given.TwoThreadsFrom = kOneThread;
+        m_control.OnKeepGoing = nullptr;
+        const TOutcome one = Outcome(everyWord, m_control, false);
+        ASSERT_GT(one.Lines, alpha ? 1000u : 251000u);
+        // Stalls of the calling thread, where it asks whether to go on, shift it against the
+        // other thread as a busy machine does.
+        m_control.Given.TwoThreadsFrom = 0;
+        std::minstd_rand stalls(7);
+        m_control.OnKeepGoing = [&stalls](TSearchClock::duration) {
+            if (stalls() % 4 == 0) {
+                std::this_thread::sleep_for(std::chrono::microseconds(stalls() % 300));
+            }
+            return true;
+        };
+        for (int run = 0; run < 20; ++run) {
+            SCOPED_TRACE("run " + std::to_string(run));
+            // With records, as the window lists, and without, as the command line does.
+            const TOutcome two = Outcome(everyWord, m_control, run % 2 == 0);
+            ASSERT_EQ(two.Listing, one.Listing);
+            ASSERT_EQ(two.Lines, one.Lines);
+        }
+    }
+}
+
+TEST_F(TwoThreads, ListingByWordIsTheSameWhetherRecordsAreAskedForOrNot)
 {
     // Without records a listing by word is written a group at a time, with them from the whole
     // order that the records also come from.
     LoadRandomStore();
-    const std::function<void(TSearchView&)> runs[] = {
-        [](TSearchView& view) { PatternSearch(ToCp1251("/[ая]/"), view); },
-        [](TSearchView& view) { EndingSearch("", view); },
-        [](TSearchView& view) { PatternSearch(ToCp1251("/ъ/"), view); },
-    };
-    m_view.Alpha = true;
-    for (std::size_t run = 0; run < std::size(runs); ++run) {
+    const TWordTest tests[] = {*PatternTest(ToCp1251("/[ая]/")), EndingTest(""),
+                               *PatternTest(ToCp1251("/ъ/"))};
+    m_control.Given.Alphabetical = true;
+    for (std::size_t test = 0; test < std::size(tests); ++test) {
         for (const bool ipm : {false, true}) {
-            for (const bool blocks : {false, true}) {
-                SCOPED_TRACE("run " + std::to_string(run) + (ipm ? " with ipm" : "") +
-                             (blocks ? " in blocks" : ""));
-                m_view.Ipm = ipm;
-                m_view.Blocks = blocks;
-                m_view.Records = true;
-                const TOutcome withRecords = Outcome(m_view, runs[run]);
-                m_view.Records = false;
-                const TOutcome without = Outcome(m_view, runs[run]);
-                EXPECT_EQ(without.Listing, withRecords.Listing);
-                EXPECT_EQ(without.Found, withRecords.Found);
-                EXPECT_EQ(without.Records, std::vector<std::string>());
-            }
+            SCOPED_TRACE("test " + std::to_string(test) + (ipm ? " with ipm" : ""));
+            m_control.Given.ShowIpm = ipm;
+            const TOutcome withRecords = Outcome(tests[test], m_control, true);
+            const TOutcome without = Outcome(tests[test], m_control, false);
+            EXPECT_EQ(without.Listing, withRecords.Listing);
+            EXPECT_EQ(without.Lines, withRecords.Lines);
+            EXPECT_EQ(without.Records, std::vector<std::string>());
         }
     }
-}
-
-TEST_F(TwoThreads, HitListGivesTheRecordsThatTheRunGivesAsRecords)
-{
-    LoadRandomStore();
-    const std::function<void(TSearchView&)> runs[] = {
-        [](TSearchView& view) { PatternSearch(ToCp1251("/^ко.*т$/"), view); },
-        [](TSearchView& view) { EndingSearch("", view); },
-        [](TSearchView& view) { PatternSearch(ToCp1251("/ъ/"), view); },
-    };
-    for (std::size_t run = 0; run < std::size(runs); ++run) {
-        for (const bool alpha : {false, true}) {
-            for (const bool blocks : {false, true}) {
-                SCOPED_TRACE("run " + std::to_string(run) + (alpha ? " by word" : "") +
-                             (blocks ? " in blocks" : ""));
-                m_view.Alpha = alpha;
-                m_view.Blocks = blocks;
-                m_view.Records = true;
-                m_view.List = false;
-                const TOutcome records = Outcome(m_view, runs[run]);
-                m_view.Records = false;
-                m_view.List = true;
-                const TOutcome list = Outcome(m_view, runs[run]);
-                EXPECT_EQ(list, records);
-                if (blocks) {
-                    EXPECT_EQ(m_view.BlockBrackets, 2);
-                }
-            }
-        }
-    }
-    // Guards the comparison against empty record lists only.
-    m_view.List = true;
-    EXPECT_GT(Outcome(m_view, runs[1]).Records.size(), 1000u);
-}
-
-TEST_F(TwoThreads, MostRunsListSomethingAndSomeListNothing)
-{
-    // Guards the test above against comparing empty listings only.
-    LoadRandomStore();
-    m_view.TwoThreadsFrom = 0;
-    const TOutcome many =
-        Outcome(m_view, [](TSearchView& view) { PatternSearch(ToCp1251("/[ая]/"), view); });
-    const TOutcome none =
-        Outcome(m_view, [](TSearchView& view) { PatternSearch(ToCp1251("/ъ/"), view); });
-    EXPECT_GT(many.Listing.size(), 10000u);
-    EXPECT_EQ(none.Listing, "");
-    EXPECT_EQ(none.Found, "Найдено:0");
+    // Guards the comparison against empty listings only.
+    m_control.Given.Alphabetical = false;
+    EXPECT_GT(Outcome(tests[1], m_control, true).Records.size(), 1000u);
+    EXPECT_EQ(Outcome(tests[2], m_control, false).Lines, 0u);
 }
 
 TEST_F(TwoThreads, ExpressionErrorReachesTheCaller)
 {
     LoadRandomStore();
-    m_view.TwoThreadsFrom = 0;
-    EXPECT_THAT([&] { PatternSearch(ToCp1251("/ко[тд/"), m_view); },
+    m_control.Given.TwoThreadsFrom = 0;
+    EXPECT_THAT([&] { ListRun(*PatternTest(ToCp1251("/ко[тд/")), m_control); },
                 ThrowsMessage<ERegExprError>(::testing::StartsWith("TRegExpr(comp): ")));
 }
 
-TEST_F(TwoThreads, ViewThatStopsKeepingOnCancelsBothHalves)
+TEST_F(TwoThreads, ControlThatStopsKeepingOnCancelsBothHalves)
 {
     LoadRandomStore();
-    m_view.TwoThreadsFrom = 0;
-    m_view.Cancel = true;
-    EXPECT_THAT([&] { PatternSearch(ToCp1251("/[ая]/"), m_view); },
+    m_control.Given.TwoThreadsFrom = 0;
+    m_control.OnKeepGoing = [](TSearchClock::duration) { return false; };
+    const TWordTest test = *PatternTest(ToCp1251("/[ая]/"));
+    EXPECT_THAT([&] { ListRun(test, m_control); },
                 ThrowsMessage<ESearchCancelled>("Search cancelled"));
-    EXPECT_EQ(m_view.Found, "");
-    // The same view lists again once it lets the run go on.
-    m_view.Cancel = false;
-    PatternSearch(ToCp1251("/[ая]/"), m_view);
-    EXPECT_NE(m_view.Found, "");
+    // The same control lists again once it lets the run go on.
+    m_control.OnKeepGoing = nullptr;
+    EXPECT_GT(ListRun(test, m_control).Lines, 0u);
 }
 
 }  // namespace

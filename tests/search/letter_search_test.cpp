@@ -13,41 +13,13 @@
 
 #include <gtest/gtest.h>
 
-#include "search/search_run.h"
+#include "tests/support/recording_control.h"
 #include "tests/support/recording_load_view.h"
 #include "tests/support/temp_folder.h"
 #include "wordstore/encoding.h"
 #include "wordstore/word_store.h"
 
 namespace {
-
-// Every row ticked; keeps the listing's lines (Windows-1251) and how many times it was shown.
-class TLinesView : public TSearchView
-{
-public:
-    bool Alpha = false;
-    int Listings = 0;
-    std::vector<std::string> Lines;
-
-    TSearchSettings Settings() const override
-    {
-        TSearchSettings settings;
-        settings.Alphabetical = Alpha;
-        return settings;
-    }
-    std::size_t RowCount() const override { return DictWords.size(); }
-    bool RowTicked(std::size_t) const override { return true; }
-    void ShowListing(const std::string& listing) override
-    {
-        ++Listings;
-        Lines.clear();
-        for (std::size_t start = 0; start < listing.size();) {
-            const std::size_t end = std::min(listing.find("\r\n", start), listing.size());
-            Lines.push_back(listing.substr(start, end - start));
-            start = end + 2;
-        }
-    }
-};
 
 class LetterSearchTest : public ::testing::Test
 {
@@ -63,20 +35,19 @@ protected:
         ASSERT_TRUE(loadView.Warnings.empty());
     }
 
-    // The lines listed for utf8Letters, in UTF-8.
+    // The lines listed for letters (Windows-1251), in UTF-8, every row ticked.
+    std::vector<std::string> ListedLines(TLetterMode mode, const std::string& letters)
+    {
+        m_control.Ticked.assign(DictWords.size(), true);
+        return ListRun(*LetterTest(mode, letters), m_control).LineList();
+    }
     std::vector<std::string> Listed(TLetterMode mode, const char* utf8Letters)
     {
-        m_view.Lines.clear();
-        LetterSearch(mode, ToCp1251(utf8Letters), m_view);
-        std::vector<std::string> lines;
-        for (const std::string& line : m_view.Lines) {
-            lines.push_back(ToUtf8(line));
-        }
-        return lines;
+        return ListedLines(mode, ToCp1251(utf8Letters));
     }
 
     TTempFolder m_folder;
-    TLinesView m_view;
+    TRecordingControl m_control;
 };
 
 TEST_F(LetterSearchTest, ListsTheWordsTheLettersMakeByFallingIpm)
@@ -116,14 +87,11 @@ TEST_F(LetterSearchTest, ListsTheWordsTheLettersMakeByFallingIpm)
     }
 }
 
-TEST_F(LetterSearchTest, BlankLettersShowNothing)
+TEST(LetterTest, BlankLettersSearchNothing)
 {
-    m_folder.WritePair("a", {"кот", ""}, {1, 1});
-    Load();
     for (const TLetterMode mode : {TLetterMode::Anagram, TLetterMode::FromLetters}) {
-        LetterSearch(mode, " \t", m_view);
+        EXPECT_FALSE(LetterTest(mode, " \t").has_value());
     }
-    EXPECT_EQ(m_view.Listings, 0);
 }
 
 // A letter of the model's alphabet as LetterSearch lowercases the letters.
@@ -207,9 +175,12 @@ TEST_F(LetterSearchTest, ListsWhatCountingLettersByHandFinds)
     }
     Load();
     // Listed by word, each once: sorted in byte order, the listing is the set of hits.
-    m_view.Alpha = true;
-    const auto listedSorted = [this] {
-        std::vector<std::string> lines = m_view.Lines;
+    m_control.Given.Alphabetical = true;
+    const auto listedSorted = [this](TLetterMode mode, const std::string& letters) {
+        std::vector<std::string> lines;
+        for (const std::string& line : ListedLines(mode, letters)) {
+            lines.push_back(ToCp1251(line));
+        }
         std::sort(lines.begin(), lines.end());
         return lines;
     };
@@ -230,10 +201,8 @@ TEST_F(LetterSearchTest, ListsWhatCountingLettersByHandFinds)
                 expectFromLetters.push_back(word);
             }
         }
-        LetterSearch(TLetterMode::Anagram, letters, m_view);
-        EXPECT_EQ(listedSorted(), expectAnagrams);
-        LetterSearch(TLetterMode::FromLetters, letters, m_view);
-        EXPECT_EQ(listedSorted(), expectFromLetters);
+        EXPECT_EQ(listedSorted(TLetterMode::Anagram, letters), expectAnagrams);
+        EXPECT_EQ(listedSorted(TLetterMode::FromLetters, letters), expectFromLetters);
         anagrams += expectAnagrams.size();
         fromLetters += expectFromLetters.size();
     }

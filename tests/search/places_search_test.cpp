@@ -10,34 +10,13 @@
 
 #include <gtest/gtest.h>
 
-#include "search/search_run.h"
+#include "tests/support/recording_control.h"
 #include "tests/support/recording_load_view.h"
 #include "tests/support/temp_folder.h"
 #include "wordstore/encoding.h"
 #include "wordstore/word_store.h"
 
 namespace {
-
-// The settings and ticks as the test sets them; keeps the listing (UTF-8) and the polls.
-class TPlacesView : public TSearchView
-{
-public:
-    TSearchSettings Given;
-    std::vector<bool> Ticked;
-    std::string Listing = "(none)";
-    bool GoOn = true;
-    int Polls = 0;
-
-    TSearchSettings Settings() const override { return Given; }
-    std::size_t RowCount() const override { return Ticked.size(); }
-    bool RowTicked(std::size_t row) const override { return Ticked[row]; }
-    void ShowListing(const std::string& listing) override { Listing = ToUtf8(listing); }
-    bool KeepGoing(TSearchClock::duration /*elapsed*/) override
-    {
-        ++Polls;
-        return GoOn;
-    }
-};
 
 class PlacesSearchRun : public ::testing::Test
 {
@@ -77,28 +56,29 @@ protected:
     }
     void TearDown() override { ClearWordStore(); }
 
-    // The listing of the search that tests every word for being one of places.
+    // The listing of the search that walks every word and keeps those at places through the
+    // filter's own test.
     std::string EveryWordListing(const std::vector<std::vector<std::uint32_t>>& places)
     {
-        m_view.Listing = "(none)";
-        PlacedWordTestSearch(
-            0,
-            [&places](std::string_view, std::size_t row, std::size_t j) {
-                return row < places.size() &&
-                       std::binary_search(places[row].begin(), places[row].end(), j);
-            },
-            m_view);
-        return m_view.Listing;
+        TRecordingControl control = m_control;
+        const auto keep = control.Given.Filter.Keep;
+        control.Given.Filter.Keep = [&places, keep](std::size_t row, std::size_t j) {
+            return row < places.size() &&
+                   std::binary_search(places[row].begin(), places[row].end(), j) &&
+                   (!keep || keep(row, j));
+        };
+        return ListRun(WordTest(
+                           0, [](std::string_view) { return true; }, false),
+                       control)
+            .Text;
     }
     std::string PlacesListing(const std::vector<std::vector<std::uint32_t>>& places)
     {
-        m_view.Listing = "(none)";
-        PlacesSearch(places, m_view);
-        return m_view.Listing;
+        return ListRun(PlacesTest(places), m_control).Text;
     }
 
     TTempFolder m_folder;
-    TPlacesView m_view;
+    TRecordingControl m_control;
     std::vector<std::vector<std::uint32_t>> m_places;
 };
 
@@ -126,11 +106,11 @@ TEST_F(PlacesSearchRun, ListsWhatTheSearchOfEveryWordListsForTheSamePlaces)
                         SCOPED_TRACE(testing::Message()
                                      << (alpha ? "by word" : "by value") << ", minimum " << minimum
                                      << ", filter " << f << ", ticks " << t << ", places " << p);
-                        m_view.Given.Alphabetical = alpha;
-                        m_view.Given.ShowIpm = true;
-                        m_view.Given.MinIpmText = minimum;
-                        m_view.Given.Filter = filters[f];
-                        m_view.Ticked = ticks[t];
+                        m_control.Given.Alphabetical = alpha;
+                        m_control.Given.ShowIpm = true;
+                        m_control.Given.MinIpmText = minimum;
+                        m_control.Given.Filter = filters[f];
+                        m_control.Ticked = ticks[t];
                         const std::string expected = EveryWordListing(placeSets[p]);
                         EXPECT_EQ(PlacesListing(placeSets[p]), expected);
                         listed += expected.empty() ? 0 : 1;
@@ -143,19 +123,16 @@ TEST_F(PlacesSearchRun, ListsWhatTheSearchOfEveryWordListsForTheSamePlaces)
     EXPECT_GT(listed, 2 * 2 * std::size(filters) * std::size(ticks));
 }
 
-TEST_F(PlacesSearchRun, AsksTheViewWhetherToGoOnAndStopsWhenItSaysNo)
+TEST_F(PlacesSearchRun, AsksTheControlWhetherToGoOnAndStopsWhenItSaysNo)
 {
-    m_view.Ticked = {true, true, true};
-    m_view.Given.TimeLimit = std::chrono::seconds(0);
+    m_control.Ticked = {true, true, true};
+    m_control.Given.TimeLimit = std::chrono::seconds(0);
     const std::vector<std::vector<std::uint32_t>> one = {{m_places[0][0]}};
-    PlacesSearch(one, m_view);
-    EXPECT_GE(m_view.Polls, 1);
-    EXPECT_EQ(m_view.Listing, ToUtf8(std::string(DictWords[0][m_places[0][0]])));
+    EXPECT_EQ(PlacesListing(one), ToUtf8(std::string(DictWords[0][m_places[0][0]])));
+    EXPECT_GE(m_control.Polls.size(), 1u);
 
-    m_view.GoOn = false;
-    m_view.Listing = "(none)";
-    EXPECT_THROW(PlacesSearch(m_places, m_view), ESearchCancelled);
-    EXPECT_EQ(m_view.Listing, "(none)");
+    m_control.OnKeepGoing = [](TSearchClock::duration) { return false; };
+    EXPECT_THROW(PlacesListing(m_places), ESearchCancelled);
 }
 
 }  // namespace

@@ -101,40 +101,17 @@ TEST(TranslateQuery, MalformedSetsOfTheMaskRowsAreErrors)
     }
 }
 
-// A view that counts every call a search run makes to it.
-class TCountingView : public TSearchView
-{
-public:
-    mutable int Calls = 0;
-
-    TSearchSettings Settings() const override
-    {
-        ++Calls;
-        return {};
-    }
-    std::size_t RowCount() const override
-    {
-        ++Calls;
-        return 0;
-    }
-    bool RowTicked(std::size_t) const override
-    {
-        ++Calls;
-        return false;
-    }
-    void ShowListing(const std::string&) override { ++Calls; }
-};
-
-TEST(RunSearchRow, MalformedSetEndsTheRowBeforeTheViewIsTouched)
+TEST(RowTest, MalformedSetEndsTheRowAndOnlyABlankPatternGivesNoTest)
 {
     for (const TQueryMode mode : {TQueryMode::Mask, TQueryMode::Inexact}) {
-        TCountingView view;
-        EXPECT_THAT([&] { RunSearchRow(mode, ToCp1251("к[ат"), view); },
+        EXPECT_THAT([&] { RowTest(mode, ToCp1251("к[ат")); },
                     testing::ThrowsMessage<EMaskError>(testing::StrEq("Unclosed [ in the mask")));
-        EXPECT_EQ(view.Calls, 0);
-        EXPECT_TRUE(RunSearchRow(mode, ToCp1251("к[ат]"), view));
-        EXPECT_GT(view.Calls, 0);
+        EXPECT_TRUE(RowTest(mode, ToCp1251("к[ат]")).has_value());
+        EXPECT_FALSE(RowTest(mode, " ").has_value());
     }
+    EXPECT_FALSE(RowTest(TQueryMode::Regexp, " ").has_value());
+    // An empty ending lists every word.
+    EXPECT_TRUE(RowTest(TQueryMode::Ending, " ").has_value());
 }
 
 TEST(InexactMaskToPattern, ReplacesEachLetterByItsLookAlikes)

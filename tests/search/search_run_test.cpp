@@ -19,6 +19,7 @@
 #include "search/number_text.h"
 #include "search/query.h"
 #include "search/regexpr.h"
+#include "tests/support/recording_control.h"
 #include "tests/support/recording_load_view.h"
 #include "tests/support/temp_folder.h"
 #include "wordstore/encoding.h"
@@ -30,81 +31,36 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using ::testing::ThrowsMessage;
 
-// Settings as a front end holds them, and a log of what the run did to it (UTF-8).
-class TRecordingView : public TSearchView, public TRecordingLoadView
+// Settings as a front end holds them (the minimum in UTF-8), and what the last run listed.
+class TRecordingView : public TRecordingLoadView
 {
 public:
     bool Alpha = false;
     bool Ipm = false;
-    std::string MinIpm = "0,0";  // UTF-8
+    std::string MinIpm = "0,0";
     std::vector<bool> Ticked;
-
     std::chrono::seconds TimeLimit{10};
     std::function<TSearchClock::time_point()> Clock;
     // KeepGoing() answers false from this call on (counting from 1); 0 for never.
     std::size_t CancelAtPoll = 0;
 
-    std::vector<std::string> Events;
-    std::string Pane = "(untouched)";
-    std::string Found = "Найдено: 0";
-    bool Locked = false;
-    // The times KeepGoing() was given, kept apart from Events, whose number varies.
-    std::vector<TSearchClock::duration> Polls;
+    TRecordingControl Control;
+    std::string Pane;
+    std::string Found;
 
-    TSearchSettings Settings() const override
+    // Runs test and keeps its listing and count.
+    void Run(const TWordTest& test)
     {
-        return {Alpha, Ipm, ToCp1251(MinIpm), TimeLimit, Clock, {}};
+        Control.Given = {Alpha, Ipm, ToCp1251(MinIpm), TimeLimit, Clock, {}};
+        Control.Ticked = Ticked;
+        Control.OnKeepGoing = [this](TSearchClock::duration) {
+            return CancelAtPoll == 0 || Control.Polls.size() < CancelAtPoll;
+        };
+        const TRunListing listed = ListRun(test, Control);
+        Pane = listed.Text;
+        Found = "Найдено:" + std::to_string(listed.Lines);
     }
-    bool KeepGoing(TSearchClock::duration elapsed) override
-    {
-        Polls.push_back(elapsed);
-        return CancelAtPoll == 0 || Polls.size() < CancelAtPoll;
-    }
-    std::size_t RowCount() const override { return Ticked.size(); }
-    bool RowTicked(std::size_t row) const override { return Ticked.at(row); }
-    void ShowInterim(const std::string& text) override
-    {
-        Pane = ToUtf8(text);
-        Events.push_back("interim " + Pane);
-    }
-    void LockPane() override
-    {
-        Locked = true;
-        Events.push_back("lock");
-    }
-    void UnlockPane() override
-    {
-        Locked = false;
-        Events.push_back("unlock");
-    }
-    void ShowListing(const std::string& listing) override
-    {
-        Pane = ToUtf8(listing);
-        Events.push_back("listing");
-    }
-    void ShowFoundCount(const std::string& caption) override
-    {
-        Found = ToUtf8(caption);
-        Events.push_back(Found);
-    }
-    void Beep() override { Events.push_back("beep"); }
-
-    // The pane's lines.
-    std::vector<std::string> Lines() const
-    {
-        std::vector<std::string> lines;
-        if (Pane.empty()) {
-            return lines;
-        }
-        for (std::size_t start = 0;;) {
-            const std::size_t end = Pane.find("\r\n", start);
-            lines.push_back(Pane.substr(start, end - start));
-            if (end == std::string::npos) {
-                return lines;
-            }
-            start = end + 2;
-        }
-    }
+    std::vector<std::string> Lines() const { return TRunListing{Pane, 0, {}}.LineList(); }
 };
 
 // text (UTF-8) with each е written as the class of е and ё.
@@ -187,8 +143,8 @@ protected:
         }
     }
 
-    void Pattern(const char* query) { PatternSearch(ToCp1251(query), m_view); }
-    void Ending(const char* query) { EndingSearch(ToCp1251(query), m_view); }
+    void Pattern(const char* query) { m_view.Run(*PatternTest(ToCp1251(query))); }
+    void Ending(const char* query) { m_view.Run(EndingTest(ToCp1251(query))); }
 
     TTempFolder m_folder;
     TRecordingView m_view;
@@ -203,8 +159,6 @@ TEST_F(SearchRun, EndingListsByFallingIpmWithEqualValuesLatestFirst)
     Ending("нка");
     EXPECT_THAT(m_view.Lines(), ElementsAre("янка", "склянка", "банка", "нка"));
     EXPECT_EQ(m_view.Found, "Найдено:4");
-    EXPECT_THAT(m_view.Events,
-                ElementsAre("interim Поиск...", "lock", "listing", "Найдено:4", "unlock", "beep"));
 }
 
 TEST_F(SearchRun, EndingComparesBytesWithoutFoldingAndNeedsTheWholeEnding)
@@ -277,7 +231,6 @@ TEST_F(SearchRun, NoTickedRowEmptiesThePaneAndCountsZero)
     Pattern("/кот/");
     EXPECT_EQ(m_view.Pane, "");
     EXPECT_EQ(m_view.Found, "Найдено:0");
-    EXPECT_EQ(m_view.Events.back(), "beep");
 }
 
 TEST_F(SearchRun, PatternQueriesSplitAtTheLastDelimiter)
@@ -306,9 +259,7 @@ TEST_F(SearchRun, BlankPatternQueryDoesNothingAtAll)
 {
     m_folder.WritePair("a", {"кот"}, {1});
     Load({true});
-    PatternSearch(std::string(" \t\r\n\x01", 5), m_view);
-    EXPECT_THAT(m_view.Events, IsEmpty());
-    EXPECT_EQ(m_view.Pane, "(untouched)");
+    EXPECT_FALSE(PatternTest(std::string(" \t\r\n\x01", 5)).has_value());
 }
 
 TEST_F(SearchRun, BadMinimumFailsBeforeAnythingChanges)
@@ -319,7 +270,6 @@ TEST_F(SearchRun, BadMinimumFailsBeforeAnythingChanges)
     EXPECT_THAT([&] { Ending("кот"); },
                 ThrowsMessage<EConvertError>("'0;5' is not a valid floating point value"));
     EXPECT_THAT([&] { Pattern("/кот/"); }, ThrowsMessage<EConvertError>(::testing::_));
-    EXPECT_THAT(m_view.Events, IsEmpty());
 }
 
 TEST_F(SearchRun, EngineErrorsLeaveSearchingInThePaneTheCountAsItWasAndNoBeep)
@@ -335,13 +285,7 @@ TEST_F(SearchRun, EngineErrorsLeaveSearchingInThePaneTheCountAsItWasAndNoBeep)
     };
     for (const auto& [query, message] : cases) {
         SCOPED_TRACE(query);
-        m_view.Events.clear();
-        m_view.Found = "Найдено:7";
         EXPECT_THAT([&] { Pattern(query); }, ThrowsMessage<ERegExprError>(message));
-        EXPECT_EQ(m_view.Pane, "Поиск...");
-        EXPECT_EQ(m_view.Found, "Найдено:7");
-        EXPECT_FALSE(m_view.Locked);
-        EXPECT_THAT(m_view.Events, ElementsAre("interim Поиск...", "lock", "unlock"));
     }
     // The next valid run fills the pane normally.
     Pattern("/кот/");
@@ -425,7 +369,7 @@ TEST_F(SearchRun, EndingWithYeAlsoListsWordsSpelledWithYo)
         EXPECT_EQ(m_view.Lines(), lines);
     }
     // The row folds the typed Ё to е first.
-    EXPECT_TRUE(RunSearchRow(TQueryMode::Ending, ToCp1251("ЁТ"), m_view));
+    m_view.Run(*RowTest(TQueryMode::Ending, ToCp1251("ЁТ")));
     EXPECT_THAT(m_view.Lines(), ElementsAre("будет", "идёт", "ёт", "ет"));
 }
 
@@ -452,102 +396,17 @@ TEST_F(SearchRun, EndingWithYeListsWhatAPatternWithBothSpellingsLists)
     });
 }
 
-// A front end that shows only the listing: it leaves every display hook as it is.
-class TListingOnlyView : public TSearchView
+TEST_F(SearchRun, RowsAreReadAsTheWalkStartsNotAsTheRunIsMade)
 {
-public:
-    explicit TListingOnlyView(const TRecordingView& settingsFrom)
-        : m_settingsFrom(settingsFrom)
-    {}
-
-    TSearchSettings Settings() const override { return m_settingsFrom.Settings(); }
-    std::size_t RowCount() const override { return m_settingsFrom.RowCount(); }
-    bool RowTicked(std::size_t row) const override { return m_settingsFrom.RowTicked(row); }
-    void ShowListing(const std::string& listing) override { Listing = ToUtf8(listing); }
-
-    std::string Listing = "(untouched)";
-
-private:
-    const TRecordingView& m_settingsFrom;
-};
-
-TEST_F(SearchRun, ViewWithoutDisplayHooksListsWhatTheWindowLists)
-{
-    m_folder.WritePair("a", {"кот", "котёл", "скот", "кит"}, {7, 6, 5, 4});
-    m_folder.WritePair("b", {"кот", "рот"}, {1, 3});
-    Load({true, true});
-    TListingOnlyView bare(m_view);
-    // Settings, then the query; queries starting with "/" are patterns, the others endings.
-    const struct
-    {
-        bool Alpha;
-        bool Ipm;
-        const char* MinIpm;
-        const char* Query;
-    } cases[] = {
-        {false, false, "0,0", "/^к/"}, {true, true, "0,0", "/от$/"}, {false, true, "300000", "т"},
-        {true, false, "0,0", ""},      {false, false, "0,0", "/ё/"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Query);
-        m_view.Alpha = c.Alpha;
-        m_view.Ipm = c.Ipm;
-        m_view.MinIpm = c.MinIpm;
-        const std::string query = ToCp1251(c.Query);
-        if (c.Query[0] == '/') {
-            PatternSearch(query, m_view);
-            PatternSearch(query, bare);
-        } else {
-            EndingSearch(query, m_view);
-            EndingSearch(query, bare);
-        }
-        EXPECT_EQ(bare.Listing, m_view.Pane);
-    }
-    EXPECT_THAT([&] { PatternSearch(ToCp1251("/кот"), bare); },
-                ThrowsMessage<ERegExprError>("Unknown error"));
-}
-
-// A window whose user ticks a row while the pane shows "Поиск...".
-class TTickWhileSearchingView : public TRecordingView
-{
-public:
-    void ShowInterim(const std::string& text) override
-    {
-        TRecordingView::ShowInterim(text);
-        Ticked.at(1) = true;
-    }
-};
-
-TEST_F(SearchRun, RowsAreReadAfterTheInterimText)
-{
+    // The window ticks what its user ticks during the interim pass, after the run was made.
     m_folder.WritePair("a", {"кот"}, {1});
     m_folder.WritePair("b", {"кит"}, {2});
-    TTickWhileSearchingView view;
-    ScanDictionaryFolder(m_folder.Path(), view);
-    ASSERT_EQ(view.Rows.size(), 2u);
-    view.Ticked = {true, false};
-    EndingSearch(ToCp1251("т"), view);
-    EXPECT_EQ(view.Pane, "кит\r\nкот");
-}
-
-TEST(FoundCountText, CountsTheListingsLines)
-{
-    EXPECT_EQ(ToUtf8(FoundCountText("")), "Найдено:0");
-    EXPECT_EQ(ToUtf8(FoundCountText("a")), "Найдено:1");
-    EXPECT_EQ(ToUtf8(FoundCountText("a\r\nb\r\nc")), "Найдено:3");
-    EXPECT_EQ(ToUtf8(FoundCountText(std::string(5000, 'x') + "\r\nb")), "Найдено:2");
-}
-
-TEST(RunSearchRow, MaskThatTranslatesToNothingStartsNoSearch)
-{
-    TRecordingView view;
-    EXPECT_FALSE(RunSearchRow(TQueryMode::Mask, "abc", view));
-    EXPECT_FALSE(RunSearchRow(TQueryMode::Regexp, "", view));
-    EXPECT_FALSE(RunSearchRow(TQueryMode::Inexact, "a b", view));
-    EXPECT_THAT(view.Events, IsEmpty());
-    EXPECT_TRUE(RunSearchRow(TQueryMode::Ending, "", view));
-    EXPECT_THAT(view.Events,
-                ElementsAre("interim Поиск...", "lock", "listing", "Найдено:0", "unlock", "beep"));
+    Load({true, false});
+    TRecordingControl control;
+    control.Ticked = m_view.Ticked;
+    TSearchRun run(control);
+    control.Ticked.at(1) = true;
+    EXPECT_EQ(run.Collect(EndingTest(ToCp1251("т"))).Count(), 2u);
 }
 
 TEST_F(SearchRun, CostlyExpressionStopsAtTheTimeLimitLikeAnEngineError)
@@ -555,18 +414,14 @@ TEST_F(SearchRun, CostlyExpressionStopsAtTheTimeLimitLikeAnEngineError)
     // Each word costs the engine milliseconds, far below its match limit: without the time limit
     // this run takes over a minute.
     LoadRandomWords(20261208, "абвгде");
-    m_view.Found = "Найдено:7";
     m_view.TimeLimit = std::chrono::seconds(2);
     m_view.Clock = ThousandfoldClock();
     EXPECT_THAT([&] { Pattern("/^(?:|){22}$/"); },
                 ThrowsMessage<ESearchTimeLimit>(
                     "Search stopped after 2 s: the expression is too costly. Simplify it or search "
                     "fewer dictionaries"));
-    EXPECT_EQ(m_view.Pane, "Поиск...");
-    EXPECT_EQ(m_view.Found, "Найдено:7");
-    EXPECT_THAT(m_view.Events, ElementsAre("interim Поиск...", "lock", "unlock"));
-    ASSERT_THAT(m_view.Polls, ::testing::Not(IsEmpty()));
-    EXPECT_LT(m_view.Polls.back(), std::chrono::seconds(2));
+    ASSERT_THAT(m_view.Control.Polls, ::testing::Not(IsEmpty()));
+    EXPECT_LT(m_view.Control.Polls.back(), std::chrono::seconds(2));
 }
 
 TEST_F(SearchRun, TimeLimitStopsEveryKindOfRunOnceItsTimeHasPassed)
@@ -581,19 +436,16 @@ TEST_F(SearchRun, TimeLimitStopsEveryKindOfRunOnceItsTimeHasPassed)
         [&] { Ending(""); },
     };
     for (const auto& run : runs) {
-        m_view.Events.clear();
-        m_view.Polls.clear();
+        m_view.Control.Polls.clear();
         m_view.TimeLimit = std::chrono::seconds(1);
         m_view.Clock = SteppingClock(std::chrono::milliseconds(50));
         EXPECT_THAT(run, ThrowsMessage<ESearchTimeLimit>(::testing::StartsWith(
                              "Search stopped after 1 s: the expression is too costly.")));
-        EXPECT_THAT(m_view.Events, ElementsAre("interim Поиск...", "lock", "unlock"));
-        EXPECT_THAT(m_view.Polls, ::testing::Each(::testing::Lt(std::chrono::seconds(1))));
-        EXPECT_TRUE(std::is_sorted(m_view.Polls.begin(), m_view.Polls.end()));
+        EXPECT_THAT(m_view.Control.Polls, ::testing::Each(::testing::Lt(std::chrono::seconds(1))));
+        EXPECT_TRUE(std::is_sorted(m_view.Control.Polls.begin(), m_view.Control.Polls.end()));
         // The same run without a limit lists as it always did.
         m_view.TimeLimit = std::chrono::seconds(0);
         run();
-        EXPECT_EQ(m_view.Events.back(), "beep");
     }
 }
 
@@ -611,23 +463,17 @@ TEST_F(SearchRun, RunsWithinTheLimitListAsRunsWithoutOne)
         // Five thousand words at a millisecond each stay within ten seconds.
         m_view.TimeLimit = std::chrono::seconds(10);
         m_view.Clock = SteppingClock(std::chrono::milliseconds(1));
-        m_view.Events.clear();
         Pattern(query);
         EXPECT_EQ(m_view.Pane, unlimited);
-        EXPECT_THAT(m_view.Events, ElementsAre("interim Поиск...", "lock", "listing", m_view.Found,
-                                               "unlock", "beep"));
     }
 }
 
 TEST_F(SearchRun, ViewThatStopsKeepingOnCancelsTheRunQuietly)
 {
     LoadRandomWords(20261208, "абвгде");
-    m_view.Found = "Найдено:7";
     m_view.CancelAtPoll = 3;
     EXPECT_THAT([&] { Pattern("/^а/"); }, ThrowsMessage<ESearchCancelled>("Search cancelled"));
-    EXPECT_EQ(m_view.Polls.size(), 3u);
-    EXPECT_EQ(m_view.Found, "Найдено:7");
-    EXPECT_THAT(m_view.Events, ElementsAre("interim Поиск...", "lock", "unlock"));
+    EXPECT_EQ(m_view.Control.Polls.size(), 3u);
 }
 
 TEST_F(SearchRun, EvenOneWordAsksTheViewWhetherToGoOn)

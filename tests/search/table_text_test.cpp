@@ -13,7 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "search/result_tree.h"
-#include "search/search_run.h"
+#include "tests/support/recording_control.h"
 #include "tests/support/recording_load_view.h"
 #include "tests/support/temp_folder.h"
 #include "wordstore/encoding.h"
@@ -119,30 +119,17 @@ TEST(CompareRows, OrdersByLargestIpmOrAlphabeticallyAndKeepsThoseReachingTheMini
     EXPECT_THAT(Words(CompareRows(hits, columns, 9.5, false)), ElementsAre());
 }
 
-// A view that ticks the rows given and keeps the listing and the records.
-class TTableView : public TSearchView
+// The listing and records of test over the rows ticked, with the ipm shown.
+TRunListing Listed(const TWordTest& test, std::vector<bool> ticked, bool alpha = false,
+                   const std::string& minIpm = "0")
 {
-public:
-    TSearchSettings Settings() const override
-    {
-        TSearchSettings settings;
-        settings.Alphabetical = Alpha;
-        settings.ShowIpm = true;
-        settings.MinIpmText = MinIpm;
-        return settings;
-    }
-    std::size_t RowCount() const override { return Ticked.size(); }
-    bool RowTicked(std::size_t row) const override { return Ticked[row]; }
-    void ShowListing(const std::string& listing) override { Listing = listing; }
-    bool WantsHitRecords() const override { return true; }
-    void ShowHitRecords(std::vector<THitRecord> records) override { Records = records; }
-
-    bool Alpha = false;
-    std::string MinIpm = "0";
-    std::vector<bool> Ticked;
-    std::string Listing;
-    std::vector<THitRecord> Records;
-};
+    TRecordingControl control;
+    control.Given.Alphabetical = alpha;
+    control.Given.ShowIpm = true;
+    control.Given.MinIpmText = minIpm;
+    control.Ticked = std::move(ticked);
+    return ListRun(test, control, true);
+}
 
 class HitRecords : public ::testing::Test
 {
@@ -181,21 +168,18 @@ TEST_F(HitRecords, TsvRowsAreTheListingsLinesInItsOrder)
     const std::string letters = ToCp1251("аеёко");
     const std::vector<std::string> names = {"a", "b", "c"};
     for (int round = 0; round < 60; ++round) {
-        TTableView view;
-        view.Alpha = random() % 2 == 0;
-        view.MinIpm = std::to_string(random() % 3) + ",5";
-        view.Ticked = {random() % 2 == 0, random() % 2 == 0, true};
+        const bool alpha = random() % 2 == 0;
+        const std::string minIpm = std::to_string(random() % 3) + ",5";
+        const std::vector<bool> ticked = {random() % 2 == 0, random() % 2 == 0, true};
         const std::string ending(1, letters[random() % letters.size()]);
-        SCOPED_TRACE(::testing::Message() << "round " << round << " alpha " << view.Alpha);
-        if (round % 2 == 0) {
-            EndingSearch(ending, view);
-        } else {
-            PatternSearch("/" + ending + "/", view);
-        }
+        SCOPED_TRACE(::testing::Message() << "round " << round << " alpha " << alpha);
+        const TRunListing view =
+            Listed(round % 2 == 0 ? EndingTest(ending) : *PatternTest("/" + ending + "/"), ticked,
+                   alpha, minIpm);
         // Each record's ipm is its count over its dictionary's total.
         for (const THitRecord& hit : view.Records) {
             EXPECT_EQ(hit.Ipm, hit.Count / DictTotals[hit.Row]);
-            EXPECT_TRUE(view.Ticked[hit.Row]);
+            EXPECT_TRUE(ticked[hit.Row]);
         }
         // "word<TAB>ipm<TAB>..." against the listing's "word = ipm".
         std::string expected = "word\tipm\tcount\tdictionary";
@@ -211,7 +195,7 @@ TEST_F(HitRecords, TsvRowsAreTheListingsLinesInItsOrder)
             start = end;
         }
         EXPECT_EQ(table.substr(0, expected.size()), expected);
-        EXPECT_EQ(fromTable, view.Listing);
+        EXPECT_EQ(ToUtf8(fromTable), view.Text);
     }
 }
 
@@ -227,9 +211,7 @@ TEST_F(HitRecords, CompareRowsEqualAModelOfOneSearchPerDictionary)
         // The model: per dictionary, the largest ipm of each word.
         std::map<std::string, std::vector<std::optional<double>>> model;
         for (std::size_t row = 0; row < 3; ++row) {
-            TTableView one;
-            one.Ticked = {row == 0, row == 1, row == 2};
-            EndingSearch(ending, one);
+            const TRunListing one = Listed(EndingTest(ending), {row == 0, row == 1, row == 2});
             for (const THitRecord& hit : one.Records) {
                 std::optional<double>& ipm =
                     model.try_emplace(hit.Word, std::vector<std::optional<double>>(3))
@@ -253,9 +235,7 @@ TEST_F(HitRecords, CompareRowsEqualAModelOfOneSearchPerDictionary)
             return ListedBefore(a.Word, b.Word);
         });
 
-        TTableView all;
-        all.Ticked = {true, true, true};
-        EndingSearch(ending, all);
+        const TRunListing all = Listed(EndingTest(ending), {true, true, true});
         const std::vector<std::size_t> columns = {0, 1, 2};
         const std::vector<TCompareRow> rows = CompareRows(all.Records, columns, minIpm, alpha);
         ASSERT_EQ(rows.size(), expected.size());

@@ -19,7 +19,7 @@
 
 #include "search/query.h"
 #include "search/regexpr.h"
-#include "search/search_run.h"
+#include "tests/support/recording_control.h"
 #include "tests/support/recording_load_view.h"
 #include "tests/support/temp_folder.h"
 #include "wordstore/encoding.h"
@@ -114,19 +114,6 @@ std::size_t VowelsOf(const std::string& utf8)
     return count;
 }
 
-// Every row ticked; the settings as the test sets them; keeps the listing (UTF-8).
-class TFilterView : public TSearchView
-{
-public:
-    TSearchSettings Given;
-    std::string Listing;
-
-    TSearchSettings Settings() const override { return Given; }
-    std::size_t RowCount() const override { return DictWords.size(); }
-    bool RowTicked(std::size_t) const override { return true; }
-    void ShowListing(const std::string& listing) override { Listing = ToUtf8(listing); }
-};
-
 // The lines of listing whose word (before " = ") passes filter, as the model counts.
 std::string ModelFiltered(const std::string& listing, const TWordFilter& filter)
 {
@@ -175,16 +162,16 @@ protected:
         ASSERT_EQ(loadView.Rows.size(), 2u);
     }
 
+    // The listing (UTF-8) of the row's query over every row.
     std::string Listing(TQueryMode mode, const char* query, const TWordFilter& filter)
     {
         m_view.Given.Filter = filter;
-        m_view.Listing = "(none)";
-        EXPECT_TRUE(RunSearchRow(mode, ToCp1251(query), m_view));
-        return m_view.Listing;
+        m_view.Ticked.assign(DictWords.size(), true);
+        return ListRun(*RowTest(mode, ToCp1251(query)), m_view).Text;
     }
 
     TTempFolder m_folder;
-    TFilterView m_view;
+    TRecordingControl m_view;
 };
 
 TEST_F(WordFilterRun, EveryModeWithRangesListsItsListingFilteredByTheModel)

@@ -16,7 +16,7 @@
 #include <gtest/gtest.h>
 
 #include "phonetics/rhyme_index.h"
-#include "search/search_run.h"
+#include "tests/support/recording_control.h"
 #include "tests/ui/form_fixture.h"
 #include "ui/fast_result_pane.h"
 #include "wordstore/encoding.h"
@@ -29,20 +29,6 @@ using ::testing::IsEmpty;
 
 // Long enough that a build is still under way when a test asks for rhymes at once.
 constexpr int kIndexTimeout = 60000;
-
-// A view with fixed settings that keeps the listing, to run the rhyme search directly.
-class TRecordingView : public TSearchView
-{
-public:
-    TSearchSettings Settings() const override { return Given; }
-    std::size_t RowCount() const override { return Ticks.size(); }
-    bool RowTicked(std::size_t row) const override { return Ticks[row]; }
-    void ShowListing(const std::string& listing) override { Listing = listing; }
-
-    TSearchSettings Given;
-    std::vector<bool> Ticks;
-    std::string Listing;
-};
 
 class RhymeItem : public FormTest
 {
@@ -145,20 +131,21 @@ TEST_F(RhymeItem, ListsWhatTheRhymeSearchGivesForTheWindowsSettings)
     ASSERT_EQ(OpenMenu()->text(), QStringLiteral("Рифмы к «окно»"));
     Find<QAction>("N5")->trigger();
 
-    TRecordingView view;
-    view.Given.Alphabetical = true;
-    view.Given.ShowIpm = true;
-    view.Given.MinIpmText = "45000";
-    view.Ticks = {true, true};
+    TRecordingControl control;
+    control.Given.Alphabetical = true;
+    control.Given.ShowIpm = true;
+    control.Given.MinIpmText = "45000";
+    control.Ticked = {true, true};
     TRhymeIndex index;
     index.Start({m_folder.Path() + "/a.txt", m_folder.Path() + "/b.txt"});
-    RhymeSearch(ToCp1251("окно"), index, view);
+    ASSERT_TRUE(index.Wait());
+    const TRunListing listed = ListRun(RhymeTest(ToCp1251("окно"), index), control);
 
     EXPECT_THAT(m_errors, IsEmpty());
     EXPECT_EQ(m_beeps, 2);
     EXPECT_THAT(PaneText(), HasSubstr("кино = "));
-    EXPECT_EQ(PaneText(), ToUtf8(view.Listing));
-    EXPECT_EQ(FoundCaption().toStdString(), ToUtf8(FoundCountText(view.Listing)));
+    EXPECT_EQ(PaneText(), listed.Text);
+    EXPECT_EQ(FoundCaption().toStdString(), "Найдено:" + std::to_string(listed.Lines));
 }
 
 TEST_F(RhymeItem, EscDuringTheWaitForTheIndexEndsItQuietlyAndTheIndexIsBuiltAgain)
