@@ -19,7 +19,6 @@
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -28,14 +27,11 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QProgressBar>
-#include <QProxyStyle>
 #include <QRadioButton>
 #include <QScreen>
-#include <QStyledItemDelegate>
 #include <QSvgRenderer>
 #include <QTimer>
 #include <QToolButton>
-#include <QToolTip>
 #include <QUrl>
 #include <QWindow>
 
@@ -43,11 +39,15 @@
 #include "search/query.h"
 #include "search/table_text.h"
 #include "slovosito_version.h"
+#include "ui/box_switch.h"
+#include "ui/centred_message_box.h"
 #include "ui/click_label.h"
+#include "ui/dict_row_delegate.h"
 #include "ui/fast_result_pane.h"
 #include "ui/pane_actions.h"
 #include "ui/qt_text.h"
 #include "ui/result_pane.h"
+#include "ui/tick_size_style.h"
 #include "wordstore/encoding.h"
 #include "wordstore/path_utils.h"
 
@@ -63,7 +63,6 @@ constexpr int kClientHeight = 556;
 constexpr int kMinClientWidth = 442;
 constexpr int kPanelLeftWidth = 209;
 constexpr int kStatusHeight = 20;
-constexpr int kDictRowHeight = 13;
 // Tick boxes that fit the design's 13-pixel switch box and leave a gap in 13-pixel list rows.
 constexpr int kSwitchTickSize = 13;
 constexpr int kDictTickSize = 11;
@@ -88,110 +87,6 @@ const QColor kStatusBack(0xE4, 0xE4, 0xE4);
 const QString kRhymeBarStyle = QStringLiteral(
     "QProgressBar { border: none; background: #CFCFCF; }"
     "QProgressBar::chunk { background: #008000; }");
-
-// The dictionary list's rows: as high as the design's, whatever the style would make them, and
-// as wide as the list, so that a longer row ends in "…"; such a row shows its whole text as its
-// tooltip.
-class TDictRowDelegate : public QStyledItemDelegate
-{
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        QSize size = QStyledItemDelegate::sizeHint(option, index);
-        size.setHeight(kDictRowHeight);
-        // The list widens a row to its own width; a wider row would be clipped without the "…".
-        size.setWidth(0);
-        return size;
-    }
-
-    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
-                   const QModelIndex& index) override
-    {
-        if (event->type() != QEvent::ToolTip || !index.isValid()) {
-            return QStyledItemDelegate::helpEvent(event, view, option, index);
-        }
-        // Measured when asked, so that it always holds for the list's width of the moment.
-        QStyleOptionViewItem row = option;
-        initStyleOption(&row, index);
-        const QStyle* style = view->style();
-        const QRect textRect = style->subElementRect(QStyle::SE_ItemViewItemText, &row, view);
-        // The style draws the text this far inside its rectangle on either side.
-        const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
-        if (row.fontMetrics.horizontalAdvance(row.text) > textRect.width() - 2 * margin) {
-            QToolTip::showText(event->globalPos(), row.text, view->viewport(), option.rect);
-        } else {
-            QToolTip::hideText();
-        }
-        return true;
-    }
-};
-
-// The application's style with tick boxes of a given size, for a control whose box or rows are
-// too low for the style's own: nothing of the tick box is cut, and rows keep a gap between them.
-class TTickSizeStyle : public QProxyStyle
-{
-public:
-    // Styles control; the style belongs to control's window, which deletes it after its panels.
-    TTickSizeStyle(int size, QWidget* control)
-        : m_size(size)
-    {
-        setParent(control->window());
-        control->setStyle(this);
-    }
-
-    int pixelMetric(PixelMetric metric, const QStyleOption* option,
-                    const QWidget* widget) const override
-    {
-        if (metric == PM_IndicatorWidth || metric == PM_IndicatorHeight) {
-            return m_size;
-        }
-        return QProxyStyle::pixelMetric(metric, option, widget);
-    }
-
-private:
-    int m_size;
-};
-
-// A radio button or check box that takes a click anywhere in its box, as the design's switches
-// do; the style's own take it only on the circle or box and the caption.
-template <typename TButton>
-class TBoxSwitch : public TButton
-{
-public:
-    using TButton::TButton;
-
-protected:
-    bool hitButton(const QPoint& pos) const override { return this->rect().contains(pos); }
-};
-
-// The warning box: a message box centred on the screen at the size it takes when shown. A box
-// without a parent is placed before it finds its size, so by itself it stands off centre.
-class TCentredMessageBox : public QMessageBox
-{
-public:
-    TCentredMessageBox(const QString& text, const QScreen* where)
-        : QMessageBox(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text,
-                      QMessageBox::Ok)
-        , m_screen(where)
-    {}
-
-protected:
-    void showEvent(QShowEvent* event) override
-    {
-        QMessageBox::showEvent(event);
-        const QScreen* where = m_screen != nullptr ? m_screen : screen();
-        if (where != nullptr) {
-            QRect place = frameGeometry();
-            place.moveCenter(where->availableGeometry().center());
-            move(place.topLeft());
-        }
-    }
-
-private:
-    const QScreen* m_screen;
-};
 
 // One of the window's drawings, rendered at size.
 QPixmap Picture(const QString& name, QSize size)
