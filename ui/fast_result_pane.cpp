@@ -12,7 +12,6 @@
 #include <QFontMetrics>
 #include <QFontMetricsF>
 #include <QKeyEvent>
-#include <QMimeData>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -21,6 +20,7 @@
 #include <QWheelEvent>
 
 #include "ui/qt_text.h"
+#include "ui/selection_mime_data.h"
 #include "ui/word_bounds.h"
 
 namespace {
@@ -39,39 +39,6 @@ constexpr int kWheelNotch = 120;
 constexpr qsizetype kAccessibleLineChars = 1000;
 // Blanks hang past the right edge, as in a text editor, but no further than this many widths.
 constexpr std::int64_t kMaxHang = 2;
-
-// The clipboard's copy of a selection: its bytes, turned into text when someone first asks for
-// it. Turning a long selection into text at once would fault in twice its size in fresh memory
-// before the menu could close.
-class TSelectionMimeData : public QMimeData
-{
-public:
-    explicit TSelectionMimeData(std::string_view bytes)
-        : m_bytes(bytes.begin(), bytes.end())
-    {}
-
-    QStringList formats() const override { return {PlainText()}; }
-    bool hasFormat(const QString& mimeType) const override { return mimeType == PlainText(); }
-
-protected:
-    QVariant retrieveData(const QString& mimeType, QMetaType /*type*/) const override
-    {
-        if (mimeType != PlainText()) {
-            return {};
-        }
-        if (m_text.isNull()) {
-            m_text = PaneTextFromCp1251({m_bytes.data(), m_bytes.size()});
-            m_bytes = {};
-        }
-        return m_text;
-    }
-
-private:
-    static QString PlainText() { return QStringLiteral("text/plain"); }
-
-    mutable std::vector<char, TLargeAllocator<char>> m_bytes;
-    mutable QString m_text;
-};
 
 }  // namespace
 
