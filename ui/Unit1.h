@@ -139,7 +139,6 @@ private:
     TRowSearch RowSearchOf(const QObject* field) const;
     void ShowErrorBox(const QString& text);
     void LayoutPanel1();
-    void LayoutPanel2();
 
     const std::string m_dictionaryFolder;
     std::vector<std::string> m_folderErrors;

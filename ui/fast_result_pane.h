@@ -92,6 +92,11 @@ protected:
     void timerEvent(QTimerEvent* event) override;
 
 private:
+    // Room between the pane's edge and its text, as a text document leaves it.
+    static constexpr int kMargin = 4;
+    // Widths are summed in 1/64 pixel, as integers, so that every sum of the same bytes agrees.
+    static constexpr int kSubpixels = 64;
+
     // Where a key moves the caret.
     enum class TMove {
         NextChar,
