@@ -18,10 +18,14 @@ configure: setup
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+# The runs build only what they run, with the helper the programs start for rhymes; make test
+# builds the rest.
+run: configure
+	cmake --build $(BUILD) -j $(JOBS) --target slovosito slovosito-rhyme-keys
 	$(BUILD)/bin/slovosito
 
-run-cli: build
+run-cli: configure
+	cmake --build $(BUILD) -j $(JOBS) --target slovosito-cli slovosito-rhyme-keys
 	$(BUILD)/bin/slovosito-cli --ending янка --ipm
 
 test: build
