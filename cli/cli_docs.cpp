@@ -33,7 +33,7 @@ int main(int argc, char** argv)
     }
     const TManPageInfo page = {
         .Program = "slovosito-cli",
-        .Summary = "find Russian words in frequency dictionaries from the command line",
+        .Summary = "find Russian words, rhymes and anagrams in frequency dictionaries",
         .Version = kSlovositoVersion,
         .Date = argv[3],
         .Commands = kAllCommands,

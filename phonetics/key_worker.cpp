@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <thread>
 
 #include <fcntl.h>
@@ -163,16 +164,28 @@ int ServeKeyRequests(int in, int out)
     }
 }
 
-std::string RhymeKeyHelperPath()
+std::string RhymeKeyHelperPath(const std::string& exeDir)
 {
-    char self[4096];
-    const ssize_t size = readlink("/proc/self/exe", self, sizeof self - 1);
-    if (size <= 0) {
-        return "";
+    std::string dir = exeDir;
+    if (dir.empty()) {
+        char self[4096];
+        const ssize_t size = readlink("/proc/self/exe", self, sizeof self - 1);
+        if (size <= 0) {
+            return "";
+        }
+        dir.assign(self, static_cast<std::size_t>(size));
+        dir.erase(dir.rfind('/') + 1);
     }
-    std::string path(self, static_cast<std::size_t>(size));
-    path = path.substr(0, path.rfind('/') + 1) + kHelperName;
-    return access(path.c_str(), X_OK) == 0 ? path : "";
+    // Beside the program in a build tree or a portable copy; installed, the helper is no command
+    // of its own and lives in the libexec folder beside bin.
+    for (const char* folder : {"", "../libexec/slovosito/"}) {
+        const std::string path =
+            (std::filesystem::path(dir) / folder / kHelperName).lexically_normal().string();
+        if (access(path.c_str(), X_OK) == 0) {
+            return path;
+        }
+    }
+    return "";
 }
 
 TKeyWorker::TKeyWorker(const std::string& path)

@@ -32,8 +32,10 @@ bool ReadWordKeys(std::string_view& entries, std::vector<std::string>& keys);
 // when espeak-ng cannot be set up.
 int ServeKeyRequests(int in, int out);
 
-// The helper program beside the running program, or "" when it is not there to be run.
-std::string RhymeKeyHelperPath();
+// The helper program of the programs in exeDir (by default the running program's folder): beside
+// them, as in a build tree, else in ../libexec/slovosito, where they are installed with it; ""
+// when it is in neither place or cannot be run there.
+std::string RhymeKeyHelperPath(const std::string& exeDir = "");
 
 // One helper process, started on construction and ended on destruction. Used from one thread.
 class TKeyWorker
