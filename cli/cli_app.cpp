@@ -30,6 +30,7 @@
 #include "wordstore/dictionary_builder.h"
 #include "wordstore/encoding.h"
 #include "wordstore/file_io.h"
+#include "wordstore/letters.h"
 #include "wordstore/path_utils.h"
 #include "wordstore/word_store.h"
 
@@ -128,68 +129,68 @@ TCountRange CountRangeOf(const std::string& value, const char* what)
 TSearchArgs ParseSearchArgs(const std::vector<std::string>& args)
 {
     TSearchArgs options;
-    ParseArguments(
-        kSearchCommand, args, [&options](const TOptionSpec& option, const std::string& value) {
-            const std::string_view name = option.Name;
-            const std::optional<TQueryMode> mode = QueryModeOf(name);
-            const std::optional<TLetterMode> letterMode = LetterModeOf(name);
-            if (mode || letterMode || name == "--rhyme") {
-                if (options.Mode || options.LetterMode || options.Rhyme) {
-                    throw EUsageError(
-                        "only one of --ending, --mask, --regexp, --inexact, --anagram, "
-                        "--from-letters and --rhyme may be given");
-                }
-                // Blank letters would list nothing: a slip, not a search.
-                if (letterMode && value.find_first_not_of(" \t\r\n\v\f") == std::string::npos) {
-                    throw EUsageError("option " + std::string(name) + " needs letters");
-                }
-                options.Mode = mode;
-                options.LetterMode = letterMode;
-                options.Rhyme = name == "--rhyme";
-                options.Query = value;
-            } else if (name == "--dir") {
-                options.Dir = value;
-            } else if (name == "--dict") {
-                options.Dicts.push_back(value);
-            } else if (name == "--min") {
-                options.Min = value;
-            } else if (name == "--list") {
-                options.List = true;
-            } else if (name == "--verbose") {
-                options.Verbose = true;
-            } else if (name == "--all") {
-                options.All = true;
-            } else if (name == "--alpha") {
-                options.Alpha = true;
-            } else if (name == "--ipm") {
-                options.Ipm = true;
-            } else if (name == "--raw") {
-                options.Raw = true;
-            } else if (name == "--format") {
-                options.Format = TableFormatOf(value);
-            } else if (name == "--compare") {
-                options.Compare = true;
-            } else if (name == "--time-limit") {
-                options.TimeLimit = TimeLimitOf(value);
-            } else if (name == "--length") {
-                options.Filter.Length = CountRangeOf(value, "length");
-            } else if (name == "--syllables") {
-                options.Filter.Syllables = CountRangeOf(value, "syllable count");
-            } else if (name == "--headwords") {
-                options.Headwords = true;
-            } else if (name == "--help") {
-                options.Help = true;
-            } else if (name == "--version") {
-                options.Version = true;
-            }
-        });
+    ParseArguments(kSearchCommand, args,
+                   [&options](const TOptionSpec& option, const std::string& value) {
+                       const std::string_view name = option.Name;
+                       const std::optional<TQueryMode> mode = QueryModeOf(name);
+                       const std::optional<TLetterMode> letterMode = LetterModeOf(name);
+                       if (mode || letterMode || name == "--rhyme") {
+                           if (options.Mode || options.LetterMode || options.Rhyme) {
+                               throw EUsageError(
+                                   "only one of --ending, --mask, --regexp, --inexact, --anagram, "
+                                   "--from-letters and --rhyme may be given");
+                           }
+                           // Blank letters would list nothing: a slip, not a search.
+                           if (letterMode && IsAllWhiteSpace(value)) {
+                               throw EUsageError("option " + std::string(name) + " needs letters");
+                           }
+                           options.Mode = mode;
+                           options.LetterMode = letterMode;
+                           options.Rhyme = name == "--rhyme";
+                           options.Query = value;
+                       } else if (name == "--dir") {
+                           options.Dir = value;
+                       } else if (name == "--dict") {
+                           options.Dicts.push_back(value);
+                       } else if (name == "--min") {
+                           options.Min = value;
+                       } else if (name == "--list") {
+                           options.List = true;
+                       } else if (name == "--verbose") {
+                           options.Verbose = true;
+                       } else if (name == "--all") {
+                           options.All = true;
+                       } else if (name == "--alpha") {
+                           options.Alpha = true;
+                       } else if (name == "--ipm") {
+                           options.Ipm = true;
+                       } else if (name == "--raw") {
+                           options.Raw = true;
+                       } else if (name == "--format") {
+                           options.Format = TableFormatOf(value);
+                       } else if (name == "--compare") {
+                           options.Compare = true;
+                       } else if (name == "--time-limit") {
+                           options.TimeLimit = TimeLimitOf(value);
+                       } else if (name == "--length") {
+                           options.Filter.Length = CountRangeOf(value, "length");
+                       } else if (name == "--syllables") {
+                           options.Filter.Syllables = CountRangeOf(value, "syllable count");
+                       } else if (name == "--headwords") {
+                           options.Headwords = true;
+                       } else if (name == "--help") {
+                           options.Help = true;
+                       } else if (name == "--version") {
+                           options.Version = true;
+                       }
+                   });
     if (!options.Help && !options.Version && !options.List && !options.Mode &&
         !options.LetterMode && !options.Rhyme) {
         throw EUsageError(
             "give --list or one of --ending, --mask, --regexp, --inexact, --anagram, "
             "--from-letters, --rhyme (see --help)");
     }
-    if (options.Rhyme && options.Query.find_first_not_of(" \t\r\n\v\f") == std::string::npos) {
+    if (options.Rhyme && IsAllWhiteSpace(options.Query)) {
         throw EUsageError("option --rhyme needs a word");
     }
     if (options.Verbose && !options.List && !options.Help && !options.Version) {

@@ -27,6 +27,7 @@
 #include "search/search_run.h"
 #include "wordstore/encoding.h"
 #include "wordstore/file_io.h"
+#include "wordstore/letters.h"
 #include "wordstore/word_store.h"
 
 namespace {
@@ -115,30 +116,6 @@ void MakeFolders(const std::string& folder)
             return;
         }
     }
-}
-
-// Lowercases Windows-1251 letters, keeping ё apart from е: the stress depends on it.
-std::string LowerKeepingYo(std::string word)
-{
-    for (char& c : word) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0xC0 && byte < 0xE0) {
-            c = static_cast<char>(byte + 0x20);
-        } else if (byte == 0xA8) {
-            c = static_cast<char>(0xB8);
-        } else if (byte >= 'A' && byte <= 'Z') {
-            c = static_cast<char>(byte + 0x20);
-        }
-    }
-    return word;
-}
-
-std::string Trimmed(const std::string& text)
-{
-    const auto blank = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
-    const auto begin = std::find_if_not(text.begin(), text.end(), blank);
-    const auto end = std::find_if_not(text.rbegin(), std::make_reverse_iterator(begin), blank);
-    return std::string(begin, end.base());
 }
 
 // Numbers the keys in byte order, "" first as id 0, so that KeyId() finds a key by halving.
@@ -768,7 +745,7 @@ std::function<bool(std::size_t row, std::size_t index)> HeadwordTest(const TRhym
 
 TWordTest RhymeTest(const std::string& word, const TRhymeIndex& index)
 {
-    const TStressedWord typed = ReadStressedWord(LowerKeepingYo(Trimmed(word)));
+    const TStressedWord typed = ReadStressedWord(LowerKeepingYo(TrimBlanks(word)));
     const std::vector<std::string> keys = RhymeKeysOf(typed.Word, typed.StressedVowel);
     const std::vector<TDictRhymes>& rows = index.Dictionaries();
     // Each row numbers its keys apart. Only the words of the key lists are walked, in file order.
