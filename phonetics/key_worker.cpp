@@ -18,6 +18,7 @@
 #include <unistd.h>
 
 #include "phonetics/phonemes.h"
+#include "wordstore/path_utils.h"
 
 namespace {
 
@@ -165,13 +166,11 @@ int ServeKeyRequests(int in, int out)
 
 std::string RhymeKeyHelperPath()
 {
-    char self[4096];
-    const ssize_t size = readlink("/proc/self/exe", self, sizeof self - 1);
-    if (size <= 0) {
+    const std::string folder = ProgramFolder();
+    if (folder.empty()) {
         return "";
     }
-    std::string path(self, static_cast<std::size_t>(size));
-    path = path.substr(0, path.rfind('/') + 1) + kHelperName;
+    const std::string path = folder + kHelperName;
     return access(path.c_str(), X_OK) == 0 ? path : "";
 }
 

@@ -28,6 +28,7 @@
 #include "wordstore/encoding.h"
 #include "wordstore/file_io.h"
 #include "wordstore/letters.h"
+#include "wordstore/path_utils.h"
 #include "wordstore/word_store.h"
 
 namespace {
@@ -408,13 +409,8 @@ std::optional<TDictRhymes> BuildDictRhymes(const TWordList& words, const std::at
 
 std::string RhymeCacheFolder()
 {
-    const char* cacheHome = std::getenv("XDG_CACHE_HOME");
-    // The base directory rules take only absolute paths.
-    if (cacheHome != nullptr && cacheHome[0] == '/') {
-        return std::string(cacheHome) + "/slovosito";
-    }
-    const char* home = std::getenv("HOME");
-    return std::string(home != nullptr ? home : "") + "/.cache/slovosito";
+    const std::string base = XdgBaseFolder(TXdgFolder::Cache, SystemUserEnvironment());
+    return base.empty() ? std::string() : JoinPath(base, "slovosito");
 }
 
 std::string RhymeCachePath(const std::string& folder, const std::string& path)
@@ -596,6 +592,12 @@ struct TRhymeIndex::TBuild
 
     void Run()
     {
+        if (CacheFolder.empty()) {
+            const std::lock_guard<std::mutex> lock(WarningLock);
+            Warnings.push_back(
+                "Cannot find the user's cache folder: neither XDG_CACHE_HOME nor HOME is an "
+                "absolute path. The rhyme index is kept in memory only");
+        }
         try {
             for (std::size_t row = 0; row < Paths.size() && !CancelFlag.load(); ++row) {
                 // A row no search walks (one whose words were not loaded, say) keeps an empty
@@ -606,8 +608,10 @@ struct TRhymeIndex::TBuild
                 const TWordList& words = DictWords[row];
                 const std::string identity = RhymeCacheIdentity(Paths[row]);
                 const std::string cachePath = RhymeCachePath(CacheFolder, Paths[row]);
-                std::optional<TDictRhymes> index =
-                    LoadDictRhymes(cachePath, identity, words.size());
+                std::optional<TDictRhymes> index;
+                if (!CacheFolder.empty()) {
+                    index = LoadDictRhymes(cachePath, identity, words.size());
+                }
                 if (!index) {
                     const std::size_t before = Done.load();
                     index = BuildDictRhymes(words, CancelFlag, Done);
@@ -616,7 +620,9 @@ struct TRhymeIndex::TBuild
                     }
                     Done.store(before + 2 * words.size());
                     try {
-                        SaveDictRhymes(*index, cachePath, identity);
+                        if (!CacheFolder.empty()) {
+                            SaveDictRhymes(*index, cachePath, identity);
+                        }
                     } catch (const EFileError& e) {
                         const std::lock_guard<std::mutex> lock(WarningLock);
                         Warnings.push_back(std::string(e.what()) +
