@@ -16,7 +16,6 @@
 #include <thread>
 #include <unordered_map>
 
-#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -459,34 +458,9 @@ void SaveDictRhymes(const TDictRhymes& index, const std::string& cachePath,
     if (slash != std::string::npos && slash > 0) {
         MakeFolders(cachePath.substr(0, slash));
     }
-    const std::string temp = cachePath + ".tmp" + std::to_string(getpid());
-    const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        throw EFileError("Cannot create file " + QuotedPath(temp) + ". " + SystemReason(errno));
-    }
-    std::size_t written = 0;
-    int error = 0;
-    while (written < file.size()) {
-        const ssize_t n = write(fd, file.data() + written, file.size() - written);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            error = errno;
-            break;
-        }
-        written += static_cast<std::size_t>(n);
-    }
-    if (close(fd) != 0 && error == 0) {
-        error = errno;
-    }
-    if (error == 0 && rename(temp.c_str(), cachePath.c_str()) != 0) {
-        error = errno;
-    }
-    if (error != 0) {
-        unlink(temp.c_str());
-        throw EFileError("Cannot write file " + QuotedPath(cachePath) + ". " + SystemReason(error));
-    }
+    TTempFile temp(cachePath + ".tmp" + std::to_string(getpid()), cachePath, {});
+    temp.Write(file);
+    temp.MoveToTarget(true);
 }
 
 std::optional<TDictRhymes> LoadDictRhymes(const std::string& cachePath, const std::string& identity,
