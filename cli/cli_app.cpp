@@ -210,10 +210,11 @@ public:
     {}
 
     // Loading.
-    void AddDictionaryRow(const std::string& stem, const std::string& rowText) override
+    void AddDictionaryRow(const TDictionaryRow& row) override
     {
-        m_stems.push_back(stem);
-        m_rows.push_back(TerminalRow(stem, rowText));
+        m_stems.push_back(row.Stem);
+        m_wordListPaths.push_back(row.WordListPath);
+        m_rows.push_back(TerminalRow(row.Stem, row.RowText));
         m_ticked.push_back(false);
     }
     // Only the dictionaries the run will tick: every one with --all, those --dict names, else
@@ -290,15 +291,11 @@ public:
         return rows;
     }
 
-    // The rhyme index of the loaded rows, built or loaded from the cache in folder, with its
+    // The rhyme index of the loaded rows, built or loaded from the user's cache, with its
     // progress on err when that is a terminal. Returns false when it was not finished.
-    bool IndexRhymes(const std::string& folder, bool showProgress)
+    bool IndexRhymes(bool showProgress)
     {
-        std::vector<std::string> paths;
-        for (const std::string& stem : m_stems) {
-            paths.push_back(JoinPath(folder, stem + ".txt"));
-        }
-        m_rhymes.Start(std::move(paths));
+        m_rhymes.Start(m_wordListPaths);
         int shown = -1;
         const bool ready = m_rhymes.Wait([&](double fraction) {
             const int percent = static_cast<int>(fraction * 100);
@@ -346,6 +343,7 @@ private:
     const TSearchArgs& m_options;
     std::ostream& m_err;
     std::vector<std::string> m_stems;
+    std::vector<std::string> m_wordListPaths;
     std::vector<std::string> m_rows;
     std::vector<bool> m_ticked;
     TListingPrinter m_printer;
@@ -449,7 +447,7 @@ int RunSearch(const std::vector<std::string>& args, std::ostream& out, std::ostr
     if (options.Compare && view.TickedRows().size() < 2) {
         throw EUsageError("--compare needs two or more dictionaries (give --dict twice or --all)");
     }
-    if ((options.Rhyme || options.Headwords) && !view.IndexRhymes(folder.Path, isatty(2) == 1)) {
+    if ((options.Rhyme || options.Headwords) && !view.IndexRhymes(isatty(2) == 1)) {
         return 2;
     }
     std::optional<TWordTest> test;
