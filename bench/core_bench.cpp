@@ -26,6 +26,7 @@
 #include "search/word_filter.h"
 #include "tests/support/recording_load_view.h"
 #include "wordstore/encoding.h"
+#include "wordstore/letters.h"
 #include "wordstore/word_store.h"
 
 namespace {

@@ -30,6 +30,7 @@
 #include "wordstore/dictionary_builder.h"
 #include "wordstore/encoding.h"
 #include "wordstore/file_io.h"
+#include "wordstore/letters.h"
 #include "wordstore/path_utils.h"
 #include "wordstore/word_store.h"
 
@@ -128,68 +129,68 @@ TCountRange CountRangeOf(const std::string& value, const char* what)
 TSearchArgs ParseSearchArgs(const std::vector<std::string>& args)
 {
     TSearchArgs options;
-    ParseArguments(
-        kSearchCommand, args, [&options](const TOptionSpec& option, const std::string& value) {
-            const std::string_view name = option.Name;
-            const std::optional<TQueryMode> mode = QueryModeOf(name);
-            const std::optional<TLetterMode> letterMode = LetterModeOf(name);
-            if (mode || letterMode || name == "--rhyme") {
-                if (options.Mode || options.LetterMode || options.Rhyme) {
-                    throw EUsageError(
-                        "only one of --ending, --mask, --regexp, --inexact, --anagram, "
-                        "--from-letters and --rhyme may be given");
-                }
-                // Blank letters would list nothing: a slip, not a search.
-                if (letterMode && value.find_first_not_of(" \t\r\n\v\f") == std::string::npos) {
-                    throw EUsageError("option " + std::string(name) + " needs letters");
-                }
-                options.Mode = mode;
-                options.LetterMode = letterMode;
-                options.Rhyme = name == "--rhyme";
-                options.Query = value;
-            } else if (name == "--dir") {
-                options.Dir = value;
-            } else if (name == "--dict") {
-                options.Dicts.push_back(value);
-            } else if (name == "--min") {
-                options.Min = value;
-            } else if (name == "--list") {
-                options.List = true;
-            } else if (name == "--verbose") {
-                options.Verbose = true;
-            } else if (name == "--all") {
-                options.All = true;
-            } else if (name == "--alpha") {
-                options.Alpha = true;
-            } else if (name == "--ipm") {
-                options.Ipm = true;
-            } else if (name == "--raw") {
-                options.Raw = true;
-            } else if (name == "--format") {
-                options.Format = TableFormatOf(value);
-            } else if (name == "--compare") {
-                options.Compare = true;
-            } else if (name == "--time-limit") {
-                options.TimeLimit = TimeLimitOf(value);
-            } else if (name == "--length") {
-                options.Filter.Length = CountRangeOf(value, "length");
-            } else if (name == "--syllables") {
-                options.Filter.Syllables = CountRangeOf(value, "syllable count");
-            } else if (name == "--headwords") {
-                options.Headwords = true;
-            } else if (name == "--help") {
-                options.Help = true;
-            } else if (name == "--version") {
-                options.Version = true;
-            }
-        });
+    ParseArguments(kSearchCommand, args,
+                   [&options](const TOptionSpec& option, const std::string& value) {
+                       const std::string_view name = option.Name;
+                       const std::optional<TQueryMode> mode = QueryModeOf(name);
+                       const std::optional<TLetterMode> letterMode = LetterModeOf(name);
+                       if (mode || letterMode || name == "--rhyme") {
+                           if (options.Mode || options.LetterMode || options.Rhyme) {
+                               throw EUsageError(
+                                   "only one of --ending, --mask, --regexp, --inexact, --anagram, "
+                                   "--from-letters and --rhyme may be given");
+                           }
+                           // Blank letters would list nothing: a slip, not a search.
+                           if (letterMode && IsAllWhiteSpace(value)) {
+                               throw EUsageError("option " + std::string(name) + " needs letters");
+                           }
+                           options.Mode = mode;
+                           options.LetterMode = letterMode;
+                           options.Rhyme = name == "--rhyme";
+                           options.Query = value;
+                       } else if (name == "--dir") {
+                           options.Dir = value;
+                       } else if (name == "--dict") {
+                           options.Dicts.push_back(value);
+                       } else if (name == "--min") {
+                           options.Min = value;
+                       } else if (name == "--list") {
+                           options.List = true;
+                       } else if (name == "--verbose") {
+                           options.Verbose = true;
+                       } else if (name == "--all") {
+                           options.All = true;
+                       } else if (name == "--alpha") {
+                           options.Alpha = true;
+                       } else if (name == "--ipm") {
+                           options.Ipm = true;
+                       } else if (name == "--raw") {
+                           options.Raw = true;
+                       } else if (name == "--format") {
+                           options.Format = TableFormatOf(value);
+                       } else if (name == "--compare") {
+                           options.Compare = true;
+                       } else if (name == "--time-limit") {
+                           options.TimeLimit = TimeLimitOf(value);
+                       } else if (name == "--length") {
+                           options.Filter.Length = CountRangeOf(value, "length");
+                       } else if (name == "--syllables") {
+                           options.Filter.Syllables = CountRangeOf(value, "syllable count");
+                       } else if (name == "--headwords") {
+                           options.Headwords = true;
+                       } else if (name == "--help") {
+                           options.Help = true;
+                       } else if (name == "--version") {
+                           options.Version = true;
+                       }
+                   });
     if (!options.Help && !options.Version && !options.List && !options.Mode &&
         !options.LetterMode && !options.Rhyme) {
         throw EUsageError(
             "give --list or one of --ending, --mask, --regexp, --inexact, --anagram, "
             "--from-letters, --rhyme (see --help)");
     }
-    if (options.Rhyme && options.Query.find_first_not_of(" \t\r\n\v\f") == std::string::npos) {
+    if (options.Rhyme && IsAllWhiteSpace(options.Query)) {
         throw EUsageError("option --rhyme needs a word");
     }
     if (options.Verbose && !options.List && !options.Help && !options.Version) {
@@ -209,10 +210,11 @@ public:
     {}
 
     // Loading.
-    void AddDictionaryRow(const std::string& stem, const std::string& rowText) override
+    void AddDictionaryRow(const TDictionaryRow& row) override
     {
-        m_stems.push_back(stem);
-        m_rows.push_back(TerminalRow(stem, rowText));
+        m_stems.push_back(row.Stem);
+        m_wordListPaths.push_back(row.WordListPath);
+        m_rows.push_back(TerminalRow(row.Stem, row.RowText));
         m_ticked.push_back(false);
     }
     // Only the dictionaries the run will tick: every one with --all, those --dict names, else
@@ -289,15 +291,11 @@ public:
         return rows;
     }
 
-    // The rhyme index of the loaded rows, built or loaded from the cache in folder, with its
+    // The rhyme index of the loaded rows, built or loaded from the user's cache, with its
     // progress on err when that is a terminal. Returns false when it was not finished.
-    bool IndexRhymes(const std::string& folder, bool showProgress)
+    bool IndexRhymes(bool showProgress)
     {
-        std::vector<std::string> paths;
-        for (const std::string& stem : m_stems) {
-            paths.push_back(JoinPath(folder, stem + ".txt"));
-        }
-        m_rhymes.Start(std::move(paths));
+        m_rhymes.Start(m_wordListPaths);
         int shown = -1;
         const bool ready = m_rhymes.Wait([&](double fraction) {
             const int percent = static_cast<int>(fraction * 100);
@@ -345,6 +343,7 @@ private:
     const TSearchArgs& m_options;
     std::ostream& m_err;
     std::vector<std::string> m_stems;
+    std::vector<std::string> m_wordListPaths;
     std::vector<std::string> m_rows;
     std::vector<bool> m_ticked;
     TListingPrinter m_printer;
@@ -448,7 +447,7 @@ int RunSearch(const std::vector<std::string>& args, std::ostream& out, std::ostr
     if (options.Compare && view.TickedRows().size() < 2) {
         throw EUsageError("--compare needs two or more dictionaries (give --dict twice or --all)");
     }
-    if ((options.Rhyme || options.Headwords) && !view.IndexRhymes(folder.Path, isatty(2) == 1)) {
+    if ((options.Rhyme || options.Headwords) && !view.IndexRhymes(isatty(2) == 1)) {
         return 2;
     }
     std::optional<TWordTest> test;

@@ -5,9 +5,9 @@
 #include <string>
 
 // The dictionary list's row as the terminal shows it, UTF-8: the core's row rowText (see
-// TLoadView::AddDictionaryRow) for the word list stem + ".txt", its name spelled by SpellName.
+// TDictionaryRow) for the dictionary of stem, its name spelled by SpellName.
 std::string TerminalRow(const std::string& stem, const std::string& rowText);
 
 // Whether wanted, as --dict takes it (a spelling that ReadSpelledName reads), names the
-// dictionary whose word list is stem + ".txt".
+// dictionary of stem (TDictionaryRow::Stem).
 bool NamesDictionary(const std::string& wanted, const std::string& stem);

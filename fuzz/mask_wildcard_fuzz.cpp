@@ -13,6 +13,7 @@
 #include "search/regexpr.h"
 #include "search/wildcard.h"
 #include "wordstore/encoding.h"
+#include "wordstore/letters.h"
 
 namespace {
 

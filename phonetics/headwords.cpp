@@ -6,8 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "search/query.h"
 #include "wordstore/encoding.h"
+#include "wordstore/letters.h"
 
 namespace {
 

@@ -19,6 +19,7 @@
 #include <unistd.h>
 
 #include "phonetics/phonemes.h"
+#include "wordstore/path_utils.h"
 
 namespace {
 
@@ -166,15 +167,9 @@ int ServeKeyRequests(int in, int out)
 
 std::string RhymeKeyHelperPath(const std::string& exeDir)
 {
-    std::string dir = exeDir;
+    std::string dir = exeDir.empty() ? ProgramFolder() : exeDir;
     if (dir.empty()) {
-        char self[4096];
-        const ssize_t size = readlink("/proc/self/exe", self, sizeof self - 1);
-        if (size <= 0) {
-            return "";
-        }
-        dir.assign(self, static_cast<std::size_t>(size));
-        dir.erase(dir.rfind('/') + 1);
+        return "";
     }
     // Beside the program in a build tree or a portable copy; installed, the helper is no command
     // of its own and lives in the libexec folder beside bin.

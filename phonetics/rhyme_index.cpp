@@ -16,7 +16,6 @@
 #include <thread>
 #include <unordered_map>
 
-#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -27,6 +26,8 @@
 #include "search/search_run.h"
 #include "wordstore/encoding.h"
 #include "wordstore/file_io.h"
+#include "wordstore/letters.h"
+#include "wordstore/path_utils.h"
 #include "wordstore/word_store.h"
 
 namespace {
@@ -115,30 +116,6 @@ void MakeFolders(const std::string& folder)
             return;
         }
     }
-}
-
-// Lowercases Windows-1251 letters, keeping ё apart from е: the stress depends on it.
-std::string LowerKeepingYo(std::string word)
-{
-    for (char& c : word) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0xC0 && byte < 0xE0) {
-            c = static_cast<char>(byte + 0x20);
-        } else if (byte == 0xA8) {
-            c = static_cast<char>(0xB8);
-        } else if (byte >= 'A' && byte <= 'Z') {
-            c = static_cast<char>(byte + 0x20);
-        }
-    }
-    return word;
-}
-
-std::string Trimmed(const std::string& text)
-{
-    const auto blank = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
-    const auto begin = std::find_if_not(text.begin(), text.end(), blank);
-    const auto end = std::find_if_not(text.rbegin(), std::make_reverse_iterator(begin), blank);
-    return std::string(begin, end.base());
 }
 
 // Numbers the keys in byte order, "" first as id 0, so that KeyId() finds a key by halving.
@@ -431,13 +408,8 @@ std::optional<TDictRhymes> BuildDictRhymes(const TWordList& words, const std::at
 
 std::string RhymeCacheFolder()
 {
-    const char* cacheHome = std::getenv("XDG_CACHE_HOME");
-    // The base directory rules take only absolute paths.
-    if (cacheHome != nullptr && cacheHome[0] == '/') {
-        return std::string(cacheHome) + "/slovosito";
-    }
-    const char* home = std::getenv("HOME");
-    return std::string(home != nullptr ? home : "") + "/.cache/slovosito";
+    const std::string base = XdgBaseFolder(TXdgFolder::Cache, SystemUserEnvironment());
+    return base.empty() ? std::string() : JoinPath(base, "slovosito");
 }
 
 std::string RhymeCachePath(const std::string& folder, const std::string& path)
@@ -486,34 +458,9 @@ void SaveDictRhymes(const TDictRhymes& index, const std::string& cachePath,
     if (slash != std::string::npos && slash > 0) {
         MakeFolders(cachePath.substr(0, slash));
     }
-    const std::string temp = cachePath + ".tmp" + std::to_string(getpid());
-    const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        throw EFileError("Cannot create file " + QuotedPath(temp) + ". " + SystemReason(errno));
-    }
-    std::size_t written = 0;
-    int error = 0;
-    while (written < file.size()) {
-        const ssize_t n = write(fd, file.data() + written, file.size() - written);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            error = errno;
-            break;
-        }
-        written += static_cast<std::size_t>(n);
-    }
-    if (close(fd) != 0 && error == 0) {
-        error = errno;
-    }
-    if (error == 0 && rename(temp.c_str(), cachePath.c_str()) != 0) {
-        error = errno;
-    }
-    if (error != 0) {
-        unlink(temp.c_str());
-        throw EFileError("Cannot write file " + QuotedPath(cachePath) + ". " + SystemReason(error));
-    }
+    TTempFile temp(cachePath + ".tmp" + std::to_string(getpid()), cachePath, {});
+    temp.Write(file);
+    temp.MoveToTarget(true);
 }
 
 std::optional<TDictRhymes> LoadDictRhymes(const std::string& cachePath, const std::string& identity,
@@ -619,6 +566,12 @@ struct TRhymeIndex::TBuild
 
     void Run()
     {
+        if (CacheFolder.empty()) {
+            const std::lock_guard<std::mutex> lock(WarningLock);
+            Warnings.push_back(
+                "Cannot find the user's cache folder: neither XDG_CACHE_HOME nor HOME is an "
+                "absolute path. The rhyme index is kept in memory only");
+        }
         try {
             for (std::size_t row = 0; row < Paths.size() && !CancelFlag.load(); ++row) {
                 // A row no search walks (one whose words were not loaded, say) keeps an empty
@@ -629,8 +582,10 @@ struct TRhymeIndex::TBuild
                 const TWordList& words = DictWords[row];
                 const std::string identity = RhymeCacheIdentity(Paths[row]);
                 const std::string cachePath = RhymeCachePath(CacheFolder, Paths[row]);
-                std::optional<TDictRhymes> index =
-                    LoadDictRhymes(cachePath, identity, words.size());
+                std::optional<TDictRhymes> index;
+                if (!CacheFolder.empty()) {
+                    index = LoadDictRhymes(cachePath, identity, words.size());
+                }
                 if (!index) {
                     const std::size_t before = Done.load();
                     index = BuildDictRhymes(words, CancelFlag, Done);
@@ -639,7 +594,9 @@ struct TRhymeIndex::TBuild
                     }
                     Done.store(before + 2 * words.size());
                     try {
-                        SaveDictRhymes(*index, cachePath, identity);
+                        if (!CacheFolder.empty()) {
+                            SaveDictRhymes(*index, cachePath, identity);
+                        }
                     } catch (const EFileError& e) {
                         const std::lock_guard<std::mutex> lock(WarningLock);
                         Warnings.push_back(std::string(e.what()) +
@@ -768,7 +725,7 @@ std::function<bool(std::size_t row, std::size_t index)> HeadwordTest(const TRhym
 
 TWordTest RhymeTest(const std::string& word, const TRhymeIndex& index)
 {
-    const TStressedWord typed = ReadStressedWord(LowerKeepingYo(Trimmed(word)));
+    const TStressedWord typed = ReadStressedWord(LowerKeepingYo(TrimBlanks(word)));
     const std::vector<std::string> keys = RhymeKeysOf(typed.Word, typed.StressedVowel);
     const std::vector<TDictRhymes>& rows = index.Dictionaries();
     // Each row numbers its keys apart. Only the words of the key lists are walked, in file order.

@@ -77,7 +77,8 @@ std::optional<TDictRhymes> BuildDictRhymes(const TWordList& words, const std::at
                                            std::atomic<std::size_t>& done,
                                            const TRhymeBuildWorkers& workers = {});
 
-// The folder of the index cache: $XDG_CACHE_HOME/slovosito, else $HOME/.cache/slovosito.
+// The folder of the index cache: slovosito in the user's cache folder (XdgBaseFolder), such as
+// ~/.cache/slovosito; empty when the user has none.
 std::string RhymeCacheFolder();
 
 // The cache file in folder for the dictionary whose word list is path.
@@ -123,11 +124,11 @@ public:
     // Starts indexing the word store's rows 0 .. paths.size() - 1, row i's word list being the
     // file paths[i]: each is loaded from the cache in cacheFolder when a fitting one is there,
     // else built and written there. A cache that cannot be written is a warning; the index is
-    // then kept in memory only. A row with no total, which no search walks (its words were not
-    // loaded, say), gets an empty index and its cache is left alone. Cancels an earlier build
-    // first. A build in the background runs at the lowest priority, its helper process too, so
-    // that it takes only the time the machine does not want for other work, such as the searches
-    // of the window that started it.
+    // then kept in memory only, as it is, with a warning, when cacheFolder is empty. A row with no
+    // total, which no search walks (its words were not loaded, say), gets an empty index and its
+    // cache is left alone. Cancels an earlier build first. A build in the background runs at the
+    // lowest priority, its helper process too, so that it takes only the time the machine does not
+    // want for other work, such as the searches of the window that started it.
     void Start(std::vector<std::string> paths, std::string cacheFolder = RhymeCacheFolder(),
                TBuildPriority priority = TBuildPriority::Normal);
     // Stops a build under way and waits for its thread; Ready() is false afterwards.

@@ -6,9 +6,9 @@
 #include <array>
 #include <cstddef>
 
-#include "search/cp1251_letters.h"
 #include "search/word_filter.h"
 #include "wordstore/encoding.h"
+#include "wordstore/letters.h"
 
 namespace {
 
@@ -85,16 +85,6 @@ char LetterVowelClass(unsigned char letter)
     }
 }
 
-// A Russian letter in its small form (ё for Ё); any other byte as it is.
-unsigned char SmallLetter(char c)
-{
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte >= kCapitalA && byte <= kCapitalYa) {
-        return static_cast<unsigned char>(byte + kCaseDistance);
-    }
-    return byte == kCapitalYo ? kSmallYo : byte;
-}
-
 bool IsCyrillicWord(std::string_view word)
 {
     bool vowel = false;
@@ -106,7 +96,7 @@ bool IsCyrillicWord(std::string_view word)
         if (byte < kCapitalA && byte != kCapitalYo && byte != kSmallYo) {
             return false;
         }
-        vowel = vowel || LetterVowelClass(SmallLetter(c)) != 0;
+        vowel = vowel || IsVowel(c);
     }
     return vowel;
 }
@@ -119,10 +109,10 @@ bool EndsSoft(std::string_view word)
     // ь, and ж, ш, ч, щ.
     constexpr unsigned char kSoftSign = 0xFC;
     constexpr std::array<unsigned char, 4> kAlwaysHardOrSoft = {0xE6, 0xF8, 0xF7, 0xF9};
-    if (word.size() < 2 || SmallLetter(word.back()) != kSoftSign) {
+    if (word.size() < 2 || static_cast<unsigned char>(LowerLetter(word.back())) != kSoftSign) {
         return false;
     }
-    const unsigned char before = SmallLetter(word[word.size() - 2]);
+    const auto before = static_cast<unsigned char>(LowerLetter(word[word.size() - 2]));
     return std::find(kAlwaysHardOrSoft.begin(), kAlwaysHardOrSoft.end(), before) ==
            kAlwaysHardOrSoft.end();
 }
@@ -194,14 +184,13 @@ TStressedWord ReadStressedWord(std::string_view typed)
     for (const char c : typed) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte == '\'' || byte == 0xB4) {
-            if (!result.Word.empty() &&
-                SyllableCount(std::string_view(result.Word).substr(result.Word.size() - 1)) == 1) {
+            if (!result.Word.empty() && IsVowel(result.Word.back())) {
                 result.StressedVowel = vowels - 1;
             }
             continue;
         }
         result.Word.push_back(c);
-        vowels += static_cast<int>(SyllableCount(std::string_view(&c, 1)));
+        vowels += IsVowel(c) ? 1 : 0;
     }
     return result;
 }
@@ -231,9 +220,8 @@ std::string RhymeKeyFromPhonemes(std::string_view phonemes, std::string_view wor
         // The vowel espeak reduced is the letter's own once stressed.
         int seen = -1;
         for (const char c : word) {
-            const unsigned char byte = SmallLetter(c);
-            if (LetterVowelClass(byte) != 0 && ++seen == stressedVowel) {
-                stressedClass = LetterVowelClass(byte);
+            if (IsVowel(c) && ++seen == stressedVowel) {
+                stressedClass = LetterVowelClass(static_cast<unsigned char>(LowerLetter(c)));
                 break;
             }
         }

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <utility>
 
-#include "search/cp1251_letters.h"
+#include "wordstore/letters.h"
 
 namespace {
 
@@ -39,24 +39,23 @@ constexpr unsigned kTypeLowerLetter = 0x04;
 constexpr unsigned kTypeDigit = 0x08;
 constexpr unsigned kTypeWord = 0x10;
 
-// The Cyrillic letters of Windows-1251 outside А-Я (0xC0-0xDF) and а-я (0xE0-0xFF), as pairs of
-// capital and small letter, by their Unicode case mapping.
+// The Cyrillic letters of Windows-1251 that LowerLetter leaves alone, as pairs of capital and
+// small letter, by their Unicode case mapping.
 constexpr std::pair<unsigned char, unsigned char> kCyrillicCasePairs[] = {
-    {0x80, 0x90},            // Ђ ђ
-    {0x81, 0x83},            // Ѓ ѓ
-    {0x8A, 0x9A},            // Љ љ
-    {0x8C, 0x9C},            // Њ њ
-    {0x8D, 0x9D},            // Ќ ќ
-    {0x8E, 0x9E},            // Ћ ћ
-    {0x8F, 0x9F},            // Џ џ
-    {0xA1, 0xA2},            // Ў ў
-    {0xA3, 0xBC},            // Ј ј
-    {0xA5, 0xB4},            // Ґ ґ
-    {kCapitalYo, kSmallYo},  // Ё ё
-    {0xAA, 0xBA},            // Є є
-    {0xAF, 0xBF},            // Ї ї
-    {0xB2, 0xB3},            // І і
-    {0xBD, 0xBE},            // Ѕ ѕ
+    {0x80, 0x90},  // Ђ ђ
+    {0x81, 0x83},  // Ѓ ѓ
+    {0x8A, 0x9A},  // Љ љ
+    {0x8C, 0x9C},  // Њ њ
+    {0x8D, 0x9D},  // Ќ ќ
+    {0x8E, 0x9E},  // Ћ ћ
+    {0x8F, 0x9F},  // Џ џ
+    {0xA1, 0xA2},  // Ў ў
+    {0xA3, 0xBC},  // Ј ј
+    {0xA5, 0xB4},  // Ґ ґ
+    {0xAA, 0xBA},  // Є є
+    {0xAF, 0xBF},  // Ї ї
+    {0xB2, 0xB3},  // І і
+    {0xBD, 0xBE},  // Ѕ ѕ
 };
 
 constexpr int kUndefinedByte = 0x98;
@@ -79,11 +78,11 @@ constexpr std::array<unsigned char, kTablesSize> BuildCp1251Tables()
         lower[capital] = small;
         upper[small] = capital;
     };
-    for (int k = 0; k < 26; ++k) {
-        addPair('A' + k, 'a' + k);
-    }
-    for (int k = 0; k <= kCapitalYa - kCapitalA; ++k) {
-        addPair(kCapitalA + k, kSmallA + k);
+    for (int c = 0; c < 256; ++c) {
+        const auto small = static_cast<unsigned char>(LowerLetter(static_cast<char>(c)));
+        if (small != c) {
+            addPair(c, small);
+        }
     }
     for (const auto& [capital, small] : kCyrillicCasePairs) {
         addPair(capital, small);

@@ -7,7 +7,7 @@
 #include <iterator>
 #include <utility>
 
-#include "search/cp1251_letters.h"
+#include "wordstore/letters.h"
 
 namespace {
 

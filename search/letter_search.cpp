@@ -10,9 +10,8 @@
 #include <string>
 #include <string_view>
 
-#include "search/cp1251_letters.h"
-#include "search/query.h"
 #include "search/search_run.h"
+#include "wordstore/letters.h"
 
 namespace {
 
@@ -175,20 +174,11 @@ private:
     std::array<std::array<std::uint64_t, 2>, 256> m_increment{};
 };
 
-// Drops every leading and trailing byte from 0x00 to 0x20, as the other searches trim.
-std::string Trim(const std::string& text)
-{
-    const auto blank = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
-    const auto first = std::find_if_not(text.begin(), text.end(), blank);
-    const auto last = std::find_if_not(text.rbegin(), text.rend(), blank).base();
-    return first < last ? std::string(first, last) : std::string();
-}
-
 }  // namespace
 
 std::optional<TWordTest> LetterTest(TLetterMode mode, const std::string& letters)
 {
-    std::string query = Trim(letters);
+    std::string query = TrimBlanks(letters);
     if (query.empty()) {
         return std::nullopt;
     }

@@ -8,8 +8,8 @@
 #include <cstddef>
 #include <utility>
 
-#include "search/cp1251_letters.h"
 #include "wordstore/encoding.h"
+#include "wordstore/letters.h"
 
 namespace {
 
@@ -47,29 +47,21 @@ constexpr char kYeOrYoBytes[] = {'[', static_cast<char>(kSmallYe), static_cast<c
                                  ']'};
 constexpr std::string_view kYeOrYoExact(kYeOrYoBytes, sizeof kYeOrYoBytes);
 
-// The vowels of "@" and the consonants of "#" (in UTF-8 here); ь and ъ are neither.
-constexpr std::string_view kVowels = "аеёиоуыэюя";
-constexpr std::string_view kConsonants = "бвгджзйклмнпрстфхцчшщ";
-
-// The bytes of the UTF-8 letters as a set.
-TByteSet SetOf(std::string_view utf8)
-{
-    TByteSet set;
-    for (const char c : ToCp1251(utf8)) {
-        set.set(static_cast<unsigned char>(c));
-    }
-    return set;
-}
-
-// Every small letter and ё: what "[!...]" takes from.
-TByteSet AllLetters()
+// The small letters and ё that test holds for: AllLetters() is what "[!...]" takes from, the
+// vowels are "@" and the consonants "#".
+TByteSet LettersWhere(bool (*test)(char))
 {
     TByteSet set;
     for (unsigned byte = kSmallA; byte <= kSmallYa; ++byte) {
-        set.set(byte);
+        set.set(byte, test(static_cast<char>(byte)));
     }
-    set.set(kSmallYo);
+    set.set(kSmallYo, test(static_cast<char>(kSmallYo)));
     return set;
+}
+
+TByteSet AllLetters()
+{
+    return LettersWhere([](char) { return true; });
 }
 
 // The token a set of bytes stands for: a set of one byte is that byte's own token, so that each
@@ -250,8 +242,8 @@ std::string WriteExpression(const std::vector<TMaskToken>& tokens, bool inexact)
 
 std::vector<TMaskToken> TokenizeMask(std::string_view mask)
 {
-    static const TByteSet vowels = SetOf(kVowels);
-    static const TByteSet consonants = SetOf(kConsonants);
+    static const TByteSet vowels = LettersWhere(IsVowel);
+    static const TByteSet consonants = LettersWhere(IsConsonant);
     std::vector<TMaskToken> tokens;
     tokens.reserve(mask.size());
     for (std::size_t i = 0; i < mask.size(); ++i) {

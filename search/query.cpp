@@ -4,9 +4,9 @@
 
 #include <cstddef>
 
-#include "search/cp1251_letters.h"
 #include "search/mask.h"
 #include "search/search_run.h"
+#include "wordstore/letters.h"
 
 namespace {
 
@@ -14,26 +14,6 @@ namespace {
 std::string Delimited(const std::string& expression)
 {
     return expression.empty() ? std::string() : "/" + expression + "/";
-}
-
-// The small letter of a capital A-Z or А-Я; any other byte, Ё and ё too, as it is.
-char LowerAlphabet(char c)
-{
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte >= 'A' && byte <= 'Z') {
-        return static_cast<char>(byte - 'A' + 'a');
-    }
-    if (byte >= kCapitalA && byte <= kCapitalYa) {
-        return static_cast<char>(byte + kCaseDistance);
-    }
-    return c;
-}
-
-// A byte as the regular-expression row lowercases it outside escapes.
-char LowerPatternByte(char c)
-{
-    return static_cast<unsigned char>(c) == kCapitalYo ? static_cast<char>(kSmallYo)
-                                                       : LowerAlphabet(c);
 }
 
 // Lowercases the expression text[begin, end) except escaped bytes and \Q...\E text.
@@ -51,26 +31,18 @@ void LowerExpression(std::string& text, std::size_t begin, std::size_t end)
                 ++i;
             }
         } else if (!quoted) {
-            text[i] = LowerPatternByte(text[i]);
+            text[i] = LowerLetter(text[i]);
         }
     }
 }
 
 }  // namespace
 
-void LowerCyr(std::string& text)
-{
-    for (char& c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        c = byte == kCapitalYo || byte == kSmallYo ? static_cast<char>(kSmallYe) : LowerAlphabet(c);
-    }
-}
-
 void LowerPattern(std::string& text)
 {
     // The pattern search trims bytes up to 0x20; the first byte after them is the delimiter.
     std::size_t open = 0;
-    while (open < text.size() && static_cast<unsigned char>(text[open]) <= 0x20) {
+    while (open < text.size() && IsBlankByte(text[open])) {
         ++open;
     }
     if (open == text.size()) {
@@ -78,14 +50,14 @@ void LowerPattern(std::string& text)
     }
     // The delimiter closes at its last occurrence after lowercasing, as the pattern search reads
     // it; a letter delimiter may be typed in either case.
-    const char delimiter = LowerPatternByte(text[open]);
+    const char delimiter = LowerLetter(text[open]);
     std::size_t close = text.size() - 1;
-    while (close > open && LowerPatternByte(text[close]) != delimiter) {
+    while (close > open && LowerLetter(text[close]) != delimiter) {
         --close;
     }
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (i <= open || i >= close) {
-            text[i] = LowerPatternByte(text[i]);
+            text[i] = LowerLetter(text[i]);
         }
     }
     LowerExpression(text, open + 1, close);

@@ -14,9 +14,6 @@ enum class TQueryMode {
     Inexact,
 };
 
-// Rewrites text in place: Latin and Cyrillic capitals to small letters, "Ё" and "ё" to "е".
-void LowerCyr(std::string& text);
-
 // Rewrites the text of the regular-expression row in place: Latin and Cyrillic capitals to small
 // letters and "Ё" to "ё"; "ё" stays, so that a typed ё finds only ё. Inside the expression (after
 // the first byte above 0x20, up to its last occurrence, where the pattern search splits the

@@ -14,9 +14,9 @@
 #include <string_view>
 #include <vector>
 
-#include "search/cp1251_letters.h"
 #include "search/number_text.h"
 #include "wordstore/large_array.h"
+#include "wordstore/letters.h"
 
 namespace {
 

@@ -11,30 +11,16 @@
 #include <thread>
 #include <utility>
 
-#include "search/cp1251_letters.h"
 #include "search/number_text.h"
 #include "search/regexpr.h"
 #include "search/run_budget.h"
 #include "search/tail_filter.h"
 #include "search/two_thread_walk.h"
 #include "search/wildcard.h"
+#include "wordstore/letters.h"
 #include "wordstore/word_store.h"
 
 namespace {
-
-// Drops every leading and trailing byte from 0x00 to 0x20.
-std::string Trim(const std::string& text)
-{
-    std::size_t begin = 0;
-    std::size_t end = text.size();
-    while (begin < end && static_cast<unsigned char>(text[begin]) <= 0x20) {
-        ++begin;
-    }
-    while (end > begin && static_cast<unsigned char>(text[end - 1]) <= 0x20) {
-        --end;
-    }
-    return text.substr(begin, end - begin);
-}
 
 // The engine's test of a word. A copy has an engine of its own, so that each thread of a run
 // matches with its own.
@@ -263,7 +249,7 @@ void CollectWith(const TRunSettings& settings, TRunControl& control, std::size_t
 
 std::optional<TWordTest> PatternTest(const std::string& query)
 {
-    const std::string pattern = Trim(query);
+    const std::string pattern = TrimBlanks(query);
     if (pattern.empty()) {
         return std::nullopt;
     }
@@ -289,7 +275,7 @@ std::optional<TWordTest> PatternTest(const std::string& query)
 TWordTest EndingTest(const std::string& query)
 {
     return TWordTest(
-        [ending = Trim(query)](const TRunSettings& settings, TRunControl& control, THitSet& hits) {
+        [ending = TrimBlanks(query)](const TRunSettings& settings, TRunControl& control, THitSet& hits) {
             const std::size_t length = ending.size();
             const char* const tail = ending.data();
             // The bytes each of the ending's last two takes, the last first.

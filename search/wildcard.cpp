@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <cstddef>
 
-#include "search/cp1251_letters.h"
 #include "search/expression_rewriter.h"
 #include "search/mask.h"
+#include "wordstore/letters.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <string_view>
 #include <vector>
 
-#include "search/cp1251_letters.h"
 #include "search/mask.h"
 #include "search/tail_filter.h"
+#include "wordstore/letters.h"
 
 // A wildcard: "?" stands for one byte, "*" for any run of bytes, a mask's е for е or ё, a set of
 // a mask for one byte of the set, every other byte for itself.

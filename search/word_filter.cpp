@@ -2,21 +2,11 @@
 
 #include "search/word_filter.h"
 
-#include <array>
 #include <charconv>
 
-namespace {
+#include "wordstore/letters.h"
 
-// One entry per byte: 1 for the vowel letters of the code page, 0 for every other byte.
-constexpr std::array<unsigned char, 256> kVowelTable = [] {
-    std::array<unsigned char, 256> table{};
-    // а е ё и о у ы э ю я, then А Е Ё И О У Ы Э Ю Я.
-    for (const unsigned char vowel : {0xE0, 0xE5, 0xB8, 0xE8, 0xEE, 0xF3, 0xFB, 0xFD, 0xFE, 0xFF,
-                                      0xC0, 0xC5, 0xA8, 0xC8, 0xCE, 0xD3, 0xDB, 0xDD, 0xDE, 0xDF}) {
-        table[vowel] = 1;
-    }
-    return table;
-}();
+namespace {
 
 // Reads the whole of text as a number of ASCII digits (from_chars takes no sign for an unsigned
 // type); nullopt for anything else, an empty text or one too large included.
@@ -74,7 +64,7 @@ std::size_t SyllableCount(std::string_view word)
 {
     std::size_t count = 0;
     for (const char byte : word) {
-        count += kVowelTable[static_cast<unsigned char>(byte)];
+        count += IsVowel(byte) ? 1 : 0;
     }
     return count;
 }

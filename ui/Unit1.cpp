@@ -40,7 +40,6 @@
 #include "ui/qt_text.h"
 #include "ui/result_pane.h"
 #include "wordstore/encoding.h"
-#include "wordstore/path_utils.h"
 
 namespace {
 
@@ -575,13 +574,13 @@ bool TForm1::HandleEventsInRun()
     return !m_cancelRequested;
 }
 
-void TForm1::AddDictionaryRow(const std::string& stem, const std::string& rowText)
+void TForm1::AddDictionaryRow(const TDictionaryRow& row)
 {
-    m_rowNames.push_back(DictionaryName(stem));
-    m_rowPaths.push_back(JoinPath(m_dictionaryFolder, stem + ".txt"));
-    auto* row = new QListWidgetItem(QStringFromCp1251(rowText), dict_list);
-    row->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
-    row->setCheckState(Qt::Unchecked);
+    m_rowNames.push_back(DictionaryName(row.Stem));
+    m_rowPaths.push_back(row.WordListPath);
+    auto* item = new QListWidgetItem(QStringFromCp1251(row.RowText), dict_list);
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+    item->setCheckState(Qt::Unchecked);
 }
 
 void TForm1::WarnDamaged(const std::string& message)

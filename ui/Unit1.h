@@ -74,7 +74,7 @@ public:
     bool KeepGoing(TSearchClock::duration elapsed) override;
 
     // What loading reports.
-    void AddDictionaryRow(const std::string& name, const std::string& rowText) override;
+    void AddDictionaryRow(const TDictionaryRow& row) override;
     void WarnDamaged(const std::string& message) override;
     void ReportLoadError(const std::string& message) override;
 

@@ -3,11 +3,9 @@
 
 #include "wordstore/dictionary_folder.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
-#include <pwd.h>
 #include <unistd.h>
 
 #include "wordstore/file_io.h"
@@ -86,16 +84,14 @@ std::string InstalledSampleFolder(const std::string& exeDir)
 
 std::string UserDictionaryFolder(const std::string& xdgDataHome, const std::string& home)
 {
-    // The XDG rule: a value that is not an absolute path is ignored.
-    fs::path base;
-    if (fs::path(xdgDataHome).is_absolute()) {
-        base = xdgDataHome;
-    } else if (fs::path(home).is_absolute()) {
-        base = fs::path(home) / ".local" / "share";
-    } else {
+    TUserEnvironment environment;
+    environment.Home = home;
+    environment.XdgDataHome = xdgDataHome;
+    const std::string base = XdgBaseFolder(TXdgFolder::Data, environment);
+    if (base.empty()) {
         return {};
     }
-    return (base / "slovosito" / kFolderName).lexically_normal().string();
+    return (fs::path(base) / "slovosito" / kFolderName).lexically_normal().string();
 }
 
 TDictionaryFolder ChooseDictionaryFolder(const TFolderSetting& setting)
@@ -145,17 +141,9 @@ TFolderSetting SystemFolderSetting(const std::string& dir)
     TFolderSetting setting;
     setting.Dir = dir;
     setting.ExeDir = ExeDir;
-    if (const char* value = std::getenv("XDG_DATA_HOME")) {
-        setting.XdgDataHome = value;
-    }
-    if (const char* value = std::getenv("HOME")) {
-        setting.Home = value;
-    }
-    if (setting.Home.empty()) {
-        if (const passwd* user = getpwuid(getuid()); user != nullptr && user->pw_dir != nullptr) {
-            setting.Home = user->pw_dir;
-        }
-    }
+    const TUserEnvironment environment = SystemUserEnvironment();
+    setting.XdgDataHome = environment.XdgDataHome;
+    setting.Home = UserHomeFolder(environment);
     setting.CanCreateIn = [](const std::string& folder) {
         return access(folder.c_str(), W_OK | X_OK) == 0;
     };

@@ -42,8 +42,9 @@ struct TDictionaryFolder
 // being installed in <prefix>/bin; empty when exeDir is.
 std::string InstalledSampleFolder(const std::string& exeDir);
 
-// The user's dictionary folder: xdgDataHome/slovosito/Словари when xdgDataHome is an absolute
-// path, else home/.local/share/slovosito/Словари; empty when home is not absolute either.
+// The user's dictionary folder: slovosito/Словари in the data folder that XdgBaseFolder gives for
+// xdgDataHome and home (xdgDataHome/slovosito/Словари when xdgDataHome is an absolute path, else
+// home/.local/share/slovosito/Словари); empty when home is not absolute either.
 std::string UserDictionaryFolder(const std::string& xdgDataHome, const std::string& home);
 
 // Chooses the dictionary folder:
@@ -57,8 +58,9 @@ std::string UserDictionaryFolder(const std::string& xdgDataHome, const std::stri
 //    without one, the user's folder all the same (it lists nothing), with the error in Errors.
 TDictionaryFolder ChooseDictionaryFolder(const TFolderSetting& setting);
 
-// The setting of this process: dir, the global ExeDir, $XDG_DATA_HOME, $HOME (the password
-// database's home when HOME is empty or unset), and whether the process may write into a folder.
+// The setting of this process: dir, the global ExeDir, $XDG_DATA_HOME, the user's home folder
+// (UserHomeFolder: the password database's when $HOME is not an absolute path), and whether the
+// process may write into a folder.
 TFolderSetting SystemFolderSetting(const std::string& dir);
 
 // Why folder was chosen, for the user (UTF-8): "given by --dir", "beside the program", ...

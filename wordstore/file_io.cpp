@@ -1,8 +1,10 @@
-// Reading whole files with errors that name the file and the system's reason.
+// Reading and writing whole files with errors that name the file and the system's reason, and
+// writing a file under a temporary name that it leaves only when complete.
 
 #include "wordstore/file_io.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <new>
 #include <system_error>
 
@@ -14,9 +16,17 @@
 
 TFileHandle::~TFileHandle()
 {
-    if (m_fd >= 0) {
-        close(m_fd);
+    Close();
+}
+
+int TFileHandle::Close()
+{
+    if (m_fd < 0) {
+        return 0;
     }
+    const int fd = m_fd;
+    m_fd = -1;
+    return close(fd) == 0 ? 0 : errno;
 }
 
 std::string SystemReason(int error)
@@ -118,4 +128,101 @@ TFileBytes ReadWholeFile(const std::string& path)
     result.Size = ReadUpTo(file, result.Bytes.get(), file.Size);
     result.Bytes[result.Size] = '\0';
     return result;
+}
+
+void WriteAll(const TFileHandle& file, std::string_view bytes, const std::string& path)
+{
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t wrote = write(file.get(), bytes.data() + done, bytes.size() - done);
+        if (wrote < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throw EFileError("Cannot write file " + QuotedPath(path) + ". " + SystemReason(errno));
+        }
+        done += static_cast<std::size_t>(wrote);
+    }
+}
+
+TTempFile::TTempFile(std::string tempPath, std::string target, const TTempFileMode& mode)
+    : m_target(std::move(target))
+    , m_mode(mode)
+    , m_file(open(tempPath.c_str(),
+                  O_WRONLY | O_CREAT | O_CLOEXEC | (mode.Exclusive ? O_EXCL | O_NOFOLLOW : O_TRUNC),
+                  mode.Permissions))
+{
+    struct stat info
+    {};
+    if (m_file.get() < 0 || fstat(m_file.get(), &info) != 0) {
+        throw EFileError("Cannot create file " + QuotedPath(m_target) + ". " + SystemReason(errno));
+    }
+    m_path = std::move(tempPath);
+    m_device = info.st_dev;
+    m_inode = info.st_ino;
+}
+
+TTempFile::~TTempFile()
+{
+    m_file.Close();
+    if (!m_path.empty() && !m_keep) {
+        unlink(m_path.c_str());
+    }
+}
+
+void TTempFile::Write(std::string_view bytes)
+{
+    WriteAll(m_file, bytes, m_target);
+    if (m_mode.Durable && fsync(m_file.get()) != 0) {
+        Fail(errno);
+    }
+    if (const int error = m_file.Close(); error != 0) {
+        Fail(error);
+    }
+}
+
+bool TTempFile::MoveToTarget(bool replace)
+{
+    if (replace) {
+        if (rename(m_path.c_str(), m_target.c_str()) != 0) {
+            Fail(errno);
+        }
+    } else if (renameat2(AT_FDCWD, m_path.c_str(), AT_FDCWD, m_target.c_str(), RENAME_NOREPLACE) !=
+               0) {
+        if (errno == EEXIST) {
+            return false;
+        }
+        if (errno != EINVAL && errno != ENOSYS) {
+            Fail(errno);
+        }
+        // The file system cannot refuse to replace by itself: look first.
+        struct stat info
+        {};
+        if (lstat(m_target.c_str(), &info) == 0) {
+            return false;
+        }
+        if (rename(m_path.c_str(), m_target.c_str()) != 0) {
+            Fail(errno);
+        }
+    }
+    m_path.clear();
+    return true;
+}
+
+void TTempFile::Remove()
+{
+    unlink(m_path.c_str());
+    m_path.clear();
+}
+
+bool TTempFile::IsAt(const std::string& path) const
+{
+    struct stat info
+    {};
+    return lstat(path.c_str(), &info) == 0 && info.st_dev == m_device && info.st_ino == m_inode;
+}
+
+void TTempFile::Fail(int error) const
+{
+    throw EFileError("Cannot write file " + QuotedPath(m_target) + ". " + SystemReason(error));
 }

@@ -1,11 +1,15 @@
 #pragma once
-// Reading whole files with errors that name the file and the system's reason.
+// Reading and writing whole files with errors that name the file and the system's reason, and
+// writing a file under a temporary name that it leaves only when complete.
 
 #include <cstddef>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <utility>
+
+#include <sys/types.h>
 
 #include "wordstore/large_array.h"
 
@@ -47,6 +51,9 @@ public:
     TFileHandle(const TFileHandle&) = delete;
     TFileHandle& operator=(const TFileHandle&) = delete;
     int get() const { return m_fd; }
+    // Closes the descriptor now. Returns 0, or the errno of a failed close, when what was written
+    // may be lost.
+    int Close();
 
 private:
     int m_fd;
@@ -91,3 +98,55 @@ struct TFileBytes
 // is read. Throws as OpenRegularFile and ReadUpTo do, and EFileError "Out of memory while reading
 // file ...".
 TFileBytes ReadWholeFile(const std::string& path);
+
+// Writes all of bytes to file, going on after short writes and interruptions. Throws EFileError
+// "Cannot write file "<path>". <reason>".
+void WriteAll(const TFileHandle& file, std::string_view bytes, const std::string& path);
+
+// How a TTempFile is made.
+struct TTempFileMode
+{
+    // Whether nothing may stand at the temporary path, not even a link; else a file there is
+    // emptied.
+    bool Exclusive = false;
+    unsigned Permissions = 0600;  // before the umask
+    // Whether the bytes are flushed to the disk before the file is closed.
+    bool Durable = false;
+};
+
+// A new file written whole under a temporary path, then renamed to its target, so that a reader
+// of the target finds the old file or the whole new one, never a part. The temporary file is
+// removed when this goes, unless it was renamed or kept. Messages name the target.
+class TTempFile
+{
+public:
+    // Creates the file at tempPath. Throws EFileError "Cannot create file "<target>". <reason>".
+    TTempFile(std::string tempPath, std::string target, const TTempFileMode& mode);
+    ~TTempFile();
+    TTempFile(const TTempFile&) = delete;
+    TTempFile& operator=(const TTempFile&) = delete;
+
+    // Writes bytes and closes the file, flushed first when the mode is durable. Throws EFileError
+    // "Cannot write file "<target>". <reason>".
+    void Write(std::string_view bytes);
+    // Gives the file the target's name. With replace an existing file is replaced; without, it is
+    // left alone and the result is false. Throws EFileError "Cannot write file ...".
+    bool MoveToTarget(bool replace);
+    // Leaves the temporary file where it is whatever happens next.
+    void Keep() { m_keep = true; }
+    // Removes the temporary file now.
+    void Remove();
+    // Whether path names this very file.
+    bool IsAt(const std::string& path) const;
+
+private:
+    [[noreturn]] void Fail(int error) const;
+
+    std::string m_path;  // empty once renamed or removed
+    std::string m_target;
+    TTempFileMode m_mode;
+    TFileHandle m_file;
+    bool m_keep = false;
+    dev_t m_device = 0;
+    ino_t m_inode = 0;
+};

@@ -5,7 +5,6 @@
 
 #include <cassert>
 #include <cerrno>
-#include <cstdio>
 #include <string_view>
 
 #include <fcntl.h>
@@ -20,124 +19,15 @@
 
 namespace {
 
-// A new file of the pair in the pending folder, under its final name; removed when it goes
-// unless it was moved to that name or is kept.
-class TPendingFile
+// The new files of the pair are written in the pending folder under their final names, and
+// flushed before they are renamed into place.
+constexpr TTempFileMode kPendingFileMode{.Exclusive = true, .Permissions = 0666, .Durable = true};
+
+// The pending file for the pair's file target.
+std::string PendingPath(const std::string& pending, const std::string& target)
 {
-public:
-    // target is the final path, named in messages.
-    TPendingFile(const std::string& pending, const std::string& target)
-        : m_target(target)
-    {
-        const std::string path = JoinPath(pending, FileNameOnly(target));
-        m_fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        struct stat info
-        {};
-        if (m_fd < 0 || fstat(m_fd, &info) != 0) {
-            throw EFileError("Cannot create file " + QuotedPath(target) + ". " +
-                             SystemReason(errno));
-        }
-        m_path = path;
-        m_device = info.st_dev;
-        m_inode = info.st_ino;
-    }
-    ~TPendingFile()
-    {
-        if (m_fd >= 0) {
-            close(m_fd);
-        }
-        if (!m_path.empty() && !m_keep) {
-            unlink(m_path.c_str());
-        }
-    }
-    TPendingFile(const TPendingFile&) = delete;
-    TPendingFile& operator=(const TPendingFile&) = delete;
-
-    // Writes bytes, flushes them to the disk and closes the file.
-    void Write(const std::string& bytes)
-    {
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-            const ssize_t wrote = write(m_fd, bytes.data() + done, bytes.size() - done);
-            if (wrote < 0) {
-                if (errno == EINTR) {
-                    continue;
-                }
-                Fail();
-            }
-            done += static_cast<std::size_t>(wrote);
-        }
-        if (fsync(m_fd) != 0) {
-            Fail();
-        }
-        const int fd = m_fd;
-        m_fd = -1;
-        if (close(fd) != 0) {
-            Fail();
-        }
-    }
-
-    // Gives the file its final name. Without replace an existing file is left alone and the
-    // result is false.
-    bool MoveToTarget(bool replace)
-    {
-        if (replace) {
-            if (rename(m_path.c_str(), m_target.c_str()) != 0) {
-                Fail();
-            }
-        } else if (renameat2(AT_FDCWD, m_path.c_str(), AT_FDCWD, m_target.c_str(),
-                             RENAME_NOREPLACE) != 0) {
-            if (errno == EEXIST) {
-                return false;
-            }
-            if (errno != EINVAL && errno != ENOSYS) {
-                Fail();
-            }
-            // The file system cannot refuse to replace by itself: look first.
-            struct stat info
-            {};
-            if (lstat(m_target.c_str(), &info) == 0) {
-                return false;
-            }
-            if (rename(m_path.c_str(), m_target.c_str()) != 0) {
-                Fail();
-            }
-        }
-        m_path.clear();
-        return true;
-    }
-
-    // Leaves the file in the pending folder whatever happens next.
-    void Keep() { m_keep = true; }
-
-    // Removes the file from the pending folder now.
-    void Remove()
-    {
-        unlink(m_path.c_str());
-        m_path.clear();
-    }
-
-    // Whether path names this very file.
-    bool IsAt(const std::string& path) const
-    {
-        struct stat info
-        {};
-        return lstat(path.c_str(), &info) == 0 && info.st_dev == m_device && info.st_ino == m_inode;
-    }
-
-private:
-    [[noreturn]] void Fail() const
-    {
-        throw EFileError("Cannot write file " + QuotedPath(m_target) + ". " + SystemReason(errno));
-    }
-
-    std::string m_target;
-    std::string m_path;  // empty once moved or removed
-    int m_fd = -1;
-    bool m_keep = false;
-    dev_t m_device = 0;
-    ino_t m_inode = 0;
-};
+    return JoinPath(pending, FileNameOnly(target));
+}
 
 // Makes the renames in folder durable; a file system that cannot do it is not an error.
 void SyncFolder(const std::string& folder)
@@ -231,10 +121,12 @@ TWrittenPair WriteDictionaryPair(const std::string& folder, const std::string& n
     }
     // The word list is made and flushed before the count file exists: a pending word list
     // alone, or both, always mean that nothing is in place yet (see pair_leftovers.h).
-    TPendingFile wordsFile(pending, pair.WordListPath);
+    TTempFile wordsFile(PendingPath(pending, pair.WordListPath), pair.WordListPath,
+                        kPendingFileMode);
     wordsFile.Write(wordBytes);
     reached(TPairWriteStep::WordListWritten);
-    TPendingFile countsFile(pending, pair.CountFilePath);
+    TTempFile countsFile(PendingPath(pending, pair.CountFilePath), pair.CountFilePath,
+                         kPendingFileMode);
     countsFile.Write(countBytes);
     SyncFolder(pending);
     reached(TPairWriteStep::CountFileWritten);

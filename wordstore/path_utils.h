@@ -1,6 +1,6 @@
 #pragma once
-// Path helpers: the program's own directory, the dictionary folder beside it, and joining and
-// cutting paths.
+// Path helpers: the program's own directory, the dictionary folder beside it, the user's home and
+// XDG base folders, and joining and cutting paths.
 
 #include <stdexcept>
 #include <string>
@@ -9,8 +9,43 @@
 // when the executable's path cannot be read (the folder is then relative to the current one).
 extern std::string ExeDir;
 
-// Sets ExeDir from /proc/self/exe. Called once at program start.
+// Sets ExeDir to ProgramFolder(). Called once at program start.
 void InitExeDir();
+
+// The directory of the running executable, read from /proc/self/exe, with a trailing "/"; empty
+// when the link cannot be read.
+std::string ProgramFolder();
+
+// The base folders of the XDG rule.
+enum class TXdgFolder {
+    Data,    // $XDG_DATA_HOME, else ~/.local/share
+    Cache,   // $XDG_CACHE_HOME, else ~/.cache
+    Config,  // $XDG_CONFIG_HOME, else ~/.config
+};
+
+// What the user's folders are worked out from; tests make their own.
+struct TUserEnvironment
+{
+    // The variables' values, empty when unset.
+    std::string Home;
+    std::string XdgDataHome;
+    std::string XdgCacheHome;
+    std::string XdgConfigHome;
+    // The home folder of the user's entry in the password database; empty when there is none.
+    std::string PasswdHome;
+};
+
+// The environment of this process; the password database is asked only when $HOME is not an
+// absolute path.
+TUserEnvironment SystemUserEnvironment();
+
+// The user's home folder: Home when it is an absolute path, else PasswdHome when that is; empty
+// when neither is.
+std::string UserHomeFolder(const TUserEnvironment& environment);
+
+// The base folder which: its variable when that is an absolute path (relative ones are ignored,
+// as the XDG rule says), else its place under UserHomeFolder; empty when there is no home either.
+std::string XdgBaseFolder(TXdgFolder which, const TUserEnvironment& environment);
 
 // The dictionary folder beside the program: ExeDir + "Словари" (the name is UTF-8 on disk).
 // ChooseDictionaryFolder (dictionary_folder.h) tells when it is the one used.

@@ -252,7 +252,7 @@ void LoadDictionaryRowOnly(const std::string& path, const std::string& countPath
     DictWords.emplace_back();
     DictCounts.emplace_back();
     DictTotals.push_back(0.0);
-    view.AddDictionaryRow(stem, DictionaryRowText(name, wordCount));
+    view.AddDictionaryRow({stem, path, countPath, DictionaryRowText(name, wordCount)});
 }
 
 }  // namespace
@@ -301,7 +301,8 @@ void LoadDictionary(const std::string& path, TLoadView& view)
     DictWords.push_back(std::move(words.Words));
     DictCounts.push_back(std::move(counts.Counts));
     DictTotals.push_back(counts.Total);
-    view.AddDictionaryRow(stem, DictionaryRowText(name, DictWords.back().size()));
+    view.AddDictionaryRow(
+        {stem, path, countPath, DictionaryRowText(name, DictWords.back().size())});
 }
 
 std::vector<std::string> DictionaryCandidates(const std::string& folder)

@@ -62,20 +62,32 @@ extern std::vector<TIntArray> DictCounts;
 // The sum, in file order, of each count divided by 1 000 000.
 extern std::vector<double> DictTotals;
 
+// A dictionary that loading accepted, as it reports it.
+struct TDictionaryRow
+{
+    // The word list's file name without the extension, in the file system's bytes (usually UTF-8).
+    std::string Stem;
+    // The files as they were read: the word list by its own name, whatever the letter case of its
+    // ".txt", and the count file, the pending one when an interrupted writing left it ready.
+    std::string WordListPath;
+    std::string CountFilePath;
+    // The dictionary list's row, Windows-1251: "name (N слов)", where name is DictionaryName(Stem).
+    std::string RowText;
+};
+
 // What loading reports to the front end.
 class TLoadView
 {
 public:
     virtual ~TLoadView() = default;
-    // A dictionary was accepted as the next slot. stem is its word list's file name without the
-    // extension, in the file system's bytes (usually UTF-8); rowText the dictionary list's row,
-    // Windows-1251: "name (N слов)", where name is DictionaryName(stem).
-    virtual void AddDictionaryRow(const std::string& stem, const std::string& rowText) = 0;
+    // A dictionary was accepted as the next slot. A front end that needs its files takes their
+    // paths from row rather than making them from the stem.
+    virtual void AddDictionaryRow(const TDictionaryRow& row) = 0;
     // A pair whose count file does not fit its word list; message is the whole warning.
     virtual void WarnDamaged(const std::string& message) = 0;
     // A file of a pair that exists but could not be read; loading goes on with the next file.
     virtual void ReportLoadError(const std::string& message) = 0;
-    // Whether the words and counts of the dictionary stem (as AddDictionaryRow gives it) are
+    // Whether the words and counts of the dictionary stem (as TDictionaryRow has it) are
     // wanted; asked before it is read. One that is not is read, measured, listed and warned
     // about as any other, but its slot stays empty with a total of 0, which no search runs over:
     // a front end that searches only some dictionaries does not build the others. Yes by default.

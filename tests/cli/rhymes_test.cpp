@@ -243,6 +243,22 @@ TEST_F(CliRhymes, AChangedPairIsIndexedAnew)
     EXPECT_EQ(Run({"--rhyme", "окно"}).Out, "кино\nдавно\n");
 }
 
+TEST_F(CliRhymes, APairWithTheExtensionInCapitalsIsIndexedAnewWhenItChanges)
+{
+    // The same size each time: only the files' own times can tell the lists apart.
+    const std::pair<std::vector<std::string>, const char*> cases[] = {
+        {{"окно", "кино", "можно", "вино", "курса", "курс"}, "кино\nвино\n"},
+        {{"окно", "кино", "можно", "сено", "курса", "курс"}, "кино\n"},
+    };
+    for (const auto& [words, out] : cases) {
+        SCOPED_TRACE(out);
+        WriteWords(words);
+        fs::rename(Dictionaries() + "/small.txt", Dictionaries() + "/small.TXT");
+        fs::rename(Dictionaries() + "/small.txt.cnt", Dictionaries() + "/small.TXT.cnt");
+        EXPECT_EQ(Run({"--rhyme", "окно"}).Out, out);
+    }
+}
+
 TEST_F(CliRhymes, ADamagedCacheIsBuiltAnewAndRewritten)
 {
     ASSERT_EQ(Run({"--rhyme", "окно"}).Out, "кино\nвино\n");

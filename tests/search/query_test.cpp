@@ -15,6 +15,7 @@
 #include "search/regexpr.h"
 #include "search/search_run.h"
 #include "wordstore/encoding.h"
+#include "wordstore/letters.h"
 
 namespace {
 

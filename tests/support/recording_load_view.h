@@ -12,15 +12,17 @@
 class TRecordingLoadView : public TLoadView
 {
 public:
-    void AddDictionaryRow(const std::string& stem, const std::string& rowText) override
+    void AddDictionaryRow(const TDictionaryRow& row) override
     {
-        Names.push_back(stem);  // the file system's bytes already
-        Rows.push_back(ToUtf8(rowText));
+        Names.push_back(row.Stem);  // the file system's bytes already
+        Paths.push_back(row.WordListPath + " " + row.CountFilePath);
+        Rows.push_back(ToUtf8(row.RowText));
     }
     void WarnDamaged(const std::string& message) override { Warnings.push_back(ToUtf8(message)); }
     void ReportLoadError(const std::string& message) override { Errors.push_back(ToUtf8(message)); }
 
     std::vector<std::string> Names;
+    std::vector<std::string> Paths;  // the word list's and the count file's, a space between
     std::vector<std::string> Rows;
     std::vector<std::string> Warnings;
     std::vector<std::string> Errors;

@@ -1,7 +1,9 @@
 // The rhyme search in the window: the pane menu's item for the word at hand, its run against the
 // rhyme search driven directly, the wait for an index still being built, and the index's warnings.
 
+#include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <QAction>
@@ -203,4 +205,25 @@ TEST_F(RhymeItem, ACacheThatCannotBeWrittenIsWarnedAboutOnce)
     ListEnding("окно");
     OpenMenu()->trigger();
     EXPECT_EQ(PaneText(), "кино");
+}
+
+TEST_F(RhymeItem, APairWithTheExtensionInCapitalsIsIndexedAnewWhenItChanges)
+{
+    // The same size each time: only the files' own times can tell the lists apart.
+    const std::pair<std::vector<std::string>, const char*> cases[] = {
+        {{"окно", "кино", "вино"}, "кино\r\nвино"},
+        {{"окно", "кино", "сено"}, "кино"},
+    };
+    for (const auto& [words, pane] : cases) {
+        SCOPED_TRACE(pane);
+        m_form.reset();
+        const std::string path = m_folder.WritePair("a", words, {3, 2, 1});
+        std::filesystem::rename(path, m_folder.Path() + "/a.TXT");
+        std::filesystem::rename(path + ".cnt", m_folder.Path() + "/a.TXT.cnt");
+        Open();
+        ASSERT_TRUE(QTest::qWaitFor([this] { return !BarShown(); }, kIndexTimeout));
+        ListEnding("окно");
+        OpenMenu()->trigger();
+        EXPECT_EQ(PaneText(), pane);
+    }
 }

@@ -1,5 +1,6 @@
 // Tests of the choice of the dictionary folder: --dir, the folder beside the program, the user's
-// folder with the first-run copy of the installed sample, and what happens when it cannot be made.
+// folder with the first-run copy of the installed sample, and what happens when it cannot be made;
+// and of the user's base folders that it and the rhyme cache share.
 
 #include "wordstore/dictionary_folder.h"
 
@@ -13,6 +14,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -38,7 +40,8 @@ std::string ReadWholeText(const std::string& path)
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// Sets an environment variable for its lifetime; the old value, or its absence, comes back after.
+// Sets an environment variable (unsets it for nullptr) for its lifetime; the old value, or its
+// absence, comes back after.
 class TEnvironmentValue
 {
 public:
@@ -48,7 +51,11 @@ public:
         const char* old = std::getenv(name);
         m_wasSet = old != nullptr;
         m_old = m_wasSet ? old : "";
-        setenv(name, value, 1);
+        if (value != nullptr) {
+            setenv(name, value, 1);
+        } else {
+            unsetenv(name);
+        }
     }
     ~TEnvironmentValue()
     {
@@ -250,6 +257,46 @@ TEST(UserDictionaryFolder, FollowsTheXdgRuleWithTheHomeFallback)
     for (const auto& [xdgDataHome, home, folder] : cases) {
         SCOPED_TRACE(std::string(xdgDataHome) + " | " + home);
         EXPECT_EQ(UserDictionaryFolder(xdgDataHome, home), folder);
+    }
+}
+
+TEST(XdgBaseFolder, TakesOnlyAbsolutePathsAndFallsBackToThePasswordDatabasesHome)
+{
+    // $HOME, the password database's home, $XDG_CACHE_HOME, then the cache folder.
+    const char* const cases[][4] = {
+        {"/home/u", "/pw", "/cache", "/cache"},
+        {"/home/u", "/pw", "cache", "/home/u/.cache"},
+        {"/home/u/", "/pw", "", "/home/u/.cache"},
+        {"", "/pw", "", "/pw/.cache"},
+        {"home/u", "/pw", "", "/pw/.cache"},
+        {"home/u", "pw", "", ""},
+        {"", "", "/cache", "/cache"},
+    };
+    for (const auto& [home, passwdHome, cacheHome, folder] : cases) {
+        SCOPED_TRACE(std::string(home) + " | " + passwdHome + " | " + cacheHome);
+        TUserEnvironment environment;
+        environment.Home = home;
+        environment.PasswdHome = passwdHome;
+        environment.XdgCacheHome = cacheHome;
+        EXPECT_EQ(XdgBaseFolder(TXdgFolder::Cache, environment), folder);
+    }
+    // Each folder reads its own variable.
+    TUserEnvironment environment;
+    environment.Home = "/h";
+    environment.XdgConfigHome = "/config";
+    EXPECT_EQ(XdgBaseFolder(TXdgFolder::Config, environment), "/config");
+    EXPECT_EQ(XdgBaseFolder(TXdgFolder::Data, environment), "/h/.local/share");
+    EXPECT_EQ(XdgBaseFolder(TXdgFolder::Cache, environment), "/h/.cache");
+}
+
+TEST(SystemUserEnvironment, AHomeUnsetOrRelativeIsThePasswordDatabases)
+{
+    const passwd* user = getpwuid(getuid());
+    ASSERT_NE(user, nullptr);
+    for (const char* home : {static_cast<const char*>(nullptr), "", "relative"}) {
+        SCOPED_TRACE(home != nullptr ? home : "unset");
+        const TEnvironmentValue value("HOME", home);
+        EXPECT_EQ(UserHomeFolder(SystemUserEnvironment()), user->pw_dir);
     }
 }
 

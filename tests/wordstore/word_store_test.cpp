@@ -199,6 +199,17 @@ TEST_F(ScanDictionaryFolder, LoadsPairsInByteOrderOfNamesAndSkipsDamagedOnes)
     EXPECT_EQ(DictTotals[1], 4.0 / 1000000.0);
 }
 
+TEST_F(ScanDictionaryFolder, RowsGiveThePathsOfTheFilesAsTheyWereRead)
+{
+    m_folder.Write("Big.TXT", "а\r\n");
+    m_folder.Write("Big.TXT.cnt", Counts({1}));
+    m_folder.WritePair("small", {"б"}, {1});
+    ::ScanDictionaryFolder(m_folder.Path(), m_view);
+    const std::string folder = m_folder.Path();
+    EXPECT_THAT(m_view.Paths, ElementsAre(folder + "/Big.TXT " + folder + "/Big.TXT.cnt",
+                                          folder + "/small.txt " + folder + "/small.txt.cnt"));
+}
+
 TEST_F(ScanDictionaryFolder, FollowsLinksToRegularFilesAndSkipsOtherEntries)
 {
     const std::string target = m_folder.WritePair("store/real", {"кот"}, {5});
