@@ -102,6 +102,17 @@ bool HasCodeUnitFFAtEitherEnd(const pcre2_code* code)
     throw ERegExprError("TRegExpr: out of memory");
 }
 
+// Whether the JIT compiles at all here: it is missing on some platforms, and cannot run where
+// the system gives no executable memory.
+bool JitWorks()
+{
+    int errorCode = 0;
+    PCRE2_SIZE errorOffset = 0;
+    const TCodePtr probe(
+        pcre2_compile(reinterpret_cast<PCRE2_SPTR>("a"), 1, 0, &errorCode, &errorOffset, nullptr));
+    return probe && pcre2_jit_compile(probe.get(), PCRE2_JIT_COMPLETE) == 0;
+}
+
 }  // namespace
 
 struct TRegExpr::TImpl
@@ -254,9 +265,18 @@ void TRegExpr::Compile()
             ThrowOutOfMemory();
         }
     }
-    // The JIT may refuse an expression or be missing on this platform; the interpreter then
-    // matches the same expression, only slower.
-    impl.JitCompiled = impl.UseJit && pcre2_jit_compile(code.get(), PCRE2_JIT_COMPLETE) == 0;
+    // The JIT refuses an expression whose state does not fit its frame, such as one with
+    // thousands of groups. The interpreter would take it at a cost per step that grows with the
+    // groups, hundreds of times the JIT's, and turn a search into minutes: such an expression is
+    // an error. Only where the JIT cannot work at all does the interpreter match instead.
+    if (impl.UseJit) {
+        impl.JitCompiled = pcre2_jit_compile(code.get(), PCRE2_JIT_COMPLETE) == 0;
+        if (!impl.JitCompiled && JitWorks()) {
+            throw ERegExprError(
+                "TRegExpr(comp): regular expression is too large to match: use fewer groups and "
+                "repeats");
+        }
+    }
     impl.FirstBytesKnown = ReadFirstBytes(code.get(), impl.FirstBytes);
     impl.Code = std::move(code);
 }

@@ -36,8 +36,9 @@ public:
     // and reused afterwards. Throws ERegExprError for an empty expression
     // ("TRegExpr(exec): Not Assigned Expression Property"), a compile error
     // ("TRegExpr(comp): <message> (pos <offset>)", e.g. "Unmatched []", "ParseReg Unmatched ()",
-    // "Invalid [] Range"), or a failure while matching, such as a backtracking limit
-    // ("TRegExpr(exec): <message>").
+    // "Invalid [] Range"), an expression too large for the JIT to take ("TRegExpr(comp): regular
+    // expression is too large to match: use fewer groups and repeats"), or a failure while
+    // matching, such as a backtracking limit ("TRegExpr(exec): <message>").
     bool Exec(std::string_view subject);
 
     // For tests and benchmarks: whether to compile with PCRE2's JIT (on at the start). Where the
