@@ -488,14 +488,19 @@ TEST_F(SearchRun, EvenOneWordAsksTheViewWhetherToGoOn)
 
 TEST_F(SearchRun, OneCostlyWordCannotHoldTheRunPastItsLimit)
 {
-    // Thousands of groups do not fit the JIT: each word would take the run far past its limit.
+    // A back reference costs the cube of a long word's length; thousands of groups do not fit the
+    // JIT. Each case would take the run far past its limit.
     std::string groups;
     for (int i = 0; i < 8000; ++i) {
         groups += "()";
     }
-    m_folder.WritePair("a", {"кот"}, {1});
+    m_folder.WritePair("a", {"кот", ToUtf8(std::string(1000, '\xE0'))}, {2, 1});  // a thousand "а"
     Load({true});
     const std::tuple<std::string, std::size_t, const char*> cases[] = {
+        {"/(.*)\\1я/", 0,
+         "Search stopped after 1 s: the expression is too costly. Simplify it or search fewer "
+         "dictionaries"},
+        {"/(.*)\\1я/", 3, "Search cancelled"},
         {"/" + groups + "(?:.*){7}\\d/", 0,
          "TRegExpr(comp): regular expression is too large to match: use fewer groups and repeats"},
     };
