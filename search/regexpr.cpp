@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <optional>
 #include <string_view>
 #include <utility>
@@ -102,6 +103,51 @@ bool HasCodeUnitFFAtEitherEnd(const pcre2_code* code)
     throw ERegExprError("TRegExpr: out of memory");
 }
 
+// Whether the JIT compiles at all here: it is missing on some platforms, and cannot run where
+// the system gives no executable memory.
+bool JitWorks()
+{
+    int errorCode = 0;
+    PCRE2_SIZE errorOffset = 0;
+    const TCodePtr probe(
+        pcre2_compile(reinterpret_cast<PCRE2_SPTR>("a"), 1, 0, &errorCode, &errorOffset, nullptr));
+    return probe && pcre2_jit_compile(probe.get(), PCRE2_JIT_COMPLETE) == 0;
+}
+
+// The state of a watched match, which its callouts reach.
+struct TWatchState
+{
+    TMatchWatch Watch;
+    // What the watch threw, to be thrown again once the engine has returned.
+    std::exception_ptr Error;
+};
+
+// A match's answer from PCRE2's result. Throws ERegExprError for a failure.
+bool MatchAnswer(int result)
+{
+    if (result >= 0) {
+        return true;
+    }
+    if (result != PCRE2_ERROR_NOMATCH) {
+        throw ERegExprError("TRegExpr(exec): " + PcreMessage(result));
+    }
+    return false;
+}
+
+int CallWatch(pcre2_callout_block* /*block*/, void* data)
+{
+    TWatchState& state = *static_cast<TWatchState*>(data);
+    // No exception may pass through the engine's frames; the match ends with an error code
+    // instead, and Exec throws what the watch threw.
+    try {
+        state.Watch();
+    } catch (...) {
+        state.Error = std::current_exception();
+        return PCRE2_ERROR_CALLOUT;
+    }
+    return 0;
+}
+
 }  // namespace
 
 struct TRegExpr::TImpl
@@ -113,6 +159,13 @@ struct TRegExpr::TImpl
     // Null until the first Exec after the expression or the modifiers changed.
     TCodePtr Code;
     bool JitCompiled = false;
+    // The same expression with a callout before each item, for watched matches; null until the
+    // first of them after Code was compiled.
+    TCodePtr WatchedCode;
+    bool WatchedJitCompiled = false;
+    // What both are compiled from.
+    TPcreExpression Pcre;
+    std::uint32_t Options = 0;
     // For an expression anchored at the subject's start that PCRE2 knows the possible first bytes
     // of: those bytes. A subject that starts with none of them cannot match, and is turned away
     // without the call, which costs more than the test for most words.
@@ -123,6 +176,18 @@ struct TRegExpr::TImpl
     TMatchDataPtr MatchData;
     TJitStackPtr JitStack;
     TMatchContextPtr MatchContext;
+    // MatchContext with the callouts going to WatchState.
+    TMatchContextPtr WatchedContext;
+    TWatchState WatchState;
+
+    // Compiles Pcre with options. Throws ERegExprError for a compile error.
+    TCodePtr CompileCode(std::uint32_t options) const;
+    // PCRE2's result of matching subject with code in context.
+    int Match(const pcre2_code* code, bool jit, pcre2_match_context* context,
+              std::string_view subject) const;
+    // Whether WatchedCode matches subject, calling watch from inside. Throws what watch throws,
+    // and ERegExprError as Exec does.
+    bool WatchedMatch(std::string_view subject, TMatchWatch watch);
 };
 
 TRegExpr::TRegExpr()
@@ -142,6 +207,11 @@ TRegExpr::TRegExpr()
     if (m_impl->JitStack) {
         pcre2_jit_stack_assign(m_impl->MatchContext.get(), nullptr, m_impl->JitStack.get());
     }
+    m_impl->WatchedContext.reset(pcre2_match_context_copy(m_impl->MatchContext.get()));
+    if (!m_impl->WatchedContext) {
+        ThrowOutOfMemory();
+    }
+    pcre2_set_callout(m_impl->WatchedContext.get(), CallWatch, &m_impl->WatchState);
 }
 
 TRegExpr::~TRegExpr() = default;
@@ -209,17 +279,8 @@ bool ReadFirstBytes(const pcre2_code* code, std::array<bool, 256>& firstBytes)
 
 }  // namespace
 
-void TRegExpr::Compile()
+TCodePtr TRegExpr::TImpl::CompileCode(std::uint32_t options) const
 {
-    TImpl& impl = *m_impl;
-    impl.JitCompiled = false;
-    if (impl.Expression.empty()) {
-        throw ERegExprError("TRegExpr(exec): Not Assigned Expression Property");
-    }
-
-    const TRegExprModifiers& modifiers = impl.Modifiers;
-    const TPcreExpression pcre = RewriteExpression(impl.Expression, modifiers);
-
     const TCompileContextPtr context(pcre2_compile_context_create(nullptr));
     if (!context) {
         ThrowOutOfMemory();
@@ -228,61 +289,103 @@ void TRegExpr::Compile()
     // Both Windows and Unix line ends count for ".", "^" and "$".
     pcre2_set_newline(context.get(), PCRE2_NEWLINE_ANYCRLF);
 
-    std::uint32_t options = 0;
-    options |= modifiers.CaseInsensitive ? PCRE2_CASELESS : 0;
-    options |= modifiers.DotAll ? PCRE2_DOTALL : 0;
-    options |= modifiers.Greedy ? 0 : PCRE2_UNGREEDY;
-    options |= modifiers.MultiLine ? PCRE2_MULTILINE : 0;
-    options |= modifiers.Extended ? PCRE2_EXTENDED : 0;
-
     int errorCode = 0;
     PCRE2_SIZE errorOffset = 0;
     const auto compile = [&](std::uint32_t compileOptions) {
-        return TCodePtr(pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pcre.Text.data()),
-                                      pcre.Text.size(), compileOptions, &errorCode, &errorOffset,
+        return TCodePtr(pcre2_compile(reinterpret_cast<PCRE2_SPTR>(Pcre.Text.data()),
+                                      Pcre.Text.size(), compileOptions, &errorCode, &errorOffset,
                                       context.get()));
     };
     TCodePtr code = compile(options);
+    if (code && HasCodeUnitFFAtEitherEnd(code.get())) {
+        code = compile(options | PCRE2_NO_START_OPTIMIZE);
+    }
     if (!code) {
-        const std::size_t pos = pcre.SourcePos[std::min(errorOffset, pcre.Text.size())];
+        const std::size_t pos = Pcre.SourcePos[std::min(errorOffset, Pcre.Text.size())];
         throw ERegExprError("TRegExpr(comp): " + CompileMessage(errorCode) + " (pos " +
                             std::to_string(pos) + ")");
     }
-    if (HasCodeUnitFFAtEitherEnd(code.get())) {
-        code = compile(options | PCRE2_NO_START_OPTIMIZE);
-        if (!code) {
-            ThrowOutOfMemory();
+    return code;
+}
+
+void TRegExpr::Compile()
+{
+    TImpl& impl = *m_impl;
+    impl.JitCompiled = false;
+    impl.WatchedCode.reset();
+    if (impl.Expression.empty()) {
+        throw ERegExprError("TRegExpr(exec): Not Assigned Expression Property");
+    }
+
+    const TRegExprModifiers& modifiers = impl.Modifiers;
+    impl.Pcre = RewriteExpression(impl.Expression, modifiers);
+    impl.Options = 0;
+    impl.Options |= modifiers.CaseInsensitive ? PCRE2_CASELESS : 0;
+    impl.Options |= modifiers.DotAll ? PCRE2_DOTALL : 0;
+    impl.Options |= modifiers.Greedy ? 0 : PCRE2_UNGREEDY;
+    impl.Options |= modifiers.MultiLine ? PCRE2_MULTILINE : 0;
+    impl.Options |= modifiers.Extended ? PCRE2_EXTENDED : 0;
+
+    TCodePtr code = impl.CompileCode(impl.Options);
+    // The JIT refuses an expression whose state does not fit its frame, such as one with
+    // thousands of groups. The interpreter would take it at a cost per step that grows with the
+    // groups, hundreds of times the JIT's, and turn a search into minutes: such an expression is
+    // an error. Only where the JIT cannot work at all does the interpreter match instead.
+    if (impl.UseJit) {
+        impl.JitCompiled = pcre2_jit_compile(code.get(), PCRE2_JIT_COMPLETE) == 0;
+        if (!impl.JitCompiled && JitWorks()) {
+            throw ERegExprError(
+                "TRegExpr(comp): regular expression is too large to match: use fewer groups and "
+                "repeats");
         }
     }
-    // The JIT may refuse an expression or be missing on this platform; the interpreter then
-    // matches the same expression, only slower.
-    impl.JitCompiled = impl.UseJit && pcre2_jit_compile(code.get(), PCRE2_JIT_COMPLETE) == 0;
     impl.FirstBytesKnown = ReadFirstBytes(code.get(), impl.FirstBytes);
     impl.Code = std::move(code);
 }
 
-bool TRegExpr::Exec(std::string_view subject)
+int TRegExpr::TImpl::Match(const pcre2_code* code, bool jit, pcre2_match_context* context,
+                           std::string_view subject) const
+{
+    const PCRE2_SPTR text =
+        subject.empty() ? kEmptySubject : reinterpret_cast<PCRE2_SPTR>(subject.data());
+    return jit ? pcre2_jit_match(code, text, subject.size(), 0, 0, MatchData.get(), context)
+               : pcre2_match(code, text, subject.size(), 0, 0, MatchData.get(), context);
+}
+
+bool TRegExpr::TImpl::WatchedMatch(std::string_view subject, TMatchWatch watch)
+{
+    if (!WatchedCode) {
+        WatchedCode = CompileCode(Options | PCRE2_AUTO_CALLOUT);
+        // A refusal leaves these matches to the interpreter, which the watch bounds as well.
+        WatchedJitCompiled =
+            JitCompiled && pcre2_jit_compile(WatchedCode.get(), PCRE2_JIT_COMPLETE) == 0;
+    }
+    WatchState.Watch = watch;
+    const int result = Match(WatchedCode.get(), WatchedJitCompiled, WatchedContext.get(), subject);
+    WatchState.Watch = {};
+    if (WatchState.Error) {
+        std::rethrow_exception(std::exchange(WatchState.Error, nullptr));
+    }
+    return MatchAnswer(result);
+}
+
+bool TRegExpr::Exec(std::string_view subject, TMatchWatch watch)
 {
     if (!m_impl->Code) {
         Compile();
     }
-    const TImpl& impl = *m_impl;
+    TImpl& impl = *m_impl;
     if (impl.FirstBytesKnown &&
         (subject.empty() || !impl.FirstBytes[static_cast<unsigned char>(subject[0])])) {
         return false;
     }
-    const PCRE2_SPTR text =
-        subject.empty() ? kEmptySubject : reinterpret_cast<PCRE2_SPTR>(subject.data());
-    const int result = impl.JitCompiled
-                           ? pcre2_jit_match(impl.Code.get(), text, subject.size(), 0, 0,
-                                             impl.MatchData.get(), impl.MatchContext.get())
-                           : pcre2_match(impl.Code.get(), text, subject.size(), 0, 0,
-                                         impl.MatchData.get(), impl.MatchContext.get());
-    if (result >= 0) {
-        return true;
+    // The match limit holds the JIT to a fraction of a second on a word. A long subject escapes
+    // it: the limit does not count the steps of a back reference, or of a single character's
+    // repeat, so that /(.*)\1я/ costs the cube of the length. The interpreter copies every group
+    // at each step. Such a match runs the expression with callouts, which call the watch.
+    if (watch && (!impl.JitCompiled || subject.size() > kLongSubject)) [[unlikely]] {
+        return impl.WatchedMatch(subject, watch);
     }
-    if (result == PCRE2_ERROR_NOMATCH) {
-        return false;
-    }
-    throw ERegExprError("TRegExpr(exec): " + PcreMessage(result));
+    return MatchAnswer(
+        impl.Match(impl.Code.get(), impl.JitCompiled, impl.MatchContext.get(), subject));
 }

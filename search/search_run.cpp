@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string_view>
 #include <thread>
+#include <type_traits>
 #include <utility>
 
 #include "search/number_text.h"
@@ -40,7 +41,13 @@ public:
     {}
     TEngineTest& operator=(const TEngineTest&) = delete;
 
-    bool operator()(std::string_view word) { return m_engine.Exec(word); }
+    // Calls tick, the walk's, from inside a match that may run long, so that the time limit, the
+    // control's cancelling and the other thread's stop reach into it as they do between words.
+    template <typename TTick>
+    bool operator()(std::string_view word, TTick& tick)
+    {
+        return m_engine.Exec(word, TMatchWatch(tick));
+    }
 
 private:
     std::string m_modifiers;
@@ -66,6 +73,17 @@ std::vector<TWalkRow> TickedRows(const TRunControl& control, const THitSet& hits
         }
     }
     return rows;
+}
+
+// A match test takes the word, or the word and the walk's tick to call from inside a long match.
+template <typename TMatch, typename TTick>
+bool Matches(TMatch& matches, std::string_view word, TTick& tick)
+{
+    if constexpr (std::is_invocable_v<TMatch&, std::string_view, TTick&>) {
+        return matches(word, tick);
+    } else {
+        return matches(word);
+    }
 }
 
 // Adds word j of walkRow to hits when it is a hit: at least minLength bytes long, passing the
@@ -140,6 +158,7 @@ void WalkWords(const TRunSettings& settings, std::size_t minLength, TMatch& matc
                const std::vector<TWalkRow>& rows, std::size_t from, std::size_t to, TTick&& tick,
                THitSet& hits)
 {
+    auto matchesWithTick = [&](std::string_view word) { return Matches(matches, word, tick); };
     for (const TWalkRow& walkRow : rows) {
         const std::size_t first = std::max(walkRow.First, from);
         const std::size_t end = std::min(walkRow.End, to);
@@ -150,8 +169,8 @@ void WalkWords(const TRunSettings& settings, std::size_t minLength, TMatch& matc
         const TIntArray& counts = DictCounts[walkRow.Row];
         const double total = DictTotals[walkRow.Row];
         const auto consider = [&](std::size_t j, std::string_view word) {
-            ConsiderWord<kMatchFirst, kFiltered>(settings, minLength, matches, walkRow, j, word,
-                                                 counts, total, hits);
+            ConsiderWord<kMatchFirst, kFiltered>(settings, minLength, matchesWithTick, walkRow, j,
+                                                 word, counts, total, hits);
         };
         const std::size_t rowFirst = first - walkRow.First;
         const std::size_t rowEnd = end - walkRow.First;

@@ -4,6 +4,7 @@
 #include "search/regexpr.h"
 
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -302,6 +303,34 @@ TEST(TRegExpr, RunawayBacktrackingEndsWithAnError)
         EXPECT_THAT([&] { engine.Exec(std::string(32, 'a') + "b"); },
                     ThrowsMessage<ERegExprError>(Eq("TRegExpr(exec): match limit exceeded")));
     }
+}
+
+TEST(TRegExpr, WatchedMatchOfALongSubjectAnswersAsBeforeAndEndsWhenTheWatchThrows)
+{
+    const std::string even(200, 'a');
+    const std::string odd = even + "a";
+    const std::string capitalYa = even + "Я";
+    const TMatchCase cases[] = {
+        {"^(.*)\\1$", "", even.c_str(), true},
+        {"^(.*)\\1$", "", odd.c_str(), false},
+        {"я$", "i", capitalYa.c_str(), true},  // the code page's last byte, caseless
+    };
+    int calls = 0;
+    auto count = [&calls] { ++calls; };
+    auto stop = [] { throw std::out_of_range("stop"); };
+    for (const bool useJit : {true, false}) {
+        for (const TMatchCase& test : cases) {
+            SCOPED_TRACE(std::string(test.Expression) + (useJit ? " with JIT" : " without JIT"));
+            TRegExpr engine;
+            engine.UseJit(useJit);
+            engine.SetModifierStr(test.Modifiers);
+            engine.SetExpression(ToCp1251(test.Expression));
+            const std::string word = ToCp1251(test.Word);
+            EXPECT_THROW(engine.Exec(word, TMatchWatch(stop)), std::out_of_range);
+            EXPECT_EQ(engine.Exec(word, TMatchWatch(count)), test.Expected);
+        }
+    }
+    EXPECT_GT(calls, 0);
 }
 
 TEST(TRegExpr, NewExpressionOrModifiersReplaceTheCompiledOne)

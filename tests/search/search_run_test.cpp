@@ -11,6 +11,7 @@
 #include <random>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gmock/gmock.h>
@@ -483,6 +484,34 @@ TEST_F(SearchRun, EvenOneWordAsksTheViewWhetherToGoOn)
     m_view.CancelAtPoll = 1;
     EXPECT_THROW(Ending("т"), ESearchCancelled);
     EXPECT_THROW(Pattern("/т/"), ESearchCancelled);
+}
+
+TEST_F(SearchRun, OneCostlyWordCannotHoldTheRunPastItsLimit)
+{
+    // A back reference costs the cube of a long word's length; thousands of groups do not fit the
+    // JIT. Each case would take the run far past its limit.
+    std::string groups;
+    for (int i = 0; i < 8000; ++i) {
+        groups += "()";
+    }
+    m_folder.WritePair("a", {"кот", ToUtf8(std::string(1000, '\xE0'))}, {2, 1});  // a thousand "а"
+    Load({true});
+    const std::tuple<std::string, std::size_t, const char*> cases[] = {
+        {"/(.*)\\1я/", 0,
+         "Search stopped after 1 s: the expression is too costly. Simplify it or search fewer "
+         "dictionaries"},
+        {"/(.*)\\1я/", 3, "Search cancelled"},
+        {"/" + groups + "(?:.*){7}\\d/", 0,
+         "TRegExpr(comp): regular expression is too large to match: use fewer groups and repeats"},
+    };
+    for (const auto& [query, cancelAtPoll, message] : cases) {
+        SCOPED_TRACE(message);
+        m_view.Control.Polls.clear();
+        m_view.CancelAtPoll = cancelAtPoll;
+        m_view.TimeLimit = std::chrono::seconds(1);
+        m_view.Clock = SteppingClock(std::chrono::milliseconds(50));
+        EXPECT_THAT([&] { Pattern(query.c_str()); }, ThrowsMessage<std::runtime_error>(message));
+    }
 }
 
 TEST_F(SearchRun, ModifiersThatCannotChangeAMaskExpressionListTheSameWords)
