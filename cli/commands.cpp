@@ -23,7 +23,9 @@ const TOptionSpec kSearchOptions[] = {
     {"--format", "FORMAT",
      "text (the listing, the default), tsv (a header, then word, ipm, count and dictionary, "
      "tab-separated, with a decimal comma) or csv (the same columns as RFC 4180 with a decimal "
-     "point)"},
+     "point); a word or name that starts with = + - or @ gets a ' before it, so that a "
+     "spreadsheet takes it as text, not as a formula, and tsv writes a control character as "
+     "\\xNN and a backslash in a word as \\\\, as names are spelled"},
     {"--compare", nullptr,
      "with two or more dictionaries, one row per word and its ipm in each dictionary: \"word = "
      "ipm1 | ipm2\" (\"-\" where absent), or with --format a header naming the dictionaries "

@@ -21,9 +21,50 @@ std::string IpmField(double ipm, TTableFormat format)
     return text;
 }
 
+bool IsControl(char c)
+{
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || byte == 0x7F;
+}
+
+// A text cell as a spreadsheet must take it. A spreadsheet runs a cell that starts with "=",
+// "+", "-" or "@" as a formula (some drop a leading tab or CR first), and a downloaded list may
+// hold any such word: a "'" before it keeps the cell text. In TSV, where nothing can be quoted, a
+// control byte becomes
+// "\xNN" so that every row keeps its columns, and, unless the text is spelled already, a
+// backslash "\\": the spelling of dictionary names.
+std::string TextCell(std::string_view text, TTableFormat format, bool spelled)
+{
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string cell;
+    if (!text.empty() &&
+        std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos) {
+        cell.push_back('\'');
+    }
+    if (format != TTableFormat::Tsv) {
+        cell.append(text);
+        return cell;
+    }
+    for (const char c : text) {
+        if (IsControl(c)) {
+            const auto byte = static_cast<unsigned char>(c);
+            cell += "\\x";
+            cell += kHex[byte >> 4];
+            cell += kHex[byte & 0x0F];
+        } else if (c == '\\' && !spelled) {
+            cell += "\\\\";
+        } else {
+            cell.push_back(c);
+        }
+    }
+    return cell;
+}
+
 void AppendField(std::string& line, std::string_view field, TTableFormat format)
 {
-    if (format == TTableFormat::Csv && field.find_first_of(",\"\r\n") != std::string_view::npos) {
+    const bool quote = std::any_of(field.begin(), field.end(),
+                                   [](char c) { return c == ',' || c == '"' || IsControl(c); });
+    if (format == TTableFormat::Csv && quote) {
         line.push_back('"');
         for (const char c : field) {
             if (c == '"') {
@@ -107,8 +148,9 @@ std::string HitTableText(std::span<const THitRecord> hits, std::span<const std::
     const std::string header[] = {"word", "ipm", "count", "dictionary"};
     AppendLine(table, header, format, lineBreak);
     for (const THitRecord& hit : hits) {
-        const std::string fields[] = {hit.Word, IpmField(hit.Ipm, format),
-                                      std::to_string(hit.Count), rowNames[hit.Row]};
+        const std::string fields[] = {TextCell(hit.Word, format, false), IpmField(hit.Ipm, format),
+                                      std::to_string(hit.Count),
+                                      TextCell(rowNames[hit.Row], format, true)};
         AppendLine(table, fields, format, lineBreak);
     }
     return table;
@@ -133,10 +175,12 @@ std::string CompareTableText(std::span<const TCompareRow> rows,
         return table;
     }
     std::vector<std::string> fields = {"word"};
-    fields.insert(fields.end(), columnNames.begin(), columnNames.end());
+    for (const std::string& name : columnNames) {
+        fields.push_back(TextCell(name, format, true));
+    }
     AppendLine(table, fields, format, lineBreak);
     for (const TCompareRow& row : rows) {
-        fields.assign(1, row.Word);
+        fields.assign(1, TextCell(row.Word, format, false));
         for (const std::optional<double>& ipm : row.Ipms) {
             fields.push_back(ipm ? IpmField(*ipm, format) : std::string());
         }
