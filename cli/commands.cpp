@@ -66,7 +66,11 @@ const TOptionSpec kMakeDictOptions[] = {
     {"--from-text", nullptr,
      "count the words of running text: Cyrillic or Latin letters, with single hyphens inside "
      "(\"кто-то\")"},
-    {"--encoding", "E", "the files are utf-8 (the default) or cp1251"},
+    {"--encoding", "E",
+     "the files are utf-8 (the default), cp1251 (Windows-1251; a file that reads as UTF-8 with "
+     "Cyrillic letters is refused) or auto: each file is read as UTF-8 when its first megabyte "
+     "that holds a byte beyond ASCII is valid UTF-8, else as Windows-1251, and the summary "
+     "says which"},
     {"--lower", nullptr, "fold letter case first (Ё becomes ё)"},
     {"--keep-order", nullptr,
      "keep the order of first occurrence instead of the largest count first"},
@@ -87,7 +91,7 @@ constexpr const char* kSearchSynopsis =
     "                     [--headwords] (--ending | --mask | --regexp | --inexact |\n"
     "                      --anagram | --from-letters | --rhyme) QUERY\n"
     "       slovosito-cli make-dict [--dir DIR] [--from-list | --from-text]\n"
-    "                     [--encoding utf-8|cp1251] [--lower] [--keep-order] [--force]\n"
+    "                     [--encoding utf-8|cp1251|auto] [--lower] [--keep-order] [--force]\n"
     "                     NAME FILE...\n"
     "       slovosito-cli check [--dir DIR]\n";
 
@@ -111,8 +115,8 @@ constexpr const char* kSearchEpilogue =
 
 constexpr const char* kMakeDictSynopsis =
     "Usage: slovosito-cli make-dict [--dir DIR] [--from-list | --from-text]\n"
-    "                               [--encoding utf-8|cp1251] [--lower] [--keep-order] [--force]\n"
-    "                               NAME FILE...\n";
+    "                               [--encoding utf-8|cp1251|auto] [--lower] [--keep-order]\n"
+    "                               [--force] NAME FILE...\n";
 
 constexpr const char* kMakeDictAbout =
     "Makes the dictionary NAME from frequency lists or texts: writes NAME.txt and NAME.txt.cnt\n"

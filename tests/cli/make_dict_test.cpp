@@ -126,6 +126,15 @@ TEST_F(MakeDict, ReadsWindows1251AndStandardInput)
     EXPECT_EQ(result.Status, 0);
     EXPECT_EQ(InDir("x.txt"), ToCp1251("Ёж\r\nёж\r\nи\r\nкто-то\r\n"));
     EXPECT_EQ(InDir("x.txt.cnt"), Counts({1, 1, 1, 1}));
+
+    const std::string utf8 = Input("utf8.txt", "кот ёж\n");
+    const TCliRun guessed =
+        Run({"make-dict", "--from-text", "--encoding", "auto", "y", utf8, "-"}, text);
+    EXPECT_EQ(guessed.Status, 0);
+    EXPECT_THAT(guessed.Out, ::testing::StartsWith(utf8 + ": read as utf-8\n"
+                                                          "(standard input): read as cp1251\n"
+                                                          "words written: 5\n"));
+    EXPECT_EQ(InDir("y.txt"), ToCp1251("ёж\r\nЁж\r\nи\r\nкот\r\nкто-то\r\n"));
 }
 
 TEST_F(MakeDict, SummaryShowsTenOfTheDroppedWords)
@@ -165,7 +174,10 @@ TEST_F(MakeDict, ErrorsExitWithTwoAndWriteNothing)
         {{"make-dict", "--from-list", "--from-text", "x", good},
          "slovosito-cli: give only one of --from-list and --from-text\n"},
         {{"make-dict", "--encoding", "latin1", "x", good},
-         "slovosito-cli: unknown encoding \"latin1\" (utf-8 or cp1251)\n"},
+         "slovosito-cli: unknown encoding \"latin1\" (utf-8, cp1251 or auto)\n"},
+        {{"make-dict", "--encoding", "cp1251", "x", good},
+         "slovosito-cli: " + good +
+             ": the input is UTF-8 with Cyrillic letters, not Windows-1251.\n"},
         {{"make-dict", "--lower=yes", "x", good}, "slovosito-cli: option --lower takes no value\n"},
         {{"make-dict", "--bogus", "x", good},
          "slovosito-cli: unknown argument --bogus (see make-dict --help)\n"},
