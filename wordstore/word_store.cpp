@@ -3,6 +3,7 @@
 #include "wordstore/word_store.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <future>
 #include <limits>
@@ -319,6 +320,14 @@ std::vector<std::string> DictionaryCandidates(const std::string& folder)
             names.push_back(std::move(name));
         }
         failed = "Cannot read folder ";
+    }
+    // A folder listed but not entered (read without search rights) names files that cannot be
+    // looked at: every one would be passed by as missing.
+    struct stat info
+    {};
+    if (!error && stat(JoinPath(folder, ".").c_str(), &info) != 0) {
+        failed = "Cannot open folder ";
+        error.assign(errno, std::generic_category());
     }
     if (error) {
         // A folder that is there but hides its dictionaries is not an empty one.

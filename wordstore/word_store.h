@@ -90,15 +90,16 @@ void ClearWordStore();
 
 // The names of folder's candidates: every entry whose name ends in ".txt" in any letter case, in
 // byte order of the names. Empty when the folder is missing. Throws EFileError when it is there
-// but cannot be listed: "Cannot open folder "<folder>". <reason>" (or "Cannot read folder ...").
+// but cannot be listed or entered: "Cannot open folder "<folder>". <reason>" (or "Cannot read
+// folder ..." when listing fails part way).
 std::vector<std::string> DictionaryCandidates(const std::string& folder);
 
 // Creates folder (with missing parents) when it does not exist, then loads every candidate whose
 // name ends in ".txt" (any letter case), in byte order of the names, holding the shared side of
 // the folder's lock (see folder_lock.h) when it comes within kFolderLockWait; the lock file is
 // created when missing and the folder allows it. Entries that are not regular files are skipped
-// silently. A file that cannot be read is reported and skipped; a folder that cannot be listed is
-// reported with ReportFolderError.
+// silently. A file that cannot be read is reported and skipped; a folder that cannot be listed or
+// entered is reported with ReportFolderError.
 void ScanDictionaryFolder(const std::string& folder, TLoadView& view);
 
 // Loads the pair path + path ".cnt" into a new slot and appends its row; the count file is the
