@@ -3,6 +3,7 @@
 #include "wordstore/dictionary_check.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <new>
 
 #include <sys/stat.h>
@@ -22,6 +23,7 @@ struct TEntryKind
     bool Missing = false;
     bool Regular = false;
     std::string Detail;
+    std::uint64_t Size = 0;  // when Regular
 };
 
 TEntryKind KindOf(const std::string& path)
@@ -43,6 +45,7 @@ TEntryKind KindOf(const std::string& path)
         return kind;
     }
     kind.Regular = S_ISREG(info.st_mode);
+    kind.Size = static_cast<std::uint64_t>(info.st_size);
     if (!kind.Regular) {
         kind.Detail = FileKindText(info.st_mode);
     }
@@ -109,7 +112,12 @@ TCandidateCheck CheckCandidate(const std::string& folder, const std::string& fil
         const TWordListFile wordList = ReadWordListFile(path);
         NoteWordList(wordList, check);
         readingWords = false;
-        NoteCountFile(ReadCountFile(countPath, wordList.Words.size()), check);
+        if (CountFileMayFit(counts.Size, wordList.FileBytes)) {
+            NoteCountFile(ReadCountFile(countPath, wordList.Words.size()), check);
+        } else {
+            check.CountFileBytes = counts.Size;
+            check.Verdict = TVerdict::CountFileSizeMismatch;
+        }
     } catch (const ENotRegularFile& e) {
         check.Verdict = readingWords ? TVerdict::NotRegularFile : TVerdict::CountFileNotRegular;
         check.Detail = e.Detail();

@@ -91,3 +91,6 @@ struct TFileBytes
 // is read. Throws as OpenRegularFile and ReadUpTo do, and EFileError "Out of memory while reading
 // file ...".
 TFileBytes ReadWholeFile(const std::string& path);
+
+// Reads the rest of file, up to the size it had when it was opened, as ReadWholeFile does.
+TFileBytes ReadWholeFile(const TRegularFile& file);

@@ -262,11 +262,19 @@ void LoadDictionary(const std::string& path, TLoadView& view)
 {
     const std::string countPath = CountFilePathFor(path);
     const std::optional<std::size_t> countBytes = RegularFileSize(countPath);
-    if (!RegularFileSize(path) || !countBytes) {
+    const std::optional<std::size_t> wordBytes = RegularFileSize(path);
+    if (!wordBytes || !countBytes) {
         return;
     }
     const std::string stem = StripExtension(FileNameOnly(path));
     const std::string name = DictionaryName(stem);
+    // Gigabytes may be read for nothing otherwise; the word list's own error comes first, as
+    // when the files are read.
+    if (!CountFileMayFit(*countBytes, *wordBytes)) {
+        RefuseLargeWordList(path, *wordBytes);
+        view.WarnDamaged(DamagedWarningText(name));
+        return;
+    }
 
     if (!view.WantsWords(stem)) {
         LoadDictionaryRowOnly(path, countPath, stem, name, view);

@@ -105,8 +105,9 @@ void ScanDictionaryFolder(const std::string& folder, TLoadView& view);
 // Loads the pair path + path ".cnt" into a new slot and appends its row; the count file is the
 // pending one when an interrupted writing left it ready (see pair_leftovers.h). Does nothing when
 // either file is missing (or is not a regular file, also when found so only once opened); warns
-// when the count file does not fit the words.
-// Throws EFileError when a file exists but cannot be opened or read.
+// when the count file does not fit the words, before either file is read when their sizes tell
+// (see CountFileMayFit). Throws EFileError when a file exists but cannot be opened or read, or
+// is too large (see RefuseLargeWordList).
 void LoadDictionary(const std::string& path, TLoadView& view);
 
 // The name of the dictionary whose word list is stem + ".txt" (stem in the file system's bytes),
