@@ -270,6 +270,11 @@ int Check(const std::string& dir, std::ostream& out, std::ostream& err)
                                                            : "next make-dict removes it")
             << '\n';
     }
+    for (const std::string& name : folderCheck.LoneCountFiles) {
+        out << "note: count file " << Quoted(SpellName(name))
+            << " has no word list beside it; remove it, or make-dict --force writes the pair "
+               "anew\n";
+    }
     if (checks.empty()) {
         out << "no file whose name ends in \".txt\" in \"" << folder << "\"\n";
     } else {

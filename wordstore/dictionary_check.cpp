@@ -2,9 +2,12 @@
 
 #include "wordstore/dictionary_check.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <filesystem>
 #include <new>
+#include <system_error>
 
 #include <sys/stat.h>
 
@@ -15,6 +18,8 @@
 #include "wordstore/word_store.h"
 
 namespace {
+
+namespace fs = std::filesystem;
 
 // Whether path, after following links, is a regular file; otherwise (when something is there)
 // what it is, in detail.
@@ -149,10 +154,22 @@ TFolderCheck CheckFolder(const std::string& folder)
         lock.Lock(TLockMode::Shared);
     }
     TFolderCheck result;
-    for (const std::string& name : DictionaryCandidates(folder)) {
+    const std::vector<std::string> candidates = DictionaryCandidates(folder);
+    for (const std::string& name : candidates) {
         result.Candidates.push_back(CheckCandidate(folder, name));
     }
     result.Leftovers = FindLeftovers(folder);
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        const std::string wordList =
+            name.substr(0, name.size() - std::min<std::size_t>(4, name.size()));
+        if (name.ends_with(".cnt") && IsCandidateName(wordList) &&
+            !std::binary_search(candidates.begin(), candidates.end(), wordList)) {
+            result.LoneCountFiles.push_back(name);
+        }
+    }
+    std::sort(result.LoneCountFiles.begin(), result.LoneCountFiles.end());
     return result;
 }
 

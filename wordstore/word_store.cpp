@@ -47,16 +47,6 @@ std::optional<std::size_t> RegularFileSize(const std::string& path)
     return static_cast<std::size_t>(info.st_size);
 }
 
-bool EndsWithTxt(const std::string& name)
-{
-    if (name.size() < 4) {
-        return false;
-    }
-    const char* ext = name.c_str() + name.size() - 4;
-    return ext[0] == '.' && (ext[1] | 0x20) == 't' && (ext[2] | 0x20) == 'x' &&
-           (ext[3] | 0x20) == 't';
-}
-
 }  // namespace
 
 namespace {
@@ -313,6 +303,16 @@ void LoadDictionary(const std::string& path, TLoadView& view)
     view.AddDictionaryRow(stem, DictionaryRowText(name, DictWords.back().size()));
 }
 
+bool IsCandidateName(const std::string& name)
+{
+    if (name.size() < 4) {
+        return false;
+    }
+    const char* ext = name.c_str() + name.size() - 4;
+    return ext[0] == '.' && (ext[1] | 0x20) == 't' && (ext[2] | 0x20) == 'x' &&
+           (ext[3] | 0x20) == 't';
+}
+
 std::vector<std::string> DictionaryCandidates(const std::string& folder)
 {
     std::error_code error;
@@ -324,7 +324,7 @@ std::vector<std::string> DictionaryCandidates(const std::string& folder)
     const char* failed = "Cannot open folder ";
     for (const fs::directory_iterator end; !error && it != end; it.increment(error)) {
         std::string name = it->path().filename().string();
-        if (EndsWithTxt(name)) {
+        if (IsCandidateName(name)) {
             names.push_back(std::move(name));
         }
         failed = "Cannot read folder ";

@@ -88,6 +88,9 @@ public:
 // Empties the store.
 void ClearWordStore();
 
+// Whether a folder's entry named name is a candidate: the name ends in ".txt" in any letter case.
+bool IsCandidateName(const std::string& name);
+
 // The names of folder's candidates: every entry whose name ends in ".txt" in any letter case, in
 // byte order of the names. Empty when the folder is missing. Throws EFileError when it is there
 // but cannot be listed or entered: "Cannot open folder "<folder>". <reason>" (or "Cannot read

@@ -317,36 +317,48 @@ TEST_F(MakeDict, CheckArgumentErrorsExitWithTwo)
 TEST_F(MakeDict, CheckNamesLeftoversAndTheNextMakeDictDealsWithThem)
 {
     // A replacement of x stopped after its word list was put in place; a writing of y stopped
-    // before; an older version's temporary file.
+    // before; an older version's temporary file; a pending count file whose word list is gone,
+    // and a count file without its word list.
     m_folder.WritePair("Словари/x", {"кот", "пёс"}, {2, 1});
     m_folder.Write("Словари/.slovosito-new/x.txt.cnt", Counts({2, 1}));
     m_folder.Write("Словари/x.txt.cnt", Counts({9}));
     m_folder.Write("Словари/.slovosito-new/y.txt", "ёж\r\n");
     m_folder.Write("Словари/.slovosito-new/y.txt.cnt", Counts({1}));
     m_folder.Write("Словари/.slovosito-77-0.tmp", "кот\r\n");
+    m_folder.Write("Словари/.slovosito-new/gone.txt.cnt", Counts({1}));
+    m_folder.Write("Словари/old.txt.cnt", Counts({1}));
 
     const TCliRun before = Run({"check"});
     EXPECT_EQ(before.Status, 0);
-    EXPECT_EQ(before.Out,
-              "x.txt: listed as \"x (2 слов)\"\n"
-              "note: \".slovosito-77-0.tmp\" is left from an interrupted make-dict; the next "
-              "make-dict removes it\n"
-              "note: \".slovosito-new/x.txt.cnt\" is left from an interrupted make-dict; the next "
-              "make-dict puts it in place\n"
-              "note: \".slovosito-new/y.txt\" is left from an interrupted make-dict; the next "
-              "make-dict removes it\n"
-              "note: \".slovosito-new/y.txt.cnt\" is left from an interrupted make-dict; the next "
-              "make-dict removes it\n"
-              "1 of 1 listed\n");
+    EXPECT_EQ(
+        before.Out,
+        "x.txt: listed as \"x (2 слов)\"\n"
+        "note: \".slovosito-77-0.tmp\" is left from an interrupted make-dict; the next "
+        "make-dict removes it\n"
+        "note: \".slovosito-new/gone.txt.cnt\" is left from an interrupted make-dict; the "
+        "next make-dict removes it\n"
+        "note: \".slovosito-new/x.txt.cnt\" is left from an interrupted make-dict; the next "
+        "make-dict puts it in place\n"
+        "note: \".slovosito-new/y.txt\" is left from an interrupted make-dict; the next "
+        "make-dict removes it\n"
+        "note: \".slovosito-new/y.txt.cnt\" is left from an interrupted make-dict; the next "
+        "make-dict removes it\n"
+        "note: count file \"old.txt.cnt\" has no word list beside it; remove it, or make-dict "
+        "--force writes the pair anew\n"
+        "1 of 1 listed\n");
 
     const TCliRun made = Run({"make-dict", "z", Input("list.txt", "ёж 4\n")});
     EXPECT_EQ(made.Err, "");
     EXPECT_EQ(made.Status, 0);
-    EXPECT_THAT(DirEntries(),
-                ElementsAre(".slovosito.lock", "x.txt", "x.txt.cnt", "z.txt", "z.txt.cnt"));
+    EXPECT_THAT(DirEntries(), ElementsAre(".slovosito.lock", "old.txt.cnt", "x.txt", "x.txt.cnt",
+                                          "z.txt", "z.txt.cnt"));
     EXPECT_EQ(InDir("x.txt.cnt"), Counts({2, 1}));
-    EXPECT_EQ(Run({"check"}).Out,
-              "x.txt: listed as \"x (2 слов)\"\nz.txt: listed as \"z (1 слов)\"\n2 of 2 listed\n");
+    EXPECT_EQ(
+        Run({"check"}).Out,
+        "x.txt: listed as \"x (2 слов)\"\nz.txt: listed as \"z (1 слов)\"\n"
+        "note: count file \"old.txt.cnt\" has no word list beside it; remove it, or make-dict "
+        "--force writes the pair anew\n"
+        "2 of 2 listed\n");
 }
 
 TEST_F(MakeDict, WaitsForAnotherWriterThenFailsWithTwoAndWritesNothing)
