@@ -31,7 +31,8 @@ const TOptionSpec kSearchOptions[] = {
      "ipm1 | ipm2\" (\"-\" where absent), or with --format a header naming the dictionaries "
      "and empty fields where absent; by the largest ipm, which --min applies to"},
     {"--time-limit", "SECONDS",
-     "stop a search that runs longer with an error (default 10; 0 for none)"},
+     "stop a search that runs longer with an error, with --compare counting the making of its "
+     "table (default 10; 0 for none)"},
     {"--length", "RANGE",
      "list only words of RANGE characters, a hyphen counting as one; RANGE is N, N-M, N- (N or "
      "more) or -M (at most M)"},

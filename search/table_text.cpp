@@ -3,6 +3,7 @@
 #include "search/table_text.h"
 
 #include <algorithm>
+#include <functional>
 #include <unordered_map>
 
 #include "search/number_text.h"
@@ -98,11 +99,25 @@ void AppendLine(std::string& table, std::span<const std::string> fields, TTableF
 
 std::vector<TCompareRow> CompareRows(std::span<const THitRecord> hits,
                                      std::span<const std::size_t> columns, double minIpm,
-                                     bool alphabetical)
+                                     bool alphabetical, const std::function<void()>& tick)
 {
+    // Millions of hits take seconds to gather and sort: the tick is asked every so many steps
+    // of both, so that a time limit can end the work part way.
+    constexpr std::size_t kStepsPerTick = 1 << 14;
+    std::size_t stepsToTick = kStepsPerTick;
+    const auto step = [&] {
+        if (--stepsToTick == 0) {
+            stepsToTick = kStepsPerTick;
+            if (tick) {
+                tick();
+            }
+        }
+    };
     std::vector<TCompareRow> rows;
+    std::vector<double> largest;  // of each row's ipms
     std::unordered_map<std::string_view, std::size_t> rowOfWord;
     for (const THitRecord& hit : hits) {
+        step();
         const auto column = std::find(columns.begin(), columns.end(), hit.Row);
         if (column == columns.end()) {
             continue;
@@ -110,35 +125,33 @@ std::vector<TCompareRow> CompareRows(std::span<const THitRecord> hits,
         auto [place, added] = rowOfWord.try_emplace(hit.Word, rows.size());
         if (added) {
             rows.push_back({hit.Word, std::vector<std::optional<double>>(columns.size())});
+            largest.push_back(hit.Ipm);
         }
         std::optional<double>& ipm = rows[place->second].Ipms[column - columns.begin()];
         if (!ipm || hit.Ipm > *ipm) {
             ipm = hit.Ipm;
         }
+        largest[place->second] = std::max(largest[place->second], hit.Ipm);
     }
-    const auto largest = [](const TCompareRow& row) {
-        double most = 0.0;
-        bool any = false;
-        for (const std::optional<double>& ipm : row.Ipms) {
-            if (ipm && (!any || *ipm > most)) {
-                most = *ipm;
-                any = true;
-            }
+    std::vector<std::size_t> order;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (largest[i] >= minIpm) {
+            order.push_back(i);
         }
-        return most;
-    };
-    std::erase_if(rows, [&](const TCompareRow& row) { return largest(row) < minIpm; });
-    std::sort(rows.begin(), rows.end(), [&](const TCompareRow& a, const TCompareRow& b) {
-        if (!alphabetical) {
-            const double mostA = largest(a);
-            const double mostB = largest(b);
-            if (mostA != mostB) {
-                return mostA > mostB;
-            }
+    }
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        step();
+        if (!alphabetical && largest[a] != largest[b]) {
+            return largest[a] > largest[b];
         }
-        return ListedBefore(a.Word, b.Word);
+        return ListedBefore(rows[a].Word, rows[b].Word);
     });
-    return rows;
+    std::vector<TCompareRow> kept;
+    kept.reserve(order.size());
+    for (const std::size_t i : order) {
+        kept.push_back(std::move(rows[i]));
+    }
+    return kept;
 }
 
 std::string HitTableText(std::span<const THitRecord> hits, std::span<const std::string> rowNames,

@@ -3,6 +3,7 @@
 // word with its ipm in each dictionary side by side.
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -24,10 +25,12 @@ struct TCompareRow
 // The side-by-side rows of hits found in the dictionary rows columns (one column each, in that
 // order): one row per distinct word, a word listed twice in one dictionary taking the larger ipm.
 // Keeps the rows whose largest ipm reaches minIpm, ordered alphabetically (ListedBefore) or by
-// falling largest ipm, equal ones alphabetically. Hits of other rows are ignored.
+// falling largest ipm, equal ones alphabetically. Hits of other rows are ignored. tick, when
+// given, is called again and again while the rows are made, often enough for a time limit of
+// seconds; what it throws ends the work there.
 std::vector<TCompareRow> CompareRows(std::span<const THitRecord> hits,
                                      std::span<const std::size_t> columns, double minIpm,
-                                     bool alphabetical);
+                                     bool alphabetical, const std::function<void()>& tick = {});
 
 // The hits as a table of Tsv or Csv format: the header "word", "ipm", "count", "dictionary",
 // then one line per hit with rowNames[hit.Row] as its dictionary. Words and names are in the

@@ -133,6 +133,18 @@ TEST(CompareRows, OrdersByLargestIpmOrAlphabeticallyAndKeepsThoseReachingTheMini
     EXPECT_THAT(Words(CompareRows(hits, columns, 9.5, false)), ElementsAre());
 }
 
+TEST(CompareRows, WhatTheTickThrowsEndsTheWork)
+{
+    // Hits enough for the tick to be called: it stands for a front end's time limit.
+    std::vector<THitRecord> hits;
+    for (int i = 0; i < 100000; ++i) {
+        hits.push_back({std::to_string(i), 1.0, 1, 0});
+    }
+    const std::vector<std::size_t> columns = {0};
+    EXPECT_THROW(CompareRows(hits, columns, 0.0, false, [] { throw ESearchTimeLimit("limit"); }),
+                 ESearchTimeLimit);
+}
+
 // The listing and records of test over the rows ticked, with the ipm shown.
 TRunListing Listed(const TWordTest& test, std::vector<bool> ticked, bool alpha = false,
                    const std::string& minIpm = "0")
