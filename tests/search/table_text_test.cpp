@@ -135,11 +135,8 @@ TEST(CompareRows, OrdersByLargestIpmOrAlphabeticallyAndKeepsThoseReachingTheMini
 
 TEST(CompareRows, WhatTheTickThrowsEndsTheWork)
 {
-    // Hits enough for the tick to be called: it stands for a front end's time limit.
-    std::vector<THitRecord> hits;
-    for (int i = 0; i < 100000; ++i) {
-        hits.push_back({std::to_string(i), 1.0, 1, 0});
-    }
+    // Hits enough for the tick, which stands for a front end's time limit, to be called.
+    const std::vector<THitRecord> hits(100000, {"кот", 1.0, 1, 0});
     const std::vector<std::size_t> columns = {0};
     EXPECT_THROW(CompareRows(hits, columns, 0.0, false, [] { throw ESearchTimeLimit("limit"); }),
                  ESearchTimeLimit);

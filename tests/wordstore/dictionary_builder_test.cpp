@@ -5,6 +5,7 @@
 
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -184,49 +185,35 @@ TEST(DictionaryBuilder, ReadsWindows1251InputWhenAsked)
 
 TEST(DictionaryBuilder, AutoTellsUtf8FromWindows1251AndCp1251RefusesUtf8WithCyrillic)
 {
+    using enum TInputEncoding;
     // Past the first chunk, right after the lead byte of "к": the piece that decides ends inside
     // a UTF-8 sequence.
     const std::string longComment = "#" + std::string((1 << 20) - 3, 'a') + "\n";
-    const std::string cutUtf8 = longComment + "кот 5\n";
-    const std::string cutCp1251 = longComment + ToCp1251("кот 5\n");
-    const std::string bom = "\xEF\xBB\xBFкот 5\n";
-    // The encoding asked for, the input, then the encoding it was read in and the word (UTF-8),
+    const char* const refused =
+        "in.txt: the input is UTF-8 with Cyrillic letters, not Windows-1251";
+    // The encoding asked for, the input, then the encoding it was read in and its word (UTF-8),
     // or the whole message.
-    const struct
-    {
-        TInputEncoding Asked;
-        std::string Input;
-        TInputEncoding Read;
-        const char* WordOrMessage;
-    } cases[] = {
-        {TInputEncoding::Auto, "кот 5\n", TInputEncoding::Utf8, "кот"},
-        {TInputEncoding::Auto, ToCp1251("кот 5\n"), TInputEncoding::Cp1251, "кот"},
-        {TInputEncoding::Auto, bom, TInputEncoding::Utf8, "кот"},
-        {TInputEncoding::Auto, "cat 5\n", TInputEncoding::Utf8, "cat"},
-        {TInputEncoding::Auto, cutUtf8, TInputEncoding::Utf8, "кот"},
-        {TInputEncoding::Auto, cutCp1251, TInputEncoding::Cp1251, "кот"},
-        {TInputEncoding::Auto, ToCp1251("5 Р"), TInputEncoding::Cp1251, "Р"},  // a lead byte last
-        {TInputEncoding::Cp1251, "café 5\n", TInputEncoding::Cp1251, "cafГ©"},
-        {TInputEncoding::Cp1251, "кот 5\n", TInputEncoding::Cp1251,
-         "in.txt: the input is UTF-8 with Cyrillic letters, not Windows-1251"},
-        {TInputEncoding::Cp1251, bom, TInputEncoding::Cp1251,
-         "in.txt: the input is UTF-8 with Cyrillic letters, not Windows-1251"},
-        {TInputEncoding::Cp1251, cutUtf8, TInputEncoding::Cp1251,
-         "in.txt: the input is UTF-8 with Cyrillic letters, not Windows-1251"},
+    const std::tuple<TInputEncoding, std::string, TInputEncoding, const char*> cases[] = {
+        {Auto, "кот 5\n", Utf8, "кот"},
+        {Auto, ToCp1251("кот 5\n"), Cp1251, "кот"},
+        {Auto, longComment + "кот 5\n", Utf8, "кот"},
+        {Auto, longComment + ToCp1251("кот 5\n"), Cp1251, "кот"},
+        {Auto, ToCp1251("5 Р"), Cp1251, "Р"},  // a lead byte last
+        {Cp1251, "café 5\n", Cp1251, "cafГ©"},
+        {Cp1251, "\xEF\xBB\xBFкот 5\n", Cp1251, refused},
+        {Cp1251, longComment + "кот 5\n", Cp1251, refused},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Input.substr(c.Input.size() < 16 ? 0 : c.Input.size() - 16));
-        TBuildOptions options;
-        options.Encoding = c.Asked;
-        TDictionaryBuilder builder(options);
-        std::istringstream in(c.Input);
-        if (std::string(c.WordOrMessage).starts_with("in.txt")) {
+    for (const auto& [asked, input, read, wordOrMessage] : cases) {
+        SCOPED_TRACE(input.substr(input.size() < 16 ? 0 : input.size() - 16));
+        TDictionaryBuilder builder({.Encoding = asked});
+        std::istringstream in(input);
+        if (wordOrMessage == refused) {
             EXPECT_THAT([&] { builder.AddStream(in, "in.txt"); },
-                        ThrowsMessage<EInputError>(ToCp1251(c.WordOrMessage)));
-            continue;
+                        ThrowsMessage<EInputError>(ToCp1251(refused)));
+        } else {
+            EXPECT_EQ(builder.AddStream(in, "in.txt"), read);
+            EXPECT_THAT(EntriesOf(builder.Result()), ElementsAre(std::pair(wordOrMessage, 5)));
         }
-        EXPECT_EQ(builder.AddStream(in, "in.txt"), c.Read);
-        EXPECT_THAT(EntriesOf(builder.Result()), ElementsAre(std::pair(c.WordOrMessage, 5)));
     }
 }
 
