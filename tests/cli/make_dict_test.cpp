@@ -126,7 +126,6 @@ TEST_F(MakeDict, ReadsWindows1251AndStandardInput)
     EXPECT_EQ(result.Status, 0);
     EXPECT_EQ(InDir("x.txt"), ToCp1251("Ёж\r\nёж\r\nи\r\nкто-то\r\n"));
     EXPECT_EQ(InDir("x.txt.cnt"), Counts({1, 1, 1, 1}));
-
     const std::string utf8 = Input("utf8.txt", "кот ёж\n");
     const TCliRun guessed =
         Run({"make-dict", "--from-text", "--encoding", "auto", "y", utf8, "-"}, text);

@@ -186,13 +186,11 @@ TEST(DictionaryBuilder, ReadsWindows1251InputWhenAsked)
 TEST(DictionaryBuilder, AutoTellsUtf8FromWindows1251AndCp1251RefusesUtf8WithCyrillic)
 {
     using enum TInputEncoding;
-    // Past the first chunk, right after the lead byte of "к": the piece that decides ends inside
-    // a UTF-8 sequence.
+    // Puts "кот" across the end of the first 1 MiB piece, right after the lead byte of "к".
     const std::string longComment = "#" + std::string((1 << 20) - 3, 'a') + "\n";
     const char* const refused =
         "in.txt: the input is UTF-8 with Cyrillic letters, not Windows-1251";
-    // The encoding asked for, the input, then the encoding it was read in and its word (UTF-8),
-    // or the whole message.
+    // Asked, input, then the encoding read in and the word (UTF-8), or the whole message.
     const std::tuple<TInputEncoding, std::string, TInputEncoding, const char*> cases[] = {
         {Auto, "кот 5\n", Utf8, "кот"},
         {Auto, ToCp1251("кот 5\n"), Cp1251, "кот"},

@@ -382,8 +382,7 @@ std::uint64_t BytesReadSoFar()
 
 TEST_F(ScanDictionaryFolder, PairsTooLargeToBeADictionaryAreRefusedFromTheirSizesUnread)
 {
-    // Sparse files of 4 GiB, which take no disk: a word list too large to split, and a count
-    // file with more counts than its word list has bytes.
+    // Sparse 4 GiB files: a word list too large to split, and more counts than a list has bytes.
     const std::string hugeList = m_folder.WritePair("huge", {}, {});
     const std::string manyCounts = m_folder.WritePair("many", {"кот"}, {1}) + ".cnt";
     ASSERT_EQ(truncate(hugeList.c_str(), off_t{1} << 32), 0);
