@@ -23,6 +23,7 @@
 #include "search/letter_search.h"
 #include "search/number_text.h"
 #include "search/query.h"
+#include "search/run_budget.h"
 #include "search/search_run.h"
 #include "search/table_text.h"
 #include "search/word_filter.h"
@@ -378,8 +379,10 @@ void PrintTable(const std::string& table, bool raw, std::ostream& out)
     }
 }
 
-// Prints the search's hits as the options' table; returns the exit status.
-int PrintHitTable(const TSearchArgs& options, const TCliView& view, std::ostream& out)
+// Prints the search's hits as the options' table; returns the exit status. The side-by-side
+// rows are made within budget, the search's own.
+int PrintHitTable(const TSearchArgs& options, const TCliView& view, TRunBudget& budget,
+                  std::ostream& out)
 {
     // Words and names go out in the output's bytes: UTF-8 as spelled elsewhere on the terminal,
     // or the core's Windows-1251.
@@ -392,8 +395,10 @@ int PrintHitTable(const TSearchArgs& options, const TCliView& view, std::ostream
     const std::string lineBreak = options.Raw ? "\r\n" : "\n";
     if (options.Compare) {
         const std::vector<std::size_t> columns = view.TickedRows();
-        std::vector<TCompareRow> rows = CompareRows(
-            view.HitRecords(), columns, StrToFloat(ToCp1251(options.Min)), options.Alpha);
+        std::vector<TCompareRow> rows =
+            CompareRows(view.HitRecords(), columns, StrToFloat(ToCp1251(options.Min)),
+                        options.Alpha, [&budget] { budget.Check(); });
+        budget.Check();
         std::vector<std::string> names;
         for (const std::size_t row : columns) {
             names.push_back(name(view.Stems()[row]));
@@ -458,12 +463,15 @@ int RunSearch(const std::vector<std::string>& args, std::ostream& out, std::ostr
     } else {
         test = RowTest(*options.Mode, ToCp1251(options.Query));
     }
+    // The time limit counts from here for the table of a --compare too, which can take longer
+    // to make than the search.
+    TRunBudget budget(view, options.TimeLimit, {});
     if (test) {
         TSearchRun run(view);
         view.ListHits(run.Collect(*test), run.Settings());
     }
     if (view.WantsTable()) {
-        const int status = PrintHitTable(options, view, out);
+        const int status = PrintHitTable(options, view, budget, out);
         out.flush();
         return status;
     }

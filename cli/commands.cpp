@@ -23,13 +23,16 @@ const TOptionSpec kSearchOptions[] = {
     {"--format", "FORMAT",
      "text (the listing, the default), tsv (a header, then word, ipm, count and dictionary, "
      "tab-separated, with a decimal comma) or csv (the same columns as RFC 4180 with a decimal "
-     "point)"},
+     "point); a word or name that starts with = + - or @ gets a ' before it, so that a "
+     "spreadsheet takes it as text, not as a formula, and tsv writes a control character as "
+     "\\xNN and a backslash in a word as \\\\, as names are spelled"},
     {"--compare", nullptr,
      "with two or more dictionaries, one row per word and its ipm in each dictionary: \"word = "
      "ipm1 | ipm2\" (\"-\" where absent), or with --format a header naming the dictionaries "
      "and empty fields where absent; by the largest ipm, which --min applies to"},
     {"--time-limit", "SECONDS",
-     "stop a search that runs longer with an error (default 10; 0 for none)"},
+     "stop a search that runs longer with an error, with --compare counting the making of its "
+     "table (default 10; 0 for none)"},
     {"--length", "RANGE",
      "list only words of RANGE characters, a hyphen counting as one; RANGE is N, N-M, N- (N or "
      "more) or -M (at most M)"},
@@ -64,7 +67,11 @@ const TOptionSpec kMakeDictOptions[] = {
     {"--from-text", nullptr,
      "count the words of running text: Cyrillic or Latin letters, with single hyphens inside "
      "(\"кто-то\")"},
-    {"--encoding", "E", "the files are utf-8 (the default) or cp1251"},
+    {"--encoding", "E",
+     "the files are utf-8 (the default), cp1251 (Windows-1251; a file that reads as UTF-8 with "
+     "Cyrillic letters is refused) or auto: each file is read as UTF-8 when its first megabyte "
+     "that holds a byte beyond ASCII is valid UTF-8, else as Windows-1251, and the summary "
+     "says which"},
     {"--lower", nullptr, "fold letter case first (Ё becomes ё)"},
     {"--keep-order", nullptr,
      "keep the order of first occurrence instead of the largest count first"},
@@ -85,7 +92,7 @@ constexpr const char* kSearchSynopsis =
     "                     [--headwords] (--ending | --mask | --regexp | --inexact |\n"
     "                      --anagram | --from-letters | --rhyme) QUERY\n"
     "       slovosito-cli make-dict [--dir DIR] [--from-list | --from-text]\n"
-    "                     [--encoding utf-8|cp1251] [--lower] [--keep-order] [--force]\n"
+    "                     [--encoding utf-8|cp1251|auto] [--lower] [--keep-order] [--force]\n"
     "                     NAME FILE...\n"
     "       slovosito-cli check [--dir DIR]\n";
 
@@ -109,8 +116,8 @@ constexpr const char* kSearchEpilogue =
 
 constexpr const char* kMakeDictSynopsis =
     "Usage: slovosito-cli make-dict [--dir DIR] [--from-list | --from-text]\n"
-    "                               [--encoding utf-8|cp1251] [--lower] [--keep-order] [--force]\n"
-    "                               NAME FILE...\n";
+    "                               [--encoding utf-8|cp1251|auto] [--lower] [--keep-order]\n"
+    "                               [--force] NAME FILE...\n";
 
 constexpr const char* kMakeDictAbout =
     "Makes the dictionary NAME from frequency lists or texts: writes NAME.txt and NAME.txt.cnt\n"

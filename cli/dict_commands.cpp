@@ -57,8 +57,10 @@ TMakeDictOptions ParseMakeDictArgs(const std::vector<std::string>& args)
                 options.Build.Encoding = TInputEncoding::Utf8;
             } else if (encoding == "cp1251" || encoding == "windows-1251") {
                 options.Build.Encoding = TInputEncoding::Cp1251;
+            } else if (encoding == "auto") {
+                options.Build.Encoding = TInputEncoding::Auto;
             } else {
-                throw EUsageError("unknown encoding \"" + encoding + "\" (utf-8 or cp1251)");
+                throw EUsageError("unknown encoding \"" + encoding + "\" (utf-8, cp1251 or auto)");
             }
         } else if (name == "--lower") {
             options.Build.Lower = true;
@@ -105,8 +107,21 @@ std::string Quoted(const std::string& utf8)
     return "\"" + utf8 + "\"";
 }
 
-void PrintSummary(const TBuiltDictionary& dictionary, const TWrittenPair& pair, std::ostream& out)
+// An input of make-dict and the encoding it was read in.
+struct TInputRead
 {
+    std::string Name;  // UTF-8
+    TInputEncoding Encoding = TInputEncoding::Utf8;
+};
+
+// readAs is printed first, one line per input: what --encoding auto took.
+void PrintSummary(const TBuiltDictionary& dictionary, const TWrittenPair& pair,
+                  const std::vector<TInputRead>& readAs, std::ostream& out)
+{
+    for (const TInputRead& input : readAs) {
+        out << input.Name << ": read as "
+            << (input.Encoding == TInputEncoding::Utf8 ? "utf-8" : "cp1251") << '\n';
+    }
     out << "words written: " << dictionary.Words.size() << '\n';
     out << "words dropped: " << dictionary.DroppedWords;
     if (dictionary.DroppedWords > 0) {
@@ -143,11 +158,13 @@ int MakeDict(const TMakeDictOptions& options, std::ostream& out, std::ostream& e
         RefuseExistingPair(folder, options.Name);
     }
     TDictionaryBuilder builder(options.Build);
+    std::vector<TInputRead> readAs;
     for (const std::string& file : options.Files) {
-        if (file == "-") {
-            builder.AddStream(std::cin, "(standard input)");
-        } else {
-            builder.AddFile(file);
+        const std::string name = file == "-" ? "(standard input)" : file;
+        const TInputEncoding encoding =
+            file == "-" ? builder.AddStream(std::cin, name) : builder.AddFile(file);
+        if (options.Build.Encoding == TInputEncoding::Auto) {
+            readAs.push_back({name, encoding});
         }
     }
     const TBuiltDictionary dictionary = builder.Result();
@@ -160,7 +177,7 @@ int MakeDict(const TMakeDictOptions& options, std::ostream& out, std::ostream& e
                           "; nothing written");
     }
     const TWrittenPair pair = WriteDictionaryPair(folder, options.Name, dictionary, options.Force);
-    PrintSummary(dictionary, pair, out);
+    PrintSummary(dictionary, pair, readAs, out);
     return 0;
 }
 
@@ -252,6 +269,11 @@ int Check(const std::string& dir, std::ostream& out, std::ostream& err)
             << (leftover.Fate == TLeftoverFate::PutInPlace ? "next make-dict puts it in place"
                                                            : "next make-dict removes it")
             << '\n';
+    }
+    for (const std::string& name : folderCheck.LoneCountFiles) {
+        out << "note: count file " << Quoted(SpellName(name))
+            << " has no word list beside it; remove it, or make-dict --force writes the pair "
+               "anew\n";
     }
     if (checks.empty()) {
         out << "no file whose name ends in \".txt\" in \"" << folder << "\"\n";

@@ -3,6 +3,7 @@
 #include "search/table_text.h"
 
 #include <algorithm>
+#include <functional>
 #include <unordered_map>
 
 #include "search/number_text.h"
@@ -21,9 +22,50 @@ std::string IpmField(double ipm, TTableFormat format)
     return text;
 }
 
+bool IsControl(char c)
+{
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || byte == 0x7F;
+}
+
+// A text cell as a spreadsheet must take it. A spreadsheet runs a cell that starts with "=",
+// "+", "-" or "@" as a formula (some drop a leading tab or CR first), and a downloaded list may
+// hold any such word: a "'" before it keeps the cell text. In TSV, where nothing can be quoted, a
+// control byte becomes
+// "\xNN" so that every row keeps its columns, and, unless the text is spelled already, a
+// backslash "\\": the spelling of dictionary names.
+std::string TextCell(std::string_view text, TTableFormat format, bool spelled)
+{
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string cell;
+    if (!text.empty() &&
+        std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos) {
+        cell.push_back('\'');
+    }
+    if (format != TTableFormat::Tsv) {
+        cell.append(text);
+        return cell;
+    }
+    for (const char c : text) {
+        if (IsControl(c)) {
+            const auto byte = static_cast<unsigned char>(c);
+            cell += "\\x";
+            cell += kHex[byte >> 4];
+            cell += kHex[byte & 0x0F];
+        } else if (c == '\\' && !spelled) {
+            cell += "\\\\";
+        } else {
+            cell.push_back(c);
+        }
+    }
+    return cell;
+}
+
 void AppendField(std::string& line, std::string_view field, TTableFormat format)
 {
-    if (format == TTableFormat::Csv && field.find_first_of(",\"\r\n") != std::string_view::npos) {
+    const bool quote = std::any_of(field.begin(), field.end(),
+                                   [](char c) { return c == ',' || c == '"' || IsControl(c); });
+    if (format == TTableFormat::Csv && quote) {
         line.push_back('"');
         for (const char c : field) {
             if (c == '"') {
@@ -57,11 +99,25 @@ void AppendLine(std::string& table, std::span<const std::string> fields, TTableF
 
 std::vector<TCompareRow> CompareRows(std::span<const THitRecord> hits,
                                      std::span<const std::size_t> columns, double minIpm,
-                                     bool alphabetical)
+                                     bool alphabetical, const std::function<void()>& tick)
 {
+    // Millions of hits take seconds to gather and sort: the tick is asked every so many steps
+    // of both, so that a time limit can end the work part way.
+    constexpr std::size_t kStepsPerTick = 1 << 14;
+    std::size_t stepsToTick = kStepsPerTick;
+    const auto step = [&] {
+        if (--stepsToTick == 0) {
+            stepsToTick = kStepsPerTick;
+            if (tick) {
+                tick();
+            }
+        }
+    };
     std::vector<TCompareRow> rows;
+    std::vector<double> largest;  // of each row's ipms
     std::unordered_map<std::string_view, std::size_t> rowOfWord;
     for (const THitRecord& hit : hits) {
+        step();
         const auto column = std::find(columns.begin(), columns.end(), hit.Row);
         if (column == columns.end()) {
             continue;
@@ -69,35 +125,33 @@ std::vector<TCompareRow> CompareRows(std::span<const THitRecord> hits,
         auto [place, added] = rowOfWord.try_emplace(hit.Word, rows.size());
         if (added) {
             rows.push_back({hit.Word, std::vector<std::optional<double>>(columns.size())});
+            largest.push_back(hit.Ipm);
         }
         std::optional<double>& ipm = rows[place->second].Ipms[column - columns.begin()];
         if (!ipm || hit.Ipm > *ipm) {
             ipm = hit.Ipm;
         }
+        largest[place->second] = std::max(largest[place->second], hit.Ipm);
     }
-    const auto largest = [](const TCompareRow& row) {
-        double most = 0.0;
-        bool any = false;
-        for (const std::optional<double>& ipm : row.Ipms) {
-            if (ipm && (!any || *ipm > most)) {
-                most = *ipm;
-                any = true;
-            }
+    std::vector<std::size_t> order;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (largest[i] >= minIpm) {
+            order.push_back(i);
         }
-        return most;
-    };
-    std::erase_if(rows, [&](const TCompareRow& row) { return largest(row) < minIpm; });
-    std::sort(rows.begin(), rows.end(), [&](const TCompareRow& a, const TCompareRow& b) {
-        if (!alphabetical) {
-            const double mostA = largest(a);
-            const double mostB = largest(b);
-            if (mostA != mostB) {
-                return mostA > mostB;
-            }
+    }
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        step();
+        if (!alphabetical && largest[a] != largest[b]) {
+            return largest[a] > largest[b];
         }
-        return ListedBefore(a.Word, b.Word);
+        return ListedBefore(rows[a].Word, rows[b].Word);
     });
-    return rows;
+    std::vector<TCompareRow> kept;
+    kept.reserve(order.size());
+    for (const std::size_t i : order) {
+        kept.push_back(std::move(rows[i]));
+    }
+    return kept;
 }
 
 std::string HitTableText(std::span<const THitRecord> hits, std::span<const std::string> rowNames,
@@ -107,8 +161,9 @@ std::string HitTableText(std::span<const THitRecord> hits, std::span<const std::
     const std::string header[] = {"word", "ipm", "count", "dictionary"};
     AppendLine(table, header, format, lineBreak);
     for (const THitRecord& hit : hits) {
-        const std::string fields[] = {hit.Word, IpmField(hit.Ipm, format),
-                                      std::to_string(hit.Count), rowNames[hit.Row]};
+        const std::string fields[] = {TextCell(hit.Word, format, false), IpmField(hit.Ipm, format),
+                                      std::to_string(hit.Count),
+                                      TextCell(rowNames[hit.Row], format, true)};
         AppendLine(table, fields, format, lineBreak);
     }
     return table;
@@ -133,10 +188,12 @@ std::string CompareTableText(std::span<const TCompareRow> rows,
         return table;
     }
     std::vector<std::string> fields = {"word"};
-    fields.insert(fields.end(), columnNames.begin(), columnNames.end());
+    for (const std::string& name : columnNames) {
+        fields.push_back(TextCell(name, format, true));
+    }
     AppendLine(table, fields, format, lineBreak);
     for (const TCompareRow& row : rows) {
-        fields.assign(1, row.Word);
+        fields.assign(1, TextCell(row.Word, format, false));
         for (const std::optional<double>& ipm : row.Ipms) {
             fields.push_back(ipm ? IpmField(*ipm, format) : std::string());
         }

@@ -3,6 +3,7 @@
 // word with its ipm in each dictionary side by side.
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -24,17 +25,22 @@ struct TCompareRow
 // The side-by-side rows of hits found in the dictionary rows columns (one column each, in that
 // order): one row per distinct word, a word listed twice in one dictionary taking the larger ipm.
 // Keeps the rows whose largest ipm reaches minIpm, ordered alphabetically (ListedBefore) or by
-// falling largest ipm, equal ones alphabetically. Hits of other rows are ignored.
+// falling largest ipm, equal ones alphabetically. Hits of other rows are ignored. tick, when
+// given, is called again and again while the rows are made, often enough for a time limit of
+// seconds; what it throws ends the work there.
 std::vector<TCompareRow> CompareRows(std::span<const THitRecord> hits,
                                      std::span<const std::size_t> columns, double minIpm,
-                                     bool alphabetical);
+                                     bool alphabetical, const std::function<void()>& tick = {});
 
 // The hits as a table of Tsv or Csv format: the header "word", "ipm", "count", "dictionary",
-// then one line per hit with rowNames[hit.Row] as its dictionary. Words and names are written as
-// given, in the bytes of the caller's choosing; lines are separated by lineBreak, with none after
-// the last. Tsv writes the ipm as IpmText (decimal comma) and the fields as they are; Csv follows
-// RFC 4180: the ipm with a decimal point, and a field holding a comma, a double quote, CR or LF
-// put in double quotes, its double quotes doubled.
+// then one line per hit with rowNames[hit.Row] as its dictionary. Words and names are in the
+// bytes of the caller's choosing, the names spelled as SpellName spells them; lines are separated
+// by lineBreak, with none after the last. A word or name that starts with "=", "+", "-", "@", a
+// tab or a CR gets a "'" before it, so that a spreadsheet takes it as text, not as a formula;
+// numbers are written as they are. Tsv writes the ipm as IpmText (decimal comma), a control byte
+// (0x00 to 0x1F, 0x7F) as "\xNN" and a backslash in a word as "\\", as names are spelled;
+// Csv follows RFC 4180: the ipm with a decimal point, and a field holding a comma, a double
+// quote or a control byte put in double quotes, its double quotes doubled.
 std::string HitTableText(std::span<const THitRecord> hits, std::span<const std::string> rowNames,
                          TTableFormat format, std::string_view lineBreak);
 

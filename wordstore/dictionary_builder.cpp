@@ -128,7 +128,7 @@ TDictionaryBuilder::TDictionaryBuilder(const TBuildOptions& options)
     : m_options(options)
 {}
 
-void TDictionaryBuilder::AddFile(const std::string& path)
+TInputEncoding TDictionaryBuilder::AddFile(const std::string& path)
 {
     const TFileHandle file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (file.get() < 0) {
@@ -150,9 +150,10 @@ void TDictionaryBuilder::AddFile(const std::string& path)
         AddChunk(std::string_view(chunk.data(), static_cast<std::size_t>(got)));
     }
     EndInput();
+    return m_encoding;
 }
 
-void TDictionaryBuilder::AddStream(std::istream& in, const std::string& inputName)
+TInputEncoding TDictionaryBuilder::AddStream(std::istream& in, const std::string& inputName)
 {
     BeginInput(inputName);
     std::string chunk(kChunkSize, '\0');
@@ -163,13 +164,15 @@ void TDictionaryBuilder::AddStream(std::istream& in, const std::string& inputNam
         throw EFileError("Cannot read " + ToCp1251Lossy(inputName));
     }
     EndInput();
+    return m_encoding;
 }
 
-void TDictionaryBuilder::AddText(std::string_view text, const std::string& inputName)
+TInputEncoding TDictionaryBuilder::AddText(std::string_view text, const std::string& inputName)
 {
     BeginInput(inputName);
     AddChunk(text);
     EndInput();
+    return m_encoding;
 }
 
 void TDictionaryBuilder::BeginInput(const std::string& inputName)
@@ -177,10 +180,46 @@ void TDictionaryBuilder::BeginInput(const std::string& inputName)
     m_inputName = ToCp1251Lossy(inputName);
     m_lineNumber = 0;
     m_partialLine.clear();
+    m_encoding = m_options.Encoding == TInputEncoding::Cp1251 ? TInputEncoding::Cp1251
+                                                              : TInputEncoding::Utf8;
+    m_encodingTaken = m_options.Encoding == TInputEncoding::Utf8;
+}
+
+// ASCII reads alike in both encodings, so the first piece that holds another character decides;
+// the lines before it are read the same either way. A sequence that the last piece cut short
+// waits at the end of the partial line and is read with the rest of it, or alone at the end.
+void TDictionaryBuilder::TakeEncoding(std::string_view bytes, bool last)
+{
+    const auto beyondAscii = [](char c) { return static_cast<unsigned char>(c) >= 0x80; };
+    const std::size_t cutStart = std::find_if(m_partialLine.rbegin(), m_partialLine.rend(),
+                                              [&](char c) { return !beyondAscii(c); })
+                                     .base() -
+                                 m_partialLine.begin();
+    if (cutStart == m_partialLine.size() && std::none_of(bytes.begin(), bytes.end(), beyondAscii)) {
+        return;
+    }
+    std::string text = m_partialLine.substr(cutStart);
+    text.append(bytes);
+    const TUtf8Reading reading = ReadAsUtf8(text, !last);
+    if (reading.Valid && !reading.BeyondAscii) {
+        return;
+    }
+    m_encodingTaken = true;
+    if (m_options.Encoding == TInputEncoding::Auto) {
+        m_encoding = reading.Valid ? TInputEncoding::Utf8 : TInputEncoding::Cp1251;
+    } else if (reading.Valid && reading.Cyrillic) {
+        // Windows-1251 text is almost never valid UTF-8 for long: read as asked, the letters
+        // would become pairs such as "Рє" without a word of warning.
+        throw EInputError(m_inputName +
+                          ": the input is UTF-8 with Cyrillic letters, not Windows-1251");
+    }
 }
 
 void TDictionaryBuilder::AddChunk(std::string_view bytes)
 {
+    if (!m_encodingTaken) {
+        TakeEncoding(bytes, false);
+    }
     while (!bytes.empty()) {
         const std::size_t end = bytes.find('\n');
         if (end == std::string_view::npos) {
@@ -201,6 +240,9 @@ void TDictionaryBuilder::AddChunk(std::string_view bytes)
 
 void TDictionaryBuilder::EndInput()
 {
+    if (!m_encodingTaken) {
+        TakeEncoding({}, true);
+    }
     if (!m_partialLine.empty()) {
         ++m_lineNumber;
         AddLine(m_partialLine);
@@ -211,7 +253,7 @@ void TDictionaryBuilder::EndInput()
 void TDictionaryBuilder::AddLine(std::string_view line)
 {
     // Editors on Windows start UTF-8 files with a byte order mark.
-    if (m_lineNumber == 1 && m_options.Encoding == TInputEncoding::Utf8 &&
+    if (m_lineNumber == 1 && m_encoding == TInputEncoding::Utf8 &&
         line.starts_with("\xEF\xBB\xBF")) {
         line.remove_prefix(3);
     }
@@ -262,7 +304,7 @@ void TDictionaryBuilder::AddListLine(std::string_view line)
         Fail(R"(expected "word count", "word<TAB>count" or "count word")");
     }
     m_word.clear();
-    if (m_options.Encoding == TInputEncoding::Utf8) {
+    if (m_encoding == TInputEncoding::Utf8) {
         for (std::size_t pos = 0; pos < wordText.size();) {
             const long cp = DecodeUtf8(wordText, pos);
             if (cp < 0) {
@@ -289,7 +331,7 @@ void TDictionaryBuilder::AddTextLine(std::string_view line)
         }
         hyphen = false;
     };
-    const bool utf8 = m_options.Encoding == TInputEncoding::Utf8;
+    const bool utf8 = m_encoding == TInputEncoding::Utf8;
     for (std::size_t pos = 0; pos < line.size();) {
         char32_t c = 0;
         if (utf8) {

@@ -21,7 +21,14 @@ enum class TInputFormat {
     Text,  // running text: every word counts once
 };
 
-enum class TInputEncoding { Utf8, Cp1251 };
+enum class TInputEncoding {
+    Utf8,
+    // Windows-1251; an input that reads as UTF-8 with Cyrillic letters is refused.
+    Cp1251,
+    // Each input is read as UTF-8 when it reads so, else as Windows-1251. The first piece of an
+    // input (a read of up to 1 MiB) that holds a byte beyond ASCII decides.
+    Auto,
+};
 
 struct TBuildOptions
 {
@@ -31,7 +38,8 @@ struct TBuildOptions
     bool KeepOrder = false;  // order of first occurrence instead of by count
 };
 
-// A line of an input that cannot be used. what() is "NAME:LINE: reason", Windows-1251.
+// A line of an input that cannot be used: what() is "NAME:LINE: reason", Windows-1251; or an
+// input that cannot be used at all: "NAME: reason".
 class EInputError : public std::runtime_error
 {
 public:
@@ -55,18 +63,22 @@ class TDictionaryBuilder
 public:
     explicit TDictionaryBuilder(const TBuildOptions& options);
 
-    // Adds the words of the file at path, which names it in messages. Throws EFileError when
-    // it cannot be opened or read, and EInputError as AddText.
-    void AddFile(const std::string& path);
+    // Adds the words of the file at path, which names it in messages. Returns the encoding it
+    // was read in. Throws EFileError when it cannot be opened or read, and EInputError as
+    // AddText.
+    TInputEncoding AddFile(const std::string& path);
 
-    // Adds the words read from in up to its end. Throws EFileError when reading fails, and
-    // EInputError as AddText.
-    void AddStream(std::istream& in, const std::string& inputName);
+    // Adds the words read from in up to its end. Returns the encoding they were read in. Throws
+    // EFileError when reading fails, and EInputError as AddText.
+    TInputEncoding AddStream(std::istream& in, const std::string& inputName);
 
-    // Adds the words of text, one whole input named inputName (UTF-8) in messages. Throws
-    // EInputError for a list line that fits no format, for malformed UTF-8, and for a count
-    // that no longer fits 32 bits signed once added; the words added before stay added.
-    void AddText(std::string_view text, const std::string& inputName);
+    // Adds the words of text, one whole input named inputName (UTF-8) in messages. Returns the
+    // encoding it was read in: the one asked for, or what Auto took (Utf8 for an input of ASCII
+    // only). Throws EInputError for a list line that fits no format, for malformed UTF-8, for a
+    // count that no longer fits 32 bits signed once added, and, when Cp1251 is asked for, for an
+    // input that reads as UTF-8 with Cyrillic letters ("NAME: the input is UTF-8 with Cyrillic
+    // letters, not Windows-1251"); the words added before stay added.
+    TInputEncoding AddText(std::string_view text, const std::string& inputName);
 
     // The words gathered so far, by count, largest first, ties in byte order; or in the order
     // of their first occurrence when the options keep the order.
@@ -80,6 +92,9 @@ private:
     };
 
     void BeginInput(const std::string& inputName);
+    // Takes the input's encoding from the next piece of it, unless that is ASCII too; last: no
+    // piece follows.
+    void TakeEncoding(std::string_view bytes, bool last);
     void AddChunk(std::string_view bytes);
     void EndInput();
     void AddLine(std::string_view line);
@@ -95,7 +110,9 @@ private:
     std::vector<std::string> m_droppedExamples;
 
     // The input being read.
-    std::string m_inputName;  // Windows-1251, for messages
+    std::string m_inputName;                           // Windows-1251, for messages
+    TInputEncoding m_encoding = TInputEncoding::Utf8;  // Utf8 or Cp1251
+    bool m_encodingTaken = false;                      // m_encoding is no longer a guess
     std::size_t m_lineNumber = 0;
     std::string m_partialLine;
     std::u32string m_word;    // scratch, reused for every word

@@ -2,8 +2,12 @@
 
 #include "wordstore/dictionary_check.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
+#include <filesystem>
 #include <new>
+#include <system_error>
 
 #include <sys/stat.h>
 
@@ -15,6 +19,8 @@
 
 namespace {
 
+namespace fs = std::filesystem;
+
 // Whether path, after following links, is a regular file; otherwise (when something is there)
 // what it is, in detail.
 struct TEntryKind
@@ -22,6 +28,7 @@ struct TEntryKind
     bool Missing = false;
     bool Regular = false;
     std::string Detail;
+    std::uint64_t Size = 0;  // when Regular
 };
 
 TEntryKind KindOf(const std::string& path)
@@ -43,6 +50,7 @@ TEntryKind KindOf(const std::string& path)
         return kind;
     }
     kind.Regular = S_ISREG(info.st_mode);
+    kind.Size = static_cast<std::uint64_t>(info.st_size);
     if (!kind.Regular) {
         kind.Detail = FileKindText(info.st_mode);
     }
@@ -109,7 +117,12 @@ TCandidateCheck CheckCandidate(const std::string& folder, const std::string& fil
         const TWordListFile wordList = ReadWordListFile(path);
         NoteWordList(wordList, check);
         readingWords = false;
-        NoteCountFile(ReadCountFile(countPath, wordList.Words.size()), check);
+        if (CountFileMayFit(counts.Size, wordList.FileBytes)) {
+            NoteCountFile(ReadCountFile(countPath, wordList.Words.size()), check);
+        } else {
+            check.CountFileBytes = counts.Size;
+            check.Verdict = TVerdict::CountFileSizeMismatch;
+        }
     } catch (const ENotRegularFile& e) {
         check.Verdict = readingWords ? TVerdict::NotRegularFile : TVerdict::CountFileNotRegular;
         check.Detail = e.Detail();
@@ -141,10 +154,22 @@ TFolderCheck CheckFolder(const std::string& folder)
         lock.Lock(TLockMode::Shared);
     }
     TFolderCheck result;
-    for (const std::string& name : DictionaryCandidates(folder)) {
+    const std::vector<std::string> candidates = DictionaryCandidates(folder);
+    for (const std::string& name : candidates) {
         result.Candidates.push_back(CheckCandidate(folder, name));
     }
     result.Leftovers = FindLeftovers(folder);
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        const std::string wordList =
+            name.substr(0, name.size() - std::min<std::size_t>(4, name.size()));
+        if (name.ends_with(".cnt") && IsCandidateName(wordList) &&
+            !std::binary_search(candidates.begin(), candidates.end(), wordList)) {
+            result.LoneCountFiles.push_back(name);
+        }
+    }
+    std::sort(result.LoneCountFiles.begin(), result.LoneCountFiles.end());
     return result;
 }
 

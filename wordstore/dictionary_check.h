@@ -44,13 +44,17 @@ struct TFolderCheck
 {
     std::vector<TCandidateCheck> Candidates;  // in the order of the scan
     std::vector<TLeftover> Leftovers;         // of interrupted writings, as FindLeftovers gives
+    // The count files "NAME.cnt" whose word list NAME, a candidate's name, is missing: no row
+    // shows them, yet they keep make-dict from writing NAME. In byte order.
+    std::vector<std::string> LoneCountFiles;
 };
 
 // Checks every candidate of folder, in the order of the scan, exactly as loading would take it,
 // holding the shared side of the folder's lock as loading does, and finds the leftovers of
-// interrupted writings. Reads the files; changes nothing but the lock file, created when
-// missing. Empty when folder holds nothing of the kind or is missing. Throws EFileError, as
-// DictionaryCandidates does, when folder is there but cannot be listed.
+// interrupted writings and the count files without a word list. Reads the files; changes nothing
+// but the lock file, created when missing. Empty when folder holds nothing of the kind or is
+// missing. Throws EFileError, as DictionaryCandidates does, when folder is there but cannot be
+// listed.
 TFolderCheck CheckFolder(const std::string& folder);
 
 // CheckFolder(folder).Candidates.

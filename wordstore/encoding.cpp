@@ -2,6 +2,7 @@
 
 #include "wordstore/encoding.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -84,6 +85,32 @@ long DecodeUtf8(std::string_view text, std::size_t& pos)
     }
     pos = next;
     return static_cast<long>(cp);
+}
+
+TUtf8Reading ReadAsUtf8(std::string_view bytes, bool piece)
+{
+    TUtf8Reading reading;
+    for (std::size_t pos = 0; pos < bytes.size();) {
+        const std::size_t start = pos;
+        const long cp = DecodeUtf8(bytes, pos);
+        if (cp >= 0) {
+            reading.BeyondAscii = reading.BeyondAscii || cp >= 0x80;
+            reading.Cyrillic = reading.Cyrillic || (cp >= 0x0400 && cp <= 0x04FF);
+            continue;
+        }
+        // A lead byte followed only by continuation bytes up to the end may be completed by
+        // the bytes that come next.
+        const auto lead = static_cast<unsigned char>(bytes[start]);
+        const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        const std::string_view rest = bytes.substr(start + 1);
+        const bool cut = lead >= 0xC2 && lead <= 0xF4 && rest.size() < length - 1 &&
+                         std::all_of(rest.begin(), rest.end(), [](char c) {
+                             return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+                         });
+        reading.Valid = piece && cut;
+        break;
+    }
+    return reading;
 }
 
 char32_t Cp1251ToUnicode(unsigned char byte)

@@ -36,6 +36,18 @@ int UnicodeToCp1251(char32_t codePoint);
 // for a malformed sequence (pos then moves past its first byte).
 long DecodeUtf8(std::string_view text, std::size_t& pos);
 
+// How bytes read as UTF-8.
+struct TUtf8Reading
+{
+    bool Valid = true;         // valid UTF-8 throughout
+    bool BeyondAscii = false;  // holds a whole character beyond U+007F
+    bool Cyrillic = false;     // holds a letter of U+0400 to U+04FF
+};
+
+// Reads bytes as UTF-8, as far as the first malformed sequence. With piece, more bytes may follow
+// them, so a sequence that their end cuts short counts as valid.
+TUtf8Reading ReadAsUtf8(std::string_view bytes, bool piece);
+
 // Appends the UTF-8 form of a code point.
 void AppendUtf8(std::string& out, char32_t cp);
 

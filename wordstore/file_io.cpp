@@ -118,12 +118,16 @@ std::size_t ReadUpTo(const TRegularFile& file, char* into, std::size_t bytes)
 
 TFileBytes ReadWholeFile(const std::string& path)
 {
-    const TRegularFile file = OpenRegularFile(path);
+    return ReadWholeFile(OpenRegularFile(path));
+}
+
+TFileBytes ReadWholeFile(const TRegularFile& file)
+{
     TFileBytes result;
     try {
         result.Bytes = MakeLargeBlock(file.Size + 1);
     } catch (const std::bad_alloc&) {
-        throw EFileError(OutOfMemoryText(path));
+        throw EFileError(OutOfMemoryText(file.Path));
     }
     result.Size = ReadUpTo(file, result.Bytes.get(), file.Size);
     result.Bytes[result.Size] = '\0';

@@ -150,3 +150,6 @@ private:
     dev_t m_device = 0;
     ino_t m_inode = 0;
 };
+
+// Reads the rest of file, up to the size it had when it was opened, as ReadWholeFile does.
+TFileBytes ReadWholeFile(const TRegularFile& file);

@@ -72,12 +72,21 @@ std::vector<std::string> NamesIn(const std::string& folder)
     return names;
 }
 
-// Whether the pending folder holds the count file of the word list wordListName and not the
-// word list itself: the word list was put in place, the count file not yet.
-bool PendingCountFileIsReady(const std::string& pending, const std::string& wordListName)
+// name in folder; folder is empty for the current one.
+std::string InFolder(const std::string& folder, const std::string& name)
 {
-    const std::string words = JoinPath(pending, wordListName);
-    return IsRegularFileNoFollow(words + std::string(kCountSuffix)) && !Exists(words);
+    return folder.empty() ? name : JoinPath(folder, name);
+}
+
+// Whether the pending folder of folder holds the count file of the word list wordListName and
+// not the word list itself, which stands in folder: the word list was put in place, the count
+// file not yet. A pending count file whose word list is gone completes nothing; put in place it
+// would only keep the name taken, unlisted.
+bool PendingCountFileIsReady(const std::string& folder, const std::string& wordListName)
+{
+    const std::string words = JoinPath(InFolder(folder, kPendingFolderName), wordListName);
+    return IsRegularFileNoFollow(words + std::string(kCountSuffix)) && !Exists(words) &&
+           Exists(InFolder(folder, wordListName));
 }
 
 }  // namespace
@@ -85,10 +94,9 @@ bool PendingCountFileIsReady(const std::string& pending, const std::string& word
 std::string CountFilePathFor(const std::string& wordListPath)
 {
     const std::string fileName = FileNameOnly(wordListPath);
-    std::string pending = wordListPath.substr(0, wordListPath.size() - fileName.size());
-    pending += kPendingFolderName;
-    if (PendingCountFileIsReady(pending, fileName)) {
-        return JoinPath(pending, fileName) + std::string(kCountSuffix);
+    const std::string folder = wordListPath.substr(0, wordListPath.size() - fileName.size());
+    if (PendingCountFileIsReady(folder, fileName)) {
+        return JoinPath(InFolder(folder, kPendingFolderName), fileName) + std::string(kCountSuffix);
     }
     return wordListPath + std::string(kCountSuffix);
 }
@@ -105,7 +113,7 @@ std::vector<TLeftover> FindLeftovers(const std::string& folder)
                                    TLeftoverFate::Removed};
                 if (EndsWith(pendingName, kCountSuffix) &&
                     PendingCountFileIsReady(
-                        pending, pendingName.substr(0, pendingName.size() - kCountSuffix.size()))) {
+                        folder, pendingName.substr(0, pendingName.size() - kCountSuffix.size()))) {
                     leftover.Fate = TLeftoverFate::PutInPlace;
                 }
                 leftovers.push_back(std::move(leftover));

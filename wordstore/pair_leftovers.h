@@ -8,7 +8,8 @@
 //   pending word list present          the old pair is whole; the pending files are removed;
 //   pending count file alone           the new word list is in place; its count file is pending
 //                                      and is read from there, then put in place by the next
-//                                      writer.
+//                                      writer. Should the word list be gone since, the count file
+//                                      completes nothing and is removed.
 
 #include <string>
 #include <vector>

@@ -31,9 +31,24 @@ std::int32_t LittleEndianInt32(const char* bytes)
 
 }  // namespace
 
+void RefuseLargeWordList(const std::string& path, std::uint64_t bytes)
+{
+    // The words' offsets are 32 bits wide.
+    if (bytes >= std::numeric_limits<std::uint32_t>::max()) {
+        throw EFileError("Cannot read file " + QuotedPath(path) + ". File too large");
+    }
+}
+
+bool CountFileMayFit(std::uint64_t countFileBytes, std::uint64_t wordListBytes)
+{
+    return countFileBytes / 4 <= wordListBytes;
+}
+
 TWordListFile ReadWordListFile(const std::string& path)
 {
-    TFileBytes file = ReadWholeFile(path);
+    const TRegularFile opened = OpenRegularFile(path);
+    RefuseLargeWordList(path, opened.Size);
+    TFileBytes file = ReadWholeFile(opened);
     TWordListFile result;
     result.FileBytes = file.Size;
     std::size_t end = 0;
@@ -52,6 +67,7 @@ std::size_t CountWordListWords(const std::string& path)
 {
     // Read a piece at a time into the same memory, which stays in the cache: no fresh pages.
     const TRegularFile file = OpenRegularFile(path);
+    RefuseLargeWordList(path, file.Size);
     std::vector<char> chunk(std::min<std::size_t>(file.Size + 1, kCountChunk));
     TWordCounter counter;
     // As ReadWholeFile, up to the size the file had when it was opened.
@@ -59,9 +75,6 @@ std::size_t CountWordListWords(const std::string& path)
     for (std::size_t got = 1; got != 0 && bytes < file.Size; bytes += got) {
         got = ReadUpTo(file, chunk.data(), std::min(chunk.size(), file.Size - bytes));
         counter.Add(chunk.data(), got);
-    }
-    if (bytes >= std::numeric_limits<std::uint32_t>::max()) {
-        throw EFileError("Cannot read file " + QuotedPath(path) + ". File too large");
     }
     return counter.Words();
 }

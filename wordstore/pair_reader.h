@@ -3,6 +3,7 @@
 // file measured against the words and summed. The loader and the folder check both read here.
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -17,9 +18,17 @@ struct TWordListFile
 };
 
 // Reads the word list at path and splits it by the loader's line rules. Throws EFileError as
-// ReadWholeFile does, and "Cannot read file "<path>". File too large" for a file over 4 GiB;
+// ReadWholeFile does, and, as RefuseLargeWordList, for a file of 4 GiB or more before reading it;
 // std::bad_alloc when the words do not fit in memory.
 TWordListFile ReadWordListFile(const std::string& path);
+
+// Throws EFileError "Cannot read file "<path>". File too large" when a word list of bytes is too
+// large to be split: 4 GiB or more.
+void RefuseLargeWordList(const std::string& path, std::uint64_t bytes);
+
+// Whether a count file of countFileBytes may fit a word list of wordListBytes, before either is
+// read: it holds no more whole counts than the list has bytes, as every word takes one at least.
+bool CountFileMayFit(std::uint64_t countFileBytes, std::uint64_t wordListBytes);
 
 // A count file read for a word list.
 struct TCountFile

@@ -3,6 +3,7 @@
 #include "wordstore/word_store.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <future>
 #include <limits>
@@ -44,16 +45,6 @@ std::optional<std::size_t> RegularFileSize(const std::string& path)
         return std::nullopt;
     }
     return static_cast<std::size_t>(info.st_size);
-}
-
-bool EndsWithTxt(const std::string& name)
-{
-    if (name.size() < 4) {
-        return false;
-    }
-    const char* ext = name.c_str() + name.size() - 4;
-    return ext[0] == '.' && (ext[1] | 0x20) == 't' && (ext[2] | 0x20) == 'x' &&
-           (ext[3] | 0x20) == 't';
 }
 
 }  // namespace
@@ -261,11 +252,19 @@ void LoadDictionary(const std::string& path, TLoadView& view)
 {
     const std::string countPath = CountFilePathFor(path);
     const std::optional<std::size_t> countBytes = RegularFileSize(countPath);
-    if (!RegularFileSize(path) || !countBytes) {
+    const std::optional<std::size_t> wordBytes = RegularFileSize(path);
+    if (!wordBytes || !countBytes) {
         return;
     }
     const std::string stem = StripExtension(FileNameOnly(path));
     const std::string name = DictionaryName(stem);
+    // Gigabytes may be read for nothing otherwise; the word list's own error comes first, as
+    // when the files are read.
+    if (!CountFileMayFit(*countBytes, *wordBytes)) {
+        RefuseLargeWordList(path, *wordBytes);
+        view.WarnDamaged(DamagedWarningText(name));
+        return;
+    }
 
     if (!view.WantsWords(stem)) {
         LoadDictionaryRowOnly(path, countPath, stem, name, view);
@@ -305,6 +304,16 @@ void LoadDictionary(const std::string& path, TLoadView& view)
         {stem, path, countPath, DictionaryRowText(name, DictWords.back().size())});
 }
 
+bool IsCandidateName(const std::string& name)
+{
+    if (name.size() < 4) {
+        return false;
+    }
+    const char* ext = name.c_str() + name.size() - 4;
+    return ext[0] == '.' && (ext[1] | 0x20) == 't' && (ext[2] | 0x20) == 'x' &&
+           (ext[3] | 0x20) == 't';
+}
+
 std::vector<std::string> DictionaryCandidates(const std::string& folder)
 {
     std::error_code error;
@@ -316,10 +325,18 @@ std::vector<std::string> DictionaryCandidates(const std::string& folder)
     const char* failed = "Cannot open folder ";
     for (const fs::directory_iterator end; !error && it != end; it.increment(error)) {
         std::string name = it->path().filename().string();
-        if (EndsWithTxt(name)) {
+        if (IsCandidateName(name)) {
             names.push_back(std::move(name));
         }
         failed = "Cannot read folder ";
+    }
+    // A folder listed but not entered (read without search rights) names files that cannot be
+    // looked at: every one would be passed by as missing.
+    struct stat info
+    {};
+    if (!error && stat(JoinPath(folder, ".").c_str(), &info) != 0) {
+        failed = "Cannot open folder ";
+        error.assign(errno, std::generic_category());
     }
     if (error) {
         // A folder that is there but hides its dictionaries is not an empty one.

@@ -100,24 +100,29 @@ public:
 // Empties the store.
 void ClearWordStore();
 
+// Whether a folder's entry named name is a candidate: the name ends in ".txt" in any letter case.
+bool IsCandidateName(const std::string& name);
+
 // The names of folder's candidates: every entry whose name ends in ".txt" in any letter case, in
 // byte order of the names. Empty when the folder is missing. Throws EFileError when it is there
-// but cannot be listed: "Cannot open folder "<folder>". <reason>" (or "Cannot read folder ...").
+// but cannot be listed or entered: "Cannot open folder "<folder>". <reason>" (or "Cannot read
+// folder ..." when listing fails part way).
 std::vector<std::string> DictionaryCandidates(const std::string& folder);
 
 // Creates folder (with missing parents) when it does not exist, then loads every candidate whose
 // name ends in ".txt" (any letter case), in byte order of the names, holding the shared side of
 // the folder's lock (see folder_lock.h) when it comes within kFolderLockWait; the lock file is
 // created when missing and the folder allows it. Entries that are not regular files are skipped
-// silently. A file that cannot be read is reported and skipped; a folder that cannot be listed is
-// reported with ReportFolderError.
+// silently. A file that cannot be read is reported and skipped; a folder that cannot be listed or
+// entered is reported with ReportFolderError.
 void ScanDictionaryFolder(const std::string& folder, TLoadView& view);
 
 // Loads the pair path + path ".cnt" into a new slot and appends its row; the count file is the
 // pending one when an interrupted writing left it ready (see pair_leftovers.h). Does nothing when
 // either file is missing (or is not a regular file, also when found so only once opened); warns
-// when the count file does not fit the words.
-// Throws EFileError when a file exists but cannot be opened or read.
+// when the count file does not fit the words, before either file is read when their sizes tell
+// (see CountFileMayFit). Throws EFileError when a file exists but cannot be opened or read, or
+// is too large (see RefuseLargeWordList).
 void LoadDictionary(const std::string& path, TLoadView& view);
 
 // The name of the dictionary whose word list is stem + ".txt" (stem in the file system's bytes),

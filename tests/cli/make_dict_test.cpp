@@ -126,6 +126,11 @@ TEST_F(MakeDict, ReadsWindows1251AndStandardInput)
     EXPECT_EQ(result.Status, 0);
     EXPECT_EQ(InDir("x.txt"), ToCp1251("Ёж\r\nёж\r\nи\r\nкто-то\r\n"));
     EXPECT_EQ(InDir("x.txt.cnt"), Counts({1, 1, 1, 1}));
+    const std::string utf8 = Input("utf8.txt", "кот ёж\n");
+    const TCliRun read = Run({"make-dict", "--from-text", "--encoding=auto", "y", utf8, "-"}, text);
+    EXPECT_THAT(read.Out, ::testing::StartsWith(utf8 + ": read as utf-8\n"
+                                                       "(standard input): read as cp1251\n"
+                                                       "words written: 5\n"));
 }
 
 TEST_F(MakeDict, SummaryShowsTenOfTheDroppedWords)
@@ -165,7 +170,10 @@ TEST_F(MakeDict, ErrorsExitWithTwoAndWriteNothing)
         {{"make-dict", "--from-list", "--from-text", "x", good},
          "slovosito-cli: give only one of --from-list and --from-text\n"},
         {{"make-dict", "--encoding", "latin1", "x", good},
-         "slovosito-cli: unknown encoding \"latin1\" (utf-8 or cp1251)\n"},
+         "slovosito-cli: unknown encoding \"latin1\" (utf-8, cp1251 or auto)\n"},
+        {{"make-dict", "--encoding", "cp1251", "x", good},
+         "slovosito-cli: " + good +
+             ": the input is UTF-8 with Cyrillic letters, not Windows-1251.\n"},
         {{"make-dict", "--lower=yes", "x", good}, "slovosito-cli: option --lower takes no value\n"},
         {{"make-dict", "--bogus", "x", good},
          "slovosito-cli: unknown argument --bogus (see make-dict --help)\n"},
@@ -305,13 +313,16 @@ TEST_F(MakeDict, CheckArgumentErrorsExitWithTwo)
 TEST_F(MakeDict, CheckNamesLeftoversAndTheNextMakeDictDealsWithThem)
 {
     // A replacement of x stopped after its word list was put in place; a writing of y stopped
-    // before; an older version's temporary file.
+    // before; an older version's temporary file; a pending count file whose word list is gone,
+    // and a count file without its word list.
     m_folder.WritePair("Словари/x", {"кот", "пёс"}, {2, 1});
     m_folder.Write("Словари/.slovosito-new/x.txt.cnt", Counts({2, 1}));
     m_folder.Write("Словари/x.txt.cnt", Counts({9}));
     m_folder.Write("Словари/.slovosito-new/y.txt", "ёж\r\n");
     m_folder.Write("Словари/.slovosito-new/y.txt.cnt", Counts({1}));
     m_folder.Write("Словари/.slovosito-77-0.tmp", "кот\r\n");
+    m_folder.Write("Словари/.slovosito-new/gone.txt.cnt", Counts({1}));
+    m_folder.Write("Словари/old.txt.cnt", Counts({1}));
 
     const TCliRun before = Run({"check"});
     EXPECT_EQ(before.Status, 0);
@@ -319,20 +330,25 @@ TEST_F(MakeDict, CheckNamesLeftoversAndTheNextMakeDictDealsWithThem)
               "x.txt: listed as \"x (2 слов)\"\n"
               "note: \".slovosito-77-0.tmp\" is left from an interrupted make-dict; the next "
               "make-dict removes it\n"
+              "note: \".slovosito-new/gone.txt.cnt\" is left from an interrupted make-dict; the "
+              "next make-dict removes it\n"
               "note: \".slovosito-new/x.txt.cnt\" is left from an interrupted make-dict; the next "
               "make-dict puts it in place\n"
               "note: \".slovosito-new/y.txt\" is left from an interrupted make-dict; the next "
               "make-dict removes it\n"
               "note: \".slovosito-new/y.txt.cnt\" is left from an interrupted make-dict; the next "
               "make-dict removes it\n"
+              "note: count file \"old.txt.cnt\" has no word list beside it; remove it, or "
+              "make-dict --force writes the pair anew\n"
               "1 of 1 listed\n");
 
     const TCliRun made = Run({"make-dict", "z", Input("list.txt", "ёж 4\n")});
     EXPECT_EQ(made.Err, "");
     EXPECT_EQ(made.Status, 0);
-    EXPECT_THAT(DirEntries(),
-                ElementsAre(".slovosito.lock", "x.txt", "x.txt.cnt", "z.txt", "z.txt.cnt"));
+    EXPECT_THAT(DirEntries(), ElementsAre(".slovosito.lock", "old.txt.cnt", "x.txt", "x.txt.cnt",
+                                          "z.txt", "z.txt.cnt"));
     EXPECT_EQ(InDir("x.txt.cnt"), Counts({2, 1}));
+    std::filesystem::remove(Dir() + "/old.txt.cnt");
     EXPECT_EQ(Run({"check"}).Out,
               "x.txt: listed as \"x (2 слов)\"\nz.txt: listed as \"z (1 слов)\"\n2 of 2 listed\n");
 }

