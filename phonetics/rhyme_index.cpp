@@ -32,7 +32,7 @@
 namespace {
 
 constexpr char kMagic[8] = {'S', 'L', 'V', 'R', 'H', 'Y', 'M', '\0'};
-constexpr std::uint32_t kFormatVersion = 2;
+constexpr std::uint32_t kFormatVersion = 3;
 
 // FNV-1a, 64 bits: enough to tell a damaged cache from a sound one.
 std::uint64_t Checksum(const char* data, std::size_t size)

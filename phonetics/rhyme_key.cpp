@@ -95,22 +95,6 @@ unsigned char SmallLetter(char c)
     return byte == kCapitalYo ? kSmallYo : byte;
 }
 
-bool IsCyrillicWord(std::string_view word)
-{
-    bool vowel = false;
-    for (const char c : word) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte == '-') {
-            continue;
-        }
-        if (byte < kCapitalA && byte != kCapitalYo && byte != kSmallYo) {
-            return false;
-        }
-        vowel = vowel || LetterVowelClass(SmallLetter(c)) != 0;
-    }
-    return vowel;
-}
-
 // Whether word ends in a soft sign that softens the consonant before it. espeak voices a final
 // "вь" as it voices "в" (любовь and готов both end in "of"), which would make them rhyme; after
 // ж, ш, ч and щ the sign is spelling only (мышь rhymes with камыш).
@@ -187,6 +171,29 @@ void SimplifyConsonants(std::vector<TSound>& sounds)
 
 }  // namespace
 
+bool IsPhonemisableWord(std::string_view word)
+{
+    std::size_t letters = 0;
+    bool vowel = false;
+    bool afterLetter = false;
+    for (const char c : word) {
+        const unsigned char small = SmallLetter(c);
+        if (c == '-' && afterLetter) {
+            afterLetter = false;
+            continue;
+        }
+        if (!IsSmallRussianLetter(small) && small != kSmallYo) {
+            return false;
+        }
+        if (++letters > kMaxPhonemisedLetters) {
+            return false;
+        }
+        afterLetter = true;
+        vowel = vowel || LetterVowelClass(small) != 0;
+    }
+    return vowel && afterLetter;
+}
+
 TStressedWord ReadStressedWord(std::string_view typed)
 {
     TStressedWord result;
@@ -209,7 +216,7 @@ TStressedWord ReadStressedWord(std::string_view typed)
 std::string RhymeKeyFromPhonemes(std::string_view phonemes, std::string_view word,
                                  int stressedVowel)
 {
-    if (!IsCyrillicWord(word)) {
+    if (!IsPhonemisableWord(word)) {
         return {};
     }
     std::vector<TSound> sounds = ReadSounds(phonemes);
