@@ -28,9 +28,8 @@ constexpr char kKeysMagic[4] = {'S', 'L', 'V', 'K'};
 constexpr std::size_t kHeaderSize = 12;
 // No batch comes near it: a bound on what a header out of form could make either end allocate.
 constexpr std::uint32_t kMaxBatchBytes = 64U << 20;
-// The longest the program waits for a byte of an answer; a batch takes milliseconds.
-constexpr int kAnswerTimeoutMs = 10000;
-constexpr int kPollSliceMs = 50;
+// How often a wait for an answer looks at the cancel flag.
+constexpr std::chrono::milliseconds kPollSlice{50};
 constexpr char kHelperName[] = "slovosito-rhyme-keys";
 
 void PutU32(std::string& out, std::uint32_t value)
@@ -190,6 +189,7 @@ TKeyWorker::TKeyWorker(const std::string& path)
     }
     int ends[2];
     if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) {
+        m_startError = errno;
         return;
     }
     // posix_spawn, not fork: this process may run other threads, and the child only execs. The
@@ -204,6 +204,7 @@ TKeyWorker::TKeyWorker(const std::string& path)
     posix_spawn_file_actions_destroy(&actions);
     close(ends[1]);
     if (failed != 0) {
+        m_startError = failed;
         m_pid = -1;
         close(ends[0]);
         return;
@@ -216,7 +217,7 @@ TKeyWorker::~TKeyWorker()
     Stop();
 }
 
-void TKeyWorker::Stop()
+void TKeyWorker::Stop(bool hung)
 {
     if (m_socket >= 0) {
         close(m_socket);
@@ -225,7 +226,7 @@ void TKeyWorker::Stop()
     if (m_pid < 0) {
         return;
     }
-    for (int i = 0; i < 100; ++i) {
+    for (int i = 0; i < 100 && !hung; ++i) {
         if (waitpid(m_pid, nullptr, WNOHANG) != 0) {
             m_pid = -1;
             return;
@@ -237,7 +238,7 @@ void TKeyWorker::Stop()
     m_pid = -1;
 }
 
-bool TKeyWorker::Send(const std::vector<std::string>& words)
+bool TKeyWorker::Send(std::span<const std::string> words)
 {
     if (!Running()) {
         return false;
@@ -256,20 +257,27 @@ bool TKeyWorker::Send(const std::vector<std::string>& words)
 }
 
 std::optional<std::string> TKeyWorker::Receive(std::size_t wordCount,
-                                               const std::atomic<bool>& cancel)
+                                               const std::atomic<bool>& cancel,
+                                               std::chrono::milliseconds deadline)
 {
+    using std::chrono::steady_clock;
     std::string answer;
     std::size_t want = kHeaderSize;
     bool headerRead = false;
-    int quietMs = 0;
+    // One deadline for the whole answer: a helper that sends a byte now and then must not keep
+    // the caller waiting for ever.
+    const steady_clock::time_point until = steady_clock::now() + deadline;
+    bool late = false;
     while (Running() && answer.size() < want && !cancel.load(std::memory_order_relaxed)) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(until - steady_clock::now());
+        if (left.count() <= 0) {
+            late = true;
+            break;
+        }
         pollfd ready = {m_socket, POLLIN, 0};
-        const int polled = poll(&ready, 1, kPollSliceMs);
+        const int polled = poll(&ready, 1, static_cast<int>(std::min(left, kPollSlice).count()));
         if (polled == 0) {
-            quietMs += kPollSliceMs;
-            if (quietMs >= kAnswerTimeoutMs) {
-                break;
-            }
             continue;
         }
         if (polled < 0) {
@@ -278,7 +286,6 @@ std::optional<std::string> TKeyWorker::Receive(std::size_t wordCount,
             }
             break;
         }
-        quietMs = 0;
         char buffer[65536];
         const ssize_t n = read(m_socket, buffer, std::min(sizeof buffer, want - answer.size()));
         if (n < 0 && errno == EINTR) {
@@ -299,7 +306,7 @@ std::optional<std::string> TKeyWorker::Receive(std::size_t wordCount,
         }
     }
     if (!headerRead || answer.size() < want) {
-        Stop();
+        Stop(late);
         return std::nullopt;
     }
     answer.erase(0, kHeaderSize);

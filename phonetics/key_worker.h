@@ -3,13 +3,16 @@
 // and the batches of words and keys the two ends exchange over a socket.
 //
 // espeak-ng keeps one state per process, so a second core can phonemise only in a process of its
-// own. A batch of words goes as "SLVW", the word count and the byte count (32 bits each), then
-// each word as a 32-bit length and its bytes; its answer as "SLVK", the same counts, then each
-// word's keys as AppendWordKeys writes them.
+// own; and a word that crashes espeak-ng then costs a helper, not the program. A batch of words
+// goes as "SLVW", the word count and the byte count (32 bits each), then each word as a 32-bit
+// length and its bytes; its answer as "SLVK", the same counts, then each word's keys as
+// AppendWordKeys writes them.
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,7 +45,7 @@ class TKeyWorker
 {
 public:
     // Starts the program at path with a socket as its standard input and output; Running() tells
-    // whether it started.
+    // whether it started, StartError() why not.
     explicit TKeyWorker(const std::string& path);
     // Closes the socket, so that the helper ends, and waits for it; a helper that has not ended
     // within a second is killed.
@@ -52,20 +55,26 @@ public:
 
     // Whether the helper runs and has answered every batch in form so far.
     bool Running() const { return m_socket >= 0; }
+    // The errno value that kept the helper from starting; 0 when it started.
+    int StartError() const { return m_startError; }
 
     // Sends a batch of words (lowercase Windows-1251). Returns false, and stops the helper, when
     // it cannot be sent.
-    bool Send(const std::vector<std::string>& words);
+    bool Send(std::span<const std::string> words);
 
     // Waits for the answer to the oldest batch sent and not yet answered, which had wordCount
     // words: their keys, one word after the other as AppendWordKeys writes them, each word's
     // checked. Nothing, the helper then stopped, when the answer is out of form, the helper ended,
-    // cancel was set, or no byte came for the time limit.
-    std::optional<std::string> Receive(std::size_t wordCount, const std::atomic<bool>& cancel);
+    // cancel was set, or the whole answer did not come within deadline of the call; a helper
+    // that is still at work then is killed.
+    std::optional<std::string> Receive(std::size_t wordCount, const std::atomic<bool>& cancel,
+                                       std::chrono::milliseconds deadline);
 
 private:
-    void Stop();
+    // Closes the socket and waits for the helper, killing it when hung or after a second.
+    void Stop(bool hung = false);
 
     int m_socket = -1;
     pid_t m_pid = -1;
+    int m_startError = 0;
 };

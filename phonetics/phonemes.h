@@ -14,8 +14,9 @@ public:
 };
 
 // espeak-ng's ASCII phoneme names for word (Windows-1251), from its Russian voice: "Vkn'o" for
-// окно. espeak-ng keeps one state for the process, so calls from several threads take turns;
-// the library is set up at the first call. Throws EPhoneticsError when it cannot be set up.
+// окно; "" for a word that IsPhonemisableWord refuses, which is not given to espeak-ng. espeak-ng
+// keeps one state for the process, so calls from several threads take turns; the library is set up
+// at the first call. Throws EPhoneticsError when it cannot be set up.
 std::string PhonemesOf(std::string_view word);
 
 // The rhyme keys of word (lowercase Windows-1251): one, or two for a homograph that the user did

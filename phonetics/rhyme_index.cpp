@@ -13,6 +13,7 @@
 #include <fstream>
 #include <iterator>
 #include <mutex>
+#include <span>
 #include <thread>
 #include <unordered_map>
 
@@ -33,7 +34,7 @@
 namespace {
 
 constexpr char kMagic[8] = {'S', 'L', 'V', 'R', 'H', 'Y', 'M', '\0'};
-constexpr std::uint32_t kFormatVersion = 2;
+constexpr std::uint32_t kFormatVersion = 3;
 
 // FNV-1a, 64 bits: enough to tell a damaged cache from a sound one.
 std::uint64_t Checksum(const char* data, std::size_t size)
@@ -147,8 +148,8 @@ constexpr std::size_t kBatchWords = 512;
 // Two batches at the helper keep it busy while the program reads the answer to one.
 constexpr std::size_t kBatchesAtHelper = 2;
 
-// The dictionary's words in batches that this thread and the helper take one at a time, and each
-// batch's keys as AppendWordKeys writes them, stored at the batch's place.
+// The dictionary's words in batches that the helpers (or this thread alone) take one at a time, and
+// each batch's keys as AppendWordKeys writes them, stored at the batch's place.
 class TKeyBatches
 {
 public:
@@ -197,41 +198,143 @@ private:
     std::atomic<std::size_t> m_next{0};
 };
 
-// Keeps the helper at helperPath at work on the batches left until none is, and works out here
-// the batches it leaves unanswered when it fails. Returns the number of words it phonemised.
-// Throws EPhoneticsError.
-std::size_t FeedHelper(const std::string& helperPath, TKeyBatches& batches,
-                       const std::atomic<bool>& cancel)
+// Batches that fail this often in a row, with none answered in between, tell of a helper that
+// does not work at all, not of words that crash espeak-ng: splitting a batch down to the one word
+// that crashes it fails about ten times in a row.
+constexpr int kFailuresInARow = 24;
+
+// Keeps helper processes at work on the batches left, one helper after the other: a helper that
+// fails is ended, and the batch it failed on is split in halves, each sent to a fresh helper,
+// down to the words that make it fail, which get no key. The batches sent after the failed one go
+// to the next helper whole.
+class THelperFeed
 {
-    TKeyWorker helper(helperPath);
-    std::deque<std::size_t> sent;
-    std::size_t helperWords = 0;
-    bool more = true;
-    while (helper.Running() && !cancel.load(std::memory_order_relaxed)) {
-        while (more && sent.size() < kBatchesAtHelper) {
-            const std::size_t batch = batches.Take();
-            more = batch < batches.Count();
-            if (more) {
-                sent.push_back(batch);
-                helper.Send(batches.Words(batch));
+public:
+    THelperFeed(const TRhymeBuildWorkers& workers, TKeyBatches& batches,
+                const std::atomic<bool>& cancel)
+        : m_workers(workers)
+        , m_batches(batches)
+        , m_cancel(cancel)
+    {}
+
+    // Takes batches until none is left or cancel is set. Returns the number of words the helpers
+    // phonemised. Throws EPhoneticsError when a helper cannot be started, and after
+    // kFailuresInARow failures in a row.
+    std::size_t Run()
+    {
+        std::deque<std::size_t> waiting;  // taken and not yet answered, oldest first
+        std::size_t atHelper = 0;         // how many of them the running helper was sent
+        bool more = true;
+        while (!Cancelled()) {
+            while (atHelper < waiting.size() || (more && waiting.size() < kBatchesAtHelper)) {
+                if (atHelper == waiting.size()) {
+                    const std::size_t batch = m_batches.Take();
+                    more = batch < m_batches.Count();
+                    if (!more) {
+                        break;
+                    }
+                    waiting.push_back(batch);
+                }
+                Helper().Send(m_batches.Words(waiting[atHelper++]));
+            }
+            if (waiting.empty()) {
+                break;
+            }
+            const std::size_t batch = waiting.front();
+            waiting.pop_front();
+            --atHelper;
+            std::optional<std::string> keys = Receive(m_batches.Size(batch));
+            if (!keys && !Cancelled()) {
+                // The helper is gone with what it was sent: the batches after go to the next.
+                atHelper = 0;
+                keys = KeysOfFailed(m_batches.Words(batch));
+            }
+            if (Cancelled()) {
+                break;
+            }
+            m_batches.Store(batch, std::move(*keys));
+        }
+        return m_words;
+    }
+
+private:
+    bool Cancelled() const { return m_cancel.load(std::memory_order_relaxed); }
+
+    // The running helper, started when there is none.
+    TKeyWorker& Helper()
+    {
+        if (!m_helper) {
+            m_helper.emplace(m_workers.HelperPath);
+            if (!m_helper->Running()) {
+                throw EPhoneticsError("Cannot start " + QuotedPath(m_workers.HelperPath) + ". " +
+                                      SystemReason(m_helper->StartError()));
             }
         }
-        if (sent.empty()) {
-            break;
-        }
-        std::optional<std::string> keys = helper.Receive(batches.Size(sent.front()), cancel);
-        if (!keys) {
-            break;
-        }
-        helperWords += batches.Size(sent.front());
-        batches.Store(sent.front(), std::move(*keys));
-        sent.pop_front();
+        return *m_helper;
     }
-    for (; !sent.empty() && !cancel.load(std::memory_order_relaxed); sent.pop_front()) {
-        batches.DoHere(sent.front());
+
+    // The helper's answer to the oldest batch it was sent, of wordCount words. Nothing when it
+    // failed, and the helper is then ended; or when cancel was set.
+    std::optional<std::string> Receive(std::size_t wordCount)
+    {
+        std::optional<std::string> keys =
+            m_helper->Receive(wordCount, m_cancel, m_workers.BatchDeadline);
+        if (keys) {
+            m_words += wordCount;
+            m_failures = 0;
+            m_helperAnswered = true;
+        } else if (!Cancelled()) {
+            m_failedFresh = !m_helperAnswered;
+            m_helper.reset();
+            m_helperAnswered = false;
+            if (++m_failures >= kFailuresInARow) {
+                throw EPhoneticsError(
+                    "Cannot work out rhyme keys: " + QuotedPath(m_workers.HelperPath) +
+                    " failed on " + std::to_string(kFailuresInARow) + " batches of words in a row");
+            }
+        }
+        return keys;
     }
-    return helperWords;
-}
+
+    // The keys of words, a batch that a helper failed on, asked of fresh helpers half by half.
+    std::string KeysOfFailed(const std::vector<std::string>& words)
+    {
+        std::string keys;
+        // The parts still to ask, the next one last, so that the keys come in word order.
+        std::vector<std::span<const std::string>> parts;
+        const auto split = [&](std::span<const std::string> failed) {
+            if (failed.size() > 1) {
+                parts.push_back(failed.subspan(failed.size() / 2));
+                parts.push_back(failed.first(failed.size() / 2));
+            } else if (m_failedFresh) {
+                keys += '\0';  // the word alone ended a fresh helper: no keys
+            } else {
+                parts.push_back(failed);  // the helper may have failed for what came before
+            }
+        };
+        split(words);
+        while (!parts.empty() && !Cancelled()) {
+            const std::span<const std::string> part = parts.back();
+            parts.pop_back();
+            Helper().Send(part);
+            if (std::optional<std::string> answer = Receive(part.size())) {
+                keys += *answer;
+            } else {
+                split(part);
+            }
+        }
+        return keys;
+    }
+
+    const TRhymeBuildWorkers& m_workers;
+    TKeyBatches& m_batches;
+    const std::atomic<bool>& m_cancel;
+    std::optional<TKeyWorker> m_helper;
+    std::size_t m_words = 0;
+    int m_failures = 0;
+    bool m_helperAnswered = false;  // whether the running helper answered a batch
+    bool m_failedFresh = false;     // whether the last helper that failed had answered none
+};
 
 }  // namespace
 
@@ -333,27 +436,30 @@ std::optional<TDictRhymes> BuildDictRhymes(const TWordList& words, const std::at
     };
     std::thread stemmer(stem);
     TKeyBatches batches(words, done);
-    // espeak-ng's one state per process keeps a second thread of it waiting on the first: the
-    // helper process phonemises beside this thread, taking batches as both get through them.
-    std::size_t helperWords = 0;
-    std::exception_ptr helperFailure;
+    // Each helper has a thread of its own that feeds it; one is this thread.
+    const bool helped = !workers.HelperPath.empty();
+    std::atomic<std::size_t> helperWords{0};
+    std::exception_ptr feederFailure;
     std::thread feeder;
-    if (!workers.HelperPath.empty() && count >= workers.HelperFrom &&
-        std::thread::hardware_concurrency() != 1) {
+    if (helped && count >= workers.SecondHelperFrom && std::thread::hardware_concurrency() != 1) {
         feeder = std::thread([&] {
             try {
-                helperWords = FeedHelper(workers.HelperPath, batches, cancel);
+                helperWords += THelperFeed(workers, batches, cancel).Run();
             } catch (...) {
-                helperFailure = std::current_exception();
+                feederFailure = std::current_exception();
             }
         });
     }
     std::exception_ptr failure;
     try {
-        for (std::size_t batch = batches.Take();
-             batch < batches.Count() && !cancel.load(std::memory_order_relaxed);
-             batch = batches.Take()) {
-            batches.DoHere(batch);
+        if (helped) {
+            helperWords += THelperFeed(workers, batches, cancel).Run();
+        } else {
+            for (std::size_t batch = batches.Take();
+                 batch < batches.Count() && !cancel.load(std::memory_order_relaxed);
+                 batch = batches.Take()) {
+                batches.DoHere(batch);
+            }
         }
         if (nextStemBatch.load() < stemBatches) {
             stem();
@@ -365,7 +471,7 @@ std::optional<TDictRhymes> BuildDictRhymes(const TWordList& words, const std::at
         feeder.join();
     }
     stemmer.join();
-    failure = failure ? failure : helperFailure;
+    failure = failure ? failure : feederFailure;
     if (failure) {
         std::rethrow_exception(failure);
     }
@@ -373,7 +479,7 @@ std::optional<TDictRhymes> BuildDictRhymes(const TWordList& words, const std::at
         return std::nullopt;
     }
     if (workers.HelperWords != nullptr) {
-        *workers.HelperWords = helperWords;
+        *workers.HelperWords = helperWords.load();
     }
     // The keys are numbered in word order whoever worked them out, so the index is the one a
     // single thread makes.

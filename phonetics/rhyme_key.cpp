@@ -85,20 +85,6 @@ char LetterVowelClass(unsigned char letter)
     }
 }
 
-bool IsCyrillicWord(std::string_view word)
-{
-    bool vowel = false;
-    for (const char c : word) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte == '-') {
-            continue;
-        }
-        if (byte < kCapitalA && byte != kCapitalYo && byte != kSmallYo) {
-            return false;
-        }
-        vowel = vowel || IsVowel(c);
-    }
-    return vowel;
 }
 
 // Whether word ends in a soft sign that softens the consonant before it. espeak voices a final
@@ -177,6 +163,29 @@ void SimplifyConsonants(std::vector<TSound>& sounds)
 
 }  // namespace
 
+bool IsPhonemisableWord(std::string_view word)
+{
+    std::size_t letters = 0;
+    bool vowel = false;
+    bool afterLetter = false;
+    for (const char c : word) {
+        const auto small = static_cast<unsigned char>(LowerLetter(c));
+        if (c == '-' && afterLetter) {
+            afterLetter = false;
+            continue;
+        }
+        if (!IsSmallRussianLetter(small) && small != kSmallYo) {
+            return false;
+        }
+        if (++letters > kMaxPhonemisedLetters) {
+            return false;
+        }
+        afterLetter = true;
+        vowel = vowel || IsVowel(c);
+    }
+    return vowel && afterLetter;
+}
+
 TStressedWord ReadStressedWord(std::string_view typed)
 {
     TStressedWord result;
@@ -198,7 +207,7 @@ TStressedWord ReadStressedWord(std::string_view typed)
 std::string RhymeKeyFromPhonemes(std::string_view phonemes, std::string_view word,
                                  int stressedVowel)
 {
-    if (!IsCyrillicWord(word)) {
+    if (!IsPhonemisableWord(word)) {
         return {};
     }
     std::vector<TSound> sounds = ReadSounds(phonemes);

@@ -2,6 +2,7 @@
 // Rhyme keys: the part of a word's sound from its stressed vowel to the end, read from
 // espeak-ng's phoneme names, so that two words rhyme when their keys are equal.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +20,16 @@ struct TStressedWord
 // dropped.
 TStressedWord ReadStressedWord(std::string_view typed);
 
+// The longest word, in letters, that is given to espeak-ng.
+inline constexpr std::size_t kMaxPhonemisedLetters = 40;
+
+// Whether word (Windows-1251) is a word that espeak-ng is asked for its phonemes: 1 to
+// kMaxPhonemisedLetters Russian letters of either case, at least one of them a vowel, with single
+// hyphens between letters. Anything else has no rhyme key and never reaches the library: espeak
+// switches language for other letters, spells out runs without a vowel letter, and overruns a
+// buffer of its own on some long runs of letters after a full stop.
+bool IsPhonemisableWord(std::string_view word);
+
 // The rhyme key of a word from espeak-ng's ASCII phoneme names for it (its Russian voice), or ""
 // when it has none. The stressed vowel is vowel number stressedVowel of the phonemes when that is
 // given and the phonemes have as many vowels as the word has vowel letters (the vowel is then
@@ -34,8 +45,8 @@ TStressedWord ReadStressedWord(std::string_view typed);
 //   - t or d (soft or not) before "ts" goes (сердце and дверце sound alike), and a consonant
 //     written twice in a row counts once;
 //   - final devoicing is left as espeak gives it.
-// word is the Windows-1251 word the phonemes belong to; a word with letters that are not
-// Cyrillic (espeak switches language for them) or without a vowel letter has no key.
+// word is the Windows-1251 word the phonemes belong to; a word that IsPhonemisableWord refuses
+// has no key.
 std::string RhymeKeyFromPhonemes(std::string_view phonemes, std::string_view word,
                                  int stressedVowel = -1);
 

@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -22,6 +23,7 @@
 #include "phonetics/rhyme_index.h"
 #include "phonetics/rhyme_key.h"
 #include "search/search_run.h"
+#include "tests/support/child_process.h"
 #include "tests/support/recording_control.h"
 #include "tests/support/recording_load_view.h"
 #include "tests/support/temp_folder.h"
@@ -48,7 +50,7 @@ TDictRhymes Built(const TWordList& words, const std::string& helperPath, std::si
     std::atomic<std::size_t> done{0};
     TRhymeBuildWorkers workers;
     workers.HelperPath = helperPath;
-    workers.HelperFrom = 0;
+    workers.SecondHelperFrom = 0;
     workers.HelperWords = &helperWords;
     std::optional<TDictRhymes> index = BuildDictRhymes(words, cancel, done, workers);
     EXPECT_EQ(done.load(), 2 * words.size());
@@ -83,18 +85,17 @@ TEST_F(RhymeBuild, HelperProcessMakesTheIndexOneProcessMakes)
 
     const TDictRhymes helped = Built(words, SLOVOSITO_KEY_HELPER_PATH, helperWords);
     ExpectSameIndex(helped, alone);
-    EXPECT_GT(helperWords, 0u);
-    EXPECT_LT(helperWords, words.size());
+    EXPECT_EQ(helperWords, words.size());
 }
 
-TEST_F(RhymeBuild, HelperThatFailsOrAnswersOutOfFormLeavesItsShareHere)
+TEST_F(RhymeBuild, AFailingHelperCostsOnlyTheWordsItFailsOnOrEndsTheBuild)
 {
     TTempFolder folder;
     // The true helper with its input cut short after 6000 bytes, inside the second batch of the
     // sample's short first words: it answers the first and then ends, as a helper that crashes
     // halfway would.
     const std::string cut = folder.Path() + "/cut-helper";
-    std::ofstream(cut) << "#!/bin/sh\nhead -c 6000 | \"" SLOVOSITO_KEY_HELPER_PATH "\"\n";
+    std::ofstream(cut) << "#!/bin/sh\nstdbuf -o0 head -c6000 | \"" SLOVOSITO_KEY_HELPER_PATH "\"\n";
     std::filesystem::permissions(cut, std::filesystem::perms::owner_all);
     // A lighter dictionary than the sample: its first 6000 words, cut into a pair of its own.
     std::vector<std::string> words;
@@ -107,22 +108,53 @@ TEST_F(RhymeBuild, HelperThatFailsOrAnswersOutOfFormLeavesItsShareHere)
     TRecordingLoadView loadView;
     LoadDictionary(folder.WritePair("first", words, counts), loadView);
     ASSERT_EQ(DictWords.at(0).size(), 6000u);
+    const std::size_t kino = std::find(words.begin(), words.end(), "кино") - words.begin();
 
     std::size_t helperWords = 0;
     const TDictRhymes alone = Built(DictWords[0], "", helperWords);
-    const std::pair<std::string, bool> helpers[] = {
-        {"/bin/cat", false},                  // answers with the words themselves
-        {"/bin/false", false},                // ends at once
-        {folder.Path() + "/missing", false},  // cannot be started
-        {cut, true},
+    ASSERT_NE(alone.KeyIds.at(kino), 0u);
+    TDictRhymes withoutKino = alone;
+    withoutKino.KeyIds[kino] = 0;
+    const std::pair<std::string, const TDictRhymes*> helpers[] = {
+        {SLOVOSITO_CRASHING_KEY_HELPER_PATH, &withoutKino},  // its espeak-ng aborts on кино
+        {cut, &alone},
     };
-    for (const auto& [helper, answersSome] : helpers) {
+    for (const auto& [helper, expected] : helpers) {
         SCOPED_TRACE(helper);
-        const TDictRhymes helped = Built(DictWords[0], helper, helperWords);
-        ExpectSameIndex(helped, alone);
-        EXPECT_EQ(helperWords > 0, answersSome);
-        EXPECT_LT(helperWords, DictWords[0].size());
+        ExpectSameIndex(Built(DictWords[0], helper, helperWords), *expected);
+        EXPECT_EQ(helperWords, expected == &alone ? 6000u : 5999u);
     }
+    // Helpers that never answer end the build, as does one that cannot be started.
+    const std::string missing = folder.Path() + "/missing";
+    const std::string failed = "\" failed on 24 batches of words in a row";
+    const std::pair<std::string, std::string> broken[] = {
+        {"/bin/cat", "Cannot work out rhyme keys: \"/bin/cat" + failed},  // answers the words
+        {"/bin/false", "Cannot work out rhyme keys: \"/bin/false" + failed},
+        {missing, "Cannot start \"" + missing + "\". No such file or directory"},
+    };
+    for (const auto& [helper, message] : broken) {
+        SCOPED_TRACE(helper);
+        EXPECT_THAT([&] { Built(DictWords[0], helper, helperWords); },
+                    testing::ThrowsMessage<EPhoneticsError>(message));
+    }
+}
+
+TEST(KeyWorker, AHelperThatTricklesItsAnswerIsEndedAtTheDeadline)
+{
+    // The header of an answer with 100 bytes of keys, then a byte every five seconds.
+    TTempFolder folder;
+    const std::string trickle = folder.Write(
+        "trickle",
+        "#!/bin/sh\nprintf 'SLVK\\1\\0\\0\\0\\144\\0\\0\\0'\nwhile printf x; do sleep 5; done\n");
+    std::filesystem::permissions(trickle, std::filesystem::perms::owner_all);
+    EXPECT_EQ(RunInChild([&] {
+                  TKeyWorker helper(trickle);
+                  const std::atomic<bool> cancel{false};
+                  const std::string words[] = {"x"};
+                  helper.Send(words);
+                  return helper.Receive(1, cancel, std::chrono::seconds(1)) || helper.Running();
+              }),
+              0);
 }
 
 TEST(RhymeKeyLists, ListEveryWordThatHasTheKeyAndNoOther)

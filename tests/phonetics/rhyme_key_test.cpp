@@ -154,6 +154,28 @@ TEST(RhymeKeysOf, RealPairsRhymeOrNotAsAPoetHearsThem)
     }
 }
 
+TEST(IsPhonemisableWord, TakesRussianLettersWithInnerHyphensUpToFortyLetters)
+{
+    const char b = ToCp1251("б")[0];
+    const std::pair<std::string, bool> cases[] = {
+        {ToCp1251("ЁЖ"), true},
+        {ToCp1251("кое-как"), true},
+        {ToCp1251("а-") + std::string(39, b), true},  // forty letters: hyphens do not count
+        {ToCp1251("а") + std::string(40, b), false},
+        {ToCp1251("а.") + std::string(83, b), false},  // overran a stack buffer in espeak-ng
+        {ToCp1251("-то"), false},
+        {ToCp1251("кое-"), false},
+        {ToCp1251("кое--как"), false},
+        {ToCp1251("ббб"), false},  // no vowel letter: espeak would spell it out
+    };
+    for (const auto& [word, takes] : cases) {
+        SCOPED_TRACE(ToUtf8(word));
+        EXPECT_EQ(IsPhonemisableWord(word), takes);
+        EXPECT_EQ(PhonemesOf(word).empty(), !takes);
+        EXPECT_EQ(RhymeKeysOf(word).empty(), !takes);
+    }
+}
+
 TEST(RhymeKeysOf, HomographsGetTwoKeysAndOtherWordsOne)
 {
     EXPECT_EQ(KeysOf("замок").size(), 2u);
