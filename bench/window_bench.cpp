@@ -3,7 +3,11 @@
 // word with its ipm shown. bench/run.sh runs it beside the command-line program on the same
 // dictionaries. Prints one "name value" line per figure.
 //
-//   window_bench DIR [--list [--alpha]]
+// With --repeat N it lists every word of every row but the first N times in one window, in
+// alphabetical and frequency order by turns, and prints the found count of each run:
+// bench/stop_stress.sh stops and continues the process meanwhile and checks every count.
+//
+//   window_bench DIR [--list [--alpha] | --repeat N]
 
 #include <cstdio>
 #include <cstdlib>
@@ -65,6 +69,7 @@ int main(int argc, char** argv)
     }
     const bool list = argc > 2 && std::strcmp(argv[2], "--list") == 0;
     const bool alpha = argc > 3 && std::strcmp(argv[3], "--alpha") == 0;
+    const int repeat = argc > 3 && std::strcmp(argv[2], "--repeat") == 0 ? std::atoi(argv[3]) : 0;
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
     TWindowHooks hooks;
@@ -89,6 +94,25 @@ int main(int argc, char** argv)
     const double rowsMs = static_cast<double>(clock.nsecsElapsed()) / 1e6;
     QListWidget& rows = Child<QListWidget>(form, "dict_list");
     std::printf("shown_ms %.1f\nrows_ms %.1f\nrows %d\n", shownMs, rowsMs, rows.count());
+    if (repeat > 0 && !failed) {
+        // The first row unticked: the searched words then start past the store's first word.
+        for (int row = 0; row < rows.count(); ++row) {
+            rows.item(row)->setCheckState(row > 0 || rows.count() == 1 ? Qt::Checked
+                                                                        : Qt::Unchecked);
+        }
+        Child<QCheckBox>(form, "ch_stat").setChecked(true);
+        Child<QLineEdit>(form, "edit_MinIpm").setText(QStringLiteral("0"));
+        Child<QLineEdit>(form, "srch4").clear();
+        for (int run = 0; run < repeat; ++run) {
+            Child<QRadioButton>(form, run % 2 == 0 ? "ch_alpha" : "ch_rel").setChecked(true);
+            app.processEvents();
+            Child<QAbstractButton>(form, "srch_btn4").click();
+            app.processEvents();
+            std::printf("found %s\n", qPrintable(Child<QLabel>(form, "Label_fnd").text()));
+            std::fflush(stdout);
+        }
+        return failed ? 1 : 0;
+    }
     if (!list || failed) {
         return failed ? 1 : 0;
     }
