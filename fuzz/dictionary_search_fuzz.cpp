@@ -1,6 +1,6 @@
 // Fuzz target: a dictionary pair made of fuzzed bytes, loaded from a folder and searched by
-// ending, mask and regular expression; the loaded words and every listing are checked against a
-// plain model of the loader's line rules and of the listing order.
+// ending, mask, regular expression and letters; the loaded words and every listing are checked
+// against a plain model of the loader's line rules, of the letter games and of the listing order.
 
 #include <algorithm>
 #include <cstddef>
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "fuzz/fuzz_check.h"
+#include "search/letter_search.h"
 #include "search/mask.h"
 #include "search/number_text.h"
 #include "search/query.h"
@@ -21,6 +22,7 @@
 #include "tests/support/recording_load_view.h"
 #include "tests/support/temp_folder.h"
 #include "wordstore/encoding.h"
+#include "wordstore/letters.h"
 #include "wordstore/word_store.h"
 
 namespace {
@@ -247,6 +249,29 @@ void CheckPatternSearch(const TModelDictionary& dictionary, const TSearchSetting
         [&engine](const std::string& word) { return engine.Exec(word); }, query, refusal);
 }
 
+// Whether the letters (trimmed and lowercased as typed) hold every byte of word, a "?" standing in
+// for any one byte and an е for a word's ё; for an anagram, with none left over. Counted plainly,
+// one byte at a time.
+bool MadeOfLetters(const std::string& word, std::string letters, TLetterMode mode)
+{
+    letters = TrimBlanks(letters);
+    LowerCyr(letters);
+    if (word.empty() || (mode == TLetterMode::Anagram && word.size() != letters.size())) {
+        return false;
+    }
+    for (const char c : word) {
+        std::size_t at = letters.find(c == '\xB8' ? '\xE5' : c);
+        if (at == std::string::npos) {
+            at = letters.find('?');
+        }
+        if (at == std::string::npos) {
+            return false;
+        }
+        letters.erase(at, 1);
+    }
+    return true;
+}
+
 void WriteFile(const std::string& path, std::string_view bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -257,9 +282,10 @@ void WriteFile(const std::string& path, std::string_view bytes)
 }  // namespace
 
 // Input: a flags byte (bit 0 alphabetical, bit 1 with ipm, bit 2 counts made to fit the words,
-// bits 3-5 the minimum, bit 6 the pattern through the regular-expression row), two bytes of the
-// count file's length (little-endian), then the ending, the mask and the pattern query on a line
-// each, then the word list, then the count file's bytes.
+// bits 3-5 the minimum, bit 6 the pattern through the regular-expression row, bit 7 the letters
+// as an anagram), two bytes of the count file's length (little-endian), then the ending, the
+// mask, the pattern query and the letters on a line each, then the word list, then the count
+// file's bytes.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     static const TTempFolder folder;
@@ -270,6 +296,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string ending = input.Line();
     const std::string mask = input.Line();
     const std::string pattern = input.Line();
+    const std::string letters = input.Line();
     const std::string_view rest = input.Rest();
     const std::size_t split = rest.size() - std::min(countLength, rest.size());
     const std::string_view wordBytes = rest.substr(0, split);
@@ -340,5 +367,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The regular-expression row lowercases what is typed before the search splits it.
     CheckPatternSearch(dictionary, settings,
                        flags & 0x40 ? TranslateQuery(TQueryMode::Regexp, pattern) : pattern);
+
+    const TLetterMode letterMode = flags & 0x80 ? TLetterMode::Anagram : TLetterMode::FromLetters;
+    const std::optional<TWordTest> letterTest = LetterTest(letterMode, letters);
+    Check(letterTest.has_value() == !TrimBlanks(letters).empty(),
+          "a letter test is made for blank letters or none for letters", letters);
+    if (letterTest) {
+        CheckSearch(
+            dictionary, settings, [&letterTest] { return *letterTest; },
+            [&](const std::string& word) { return MadeOfLetters(word, letters, letterMode); },
+            letters);
+    }
     return 0;
 }
