@@ -21,11 +21,14 @@ namespace {
 using ::testing::HasSubstr;
 using ::testing::ThrowsMessage;
 
+// The walk and the help text look at the names and texts only.
+void NoEffect(TCliArgs&, const std::string&) {}
+
 const TOptionSpec kDemoOptions[] = {
-    {"--dir", "DIR", nullptr},
-    {"--flag", nullptr, "a flag"},
-    {"--value", "V", "takes a value"},
-    {"--help", nullptr, "show this text", "-h"},
+    {"--dir", "DIR", nullptr, NoEffect},
+    {"--flag", nullptr, "a flag", NoEffect},
+    {"--value", "V", "takes a value", NoEffect},
+    {"--help", nullptr, "show this text", NoEffect, "-h"},
 };
 
 // A command that takes operands and reads "--" as the end of its options.
@@ -126,16 +129,18 @@ TEST(ParseArguments, WhatAHandlerThrowsEndsTheWalkThere)
 TEST(HelpText, ListsTheOptionsWithHelpInColumnEighteenWrappedWithinNinetyColumns)
 {
     const TOptionSpec options[] = {
-        {"--dir", "DIR", nullptr},
-        {"--a", nullptr, "short"},
+        {"--dir", "DIR", nullptr, NoEffect},
+        {"--a", nullptr, "short", NoEffect},
         // Column 89 after "thirteen": one more letter would make 91.
         {"--words", "W",
-         "one two three four five six seven eight nine ten eleven twelve thirteen x sixteen"},
+         "one two three four five six seven eight nine ten eleven twelve thirteen x sixteen",
+         NoEffect},
         // A Cyrillic letter takes two bytes but one column: this fills the 90 columns exactly.
         {"--ru", nullptr,
          "аааааааа бббббббб вввввввв гггггггг дддддддд ееееееее жжжжжжжж ззззззззз "
-         "и"},
-        {"--very-long-name", "VALUE", "under the name"},
+         "и",
+         NoEffect},
+        {"--very-long-name", "VALUE", "under the name", NoEffect},
     };
     const TCommandSpec command = {
         .Name = "x",
