@@ -64,7 +64,7 @@ TEST_F(InstalledCli, ListVerboseNamesTheUsersFolderThatFirstUseFilledWithTheSamp
     EXPECT_EQ(verbose.Status, 0);
     for (const char* name : {"sample.txt", "sample.txt.cnt", "README.md"}) {
         SCOPED_TRACE(name);
-        EXPECT_EQ(ReadFileText(UserFolder() + "/" + name), ReadFileText(Sample() + "/" + name));
+        EXPECT_EQ(ReadFileBytes(UserFolder() + "/" + name), ReadFileBytes(Sample() + "/" + name));
     }
     EXPECT_FALSE(fs::exists(Bin() + "/Словари"));
 

@@ -51,7 +51,7 @@ protected:
         return m_folder.Write(name, bytes);
     }
 
-    std::string InDir(const std::string& name) const { return ReadFileText(Dir() + "/" + name); }
+    std::string InDir(const std::string& name) const { return ReadFileBytes(Dir() + "/" + name); }
 
     // The names in the dictionary folder, sorted.
     std::vector<std::string> DirEntries() const
