@@ -239,15 +239,6 @@ TEST_F(MakeDict, ReplacesAnExistingPairOnlyWithForce)
     }
 }
 
-TEST_F(MakeDict, HelpTellsTheOptions)
-{
-    const TCliRun makeDict = Run({"make-dict", "--help"});
-    EXPECT_EQ(makeDict.Status, 0);
-    EXPECT_THAT(makeDict.Out, HasSubstr("--from-text"));
-    EXPECT_THAT(Run({"check", "--help"}).Out, HasSubstr("Usage: slovosito-cli check [--dir DIR]"));
-    EXPECT_THAT(RunCliProgram(m_folder, {"--help"}).Out, HasSubstr("slovosito-cli make-dict"));
-}
-
 TEST_F(MakeDict, CheckExplainsEveryCandidateInScanOrder)
 {
     m_folder.Write("Словари/a.txt", ToCp1251("кот\r\n\r\nпёс\r\n"));

@@ -182,18 +182,9 @@ TEST(HelpText, CommandWithoutListedOptionsHasNoOptionList)
               "Usage: y\n\nDoes y.\n\nExit status: 0.\n");
 }
 
-const TCommandSpec* const kCommands[] = {&kSearchCommand, &kMakeDictCommand, &kCheckCommand};
-
-// The arguments that select command.
-std::vector<std::string> CommandWord(const TCommandSpec& command)
-{
-    return *command.Name == '\0' ? std::vector<std::string>{}
-                                 : std::vector<std::string>{command.Name};
-}
-
 TEST(CommandTables, EveryOptionIsToldOfInItsCommandsHelpAndSpelledOnce)
 {
-    for (const TCommandSpec* command : kCommands) {
+    for (const TCommandSpec* command : kAllCommands) {
         SCOPED_TRACE(command->Name);
         const std::string help = HelpText(*command);
         std::set<std::string> spellings;
@@ -209,39 +200,6 @@ TEST(CommandTables, EveryOptionIsToldOfInItsCommandsHelpAndSpelledOnce)
                                           (option.Value ? std::string(" ") + option.Value : "");
                 EXPECT_THAT(help, HasSubstr(usage));
             }
-        }
-    }
-}
-
-TEST(CommandTables, TheProgramPrintsEachCommandsHelpFromItsTable)
-{
-    const TTempFolder folder;
-    for (const TCommandSpec* command : kCommands) {
-        SCOPED_TRACE(command->Name);
-        for (const char* help : {"--help", "-h"}) {
-            std::vector<std::string> args = CommandWord(*command);
-            args.push_back(help);
-            const TCliRun run = RunCliProgram(folder, args);
-            EXPECT_EQ(run.Status, 0);
-            EXPECT_EQ(run.Out, HelpText(*command));
-            EXPECT_EQ(run.Err, "");
-        }
-    }
-}
-
-TEST(CommandTables, TheProgramReadsEveryOptionAsItsTableSays)
-{
-    const TTempFolder folder;
-    for (const TCommandSpec* command : kCommands) {
-        for (const TOptionSpec& option : command->Options) {
-            SCOPED_TRACE(std::string(command->Name) + " " + option.Name);
-            std::vector<std::string> args = CommandWord(*command);
-            // A value option without its value, a flag with one.
-            args.push_back(std::string(option.Name) + (option.Value ? "" : "=1"));
-            const TCliRun run = RunCliProgram(folder, args);
-            EXPECT_EQ(run.Status, 2);
-            EXPECT_EQ(run.Err, std::string("slovosito-cli: option ") + option.Name +
-                                   (option.Value ? " needs a value\n" : " takes no value\n"));
         }
     }
 }
