@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace {

@@ -7,9 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <iostream>
-#include <optional>
 #include <ostream>
-#include <string_view>
 #include <system_error>
 
 #include "cli/commands.h"
