@@ -4,9 +4,6 @@
 #include "cli/cli_app.h"
 
 #include <algorithm>
-#include <charconv>
-#include <chrono>
-#include <cstdint>
 #include <exception>
 #include <optional>
 #include <ostream>
@@ -37,167 +34,22 @@
 
 namespace {
 
-struct TSearchArgs
+// The search's arguments, checked as a whole.
+TCliArgs ReadSearchArgs(const std::vector<std::string>& args)
 {
-    std::string Dir;
-    bool List = false;
-    bool Verbose = false;
-    bool Help = false;
-    bool Version = false;
-    std::vector<std::string> Dicts;  // UTF-8
-    bool All = false;
-    bool Alpha = false;
-    bool Ipm = false;
-    std::string Min = "0,0";  // UTF-8
-    bool Raw = false;
-    TTableFormat Format = TTableFormat::Text;
-    bool Compare = false;
-    std::chrono::seconds TimeLimit{10};
-    TWordFilter Filter;
-    std::optional<TQueryMode> Mode;
-    std::optional<TLetterMode> LetterMode;  // instead of Mode
-    std::string Query;                      // UTF-8
-
-    bool Rhyme = false;  // --rhyme, instead of Mode
-    bool Headwords = false;
-};
-
-std::optional<TQueryMode> QueryModeOf(std::string_view option)
-{
-    if (option == "--ending") {
-        return TQueryMode::Ending;
+    const TCliArgs read = ReadArguments(kSearchCommand, args);
+    const TSearchArgs& search = read.Search;
+    if (!read.Help && !search.Version && !search.List && !search.Mode) {
+        throw EUsageError("give --list or one of " + ModeOptionNames(kSearchCommand, ", ") +
+                          " (see --help)");
     }
-    if (option == "--mask") {
-        return TQueryMode::Mask;
-    }
-    if (option == "--regexp") {
-        return TQueryMode::Regexp;
-    }
-    if (option == "--inexact") {
-        return TQueryMode::Inexact;
-    }
-    return std::nullopt;
-}
-
-std::optional<TLetterMode> LetterModeOf(std::string_view option)
-{
-    if (option == "--anagram") {
-        return TLetterMode::Anagram;
-    }
-    if (option == "--from-letters") {
-        return TLetterMode::FromLetters;
-    }
-    return std::nullopt;
-}
-
-// The value of --time-limit: a whole number of seconds, 0 for no limit.
-std::chrono::seconds TimeLimitOf(const std::string& value)
-{
-    std::uint32_t seconds = 0;
-    const char* const end = value.data() + value.size();
-    const auto [last, error] = std::from_chars(value.data(), end, seconds);
-    if (value.empty() || error != std::errc() || last != end) {
-        throw EUsageError("bad time limit \"" + value + "\" (whole seconds, 0 for none)");
-    }
-    return std::chrono::seconds(seconds);
-}
-
-// The value of --format.
-TTableFormat TableFormatOf(const std::string& value)
-{
-    if (value == "text") {
-        return TTableFormat::Text;
-    }
-    if (value == "tsv") {
-        return TTableFormat::Tsv;
-    }
-    if (value == "csv") {
-        return TTableFormat::Csv;
-    }
-    throw EUsageError("bad format \"" + value + "\" (text, tsv or csv)");
-}
-
-// The value of --length or --syllables, what names the option in a message.
-TCountRange CountRangeOf(const std::string& value, const char* what)
-{
-    const std::optional<TCountRange> range = ParseCountRange(value);
-    if (!range) {
-        throw EUsageError(std::string("bad ") + what + " \"" + value + "\" (N, N-M, N- or -M)");
-    }
-    return *range;
-}
-
-TSearchArgs ParseSearchArgs(const std::vector<std::string>& args)
-{
-    TSearchArgs options;
-    ParseArguments(kSearchCommand, args,
-                   [&options](const TOptionSpec& option, const std::string& value) {
-                       const std::string_view name = option.Name;
-                       const std::optional<TQueryMode> mode = QueryModeOf(name);
-                       const std::optional<TLetterMode> letterMode = LetterModeOf(name);
-                       if (mode || letterMode || name == "--rhyme") {
-                           if (options.Mode || options.LetterMode || options.Rhyme) {
-                               throw EUsageError(
-                                   "only one of --ending, --mask, --regexp, --inexact, --anagram, "
-                                   "--from-letters and --rhyme may be given");
-                           }
-                           // Blank letters would list nothing: a slip, not a search.
-                           if (letterMode && IsAllWhiteSpace(value)) {
-                               throw EUsageError("option " + std::string(name) + " needs letters");
-                           }
-                           options.Mode = mode;
-                           options.LetterMode = letterMode;
-                           options.Rhyme = name == "--rhyme";
-                           options.Query = value;
-                       } else if (name == "--dir") {
-                           options.Dir = value;
-                       } else if (name == "--dict") {
-                           options.Dicts.push_back(value);
-                       } else if (name == "--min") {
-                           options.Min = value;
-                       } else if (name == "--list") {
-                           options.List = true;
-                       } else if (name == "--verbose") {
-                           options.Verbose = true;
-                       } else if (name == "--all") {
-                           options.All = true;
-                       } else if (name == "--alpha") {
-                           options.Alpha = true;
-                       } else if (name == "--ipm") {
-                           options.Ipm = true;
-                       } else if (name == "--raw") {
-                           options.Raw = true;
-                       } else if (name == "--format") {
-                           options.Format = TableFormatOf(value);
-                       } else if (name == "--compare") {
-                           options.Compare = true;
-                       } else if (name == "--time-limit") {
-                           options.TimeLimit = TimeLimitOf(value);
-                       } else if (name == "--length") {
-                           options.Filter.Length = CountRangeOf(value, "length");
-                       } else if (name == "--syllables") {
-                           options.Filter.Syllables = CountRangeOf(value, "syllable count");
-                       } else if (name == "--headwords") {
-                           options.Headwords = true;
-                       } else if (name == "--help") {
-                           options.Help = true;
-                       } else if (name == "--version") {
-                           options.Version = true;
-                       }
-                   });
-    if (!options.Help && !options.Version && !options.List && !options.Mode &&
-        !options.LetterMode && !options.Rhyme) {
-        throw EUsageError(
-            "give --list or one of --ending, --mask, --regexp, --inexact, --anagram, "
-            "--from-letters, --rhyme (see --help)");
-    }
-    if (options.Rhyme && IsAllWhiteSpace(options.Query)) {
+    if (search.Mode == TSearchMode::Rhyme && IsAllWhiteSpace(search.Query)) {
         throw EUsageError("option --rhyme needs a word");
     }
-    if (options.Verbose && !options.List && !options.Help && !options.Version) {
+    if (search.Verbose && !search.List && !read.Help && !search.Version) {
         throw EUsageError("--verbose goes with --list (see --help)");
     }
-    return options;
+    return read;
 }
 
 // The front end's view of loading and of a search run.
@@ -222,7 +74,7 @@ public:
     // the first that loads; none for --list, which shows the rows only.
     bool WantsWords(const std::string& stem) const override
     {
-        if (m_options.List || m_options.Help || m_options.Version) {
+        if (m_options.List) {
             return false;
         }
         if (m_options.All || (m_options.Dicts.empty() && m_rows.empty())) {
@@ -370,6 +222,30 @@ std::string RhymeWordOf(const std::string& utf8)
     return ToCp1251(word);
 }
 
+// The test of the search the options give; none for a query that searches nothing.
+std::optional<TWordTest> WordTestOf(const TSearchArgs& options, TRhymeIndex& rhymes)
+{
+    // The rhyme's word may hold an accent the code page lacks; it converts on its own.
+    const auto query = [&options] { return ToCp1251(options.Query); };
+    switch (*options.Mode) {
+        case TSearchMode::Ending:
+            return RowTest(TQueryMode::Ending, query());
+        case TSearchMode::Mask:
+            return RowTest(TQueryMode::Mask, query());
+        case TSearchMode::Regexp:
+            return RowTest(TQueryMode::Regexp, query());
+        case TSearchMode::Inexact:
+            return RowTest(TQueryMode::Inexact, query());
+        case TSearchMode::Anagram:
+            return LetterTest(TLetterMode::Anagram, query());
+        case TSearchMode::FromLetters:
+            return LetterTest(TLetterMode::FromLetters, query());
+        case TSearchMode::Rhyme:
+            return RhymeTest(RhymeWordOf(options.Query), rhymes);
+    }
+    return std::nullopt;
+}
+
 // Prints a table of lines separated by lineBreak as PrintListing prints a listing.
 void PrintTable(const std::string& table, bool raw, std::ostream& out)
 {
@@ -423,8 +299,9 @@ int PrintHitTable(const TSearchArgs& options, const TCliView& view, TRunBudget& 
 
 int RunSearch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
-    const TSearchArgs options = ParseSearchArgs(args);
-    if (options.Help) {
+    const TCliArgs read = ReadSearchArgs(args);
+    const TSearchArgs& options = read.Search;
+    if (read.Help) {
         out << HelpText(kSearchCommand);
         return 0;
     }
@@ -432,7 +309,7 @@ int RunSearch(const std::vector<std::string>& args, std::ostream& out, std::ostr
         out << "slovosito-cli " << kSlovositoVersion << '\n';
         return 0;
     }
-    const TDictionaryFolder folder = DictionaryFolderFor(options.Dir, err);
+    const TDictionaryFolder folder = DictionaryFolderFor(read.Dir, err);
     TCliView view(options, out, err);
     ClearWordStore();
     ScanDictionaryFolder(folder.Path, view);
@@ -452,17 +329,11 @@ int RunSearch(const std::vector<std::string>& args, std::ostream& out, std::ostr
     if (options.Compare && view.TickedRows().size() < 2) {
         throw EUsageError("--compare needs two or more dictionaries (give --dict twice or --all)");
     }
-    if ((options.Rhyme || options.Headwords) && !view.IndexRhymes(isatty(2) == 1)) {
+    const bool rhyme = options.Mode == TSearchMode::Rhyme;
+    if ((rhyme || options.Headwords) && !view.IndexRhymes(isatty(2) == 1)) {
         return 2;
     }
-    std::optional<TWordTest> test;
-    if (options.Rhyme) {
-        test = RhymeTest(RhymeWordOf(options.Query), view.Rhymes());
-    } else if (options.LetterMode) {
-        test = LetterTest(*options.LetterMode, ToCp1251(options.Query));
-    } else {
-        test = RowTest(*options.Mode, ToCp1251(options.Query));
-    }
+    const std::optional<TWordTest> test = WordTestOf(options, view.Rhymes());
     // The time limit counts from here for the table of a --compare too, which can take longer
     // to make than the search.
     TRunBudget budget(view, options.TimeLimit, {});

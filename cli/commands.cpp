@@ -1,87 +1,207 @@
-// The commands of slovosito-cli: their options and the texts around the option lists.
+// The commands of slovosito-cli: their options with what each does, and the texts around the
+// option lists.
 
 #include "cli/commands.h"
 
+#include <algorithm>
+#include <charconv>
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+
 namespace {
+
+// Effects of the common kinds: a flag sets its field, a value is kept as typed.
+template <bool TSearchArgs::*field>
+void SearchFlag(TCliArgs& args, const std::string&)
+{
+    args.Search.*field = true;
+}
+
+template <bool TBuildOptions::*field>
+void BuildFlag(TCliArgs& args, const std::string&)
+{
+    args.MakeDict.Build.*field = true;
+}
+
+void SetDir(TCliArgs& args, const std::string& value)
+{
+    args.Dir = value;
+}
+
+void SetHelp(TCliArgs& args, const std::string&)
+{
+    args.Help = true;
+}
+
+// The value of --time-limit: a whole number of seconds, 0 for no limit.
+void SetTimeLimit(TCliArgs& args, const std::string& value)
+{
+    std::uint32_t seconds = 0;
+    const char* const end = value.data() + value.size();
+    const auto [last, error] = std::from_chars(value.data(), end, seconds);
+    if (value.empty() || error != std::errc() || last != end) {
+        throw EUsageError("bad time limit \"" + value + "\" (whole seconds, 0 for none)");
+    }
+    args.Search.TimeLimit = std::chrono::seconds(seconds);
+}
+
+void SetTableFormat(TCliArgs& args, const std::string& value)
+{
+    if (value == "text") {
+        args.Search.Format = TTableFormat::Text;
+    } else if (value == "tsv") {
+        args.Search.Format = TTableFormat::Tsv;
+    } else if (value == "csv") {
+        args.Search.Format = TTableFormat::Csv;
+    } else {
+        throw EUsageError("bad format \"" + value + "\" (text, tsv or csv)");
+    }
+}
+
+// The value of --length or --syllables, what names the option in a message.
+TCountRange CountRangeOf(const std::string& value, const char* what)
+{
+    const std::optional<TCountRange> range = ParseCountRange(value);
+    if (!range) {
+        throw EUsageError(std::string("bad ") + what + " \"" + value + "\" (N, N-M, N- or -M)");
+    }
+    return *range;
+}
+
+// --from-list and --from-text: the one given twice is no mistake, both are.
+template <TInputFormat format>
+void SetInputFormat(TCliArgs& args, const std::string&)
+{
+    std::optional<TInputFormat>& chosen = args.MakeDict.Format;
+    if (chosen && *chosen != format) {
+        throw EUsageError("give only one of --from-list and --from-text");
+    }
+    chosen = format;
+}
+
+void SetEncoding(TCliArgs& args, const std::string& value)
+{
+    std::string encoding = value;
+    std::transform(encoding.begin(), encoding.end(), encoding.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; });
+    TInputEncoding& chosen = args.MakeDict.Build.Encoding;
+    if (encoding == "utf-8" || encoding == "utf8") {
+        chosen = TInputEncoding::Utf8;
+    } else if (encoding == "cp1251" || encoding == "windows-1251") {
+        chosen = TInputEncoding::Cp1251;
+    } else if (encoding == "auto") {
+        chosen = TInputEncoding::Auto;
+    } else {
+        throw EUsageError("unknown encoding \"" + encoding + "\" (utf-8, cp1251 or auto)");
+    }
+}
 
 // An option without a help entry (--dir, check's --help) is told of by the synopsis and the
 // description only, as the option lists have always been.
 const TOptionSpec kSearchOptions[] = {
-    {"--dir", "DIR", nullptr},
-    {"--list", nullptr, "list the dictionaries as \"name (N слов)\", one per line"},
+    {"--dir", "DIR", nullptr, SetDir},
+    {"--list", nullptr, "list the dictionaries as \"name (N слов)\", one per line",
+     SearchFlag<&TSearchArgs::List>},
     {"--verbose", nullptr,
-     "with --list, first print the dictionary folder in use and why it is the one", "-v"},
+     "with --list, first print the dictionary folder in use and why it is the one",
+     SearchFlag<&TSearchArgs::Verbose>, "-v"},
     {"--dict", "NAME",
      "search the dictionary NAME (repeatable); without --dict and --all the first dictionary is "
-     "searched"},
-    {"--all", nullptr, "search every dictionary"},
-    {"--alpha", nullptr, "list alphabetically, each word once"},
-    {"--ipm", nullptr, "follow each word with \" = \" and its instances per million"},
+     "searched",
+     [](TCliArgs& args, const std::string& value) { args.Search.Dicts.push_back(value); }},
+    {"--all", nullptr, "search every dictionary", SearchFlag<&TSearchArgs::All>},
+    {"--alpha", nullptr, "list alphabetically, each word once", SearchFlag<&TSearchArgs::Alpha>},
+    {"--ipm", nullptr, "follow each word with \" = \" and its instances per million",
+     SearchFlag<&TSearchArgs::Ipm>},
     {"--min", "TEXT",
-     "the minimum instances per million, with a decimal comma or point (default 0,0)"},
-    {"--raw", nullptr, "print the listing as Windows-1251 with CR LF between lines"},
+     "the minimum instances per million, with a decimal comma or point (default 0,0)",
+     [](TCliArgs& args, const std::string& value) { args.Search.Min = value; }},
+    {"--raw", nullptr, "print the listing as Windows-1251 with CR LF between lines",
+     SearchFlag<&TSearchArgs::Raw>},
     {"--format", "FORMAT",
      "text (the listing, the default), tsv (a header, then word, ipm, count and dictionary, "
      "tab-separated, with a decimal comma) or csv (the same columns as RFC 4180 with a decimal "
      "point); a word or name that starts with = + - or @ gets a ' before it, so that a "
      "spreadsheet takes it as text, not as a formula, and tsv writes a control character as "
-     "\\xNN and a backslash in a word as \\\\, as names are spelled"},
+     "\\xNN and a backslash in a word as \\\\, as names are spelled",
+     SetTableFormat},
     {"--compare", nullptr,
      "with two or more dictionaries, one row per word and its ipm in each dictionary: \"word = "
      "ipm1 | ipm2\" (\"-\" where absent), or with --format a header naming the dictionaries "
-     "and empty fields where absent; by the largest ipm, which --min applies to"},
+     "and empty fields where absent; by the largest ipm, which --min applies to",
+     SearchFlag<&TSearchArgs::Compare>},
     {"--time-limit", "SECONDS",
      "stop a search that runs longer with an error, with --compare counting the making of its "
-     "table (default 10; 0 for none)"},
+     "table (default 10; 0 for none)",
+     SetTimeLimit},
     {"--length", "RANGE",
      "list only words of RANGE characters, a hyphen counting as one; RANGE is N, N-M, N- (N or "
-     "more) or -M (at most M)"},
+     "more) or -M (at most M)",
+     [](TCliArgs& args, const std::string& value) {
+         args.Search.Filter.Length = CountRangeOf(value, "length");
+     }},
     {"--syllables", "RANGE",
-     "list only words of RANGE syllables, that is vowel letters (а е ё и о у ы э ю я)"},
-    {"--ending", "Q", "words that end in Q (an empty Q lists every word)"},
+     "list only words of RANGE syllables, that is vowel letters (а е ё и о у ы э ю я)",
+     [](TCliArgs& args, const std::string& value) {
+         args.Search.Filter.Syllables = CountRangeOf(value, "syllable count");
+     }},
+    {"--ending", "Q", "words that end in Q (an empty Q lists every word)", TSearchMode::Ending},
     {"--mask", "Q",
      "words that fit the mask Q: * any letters, ? one letter, @ a vowel, # a consonant, [абв] "
-     "one of the letters, [!абв] a letter not among them"},
-    {"--regexp", "Q", "words that match /expression/modifiers (modifiers i r s g m x)"},
-    {"--inexact", "Q", "as --mask, also accepting look-alike letters"},
+     "one of the letters, [!абв] a letter not among them",
+     TSearchMode::Mask},
+    {"--regexp", "Q", "words that match /expression/modifiers (modifiers i r s g m x)",
+     TSearchMode::Regexp},
+    {"--inexact", "Q", "as --mask, also accepting look-alike letters", TSearchMode::Inexact},
     {"--anagram", "LETTERS",
-     "words made of exactly these letters, in any order; ? stands for any one letter"},
+     "words made of exactly these letters, in any order; ? stands for any one letter",
+     TSearchMode::Anagram},
     {"--from-letters", "LETTERS",
      "words made of some of these letters, each used at most as often as given; ? stands for "
-     "any one letter"},
+     "any one letter",
+     TSearchMode::FromLetters},
     {"--rhyme", "WORD",
      "words that rhyme with WORD by their stressed vowel and every sound after it, WORD itself "
-     "aside; a ' or an acute accent after a vowel of WORD picks the stress (замо'к)"},
+     "aside; a ' or an acute accent after a vowel of WORD picks the stress (замо'к)",
+     TSearchMode::Rhyme},
     {"--headwords", nullptr,
      "list only dictionary forms: words that are their own stem in Hunspell's Russian "
-     "dictionary (курс, not курса); words Hunspell does not know are kept"},
-    {"--help", nullptr, "show this text", "-h"},
-    {"--version", nullptr, "show the version"},
+     "dictionary (курс, not курса); words Hunspell does not know are kept",
+     SearchFlag<&TSearchArgs::Headwords>},
+    {"--help", nullptr, "show this text", SetHelp, "-h"},
+    {"--version", nullptr, "show the version", SearchFlag<&TSearchArgs::Version>},
 };
 
 const TOptionSpec kMakeDictOptions[] = {
-    {"--dir", "DIR", nullptr},
+    {"--dir", "DIR", nullptr, SetDir},
     {"--from-list", nullptr,
      "each line is \"word count\", \"word<TAB>count\" or \"count word\" (the default); blank "
-     "lines and lines starting with \"#\" are skipped"},
+     "lines and lines starting with \"#\" are skipped",
+     SetInputFormat<TInputFormat::List>},
     {"--from-text", nullptr,
      "count the words of running text: Cyrillic or Latin letters, with single hyphens inside "
-     "(\"кто-то\")"},
+     "(\"кто-то\")",
+     SetInputFormat<TInputFormat::Text>},
     {"--encoding", "E",
      "the files are utf-8 (the default), cp1251 (Windows-1251; a file that reads as UTF-8 with "
      "Cyrillic letters is refused) or auto: each file is read as UTF-8 when its first megabyte "
      "that holds a byte beyond ASCII is valid UTF-8, else as Windows-1251, and the summary "
-     "says which"},
-    {"--lower", nullptr, "fold letter case first (Ё becomes ё)"},
+     "says which",
+     SetEncoding},
+    {"--lower", nullptr, "fold letter case first (Ё becomes ё)", BuildFlag<&TBuildOptions::Lower>},
     {"--keep-order", nullptr,
-     "keep the order of first occurrence instead of the largest count first"},
-    {"--force", nullptr, "replace the dictionary NAME when it exists"},
-    {"--help", nullptr, "show this text", "-h"},
+     "keep the order of first occurrence instead of the largest count first",
+     BuildFlag<&TBuildOptions::KeepOrder>},
+    {"--force", nullptr, "replace the dictionary NAME when it exists",
+     [](TCliArgs& args, const std::string&) { args.MakeDict.Force = true; }},
+    {"--help", nullptr, "show this text", SetHelp, "-h"},
 };
 
 const TOptionSpec kCheckOptions[] = {
-    {"--dir", "DIR", nullptr},
-    {"--help", nullptr, nullptr, "-h"},
+    {"--dir", "DIR", nullptr, SetDir},
+    {"--help", nullptr, nullptr, SetHelp, "-h"},
 };
 
 constexpr const char* kSearchSynopsis =

@@ -7,9 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <iostream>
-#include <optional>
 #include <ostream>
-#include <string_view>
 #include <system_error>
 
 #include "cli/commands.h"
@@ -23,61 +21,30 @@
 
 namespace {
 
+// What make-dict is to do.
 struct TMakeDictOptions
 {
     std::string Dir;
     bool Help = false;
     bool Force = false;
-    std::optional<TInputFormat> Format;
     TBuildOptions Build;
     std::string Name;
     std::vector<std::string> Files;
 };
 
-TMakeDictOptions ParseMakeDictArgs(const std::vector<std::string>& args)
+TMakeDictOptions ReadMakeDictArgs(const std::vector<std::string>& args)
 {
-    TMakeDictOptions options;
-    std::vector<std::string> operands;
-    const auto onOption = [&options](const TOptionSpec& option, const std::string& value) {
-        const std::string_view name = option.Name;
-        if (name == "--from-list" || name == "--from-text") {
-            const TInputFormat format =
-                name == "--from-list" ? TInputFormat::List : TInputFormat::Text;
-            if (options.Format && *options.Format != format) {
-                throw EUsageError("give only one of --from-list and --from-text");
-            }
-            options.Format = format;
-        } else if (name == "--dir") {
-            options.Dir = value;
-        } else if (name == "--encoding") {
-            std::string encoding = value;
-            std::transform(encoding.begin(), encoding.end(), encoding.begin(),
-                           [](char c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; });
-            if (encoding == "utf-8" || encoding == "utf8") {
-                options.Build.Encoding = TInputEncoding::Utf8;
-            } else if (encoding == "cp1251" || encoding == "windows-1251") {
-                options.Build.Encoding = TInputEncoding::Cp1251;
-            } else if (encoding == "auto") {
-                options.Build.Encoding = TInputEncoding::Auto;
-            } else {
-                throw EUsageError("unknown encoding \"" + encoding + "\" (utf-8, cp1251 or auto)");
-            }
-        } else if (name == "--lower") {
-            options.Build.Lower = true;
-        } else if (name == "--keep-order") {
-            options.Build.KeepOrder = true;
-        } else if (name == "--force") {
-            options.Force = true;
-        } else if (name == "--help") {
-            options.Help = true;
-        }
-    };
-    ParseArguments(kMakeDictCommand, args, onOption,
-                   [&operands](const std::string& operand) { operands.push_back(operand); });
-    options.Build.Format = options.Format.value_or(TInputFormat::List);
-    if (!options.Help && operands.size() < 2) {
+    const TCliArgs read = ReadArguments(kMakeDictCommand, args);
+    const std::vector<std::string>& operands = read.Operands;
+    if (!read.Help && operands.size() < 2) {
         throw EUsageError("make-dict needs a NAME and at least one FILE (see make-dict --help)");
     }
+    TMakeDictOptions options;
+    options.Dir = read.Dir;
+    options.Help = read.Help;
+    options.Force = read.MakeDict.Force;
+    options.Build = read.MakeDict.Build;
+    options.Build.Format = read.MakeDict.Format.value_or(TInputFormat::List);
     if (!operands.empty()) {
         options.Name = operands.front();
         options.Files.assign(operands.begin() + 1, operands.end());
@@ -288,7 +255,7 @@ int Check(const std::string& dir, std::ostream& out, std::ostream& err)
 
 int RunMakeDict(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
-    const TMakeDictOptions options = ParseMakeDictArgs(args);
+    const TMakeDictOptions options = ReadMakeDictArgs(args);
     if (options.Help) {
         out << HelpText(kMakeDictCommand);
         return 0;
@@ -298,19 +265,10 @@ int RunMakeDict(const std::vector<std::string>& args, std::ostream& out, std::os
 
 int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
-    std::string dir;
-    bool help = false;
-    ParseArguments(kCheckCommand, args, [&](const TOptionSpec& option, const std::string& value) {
-        const std::string_view name = option.Name;
-        if (name == "--dir") {
-            dir = value;
-        } else if (name == "--help") {
-            help = true;
-        }
-    });
-    if (help) {
+    const TCliArgs read = ReadArguments(kCheckCommand, args);
+    if (read.Help) {
         out << HelpText(kCheckCommand);
         return 0;
     }
-    return Check(dir, out, err);
+    return Check(read.Dir, out, err);
 }

@@ -10,6 +10,7 @@
 
 #include "search/number_text.h"
 #include "wordstore/encoding.h"
+#include "wordstore/letters.h"
 
 namespace {
 
@@ -84,6 +85,21 @@ std::string OptionEntry(const TOptionSpec& option)
     return entry + "\n";
 }
 
+void ChooseMode(const TCommandSpec& command, const TOptionSpec& option, TSearchMode mode,
+                const std::string& query, TSearchArgs& search)
+{
+    if (search.Mode) {
+        throw EUsageError("only one of " + ModeOptionNames(command, " and ") + " may be given");
+    }
+    // Blank letters would list nothing: a slip, not a search.
+    const bool letters = mode == TSearchMode::Anagram || mode == TSearchMode::FromLetters;
+    if (letters && IsAllWhiteSpace(query)) {
+        throw EUsageError("option " + std::string(option.Name) + " needs letters");
+    }
+    search.Mode = mode;
+    search.Query = query;
+}
+
 }  // namespace
 
 void ParseArguments(const TCommandSpec& command, const std::vector<std::string>& args,
@@ -127,6 +143,40 @@ void ParseArguments(const TCommandSpec& command, const std::vector<std::string>&
         }
         onOption(*option, value);
     }
+}
+
+TCliArgs ReadArguments(const TCommandSpec& command, const std::vector<std::string>& args)
+{
+    TCliArgs read;
+    ParseArguments(
+        command, args,
+        [&](const TOptionSpec& option, const std::string& value) {
+            if (const std::optional<TSearchMode> mode = option.Effect.Mode()) {
+                ChooseMode(command, option, *mode, value, read.Search);
+            } else {
+                option.Effect.Setter()(read, value);
+            }
+        },
+        [&read](const std::string& operand) { read.Operands.push_back(operand); });
+    return read;
+}
+
+std::string ModeOptionNames(const TCommandSpec& command, const std::string& lastSeparator)
+{
+    std::vector<std::string_view> names;
+    for (const TOptionSpec& option : command.Options) {
+        if (option.Effect.Mode()) {
+            names.push_back(option.Name);
+        }
+    }
+    std::string joined;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (i > 0) {
+            joined += i + 1 == names.size() ? lastSeparator : std::string(", ");
+        }
+        joined += names[i];
+    }
+    return joined;
 }
 
 std::string HelpText(const TCommandSpec& command)

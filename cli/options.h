@@ -1,15 +1,19 @@
 #pragma once
-// The option layer of slovosito-cli: the plain tables that describe each command's options, the
-// reader that walks the arguments against such a table, the help text made from it, and the
-// dictionary folder that --dir names.
+// The option layer of slovosito-cli: the plain tables that describe each command's options and
+// what each does, the reader that walks the arguments against such a table, the help text made
+// from it, and the dictionary folder that --dir names.
 
+#include <cstddef>
 #include <functional>
 #include <iosfwd>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 #include <vector>
 
+#include "cli/arguments.h"
 #include "wordstore/dictionary_folder.h"
 
 // A mistake in the arguments, or a command that finds nothing to do; what() is UTF-8.
@@ -17,6 +21,35 @@ class EUsageError : public std::runtime_error
 {
 public:
     using std::runtime_error::runtime_error;
+};
+
+// What an option does to the arguments read before it: a setter given the option's value (""
+// for a flag), or the search mode the option picks, its value being the query. Every option has
+// one: there is neither an empty effect nor a null setter.
+class TOptionEffect
+{
+public:
+    using TSetter = void (*)(TCliArgs& args, const std::string& value);
+
+    // A setter, or a lambda without captures of its form.
+    template <typename F>
+    requires std::is_convertible_v<F, TSetter>
+    constexpr TOptionEffect(F setter)
+        : m_setter(setter)
+    {}
+    TOptionEffect(std::nullptr_t) = delete;
+    constexpr TOptionEffect(TSearchMode mode)
+        : m_mode(mode)
+    {}
+
+    // The setter; nullptr for a mode.
+    TSetter Setter() const { return m_setter; }
+    // The mode; none for a setter.
+    std::optional<TSearchMode> Mode() const { return m_mode; }
+
+private:
+    TSetter m_setter = nullptr;
+    std::optional<TSearchMode> m_mode;
 };
 
 // One option of a command.
@@ -27,6 +60,7 @@ struct TOptionSpec
     // The option's entry in the help's option list, one sentence that the help wraps; nullptr
     // for an option only the synopsis and the description tell of.
     const char* Help;
+    TOptionEffect Effect;
     const char* Alias = nullptr;  // a second spelling the help does not show: "-h"
 };
 
@@ -56,6 +90,16 @@ using TOperandHandler = std::function<void(const std::string& operand)>;
 // to a flag; what a handler throws ends the walk there.
 void ParseArguments(const TCommandSpec& command, const std::vector<std::string>& args,
                     const TOptionHandler& onOption, const TOperandHandler& onOperand = {});
+
+// Walks args against command as ParseArguments does, applying each option's effect in the order
+// given and collecting the operands. A mode option throws EUsageError "only one of --ending, ...
+// and --rhyme may be given" when a mode was picked before it, and "option --anagram needs
+// letters" for blank letters of a letter search; what a setter throws ends the walk there.
+TCliArgs ReadArguments(const TCommandSpec& command, const std::vector<std::string>& args);
+
+// The options of command that pick a search mode, in table order, joined by ", " but the last
+// two by lastSeparator: "--ending, --mask and --rhyme" for " and ".
+std::string ModeOptionNames(const TCommandSpec& command, const std::string& lastSeparator);
 
 // The text "--help" prints for command (UTF-8): option entries start in column 18 and wrap
 // within 90 columns.

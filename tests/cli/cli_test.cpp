@@ -7,10 +7,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "slovosito_version.h"
 #include "tests/cli/run_cli.h"
 #include "tests/support/temp_folder.h"
-#include "wordstore/encoding.h"
 
 namespace {
 
@@ -42,52 +40,17 @@ protected:
     TTempFolder m_folder;
 };
 
-TEST_F(Cli, ListsTheDictionaryRowsInScanOrder)
+TEST_F(Cli, NothingListedIsExitStatusOne)
 {
-    const TCliRun result = Run({"--list"});
-    EXPECT_EQ(result.Status, 0);
-    EXPECT_EQ(result.Out, "basic (4 слов)\nextra (2 слов)\n");
-    EXPECT_EQ(result.Err, "");
-}
-
-TEST_F(Cli, SearchesEachRowLikeItsButton)
-{
-    // Arguments after --dir, then the whole stdout and the exit status.
-    const struct
-    {
-        std::vector<std::string> Args;
-        const char* Out;
-        int Status;
-    } cases[] = {
-        {{"--ending", "нка"}, "янка\nбанка\nсклянка\n", 0},
-        {{"--ending", "НКА", "--all"}, "полянка\nянка\nбанка\nсклянка\n", 0},
-        {{"--mask", "?анка"}, "банка\n", 0},
-        {{"--mask", "*ЯНКА", "--alpha", "--all"}, "полянка\nсклянка\nянка\n", 0},
-        {{"--regexp", "/^к/", "--ipm", "--dict", "extra"}, "кот = 500000,00000\n", 0},
-        {{"--regexp", "/^к/", "--ipm", "--dict", "extra", "--dict", "basic"},
-         "кот = 500000,00000\nкот = 200000,00000\n",
-         0},
-        {{"--inexact", "*янга"}, "янка\nбанка\nсклянка\n", 0},
-        {{"--ending", "нка", "--min", "200000,5"}, "янка\nбанка\n", 0},
-        {{"--ending", "xyz"}, "", 1},
-        {{"--mask", "abc"}, "", 1},
-        {{"--regexp=/^я/", "--min=0,0"}, "янка\n", 0},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(::testing::PrintToString(c.Args));
-        const TCliRun result = Run(c.Args);
-        EXPECT_EQ(result.Out, c.Out);
-        EXPECT_EQ(result.Status, c.Status);
+    // Nothing ends so; Latin letters leave the mask nothing to search.
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--ending", "xyz"}, {"--mask", "abc"}}) {
+        SCOPED_TRACE(args[1]);
+        const TCliRun result = Run(args);
+        EXPECT_EQ(result.Status, 1);
+        EXPECT_EQ(result.Out, "");
         EXPECT_EQ(result.Err, "");
     }
-}
-
-TEST_F(Cli, RawPrintsThePanesBytes)
-{
-    const TCliRun result = Run({"--raw", "--ending", "нка", "--ipm"});
-    EXPECT_EQ(result.Status, 0);
-    EXPECT_EQ(result.Out, ToCp1251("янка = 400000,00000\r\nбанка = 300000,00000\r\n"
-                                   "склянка = 100000,00000"));
 }
 
 TEST_F(Cli, ErrorsGoToStderrWithExitStatusTwo)
@@ -101,9 +64,16 @@ TEST_F(Cli, ErrorsGoToStderrWithExitStatusTwo)
         {{"--dict", "nope", "--ending", "а"}, "slovosito-cli: no dictionary named \"nope\""},
         {{"--ending", "☃"}, "slovosito-cli: The character \"☃\" (U+2603) has no Windows-1251"},
         {{"--bogus"}, "slovosito-cli: unknown argument --bogus"},
-        {{}, "slovosito-cli: give --list or one of"},
-        {{"--ending", "а", "--mask", "б"}, "slovosito-cli: only one of"},
-        {{"--ending", "а", "--mask", "б", "--bogus"}, "slovosito-cli: only one of"},
+        {{},
+         "slovosito-cli: give --list or one of --ending, --mask, --regexp, --inexact, --anagram, "
+         "--from-letters, --rhyme (see --help)\n"},
+        {{"--ending", "а", "--anagram", "б", "--bogus"},
+         "slovosito-cli: only one of --ending, --mask, --regexp, --inexact, --anagram, "
+         "--from-letters and --rhyme may be given\n"},
+        {{"--from-letters", "б", "--mask", "а"}, "slovosito-cli: only one of"},
+        {{"--anagram", ""}, "slovosito-cli: option --anagram needs letters\n"},
+        {{"--from-letters", " \t"}, "slovosito-cli: option --from-letters needs letters\n"},
+        {{"--mask", "к[оа"}, "slovosito-cli: Unclosed [ in the mask.\n"},
         {{"--list", "--"}, "slovosito-cli: unknown argument -- (see --help)\n"},
         {{"--list", "-"}, "slovosito-cli: unknown argument - (see --help)\n"},
         {{"--ending"}, "slovosito-cli: option --ending needs a value"},
@@ -114,6 +84,35 @@ TEST_F(Cli, ErrorsGoToStderrWithExitStatusTwo)
         EXPECT_EQ(result.Status, 2);
         EXPECT_THAT(result.Err, StartsWith(err));
         EXPECT_EQ(result.Out, "");
+    }
+}
+
+TEST_F(Cli, ValuesAnOptionCannotTakeAreUsageErrors)
+{
+    // An option, values it refuses, and the message around the quoted value.
+    const struct
+    {
+        const char* Option;
+        std::vector<std::string> Values;
+        const char* Before;
+        const char* After;
+    } cases[] = {
+        {"--length", {"abc", "5-2", "", "-", "+3"}, "bad length", "(N, N-M, N- or -M)"},
+        {"--syllables", {"x", "1-2-3", "2.5"}, "bad syllable count", "(N, N-M, N- or -M)"},
+        {"--time-limit",
+         {"", "abc", "-1", "+1", "1.5", "1,5", " 1", "1s", "4294967296"},
+         "bad time limit",
+         "(whole seconds, 0 for none)"},
+    };
+    for (const auto& c : cases) {
+        for (const std::string& value : c.Values) {
+            SCOPED_TRACE(std::string(c.Option) + " " + value);
+            const TCliRun result = Run({"--ending", "а", c.Option, value});
+            EXPECT_EQ(result.Status, 2);
+            EXPECT_EQ(result.Out, "");
+            EXPECT_EQ(result.Err, "slovosito-cli: " + std::string(c.Before) + " \"" + value +
+                                      "\" " + c.After + "\n");
+        }
     }
 }
 
@@ -128,13 +127,6 @@ TEST_F(Cli, OnlyTheDictionaryCommandsReadDoubleDashAsTheEndOfOptions)
               "slovosito-cli: unknown argument --dir (see check --help)\n");
 }
 
-TEST_F(Cli, MissingFolderIsAnError)
-{
-    const TCliRun result = RunCli(m_folder, {"--dir", m_folder.Path() + "/nowhere", "--list"});
-    EXPECT_EQ(result.Status, 2);
-    EXPECT_THAT(result.Err, HasSubstr("no such folder"));
-}
-
 TEST_F(Cli, DamagedPairIsWarnedOnStderrAndTheRunGoesOn)
 {
     m_folder.Write("Словари/broken.txt", "a\r\nb\r\n");
@@ -145,12 +137,6 @@ TEST_F(Cli, DamagedPairIsWarnedOnStderrAndTheRunGoesOn)
     EXPECT_EQ(result.Err,
               "slovosito-cli: Внимание! Словарь \"broken\" был изменён вручную или повреждён и не "
               "может более использоваться.\n");
-}
-
-TEST_F(Cli, HelpAndVersion)
-{
-    EXPECT_THAT(Run({"--help"}).Out, HasSubstr("--ending"));
-    EXPECT_EQ(Run({"--version"}).Out, std::string("slovosito-cli ") + kSlovositoVersion + "\n");
 }
 
 TEST(CliYo, RowsFindYoAndTheRegexpRowKeepsYoAndEscapes)

@@ -51,7 +51,7 @@ protected:
         return m_folder.Write(name, bytes);
     }
 
-    std::string InDir(const std::string& name) const { return ReadFileText(Dir() + "/" + name); }
+    std::string InDir(const std::string& name) const { return ReadFileBytes(Dir() + "/" + name); }
 
     // The names in the dictionary folder, sorted.
     std::vector<std::string> DirEntries() const
@@ -237,15 +237,6 @@ TEST_F(MakeDict, ReplacesAnExistingPairOnlyWithForce)
         EXPECT_EQ(InDir("x.txt.cnt"), Counts({7}));
         EXPECT_THAT(DirEntries(), ElementsAre(".slovosito.lock", "x.txt", "x.txt.cnt"));
     }
-}
-
-TEST_F(MakeDict, HelpTellsTheOptions)
-{
-    const TCliRun makeDict = Run({"make-dict", "--help"});
-    EXPECT_EQ(makeDict.Status, 0);
-    EXPECT_THAT(makeDict.Out, HasSubstr("--from-text"));
-    EXPECT_THAT(Run({"check", "--help"}).Out, HasSubstr("Usage: slovosito-cli check [--dir DIR]"));
-    EXPECT_THAT(RunCliProgram(m_folder, {"--help"}).Out, HasSubstr("slovosito-cli make-dict"));
 }
 
 TEST_F(MakeDict, CheckExplainsEveryCandidateInScanOrder)

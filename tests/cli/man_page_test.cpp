@@ -174,10 +174,12 @@ TEST(ManPage, SynopsisIsTheUsageLinesOfHelp)
     EXPECT_GE(compared, 3);
 }
 
+void NoEffect(TCliArgs&, const std::string&) {}
+
 const TOptionSpec kDemoOptions[] = {
-    {"--dir", "DIR", nullptr},
-    {"--odd", nullptr, nullptr},
-    {"--x", "V", "a \\d value", "-x"},
+    {"--dir", "DIR", nullptr, NoEffect},
+    {"--odd", nullptr, nullptr, NoEffect},
+    {"--x", "V", "a \\d value", NoEffect, "-x"},
 };
 
 const TCommandSpec kDemo = {

@@ -21,11 +21,14 @@ namespace {
 using ::testing::HasSubstr;
 using ::testing::ThrowsMessage;
 
+// The walk and the help text look at the names and texts only.
+void NoEffect(TCliArgs&, const std::string&) {}
+
 const TOptionSpec kDemoOptions[] = {
-    {"--dir", "DIR", nullptr},
-    {"--flag", nullptr, "a flag"},
-    {"--value", "V", "takes a value"},
-    {"--help", nullptr, "show this text", "-h"},
+    {"--dir", "DIR", nullptr, NoEffect},
+    {"--flag", nullptr, "a flag", NoEffect},
+    {"--value", "V", "takes a value", NoEffect},
+    {"--help", nullptr, "show this text", NoEffect, "-h"},
 };
 
 // A command that takes operands and reads "--" as the end of its options.
@@ -126,16 +129,18 @@ TEST(ParseArguments, WhatAHandlerThrowsEndsTheWalkThere)
 TEST(HelpText, ListsTheOptionsWithHelpInColumnEighteenWrappedWithinNinetyColumns)
 {
     const TOptionSpec options[] = {
-        {"--dir", "DIR", nullptr},
-        {"--a", nullptr, "short"},
+        {"--dir", "DIR", nullptr, NoEffect},
+        {"--a", nullptr, "short", NoEffect},
         // Column 89 after "thirteen": one more letter would make 91.
         {"--words", "W",
-         "one two three four five six seven eight nine ten eleven twelve thirteen x sixteen"},
+         "one two three four five six seven eight nine ten eleven twelve thirteen x sixteen",
+         NoEffect},
         // A Cyrillic letter takes two bytes but one column: this fills the 90 columns exactly.
         {"--ru", nullptr,
          "аааааааа бббббббб вввввввв гггггггг дддддддд ееееееее жжжжжжжж ззззззззз "
-         "и"},
-        {"--very-long-name", "VALUE", "under the name"},
+         "и",
+         NoEffect},
+        {"--very-long-name", "VALUE", "under the name", NoEffect},
     };
     const TCommandSpec command = {
         .Name = "x",
@@ -177,18 +182,9 @@ TEST(HelpText, CommandWithoutListedOptionsHasNoOptionList)
               "Usage: y\n\nDoes y.\n\nExit status: 0.\n");
 }
 
-const TCommandSpec* const kCommands[] = {&kSearchCommand, &kMakeDictCommand, &kCheckCommand};
-
-// The arguments that select command.
-std::vector<std::string> CommandWord(const TCommandSpec& command)
-{
-    return *command.Name == '\0' ? std::vector<std::string>{}
-                                 : std::vector<std::string>{command.Name};
-}
-
 TEST(CommandTables, EveryOptionIsToldOfInItsCommandsHelpAndSpelledOnce)
 {
-    for (const TCommandSpec* command : kCommands) {
+    for (const TCommandSpec* command : kAllCommands) {
         SCOPED_TRACE(command->Name);
         const std::string help = HelpText(*command);
         std::set<std::string> spellings;
@@ -204,39 +200,6 @@ TEST(CommandTables, EveryOptionIsToldOfInItsCommandsHelpAndSpelledOnce)
                                           (option.Value ? std::string(" ") + option.Value : "");
                 EXPECT_THAT(help, HasSubstr(usage));
             }
-        }
-    }
-}
-
-TEST(CommandTables, TheProgramPrintsEachCommandsHelpFromItsTable)
-{
-    const TTempFolder folder;
-    for (const TCommandSpec* command : kCommands) {
-        SCOPED_TRACE(command->Name);
-        for (const char* help : {"--help", "-h"}) {
-            std::vector<std::string> args = CommandWord(*command);
-            args.push_back(help);
-            const TCliRun run = RunCliProgram(folder, args);
-            EXPECT_EQ(run.Status, 0);
-            EXPECT_EQ(run.Out, HelpText(*command));
-            EXPECT_EQ(run.Err, "");
-        }
-    }
-}
-
-TEST(CommandTables, TheProgramReadsEveryOptionAsItsTableSays)
-{
-    const TTempFolder folder;
-    for (const TCommandSpec* command : kCommands) {
-        for (const TOptionSpec& option : command->Options) {
-            SCOPED_TRACE(std::string(command->Name) + " " + option.Name);
-            std::vector<std::string> args = CommandWord(*command);
-            // A value option without its value, a flag with one.
-            args.push_back(std::string(option.Name) + (option.Value ? "" : "=1"));
-            const TCliRun run = RunCliProgram(folder, args);
-            EXPECT_EQ(run.Status, 2);
-            EXPECT_EQ(run.Err, std::string("slovosito-cli: option ") + option.Name +
-                                   (option.Value ? " needs a value\n" : " takes no value\n"));
         }
     }
 }

@@ -3,6 +3,7 @@
 // written into the dictionary folder, and not needed when its folder cannot be written.
 
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <string>
 #include <utility>
@@ -274,7 +275,7 @@ TEST_F(CliRhymes, ADamagedCacheIsBuiltAnewAndRewritten)
 {
     ASSERT_EQ(Run({"--rhyme", "окно"}).Out, "кино\nвино\n");
     const std::string path = CacheFile();
-    const std::string sound = ReadFileText(path);
+    const std::string sound = ReadFileBytes(path);
     ASSERT_GT(sound.size(), 40u);
     std::string flipped = sound;
     flipped[sound.size() - 7] = static_cast<char>(flipped[sound.size() - 7] ^ 0x01);
@@ -295,7 +296,7 @@ TEST_F(CliRhymes, ADamagedCacheIsBuiltAnewAndRewritten)
         const TCliRun run = Run({"--rhyme", "окно"});
         EXPECT_EQ(run.Out, "кино\nвино\n");
         EXPECT_EQ(run.Err, "");
-        EXPECT_EQ(ReadFileText(path), sound);
+        EXPECT_EQ(ReadFileBytes(path), sound);
     }
 }
 
@@ -320,7 +321,7 @@ TEST_F(CliRhymes, ADictionaryNotSearchedKeepsItsCache)
         for (const fs::directory_entry& entry :
              fs::recursive_directory_iterator(m_folder.Path() + "/cache")) {
             if (entry.is_regular_file()) {
-                files[entry.path().string()] = ReadFileText(entry.path().string());
+                files[entry.path().string()] = ReadFileBytes(entry.path().string());
             }
         }
         return files;

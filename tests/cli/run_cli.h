@@ -1,8 +1,6 @@
 #pragma once
 // Test support for the CLI tests: runs the built slovosito-cli and collects what it printed.
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,14 +20,6 @@ struct TCliRun
     std::string Out;
     std::string Err;
 };
-
-inline std::string ReadFileText(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // Runs program with args and the environment env ("NAME=value" entries), its standard input read
 // from stdinPath; its output goes through the files .out and .err in folder.
@@ -60,8 +50,8 @@ inline TCliRun RunProgram(const TTempFolder& folder, const std::string& program,
         result.Status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     }
     posix_spawn_file_actions_destroy(&actions);
-    result.Out = ReadFileText(outPath);
-    result.Err = ReadFileText(errPath);
+    result.Out = ReadFileBytes(outPath);
+    result.Err = ReadFileBytes(errPath);
     return result;
 }
 

@@ -130,13 +130,4 @@ TEST_F(CliTables, BadFormatAndCompareOfOneDictionaryAreUsageErrors)
     ExpectEach(cases, 2, &TCliRun::Err);
 }
 
-TEST_F(CliTables, HelpTellsOfTheOptions)
-{
-    const TCliRun result = Run({"--help"});
-    EXPECT_THAT(result.Out, ::testing::HasSubstr("[--format text|tsv|csv] [--compare]"));
-    EXPECT_THAT(result.Out,
-                ::testing::HasSubstr("  --format FORMAT\n                  text (the listing"));
-    EXPECT_THAT(result.Out, ::testing::HasSubstr("  --compare       with two or more"));
-}
-
 }  // namespace

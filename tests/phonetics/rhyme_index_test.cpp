@@ -41,12 +41,6 @@ bool operator==(const TDictRhymes& a, const TDictRhymes& b)
            a.SecondKeys == b.SecondKeys;
 }
 
-std::string ReadBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 void WriteBytes(const std::string& path, const std::string& bytes)
 {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
@@ -70,7 +64,7 @@ TEST(RhymeCache, EveryDamagedByteOrCutIsRefused)
     TTempFolder folder;
     const std::string path = folder.Path() + "/index";
     SaveDictRhymes(SmallIndex(), path, "identity");
-    const std::string sound = ReadBytes(path);
+    const std::string sound = ReadFileBytes(path);
     for (std::size_t i = 0; i < sound.size(); ++i) {
         SCOPED_TRACE(i);
         std::string damaged = sound;

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <stdexcept>
 
 #include <linux/capability.h>
@@ -69,6 +70,12 @@ std::string Counts(const std::vector<std::int32_t>& counts)
         }
     }
     return bytes;
+}
+
+std::string ReadFileBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 std::string Counts(std::initializer_list<std::int32_t> counts)

@@ -1,5 +1,6 @@
 #pragma once
-// Test support: a fresh temporary folder per test and byte-exact dictionary files in it.
+// Test support: a fresh temporary folder per test, byte-exact dictionary files in it, and the
+// bytes of a file read back.
 
 #include <cstdint>
 #include <initializer_list>
@@ -30,6 +31,9 @@ public:
 private:
     std::string m_path;
 };
+
+// The whole file at path, byte for byte; empty when it cannot be read.
+std::string ReadFileBytes(const std::string& path);
 
 // The bytes of little-endian 32-bit signed counts, as a count file holds them.
 std::string Counts(std::initializer_list<std::int32_t> counts);

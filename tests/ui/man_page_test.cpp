@@ -2,7 +2,6 @@
 // "slovosito --help" prints, each with the same sentence.
 
 #include <cstdio>
-#include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
@@ -12,6 +11,7 @@
 
 #include "slovosito_version.h"
 #include "tests/support/man_page_reader.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -51,21 +51,13 @@ std::map<std::string, std::string> HelpOptions(const std::string& help)
     return options;
 }
 
-std::string ManPageText()
-{
-    std::ifstream in(SLOVOSITO_MAN_PAGE);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 TEST(WindowManPage, ListsTheOptionsTheProgramsHelpPrints)
 {
     const std::map<std::string, std::string> help =
         HelpOptions(Output("'" SLOVOSITO_PATH "' --help"));
     ASSERT_THAT(help, ::testing::Contains(::testing::Key("--version")));
     std::map<std::string, std::string> man;
-    for (const TManEntry& entry : ManEntries(ManPageText(), "OPTIONS")) {
+    for (const TManEntry& entry : ManEntries(ReadFileBytes(SLOVOSITO_MAN_PAGE), "OPTIONS")) {
         man[entry.Head] = entry.Body;
     }
     EXPECT_EQ(man, help);
@@ -75,7 +67,7 @@ TEST(WindowManPage, NamesTheProgramsVersion)
 {
     const std::string version = Output("'" SLOVOSITO_PATH "' --version");
     ASSERT_EQ(version, std::string("slovosito ") + kSlovositoVersion + "\n");
-    EXPECT_THAT(ManPageText(),
+    EXPECT_THAT(ReadFileBytes(SLOVOSITO_MAN_PAGE),
                 ::testing::HasSubstr("\"slovosito " + std::string(kSlovositoVersion) +
                                      "\" \"User Commands\"\n"));
 }

@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -32,12 +31,6 @@ using ::testing::ThrowsMessage;
 bool IsFolder(const std::string& path)
 {
     return fs::is_directory(path);
-}
-
-std::string ReadWholeText(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 // Sets an environment variable (unsets it for nullptr) for its lifetime; the old value, or its
@@ -192,9 +185,9 @@ TEST_F(ChooseDictionaryFolderTest, FirstUseCopiesEveryRegularFileOfTheSampleByte
     EXPECT_THAT(chosen.Errors, IsEmpty());
     for (const char* name : {"sample.txt", "sample.txt.cnt", "README.md"}) {
         SCOPED_TRACE(name);
-        EXPECT_EQ(ReadWholeText(User() + "/" + name), ReadWholeText(Sample() + "/" + name));
+        EXPECT_EQ(ReadFileBytes(User() + "/" + name), ReadFileBytes(Sample() + "/" + name));
     }
-    EXPECT_EQ(ReadWholeText(User() + "/sample.txt.cnt"), Counts({7, 5}));
+    EXPECT_EQ(ReadFileBytes(User() + "/sample.txt.cnt"), Counts({7, 5}));
     EXPECT_FALSE(fs::exists(User() + "/old"));  // folders of the sample are not copied
 }
 
@@ -214,7 +207,7 @@ TEST_F(ChooseDictionaryFolderTest, AFolderThatExistsIsNeverFilledAgain)
         EXPECT_THAT(chosen.Errors, IsEmpty());
         EXPECT_FALSE(fs::exists(User() + "/sample.txt"));
         EXPECT_FALSE(fs::exists(User() + "/new.txt"));
-        EXPECT_EQ(ReadWholeText(User() + "/README.md"), "mine");
+        EXPECT_EQ(ReadFileBytes(User() + "/README.md"), "mine");
     }
 }
 
@@ -238,7 +231,7 @@ TEST_F(ChooseDictionaryFolderTest, XdgDataHomeIsTakenOnlyWhenAbsolute)
         const TDictionaryFolder chosen = ChooseDictionaryFolder(setting);
         EXPECT_EQ(chosen.Path, expected);
         EXPECT_THAT(chosen.Errors, IsEmpty());
-        EXPECT_EQ(ReadWholeText(expected + "/sample.txt.cnt"), Counts({7, 5}));
+        EXPECT_EQ(ReadFileBytes(expected + "/sample.txt.cnt"), Counts({7, 5}));
         EXPECT_FALSE(fs::exists(User()) && expected != User());
     }
 }
@@ -333,7 +326,7 @@ TEST_F(ChooseDictionaryFolderTest, AHomeWhereNothingCanBeMadeFallsBackToTheSampl
         EXPECT_EQ(chosen.Path, Sample());
         EXPECT_EQ(chosen.Choice, TFolderChoice::InstalledSample);
         EXPECT_THAT(chosen.Errors, ElementsAre(error));
-        EXPECT_EQ(ReadWholeText(Sample() + "/sample.txt.cnt"), Counts({7, 5}));
+        EXPECT_EQ(ReadFileBytes(Sample() + "/sample.txt.cnt"), Counts({7, 5}));
     }
 }
 
@@ -388,7 +381,7 @@ TEST_F(ChooseDictionaryFolderTest, ASampleFileThatCannotBeCopiedIsReportedAndThe
     EXPECT_THAT(chosen.Errors,
                 ElementsAre(ToCp1251("Cannot copy file \"" + Sample() + "/README.md\" to \"" +
                                      User() + "\". Permission denied")));
-    EXPECT_EQ(ReadWholeText(User() + "/sample.txt.cnt"), Counts({7, 5}));
+    EXPECT_EQ(ReadFileBytes(User() + "/sample.txt.cnt"), Counts({7, 5}));
 }
 
 TEST(SystemFolderSetting, ReadsTheEnvironmentAndProbesTheRightToWrite)

@@ -5,8 +5,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -31,14 +29,6 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using ::testing::ThrowsMessage;
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // The names in a folder, sorted.
 std::vector<std::string> EntriesIn(const std::string& folder)
@@ -75,8 +65,8 @@ TEST_F(WriteDictionaryPair, WritesCrLfAfterEachWordAndLittleEndianCounts)
     EXPECT_EQ(pair.CountFilePath, m_folder.Path() + "/my.dict.txt.cnt");
     EXPECT_EQ(pair.WordListBytes, 12u);
     EXPECT_EQ(pair.CountFileBytes, 12u);
-    EXPECT_EQ(ReadFile(pair.WordListPath), ToCp1251("кот\r\n\r\nпёс\r\n"));
-    EXPECT_EQ(ReadFile(pair.CountFilePath), Counts({5, 0, -2}));
+    EXPECT_EQ(ReadFileBytes(pair.WordListPath), ToCp1251("кот\r\n\r\nпёс\r\n"));
+    EXPECT_EQ(ReadFileBytes(pair.CountFilePath), Counts({5, 0, -2}));
     EXPECT_THAT(EntriesIn(m_folder.Path()),
                 ElementsAre(".slovosito.lock", "my.dict.txt", "my.dict.txt.cnt"));
 }
@@ -104,7 +94,7 @@ TEST_F(WriteDictionaryPair, NeverReplacesAnExistingFileOfThePairUnlessAsked)
         entries.insert(entries.end(), existing.begin(), existing.end());
         EXPECT_EQ(EntriesIn(folder.Path()), entries);
         for (const std::string& name : existing) {
-            EXPECT_EQ(ReadFile(folder.Path() + "/" + name), "old");
+            EXPECT_EQ(ReadFileBytes(folder.Path() + "/" + name), "old");
         }
     }
 }
@@ -113,8 +103,8 @@ TEST_F(WriteDictionaryPair, ReplacesAnExistingPairWhenAsked)
 {
     m_folder.WritePair("x", {"старое", "слово"}, {1, 2});
     ::WriteDictionaryPair(m_folder.Path(), "x", Cp1251Words({"кот"}), {7}, true);
-    EXPECT_EQ(ReadFile(m_folder.Path() + "/x.txt"), ToCp1251("кот\r\n"));
-    EXPECT_EQ(ReadFile(m_folder.Path() + "/x.txt.cnt"), Counts({7}));
+    EXPECT_EQ(ReadFileBytes(m_folder.Path() + "/x.txt"), ToCp1251("кот\r\n"));
+    EXPECT_EQ(ReadFileBytes(m_folder.Path() + "/x.txt.cnt"), Counts({7}));
     EXPECT_THAT(EntriesIn(m_folder.Path()), ElementsAre(".slovosito.lock", "x.txt", "x.txt.cnt"));
 }
 
@@ -128,7 +118,7 @@ TEST_F(WriteDictionaryPair, FailureLeavesTheFolderAsItWas)
         ThrowsMessage<EFileError>("Cannot write file \"" + m_folder.Path() +
                                   "/x.txt\". Is a directory"));
     EXPECT_THAT(EntriesIn(m_folder.Path()), ElementsAre(".slovosito.lock", "x.txt", "x.txt.cnt"));
-    EXPECT_EQ(ReadFile(m_folder.Path() + "/x.txt.cnt"), "old");
+    EXPECT_EQ(ReadFileBytes(m_folder.Path() + "/x.txt.cnt"), "old");
 
     // A missing folder.
     EXPECT_THAT(
