@@ -104,7 +104,7 @@ struct THit
     double Ipm = 0;
 };
 
-// The listing the hits must give, by the rules of search/result_tree.h.
+// The listing the hits must give, by the rules of tests/support/result_tree.h.
 std::string ModelListing(std::vector<THit> hits, const TSearchSettings& settings)
 {
     if (settings.Alphabetical) {

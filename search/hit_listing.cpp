@@ -10,7 +10,7 @@
 #include <utility>
 
 #include "search/number_text.h"
-#include "search/result_tree.h"
+#include "search/word_order.h"
 #include "wordstore/word_store.h"
 
 namespace {

@@ -77,9 +77,9 @@ double StoredIpm(std::int32_t count, std::size_t row);
 // The bytes of a stored word.
 std::string_view StoredBytes(const TStoredWord& word);
 
-// The hits of a set in the order of the listing, as the result tree (search/result_tree.h) lists
-// them when each is inserted in number order with its StoredIpm: by falling ipm, the latest of
-// equal values first; or by word, each word once with its first hit. The set holds no empty word.
+// The hits of a set in the order of the listing: by falling StoredIpm, the highest number first
+// among equal values; or by word (search/word_order.h), each word once with its lowest number.
+// The set holds no empty word.
 class THitOrder
 {
 public:
