@@ -348,21 +348,6 @@ std::uint32_t TDictRhymes::KeyId(std::string_view key) const
                                                 : static_cast<std::uint32_t>(found - Keys.begin());
 }
 
-bool TDictRhymes::HasKey(std::size_t j, std::uint32_t first, std::uint32_t second) const
-{
-    const std::uint32_t id = KeyIds[j];
-    if (id != 0 && (id == first || id == second)) {
-        return true;
-    }
-    if ((Flags[j] & kSecondKey) == 0) {
-        return false;
-    }
-    const auto found = std::lower_bound(SecondKeys.begin(), SecondKeys.end(),
-                                        std::make_pair(static_cast<std::uint32_t>(j), 0U));
-    return found != SecondKeys.end() && found->first == j && found->second != 0 &&
-           (found->second == first || found->second == second);
-}
-
 void TDictRhymes::MakeKeyLists()
 {
     ListStart.assign(Keys.size() + 1, 0);

@@ -38,8 +38,6 @@ struct TDictRhymes
     bool IsHeadword(std::size_t j) const { return (Flags[j] & kHeadword) != 0; }
     // The id of key, or 0 when no word has it.
     std::uint32_t KeyId(std::string_view key) const;
-    // Whether word j has one of the key ids (0 stands for none).
-    bool HasKey(std::size_t j, std::uint32_t first, std::uint32_t second) const;
 
     // Lists the words by key id, first and second keys alike, for WordsWithKey().
     void MakeKeyLists();
