@@ -20,6 +20,8 @@
 
 #include "phonetics/headwords.h"
 #include "phonetics/phonemes.h"
+#include "phonetics/rhyme_build.h"
+#include "phonetics/rhyme_cache.h"
 #include "phonetics/rhyme_index.h"
 #include "search/search_run.h"
 #include "tests/support/recording_load_view.h"

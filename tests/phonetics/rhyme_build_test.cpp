@@ -2,6 +2,7 @@
 // also when the helper fails, of the key lists against the index's own key test, and of the rhyme
 // search over the key lists against the search that tests every word.
 
+#include "phonetics/rhyme_build.h"
 
 #include <algorithm>
 #include <atomic>

@@ -16,6 +16,7 @@
 
 #include "phonetics/headwords.h"
 #include "phonetics/phonemes.h"
+#include "phonetics/rhyme_cache.h"
 #include "search/word_order.h"
 #include "tests/support/recording_control.h"
 #include "tests/support/recording_load_view.h"

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <utility>
 
-#include "phonetics/rhyme_index.h"
+#include "phonetics/dict_rhymes.h"
 
 // Whether word j of dict has one of the key ids (0 stands for none).
 inline bool HasRhymeKey(const TDictRhymes& dict, std::size_t j, std::uint32_t first,
