@@ -23,6 +23,7 @@
 #include "phonetics/rhyme_build.h"
 #include "phonetics/rhyme_cache.h"
 #include "phonetics/rhyme_index.h"
+#include "search/hit_listing.h"
 #include "search/search_run.h"
 #include "tests/support/recording_load_view.h"
 #include "tests/support/rhyme_walk.h"

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "fuzz/fuzz_check.h"
+#include "search/hit_listing.h"
 #include "search/mask.h"
 #include "search/number_text.h"
 #include "search/query.h"

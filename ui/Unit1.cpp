@@ -32,6 +32,7 @@
 #include <QWindow>
 
 #include "phonetics/rhyme_cache.h"
+#include "search/hit_listing.h"
 #include "search/number_text.h"
 #include "search/query.h"
 #include "search/table_text.h"

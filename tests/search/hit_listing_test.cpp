@@ -18,6 +18,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "search/hit_order.h"
+#include "search/hit_set.h"
 #include "search/letter_search.h"
 #include "search/number_text.h"
 #include "search/regexpr.h"
