@@ -19,9 +19,9 @@
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 
+#include "search/hit_listing.h"
 #include "search/letter_search.h"
 #include "search/query.h"
-#include "search/result_tree.h"
 #include "search/search_run.h"
 #include "search/word_filter.h"
 #include "tests/support/recording_load_view.h"
@@ -233,67 +233,40 @@ void BM_LetterSearch(benchmark::State& state, TLetterMode mode, const char* utf8
     AddHitCounters(state, view);
 }
 
-struct TSampleHit
+// Every stride-th word of the first dictionary, up to kListedHits of them: a frequency list's
+// hits spread over it, as a search meets them.
+THitSet SampleHits()
 {
-    std::string_view Word;
-    double Value;
-};
-
-// Every stride-th word of the first dictionary with its ipm, up to kListedHits of them, in file
-// order: a frequency list, the order in which a search meets its hits.
-std::vector<TSampleHit> SampleHits()
-{
-    const TWordList& words = DictWords.front();
-    const TIntArray& counts = DictCounts.front();
-    const double total = DictTotals.front();
-    const std::size_t stride = std::max<std::size_t>(1, words.size() / kListedHits);
-    std::vector<TSampleHit> hits;
-    for (std::size_t j = 0; j < words.size() && hits.size() < kListedHits; j += stride) {
-        hits.push_back({words[j], counts[j] / total});
+    THitSet hits;
+    const std::size_t words = DictWords.front().size();
+    const std::size_t stride = std::max<std::size_t>(1, words / kListedHits);
+    std::size_t taken = 0;
+    for (std::size_t j = 0; j < words && taken < kListedHits; j += stride, ++taken) {
+        hits.Add(hits.Number(0, j));
     }
     return hits;
 }
 
-// Repeated runs reuse what the runs before them left, as a window that searches again does. The
-// ...FirstRun benchmarks make one run only, which is the first use of the result tree when the
-// benchmark is the only one its process runs (bench/run.sh runs it so): the one search of the
-// command-line program.
-void BM_ListWithIpm(benchmark::State& state)
+// Orders the sample hits and writes their listing with ipm into memory, as the command-line
+// program lists a run's hits. Repeated runs reuse what the runs before them left, as a window
+// that searches again does. The ...FirstRun benchmarks make one run only, which is the first
+// listing of its process when the benchmark is the only one the process runs (bench/run.sh runs
+// it so): the one search of the command-line program.
+void BM_List(benchmark::State& state, bool alphabetical)
 {
-    const std::vector<TSampleHit> hits = SampleHits();
+    const THitSet hits = SampleHits();
+    std::size_t lines = 0;
     std::size_t listed = 0;
     for (auto _ : state) {
         std::string listing;
-        ResetResultTree();
-        for (const TSampleHit& hit : hits) {
-            InsertByValue(hit.Word, hit.Value);
-        }
-        ListWordsWithIpm(listing);
+        listing.reserve(ListingSizeBound(hits, true));
+        lines = WriteHitListing(hits, alphabetical, true,
+                                [&listing](std::string_view block) { listing += block; });
         listed = listing.size();
     }
-    state.counters["hits"] = static_cast<double>(hits.size());
+    state.counters["hits"] = static_cast<double>(lines);
     state.counters["listing_bytes"] = static_cast<double>(listed);
-    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(hits.size()));
-}
-
-void BM_ListAlphabetical(benchmark::State& state)
-{
-    const std::vector<TSampleHit> hits = SampleHits();
-    std::size_t inserted = 0;
-    std::size_t listed = 0;
-    for (auto _ : state) {
-        std::string listing;
-        ResetResultTree();
-        inserted = 0;
-        for (const TSampleHit& hit : hits) {
-            inserted += InsertByWord(hit.Word, hit.Value) ? 1 : 0;
-        }
-        ListWordsWithIpm(listing);
-        listed = listing.size();
-    }
-    state.counters["hits"] = static_cast<double>(inserted);
-    state.counters["listing_bytes"] = static_cast<double>(listed);
-    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(hits.size()));
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(hits.Count()));
 }
 
 // Takes "--dir=DIR" out of the arguments, or else reads the environment variable.
@@ -358,10 +331,10 @@ int main(int argc, char** argv)
                                          TLetterMode::FromLetters, "переставление"),
             benchmark::RegisterBenchmark("BM_FromLettersShort", BM_LetterSearch,
                                          TLetterMode::FromLetters, "сокол"),
-            benchmark::RegisterBenchmark("BM_ListWithIpm", BM_ListWithIpm),
-            benchmark::RegisterBenchmark("BM_ListAlphabetical", BM_ListAlphabetical),
-            benchmark::RegisterBenchmark("BM_ListWithIpmFirstRun", BM_ListWithIpm)->Iterations(1),
-            benchmark::RegisterBenchmark("BM_ListAlphabeticalFirstRun", BM_ListAlphabetical)
+            benchmark::RegisterBenchmark("BM_ListWithIpm", BM_List, false),
+            benchmark::RegisterBenchmark("BM_ListAlphabetical", BM_List, true),
+            benchmark::RegisterBenchmark("BM_ListWithIpmFirstRun", BM_List, false)->Iterations(1),
+            benchmark::RegisterBenchmark("BM_ListAlphabeticalFirstRun", BM_List, true)
                 ->Iterations(1),
         };
         for (benchmark::internal::Benchmark* bench : benchmarks) {

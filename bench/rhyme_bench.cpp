@@ -20,9 +20,13 @@
 
 #include "phonetics/headwords.h"
 #include "phonetics/phonemes.h"
+#include "phonetics/rhyme_build.h"
+#include "phonetics/rhyme_cache.h"
 #include "phonetics/rhyme_index.h"
+#include "search/hit_listing.h"
 #include "search/search_run.h"
 #include "tests/support/recording_load_view.h"
+#include "tests/support/rhyme_walk.h"
 #include "wordstore/encoding.h"
 #include "wordstore/word_store.h"
 
@@ -194,7 +198,7 @@ int main(int argc, char** argv)
         const std::uint32_t second = keys.size() < 2 ? 0 : dict.KeyId(keys[1]);
         std::vector<std::uint8_t> hits(dict.size());
         for (std::size_t j = 0; j < dict.size(); ++j) {
-            hits[j] = dict.HasKey(j, first, second) ? 1 : 0;
+            hits[j] = HasRhymeKey(dict, j, first, second) ? 1 : 0;
         }
         walkView.Filter.Keep = [&](std::size_t, std::size_t j) {
             return hits[j] != 0 && DictWords[0][j] != query;

@@ -17,6 +17,7 @@
 #include "cli/listing_printer.h"
 #include "cli/options.h"
 #include "phonetics/rhyme_index.h"
+#include "search/hit_listing.h"
 #include "search/letter_search.h"
 #include "search/number_text.h"
 #include "search/query.h"

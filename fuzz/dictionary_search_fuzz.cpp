@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "fuzz/fuzz_check.h"
+#include "search/hit_listing.h"
 #include "search/letter_search.h"
 #include "search/mask.h"
 #include "search/number_text.h"
@@ -106,7 +107,7 @@ struct THit
     double Ipm = 0;
 };
 
-// The listing the hits must give, by the rules of search/result_tree.h.
+// The listing the hits must give, by the rules of tests/support/result_tree.h.
 std::string ModelListing(std::vector<THit> hits, const TSearchSettings& settings)
 {
     if (settings.Alphabetical) {

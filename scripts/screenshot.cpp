@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include "ui/Unit1.h"
+#include "wordstore/dictionary_folder.h"
 #include "wordstore/path_utils.h"
 
 int main(int argc, char** argv)
@@ -25,7 +26,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     TWindowHooks hooks;
     hooks.Beep = [] {};
-    TForm1 form(DictionaryFolder(), hooks);
+    // The folder the window itself would take without --dir.
+    TForm1 form(ChooseDictionaryFolder(SystemFolderSetting("")).Path, hooks);
     form.show();
     if (!QTest::qWaitForWindowExposed(&form)) {
         std::cerr << "ui_screenshot: the window did not appear\n";

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "search/hit_listing.h"
+#include "search/hit_set.h"
 #include "search/run_control.h"
 
 // The settings of one run as it walks: the control's, with the minimum read from its text.

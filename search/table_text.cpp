@@ -7,7 +7,7 @@
 #include <unordered_map>
 
 #include "search/number_text.h"
-#include "search/result_tree.h"
+#include "search/word_order.h"
 
 namespace {
 

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "search/hit_listing.h"
 #include "search/search_run.h"
 
 enum class TTableFormat { Text, Tsv, Csv };

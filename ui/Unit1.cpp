@@ -31,6 +31,8 @@
 #include <QUrl>
 #include <QWindow>
 
+#include "phonetics/rhyme_cache.h"
+#include "search/hit_listing.h"
 #include "search/number_text.h"
 #include "search/query.h"
 #include "search/table_text.h"

@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include "phonetics/rhyme_index.h"
+#include "search/hit_listing.h"
 #include "search/search_run.h"
 #include "wordstore/word_store.h"
 

@@ -172,8 +172,3 @@ TFolderCheck CheckFolder(const std::string& folder)
     std::sort(result.LoneCountFiles.begin(), result.LoneCountFiles.end());
     return result;
 }
-
-std::vector<TCandidateCheck> CheckDictionaryFolder(const std::string& folder)
-{
-    return CheckFolder(folder).Candidates;
-}

@@ -56,6 +56,3 @@ struct TFolderCheck
 // missing. Throws EFileError, as DictionaryCandidates does, when folder is there but cannot be
 // listed.
 TFolderCheck CheckFolder(const std::string& folder);
-
-// CheckFolder(folder).Candidates.
-std::vector<TCandidateCheck> CheckDictionaryFolder(const std::string& folder);

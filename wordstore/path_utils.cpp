@@ -112,11 +112,6 @@ std::string XdgBaseFolder(TXdgFolder which, const TUserEnvironment& environment)
     return home.empty() ? std::string() : JoinPath(home, place.UnderHome);
 }
 
-std::string DictionaryFolder()
-{
-    return ExeDir + "Словари";
-}
-
 std::string FileNameOnly(const std::string& path)
 {
     const std::size_t slash = path.rfind('/');

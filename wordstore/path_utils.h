@@ -47,10 +47,6 @@ std::string UserHomeFolder(const TUserEnvironment& environment);
 // as the XDG rule says), else its place under UserHomeFolder; empty when there is no home either.
 std::string XdgBaseFolder(TXdgFolder which, const TUserEnvironment& environment);
 
-// The dictionary folder beside the program: ExeDir + "Словари" (the name is UTF-8 on disk).
-// ChooseDictionaryFolder (dictionary_folder.h) tells when it is the one used.
-std::string DictionaryFolder();
-
 // Returns the text after the last "/" of path; the whole path when it holds none.
 std::string FileNameOnly(const std::string& path);
 

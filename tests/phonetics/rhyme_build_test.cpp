@@ -2,6 +2,8 @@
 // also when the helper fails, of the key lists against the index's own key test, and of the rhyme
 // search over the key lists against the search that tests every word.
 
+#include "phonetics/rhyme_build.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -26,6 +28,7 @@
 #include "tests/support/child_process.h"
 #include "tests/support/recording_control.h"
 #include "tests/support/recording_load_view.h"
+#include "tests/support/rhyme_walk.h"
 #include "tests/support/temp_folder.h"
 #include "wordstore/encoding.h"
 #include "wordstore/word_store.h"
@@ -177,7 +180,7 @@ TEST(RhymeKeyLists, ListEveryWordThatHasTheKeyAndNoOther)
         SCOPED_TRACE(id);
         std::vector<std::uint32_t> expected;
         for (std::uint32_t j = 0; j < index.size(); ++j) {
-            if (index.HasKey(j, id, 0)) {
+            if (HasRhymeKey(index, j, id, 0)) {
                 expected.push_back(j);
             }
         }
@@ -206,7 +209,7 @@ std::string EveryWordRhymes(const char* query, const TRhymeIndex& index,
         }
         const std::uint32_t first = keys.empty() ? 0 : rows[row].KeyId(keys[0]);
         const std::uint32_t second = keys.size() < 2 ? 0 : rows[row].KeyId(keys[1]);
-        return rows[row].HasKey(j, first, second) && (!keep || keep(row, j));
+        return HasRhymeKey(rows[row], j, first, second) && (!keep || keep(row, j));
     };
     return ListRun(WordTest(
                        0, [](std::string_view) { return true; }, false),

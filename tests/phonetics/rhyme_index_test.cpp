@@ -16,7 +16,8 @@
 
 #include "phonetics/headwords.h"
 #include "phonetics/phonemes.h"
-#include "search/result_tree.h"
+#include "phonetics/rhyme_cache.h"
+#include "search/word_order.h"
 #include "tests/support/recording_control.h"
 #include "tests/support/recording_load_view.h"
 #include "tests/support/temp_folder.h"

@@ -18,13 +18,15 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "search/hit_order.h"
+#include "search/hit_set.h"
 #include "search/letter_search.h"
 #include "search/number_text.h"
 #include "search/regexpr.h"
-#include "search/result_tree.h"
 #include "search/search_run.h"
 #include "tests/support/recording_control.h"
 #include "tests/support/recording_load_view.h"
+#include "tests/support/result_tree.h"
 #include "tests/support/temp_folder.h"
 #include "wordstore/encoding.h"
 #include "wordstore/word_store.h"

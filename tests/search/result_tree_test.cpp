@@ -1,7 +1,7 @@
 // Tests of the result tree: listing order and layout, the run's calling order, and a
 // comparison with a plain unbalanced tree built node by node.
 
-#include "search/result_tree.h"
+#include "tests/support/result_tree.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -47,13 +47,13 @@ std::string Summary(const TCandidateCheck& check)
 std::vector<std::string> Summaries(const std::string& folder)
 {
     std::vector<std::string> lines;
-    for (const TCandidateCheck& check : CheckDictionaryFolder(folder)) {
+    for (const TCandidateCheck& check : CheckFolder(folder).Candidates) {
         lines.push_back(Summary(check));
     }
     return lines;
 }
 
-TEST(CheckDictionaryFolder, GivesEachCandidateItsVerdictInScanOrder)
+TEST(CheckFolder, GivesEachCandidateItsVerdictInScanOrder)
 {
     const TTempFolder folder;
     folder.WritePair("a", {"кот", "пёс"}, {1, 2});
@@ -78,24 +78,24 @@ TEST(CheckDictionaryFolder, GivesEachCandidateItsVerdictInScanOrder)
                             "g.txt: count file not regular, a directory"));
 }
 
-TEST(CheckDictionaryFolder, MissingOrEmptyFolderHasNoCandidates)
+TEST(CheckFolder, MissingOrEmptyFolderHasNoCandidates)
 {
     const TTempFolder folder;
-    EXPECT_THAT(CheckDictionaryFolder(folder.Path()), IsEmpty());
-    EXPECT_THAT(CheckDictionaryFolder(folder.Path() + "/none"), IsEmpty());
+    EXPECT_THAT(CheckFolder(folder.Path()).Candidates, IsEmpty());
+    EXPECT_THAT(CheckFolder(folder.Path() + "/none").Candidates, IsEmpty());
     EXPECT_FALSE(std::filesystem::exists(folder.Path() + "/none"));
 }
 
 // The scan's tests and the command line's cover a folder without the right to read it.
-TEST(CheckDictionaryFolder, AFolderThatCannotBeListedThrowsInsteadOfLookingEmpty)
+TEST(CheckFolder, AFolderThatCannotBeListedThrowsInsteadOfLookingEmpty)
 {
     const TTempFolder folder;
     const std::string file = folder.Write("file", "not a folder");
-    EXPECT_THAT([&] { CheckDictionaryFolder(file); },
+    EXPECT_THAT([&] { CheckFolder(file); },
                 ThrowsMessage<EFileError>("Cannot open folder \"" + file + "\". Not a directory"));
 }
 
-TEST(CheckDictionaryFolder, RowsSpellTheNamesAsLoadingDoes)
+TEST(CheckFolder, RowsSpellTheNamesAsLoadingDoes)
 {
     const TTempFolder folder;
     folder.WritePair("a\nb", {"кот"}, {1});
@@ -106,7 +106,7 @@ TEST(CheckDictionaryFolder, RowsSpellTheNamesAsLoadingDoes)
                             "\xFF.txt: \\xFF (1 слов)"));
 }
 
-TEST(CheckDictionaryFolder, FileThatCannotBeReadGivesTheSystemsReason)
+TEST(CheckFolder, FileThatCannotBeReadGivesTheSystemsReason)
 {
     const TWithoutOverrideOfFileRights asOwner;
     const TTempFolder folder;
@@ -124,7 +124,7 @@ TEST(CheckDictionaryFolder, FileThatCannotBeReadGivesTheSystemsReason)
                             "b.txt: Cannot open file \"" + counts + "\". Permission denied"));
 }
 
-TEST(CheckDictionaryFolder, WordListNotesStandWhenTheCountFileCannotBeRead)
+TEST(CheckFolder, WordListNotesStandWhenTheCountFileCannotBeRead)
 {
     const TWithoutOverrideOfFileRights asOwner;
     const TTempFolder folder;
@@ -136,7 +136,7 @@ TEST(CheckDictionaryFolder, WordListNotesStandWhenTheCountFileCannotBeRead)
         close(probe);
         GTEST_SKIP() << "this process reads files whatever their rights";
     }
-    const std::vector<TCandidateCheck> checks = CheckDictionaryFolder(folder.Path());
+    const std::vector<TCandidateCheck> checks = CheckFolder(folder.Path()).Candidates;
     ASSERT_EQ(checks.size(), 1u);
     EXPECT_EQ(checks[0].Verdict, TVerdict::Unreadable);
     EXPECT_EQ(checks[0].Detail, "Cannot open file \"" + counts + "\". Permission denied");
@@ -148,7 +148,7 @@ TEST(CheckDictionaryFolder, WordListNotesStandWhenTheCountFileCannotBeRead)
     EXPECT_EQ(checks[0].BytesAfterNul, 1u);
 }
 
-TEST(CheckDictionaryFolder, NotesWhatIsLegalButSuspicious)
+TEST(CheckFolder, NotesWhatIsLegalButSuspicious)
 {
     // Word list bytes and counts, then the notes expected.
     const struct
@@ -178,7 +178,7 @@ TEST(CheckDictionaryFolder, NotesWhatIsLegalButSuspicious)
         const TTempFolder folder;
         folder.Write("x.txt", c.Words);
         folder.Write("x.txt.cnt", c.Counts);
-        const std::vector<TCandidateCheck> checks = CheckDictionaryFolder(folder.Path());
+        const std::vector<TCandidateCheck> checks = CheckFolder(folder.Path()).Candidates;
         ASSERT_EQ(checks.size(), 1u);
         const TCandidateCheck& check = checks[0];
         EXPECT_EQ(check.Verdict, TVerdict::Listed);
@@ -199,7 +199,7 @@ TEST(CheckDictionaryFolder, NotesWhatIsLegalButSuspicious)
     }
 }
 
-TEST(CheckDictionaryFolder, SizeMismatchGivesBothNumbers)
+TEST(CheckFolder, SizeMismatchGivesBothNumbers)
 {
     // Count file sizes for a list of 2 words, then whether they match.
     const std::pair<std::size_t, bool> cases[] = {
@@ -210,7 +210,7 @@ TEST(CheckDictionaryFolder, SizeMismatchGivesBothNumbers)
         const TTempFolder folder;
         folder.Write("x.txt", "a\nb\n");
         folder.Write("x.txt.cnt", std::string(size, '\0'));
-        const std::vector<TCandidateCheck> checks = CheckDictionaryFolder(folder.Path());
+        const std::vector<TCandidateCheck> checks = CheckFolder(folder.Path()).Candidates;
         ASSERT_EQ(checks.size(), 1u);
         EXPECT_EQ(checks[0].Verdict, matches ? TVerdict::Listed : TVerdict::CountFileSizeMismatch);
         EXPECT_EQ(checks[0].WordCount, 2u);

@@ -406,7 +406,7 @@ TEST_F(ScanDictionaryFolder, PairsTooLargeToBeADictionaryAreRefusedFromTheirSize
         EXPECT_THAT(view.Errors,
                     ElementsAre("Cannot read file \"" + hugeList + "\". File too large"));
     }
-    const std::vector<TCandidateCheck> checks = CheckDictionaryFolder(m_folder.Path());
+    const std::vector<TCandidateCheck> checks = CheckFolder(m_folder.Path()).Candidates;
     ASSERT_EQ(checks.size(), 2u);
     EXPECT_EQ(checks[0].Detail, "Cannot read file \"" + hugeList + "\". File too large");
     EXPECT_EQ(checks[1].Verdict, TVerdict::CountFileSizeMismatch);
@@ -481,7 +481,6 @@ TEST(PathHelpers, ExeDirIsTheTestProgramsFolderWithTrailingSlash)
     ASSERT_FALSE(ExeDir.empty());
     EXPECT_EQ(ExeDir.back(), '/');
     EXPECT_EQ(access((ExeDir + "wordstore_test").c_str(), X_OK), 0);
-    EXPECT_EQ(DictionaryFolder(), ExeDir + "Словари");
 }
 
 TEST_F(LoadDictionary, FifoFoundWhereAFileWasLookedAtIsRefusedWithoutWaiting)
