@@ -85,8 +85,6 @@ char LetterVowelClass(unsigned char letter)
     }
 }
 
-}
-
 // Whether word ends in a soft sign that softens the consonant before it. espeak voices a final
 // "вь" as it voices "в" (любовь and готов both end in "of"), which would make them rhyme; after
 // ж, ш, ч and щ the sign is spelling only (мышь rhymes with камыш).
