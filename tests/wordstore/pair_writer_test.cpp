@@ -77,8 +77,7 @@ TEST_F(WriteDictionaryPair, WritesCrLfAfterEachWordAndLittleEndianCounts)
     EXPECT_EQ(pair.CountFileBytes, 12u);
     EXPECT_EQ(ReadFile(pair.WordListPath), ToCp1251("кот\r\n\r\nпёс\r\n"));
     EXPECT_EQ(ReadFile(pair.CountFilePath), Counts({5, 0, -2}));
-    EXPECT_THAT(EntriesIn(m_folder.Path()),
-                ElementsAre(".slovosito.lock", "my.dict.txt", "my.dict.txt.cnt"));
+    EXPECT_THAT(EntriesIn(m_folder.Path()), ElementsAre("my.dict.txt", "my.dict.txt.cnt"));
 }
 
 TEST_F(WriteDictionaryPair, NeverReplacesAnExistingFileOfThePairUnlessAsked)
@@ -99,10 +98,8 @@ TEST_F(WriteDictionaryPair, NeverReplacesAnExistingFileOfThePairUnlessAsked)
             [&] { ::WriteDictionaryPair(folder.Path(), "x", Cp1251Words({"кот"}), {1}, false); },
             ThrowsMessage<EPairExistsError>("The dictionary \"x\" already exists in \"" +
                                             folder.Path() + "\""));
-        // The lock file stays; nothing of the pair is touched.
-        std::vector<std::string> entries = {".slovosito.lock"};
-        entries.insert(entries.end(), existing.begin(), existing.end());
-        EXPECT_EQ(EntriesIn(folder.Path()), entries);
+        // Nothing of the pair is touched, and nothing is left beside it.
+        EXPECT_EQ(EntriesIn(folder.Path()), existing);
         for (const std::string& name : existing) {
             EXPECT_EQ(ReadFile(folder.Path() + "/" + name), "old");
         }
@@ -115,7 +112,7 @@ TEST_F(WriteDictionaryPair, ReplacesAnExistingPairWhenAsked)
     ::WriteDictionaryPair(m_folder.Path(), "x", Cp1251Words({"кот"}), {7}, true);
     EXPECT_EQ(ReadFile(m_folder.Path() + "/x.txt"), ToCp1251("кот\r\n"));
     EXPECT_EQ(ReadFile(m_folder.Path() + "/x.txt.cnt"), Counts({7}));
-    EXPECT_THAT(EntriesIn(m_folder.Path()), ElementsAre(".slovosito.lock", "x.txt", "x.txt.cnt"));
+    EXPECT_THAT(EntriesIn(m_folder.Path()), ElementsAre("x.txt", "x.txt.cnt"));
 }
 
 TEST_F(WriteDictionaryPair, FailureLeavesTheFolderAsItWas)
@@ -127,7 +124,7 @@ TEST_F(WriteDictionaryPair, FailureLeavesTheFolderAsItWas)
         [&] { ::WriteDictionaryPair(m_folder.Path(), "x", Cp1251Words({"кот"}), {1}, true); },
         ThrowsMessage<EFileError>("Cannot write file \"" + m_folder.Path() +
                                   "/x.txt\". Is a directory"));
-    EXPECT_THAT(EntriesIn(m_folder.Path()), ElementsAre(".slovosito.lock", "x.txt", "x.txt.cnt"));
+    EXPECT_THAT(EntriesIn(m_folder.Path()), ElementsAre("x.txt", "x.txt.cnt"));
     EXPECT_EQ(ReadFile(m_folder.Path() + "/x.txt.cnt"), "old");
 
     // A missing folder.
@@ -234,9 +231,7 @@ TEST(InterruptedPairWriting, LoadingSeesTheOldOrTheNewPairWholeAndTheNextWriterC
 
             ::WriteDictionaryPair(folder.Path(), "y", Cp1251Words({"ёж"}), {5}, false);
             EXPECT_EQ(LoadedText(folder.Path()), loadedAfter);
-            std::vector<std::string> entries = EntriesIn(folder.Path());
-            std::erase(entries, ".slovosito.lock");
-            EXPECT_THAT(entries,
+            EXPECT_THAT(EntriesIn(folder.Path()),
                         ::testing::IsSubsetOf({"x.txt", "x.txt.cnt", "y.txt", "y.txt.cnt"}));
         }
     }
@@ -306,9 +301,7 @@ TEST(RacingPairWriters, NeverMixTheirPairsNorLoseOne)
             if (secondStatus == kRefused) {
                 EXPECT_EQ(loaded, "x (1 слов): 11\n");
             }
-            std::vector<std::string> entries = EntriesIn(folder.Path());
-            std::erase(entries, ".slovosito.lock");
-            EXPECT_THAT(entries, ElementsAre("x.txt", "x.txt.cnt"));
+            EXPECT_THAT(EntriesIn(folder.Path()), ElementsAre("x.txt", "x.txt.cnt"));
         }
     }
 }
