@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -303,6 +304,77 @@ TEST(RacingPairWriters, NeverMixTheirPairsNorLoseOne)
             }
             EXPECT_THAT(EntriesIn(folder.Path()), ElementsAre("x.txt", "x.txt.cnt"));
         }
+    }
+}
+
+// A reader of the folder that reaches the pair at once, records the word list's bytes after a
+// pause and calls OnFirstPair first.
+class TPausingLoadView : public TRecordingLoadView
+{
+public:
+    std::function<void()> OnFirstPair;
+    mutable std::string WordListSeen;
+    std::string Folder;
+    bool WantsWords(const std::string& /*stem*/) const override
+    {
+        OnFirstPair();
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        WordListSeen = ReadFile(Folder + "/x.txt");
+        return true;
+    }
+};
+
+// A writer puts its pair in place only when no reader is reading, and a reader that comes while
+// the pair is put in place waits until it is whole.
+TEST(ReaderAndWriter, ExcludeEachOther)
+{
+    const std::string newList = ToCp1251("кот\r\n");
+    for (const bool readerFirst : {true, false}) {
+        SCOPED_TRACE(readerFirst ? "reader first" : "writer first");
+        const TTempFolder folder;
+        folder.WritePair("x", {"старое", "слово"}, {1, 2});
+        const std::string oldList = ReadFile(folder.Path() + "/x.txt");
+        // The writer is started before the reader: a child forked while the reader holds the
+        // folder would hold it too.
+        int go[2];
+        int inPlace[2];
+        ASSERT_EQ(pipe(go), 0);
+        ASSERT_EQ(pipe(inPlace), 0);
+        const pid_t writer = StartChild([&] {
+            close(go[1]);
+            close(inPlace[0]);
+            char byte = 0;
+            if (read(go[0], &byte, 1) != 0) {
+                return 1;
+            }
+            ::WriteDictionaryPair(
+                folder.Path(), "x", Cp1251Words({"кот"}), {7}, true, [&](TPairWriteStep step) {
+                    if (step == TPairWriteStep::WordListInPlace) {
+                        close(inPlace[1]);
+                        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+                    }
+                });
+            return 0;
+        });
+        close(go[0]);
+        close(inPlace[1]);
+        ClearWordStore();
+        TPausingLoadView view;
+        view.Folder = folder.Path();
+        view.OnFirstPair = [&] { close(go[1]); };
+        if (!readerFirst) {
+            view.OnFirstPair = [] {};
+            close(go[1]);
+            char byte = 0;
+            ASSERT_EQ(read(inPlace[0], &byte, 1), 0);  // the writer holds the folder now
+        }
+        ::ScanDictionaryFolder(folder.Path(), view);
+        close(inPlace[0]);
+        EXPECT_EQ(WaitForChild(writer), 0);
+        EXPECT_EQ(view.WordListSeen, readerFirst ? oldList : newList);
+        EXPECT_THAT(view.Rows, ElementsAre(readerFirst ? "x (2 слов)" : "x (1 слов)"));
+        EXPECT_THAT(view.Warnings, IsEmpty());
+        EXPECT_EQ(ReadFile(folder.Path() + "/x.txt.cnt"), Counts({7}));
     }
 }
 
