@@ -16,6 +16,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -52,6 +53,8 @@ constexpr auto kEventPassInterval = std::chrono::milliseconds(40);
 // Start-up waits up to this many timer periods for the window to reach the screen, so that the
 // waiting picture is seen before loading blocks the event loop.
 constexpr int kMaxExposeWaits = 100;
+// The rhyme item's caption gives at most about this many average characters of its word.
+constexpr int kRhymeCaptionChars = 40;
 
 // Whether a key press asks a query field to run its row's search: Ctrl with Return or with the
 // keypad's Enter. Plain Enter starts nothing.
@@ -487,9 +490,14 @@ void TForm1::PrevContextMenu(const QPoint& pos)
 {
     const auto [line, caret] = Prev->CaretLine();
     m_rhymeWord = RhymeWordOf(Prev->SelectedText(), line, caret);
-    N5->setText(
-        QStringLiteral("Рифмы к «%1»")
-            .arg(m_rhymeWord.empty() ? QStringLiteral("…") : QStringFromCp1251(m_rhymeWord)));
+    const QString word = QStringFromCp1251(m_rhymeWord);
+    // A long word is shortened in the middle, so that the menu stays narrower than the screen;
+    // the tooltip gives it whole.
+    const QFontMetrics metrics(PopupMenu1->font());
+    const QString shown =
+        metrics.elidedText(word, Qt::ElideMiddle, kRhymeCaptionChars * metrics.averageCharWidth());
+    N5->setText(QStringLiteral("Рифмы к «%1»").arg(word.isEmpty() ? QStringLiteral("…") : shown));
+    N5->setToolTip(word);
     N5->setEnabled(!m_rhymeWord.empty());
 
     // A scroll area reports the position in its viewport's coordinates.

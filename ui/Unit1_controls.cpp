@@ -335,6 +335,8 @@ void TForm1::CreateMenu()
     N5 = PopupMenu1->addAction(QStringLiteral("Рифмы к «…»"));
     N5->setObjectName(QStringLiteral("N5"));
     N5->setEnabled(false);
+    // The rhyme item's tooltip holds the word its caption may shorten.
+    PopupMenu1->setToolTipsVisible(true);
     Prev->Widget()->setContextMenuPolicy(Qt::CustomContextMenu);
 }
 

@@ -151,14 +151,17 @@ TFolderCheck CheckFolder(const std::string& folder)
     // runs, as loading does.
     TFolderLock lock;
     if (lock.Open(folder)) {
-        lock.Lock(TLockMode::Shared);
+        lock.Lock(TLockMode::Shared, kReaderLockWait);
     }
     TFolderCheck result;
     const std::vector<std::string> candidates = DictionaryCandidates(folder);
     for (const std::string& name : candidates) {
         result.Candidates.push_back(CheckCandidate(folder, name));
     }
-    result.Leftovers = FindLeftovers(folder);
+    // What a writer at work has in the pending folder is no leftover.
+    if (!WriterAtWork(folder)) {
+        result.Leftovers = FindLeftovers(folder);
+    }
     std::error_code error;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
         const std::string name = it->path().filename().string();

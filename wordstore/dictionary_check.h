@@ -51,8 +51,8 @@ struct TFolderCheck
 
 // Checks every candidate of folder, in the order of the scan, exactly as loading would take it,
 // holding the shared side of the folder's lock as loading does, and finds the leftovers of
-// interrupted writings and the count files without a word list. Reads the files; changes nothing
-// but the lock file, created when missing. Empty when folder holds nothing of the kind or is
+// interrupted writings (none while a writer is at work) and the count files without a word list.
+// Reads the files; changes nothing. Empty when folder holds nothing of the kind or is
 // missing. Throws EFileError, as DictionaryCandidates does, when folder is there but cannot be
 // listed.
 TFolderCheck CheckFolder(const std::string& folder);

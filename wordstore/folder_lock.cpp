@@ -1,7 +1,9 @@
-// The advisory lock of a dictionary folder, on a lock file beside the dictionaries.
+// The advisory locks of a dictionary folder: the readers' and the writer's sides on the folder
+// itself, and the writers' lock on the pending folder.
 
 #include "wordstore/folder_lock.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <thread>
 
@@ -11,11 +13,38 @@
 #include <unistd.h>
 
 #include "wordstore/file_io.h"
+#include "wordstore/pair_leftovers.h"
 #include "wordstore/path_utils.h"
 
 namespace {
 
-constexpr std::chrono::milliseconds kLockRetryPause{20};
+constexpr int kDirectoryFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+constexpr std::chrono::milliseconds kFirstRetryPause{1};
+constexpr std::chrono::milliseconds kLongestRetryPause{20};
+
+// flock() with operation until it is taken or deadline passes. flock() cannot wait for a limited
+// time by itself; polling keeps signals out of the core. The pause grows, so that a writer that
+// lets go within a millisecond costs a reader about that much.
+bool FlockUntil(int fd, int operation, std::chrono::steady_clock::time_point deadline)
+{
+    auto pause = kFirstRetryPause;
+    while (flock(fd, operation | LOCK_NB) != 0) {
+        if (errno != EWOULDBLOCK && errno != EINTR) {
+            return false;
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(pause);
+        pause = std::min(pause * 2, kLongestRetryPause);
+    }
+    return true;
+}
+
+bool SameFile(const struct stat& a, const struct stat& b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
 
 }  // namespace
 
@@ -29,50 +58,76 @@ TFolderLock::~TFolderLock()
 
 bool TFolderLock::Open(const std::string& folder)
 {
-    const std::string path = JoinPath(folder, kFolderLockFileName);
-    // Read access is enough for flock(); without O_NONBLOCK a FIFO put there would hang the open.
-    const int flags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
-    int fd = open(path.c_str(), flags | O_CREAT, 0666);
-    if (fd < 0 && errno != ENOENT && errno != ELOOP) {
-        // A folder that takes no new file may still hold the lock file; when it does not, the
-        // reason it takes none is the one to give.
-        const int createError = errno;
-        fd = open(path.c_str(), flags);
-        if (fd < 0 && errno == ENOENT) {
-            errno = createError;
-        }
-    }
-    if (fd < 0) {
-        m_openFailure = errno == ELOOP ? "\"" + std::string(kFolderLockFileName) +
-                                             "\" in the folder is not a regular file"
-                                       : SystemReason(errno);
-        return false;
-    }
-    struct stat info
-    {};
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        close(fd);
-        m_openFailure =
-            "\"" + std::string(kFolderLockFileName) + "\" in the folder is not a regular file";
-        return false;
-    }
-    m_fd = fd;
-    return true;
+    // The folder's own descriptor: nothing is made in it, and a read-only folder locks as well.
+    m_fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    return m_fd >= 0;
 }
 
 bool TFolderLock::Lock(TLockMode mode, std::chrono::milliseconds wait)
 {
-    const int operation = (mode == TLockMode::Exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB;
-    // flock() cannot wait for a limited time by itself; polling keeps signals out of the core.
+    return FlockUntil(m_fd, mode == TLockMode::Exclusive ? LOCK_EX : LOCK_SH,
+                      std::chrono::steady_clock::now() + wait);
+}
+
+void TFolderLock::Unlock()
+{
+    flock(m_fd, LOCK_UN);
+}
+
+TWriterLock::~TWriterLock()
+{
+    if (m_fd >= 0) {
+        // Removed while still held, so that a writer waiting on it finds it gone and makes anew.
+        rmdir(m_pending.c_str());
+        close(m_fd);
+    }
+}
+
+bool TWriterLock::Lock(const std::string& folder, std::chrono::milliseconds wait)
+{
+    m_pending = JoinPath(folder, kPendingFolderName);
     const auto deadline = std::chrono::steady_clock::now() + wait;
-    while (flock(m_fd, operation) != 0) {
-        if (errno != EWOULDBLOCK && errno != EINTR) {
+    for (;;) {
+        if (mkdir(m_pending.c_str(), 0777) != 0 && errno != EEXIST) {
+            m_failure = SystemReason(errno);
             return false;
         }
+        const int fd = open(m_pending.c_str(), kDirectoryFlags);
+        if (fd < 0) {
+            if (errno == ENOENT && std::chrono::steady_clock::now() < deadline) {
+                continue;  // the writer before removed it just now
+            }
+            m_failure = SystemReason(errno);
+            return false;
+        }
+        if (!FlockUntil(fd, LOCK_EX, deadline)) {
+            close(fd);
+            return false;
+        }
+        // The writer before may have removed the folder locked here as it let go; another then
+        // made a new one, and the lock is on that.
+        struct stat held
+        {};
+        struct stat named
+        {};
+        if (fstat(fd, &held) == 0 && lstat(m_pending.c_str(), &named) == 0 &&
+            SameFile(held, named)) {
+            m_fd = fd;
+            return true;
+        }
+        close(fd);
         if (std::chrono::steady_clock::now() >= deadline) {
             return false;
         }
-        std::this_thread::sleep_for(kLockRetryPause);
     }
-    return true;
+}
+
+bool WriterAtWork(const std::string& folder)
+{
+    const TFileHandle pending(open(JoinPath(folder, kPendingFolderName).c_str(), kDirectoryFlags));
+    if (pending.get() < 0) {
+        return false;
+    }
+    // A writer holds the lock exclusively; taking the shared side tells whether one does.
+    return flock(pending.get(), LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
 }

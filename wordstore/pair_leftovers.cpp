@@ -150,5 +150,4 @@ void RecoverLeftovers(const std::string& folder)
             }
         }
     }
-    rmdir(JoinPath(folder, kPendingFolderName).c_str());
 }

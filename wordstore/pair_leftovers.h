@@ -38,7 +38,8 @@ struct TLeftover
 // nothing; empty when there are none or folder cannot be read.
 std::vector<TLeftover> FindLeftovers(const std::string& folder);
 
-// Deals with every leftover of folder as FindLeftovers tells, then removes the pending folder
-// when it is empty. Call it holding the folder's lock exclusively. Throws EFileError when a
+// Deals with every leftover of folder as FindLeftovers tells; the pending folder stays, for the
+// writers' lock goes with it (see folder_lock.h). Call it holding the writers' lock and the
+// folder's lock exclusively. Throws EFileError when a
 // pending count file cannot be put in place; a file that cannot be removed stays.
 void RecoverLeftovers(const std::string& folder);

@@ -44,6 +44,13 @@ EPairExistsError PairExistsError(const std::string& folder, const std::string& n
                             QuotedPath(folder));
 }
 
+EFolderBusyError FolderBusyError(const std::string& folder)
+{
+    return EFolderBusyError("The folder " + QuotedPath(folder) +
+                            " is in use by another program that writes or reads its "
+                            "dictionaries. Try again when it is done");
+}
+
 bool IsDirectory(const std::string& path)
 {
     struct stat info
@@ -77,18 +84,29 @@ TWrittenPair WriteDictionaryPair(const std::string& folder, const std::string& n
         }
     };
 
-    TFolderLock lock;
-    if (!lock.Open(folder)) {
-        // The word list is the first file the writing would make: name it, as before the lock.
+    TWriterLock writing;
+    if (!writing.Lock(folder)) {
+        if (!writing.Failure().empty()) {
+            // The pending folder is the first thing the writing makes; the word list is named, as
+            // it was before there was one.
+            throw EFileError("Cannot create file " + QuotedPath(pair.WordListPath) + ". " +
+                             writing.Failure());
+        }
+        throw FolderBusyError(folder);
+    }
+    TFolderLock readers;
+    if (!readers.Open(folder)) {
         throw EFileError("Cannot create file " + QuotedPath(pair.WordListPath) + ". " +
-                         lock.OpenFailure());
+                         SystemReason(errno));
     }
-    if (!lock.Lock(TLockMode::Exclusive)) {
-        throw EFolderBusyError("The folder " + QuotedPath(folder) +
-                               " is in use by another program that writes or reads its "
-                               "dictionaries. Try again when it is done");
+    if (!FindLeftovers(folder).empty()) {
+        // Putting a pending count file in place is a change readers see.
+        if (!readers.Lock(TLockMode::Exclusive, kFolderLockWait)) {
+            throw FolderBusyError(folder);
+        }
+        RecoverLeftovers(folder);
+        readers.Unlock();
     }
-    RecoverLeftovers(folder);
     if (!replace) {
         RefuseExistingPair(folder, name);
     }
@@ -115,10 +133,6 @@ TWrittenPair WriteDictionaryPair(const std::string& folder, const std::string& n
     }
 
     const std::string pending = JoinPath(folder, kPendingFolderName);
-    if (mkdir(pending.c_str(), 0777) != 0 && errno != EEXIST) {
-        throw EFileError("Cannot create file " + QuotedPath(pair.WordListPath) + ". " +
-                         SystemReason(errno));
-    }
     // The word list is made and flushed before the count file exists: a pending word list
     // alone, or both, always mean that nothing is in place yet (see pair_leftovers.h).
     TTempFile wordsFile(PendingPath(pending, pair.WordListPath), pair.WordListPath,
@@ -131,6 +145,10 @@ TWrittenPair WriteDictionaryPair(const std::string& folder, const std::string& n
     SyncFolder(pending);
     reached(TPairWriteStep::CountFileWritten);
 
+    // Readers are kept out only while the pair is put in place: the two renames.
+    if (!readers.Lock(TLockMode::Exclusive, kFolderLockWait)) {
+        throw FolderBusyError(folder);
+    }
     if (!wordsFile.MoveToTarget(replace)) {
         // Only a program that ignores the lock made it since the look above.
         throw PairExistsError(folder, name);
@@ -149,9 +167,9 @@ TWrittenPair WriteDictionaryPair(const std::string& folder, const std::string& n
         }
         throw PairExistsError(folder, name);
     }
+    readers.Unlock();
     reached(TPairWriteStep::CountFileInPlace);
     SyncFolder(folder);
-    rmdir(pending.c_str());
     if (!wordsFile.IsAt(pair.WordListPath) || !countsFile.IsAt(pair.CountFilePath)) {
         throw EFileError("The dictionary \"" + ToCp1251Lossy(name) + "\" in " + QuotedPath(folder) +
                          " was changed by another program while it was written");

@@ -42,7 +42,7 @@ enum class TPairWriteStep {
 // the process.
 using TPairWriteHook = std::function<void(TPairWriteStep)>;
 
-// The folder's lock is held by another program for longer than a writer waits. what() names the
+// A lock of the folder is held by another program for longer than a writer waits. what() names the
 // folder, Windows-1251.
 class EFolderBusyError : public EFileError
 {
@@ -51,16 +51,17 @@ public:
 };
 
 // Writes the pair folder/name.txt (each word then CR LF) and folder/name.txt.cnt (each count as
-// 32-bit little-endian), one count per word, holding the folder's lock exclusively (see
-// folder_lock.h). It first deals with the leftovers of interrupted writings (see
-// pair_leftovers.h), then writes both files to the pending folder, flushes them, and renames the
-// word list, then the count file, into place: an interruption at any point leaves the old pair or
-// the new one to every reader. When replace is false an existing file of the pair is never
-// replaced nor removed (EPairExistsError); when it is true an existing pair is replaced. Throws
-// EFolderBusyError when the lock does not come within kFolderLockWait, EFileError when a file
-// cannot be written or the pair on disk is not the one written; the pending files are removed on
-// a failure before the word list is in place, and left for the next writer after it. Words must
-// not hold CR, LF or NUL. hook, when given, is called after each step.
+// 32-bit little-endian), one count per word, holding the writers' lock throughout and the
+// folder's lock exclusively only while it puts files in place (see folder_lock.h). It first deals
+// with the leftovers of interrupted writings (see pair_leftovers.h), then writes both files to the
+// pending folder, flushes them, and renames the word list, then the count file, into place: an
+// interruption at any point leaves the old pair or the new one to every reader. When replace is
+// false an existing file of the pair is never replaced nor removed (EPairExistsError); when it is
+// true an existing pair is replaced. Throws EFolderBusyError when a lock does not come within
+// kFolderLockWait, EFileError when a file cannot be written or the pair on disk is not the one
+// written; the pending files are removed on a failure before the word list is in place, and left
+// for the next writer after it. Words must not hold CR, LF or NUL. hook, when given, is called
+// after each step.
 TWrittenPair WriteDictionaryPair(const std::string& folder, const std::string& name,
                                  const std::vector<std::string>& words,
                                  const std::vector<std::int32_t>& counts, bool replace,

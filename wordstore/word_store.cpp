@@ -354,11 +354,11 @@ void ScanDictionaryFolder(const std::string& folder, TLoadView& view)
         // A folder that cannot be made simply holds no dictionaries.
         fs::create_directories(folder, error);
     }
-    // The shared side keeps writers from replacing a pair while it is read. A folder where the
-    // lock file cannot be made, or a writer that holds on too long, does not stop loading.
+    // The shared side keeps writers from replacing a pair while it is read. A folder that cannot
+    // be opened, or a program that holds it longer than any writer would, does not stop loading.
     TFolderLock lock;
     if (lock.Open(folder)) {
-        lock.Lock(TLockMode::Shared);
+        lock.Lock(TLockMode::Shared, kReaderLockWait);
     }
     std::vector<std::string> candidates;
     try {

@@ -111,8 +111,8 @@ std::vector<std::string> DictionaryCandidates(const std::string& folder);
 
 // Creates folder (with missing parents) when it does not exist, then loads every candidate whose
 // name ends in ".txt" (any letter case), in byte order of the names, holding the shared side of
-// the folder's lock (see folder_lock.h) when it comes within kFolderLockWait; the lock file is
-// created when missing and the folder allows it. Entries that are not regular files are skipped
+// the folder's lock (see folder_lock.h) when it comes within kReaderLockWait; nothing is made in
+// the folder. Entries that are not regular files are skipped
 // silently. A file that cannot be read is reported and skipped; a folder that cannot be listed or
 // entered is reported with ReportFolderError.
 void ScanDictionaryFolder(const std::string& folder, TLoadView& view);

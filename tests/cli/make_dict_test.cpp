@@ -87,7 +87,7 @@ TEST_F(MakeDict, BuildsFromAFrequencyListAndPrintsASummary)
                   Dir() + "/zoo.txt: 14 bytes\n" + Dir() + "/zoo.txt.cnt: 12 bytes\n");
     EXPECT_EQ(InDir("zoo.txt"), ToCp1251("кот\r\nёж\r\nпёс\r\n"));
     EXPECT_EQ(InDir("zoo.txt.cnt"), Counts({8, 5, 3}));
-    EXPECT_THAT(DirEntries(), ElementsAre(".slovosito.lock", "zoo.txt", "zoo.txt.cnt"));
+    EXPECT_THAT(DirEntries(), ElementsAre("zoo.txt", "zoo.txt.cnt"));
 }
 
 TEST_F(MakeDict, RoundTripGivesBackTheWordsAndCounts)
@@ -235,7 +235,7 @@ TEST_F(MakeDict, ReplacesAnExistingPairOnlyWithForce)
         EXPECT_EQ(forced.Err, "");
         EXPECT_EQ(InDir("x.txt"), ToCp1251("кот\r\n"));
         EXPECT_EQ(InDir("x.txt.cnt"), Counts({7}));
-        EXPECT_THAT(DirEntries(), ElementsAre(".slovosito.lock", "x.txt", "x.txt.cnt"));
+        EXPECT_THAT(DirEntries(), ElementsAre("x.txt", "x.txt.cnt"));
     }
 }
 
@@ -336,8 +336,8 @@ TEST_F(MakeDict, CheckNamesLeftoversAndTheNextMakeDictDealsWithThem)
     const TCliRun made = Run({"make-dict", "z", Input("list.txt", "ёж 4\n")});
     EXPECT_EQ(made.Err, "");
     EXPECT_EQ(made.Status, 0);
-    EXPECT_THAT(DirEntries(), ElementsAre(".slovosito.lock", "old.txt.cnt", "x.txt", "x.txt.cnt",
-                                          "z.txt", "z.txt.cnt"));
+    EXPECT_THAT(DirEntries(),
+                ElementsAre("old.txt.cnt", "x.txt", "x.txt.cnt", "z.txt", "z.txt.cnt"));
     EXPECT_EQ(InDir("x.txt.cnt"), Counts({2, 1}));
     std::filesystem::remove(Dir() + "/old.txt.cnt");
     EXPECT_EQ(Run({"check"}).Out,
@@ -347,8 +347,8 @@ TEST_F(MakeDict, CheckNamesLeftoversAndTheNextMakeDictDealsWithThem)
 TEST_F(MakeDict, WaitsForAnotherWriterThenFailsWithTwoAndWritesNothing)
 {
     m_folder.WritePair("Словари/x", {"кот"}, {1});
-    // This test holds the folder as a writer would.
-    const int lock = open((Dir() + "/.slovosito.lock").c_str(), O_RDONLY | O_CREAT, 0600);
+    // This test holds the folder as a writer does while it puts its pair in place.
+    const int lock = open(Dir().c_str(), O_RDONLY | O_DIRECTORY);
     ASSERT_GE(lock, 0);
     ASSERT_EQ(flock(lock, LOCK_EX), 0);
     const TCliRun result = Run({"make-dict", "--force", "x", Input("list.txt", "пёс 2\n")});
@@ -358,7 +358,7 @@ TEST_F(MakeDict, WaitsForAnotherWriterThenFailsWithTwoAndWritesNothing)
                               "\" is in use by another program that writes or reads its "
                               "dictionaries. Try again when it is done.\n");
     EXPECT_EQ(result.Out, "");
-    EXPECT_THAT(DirEntries(), ElementsAre(".slovosito.lock", "x.txt", "x.txt.cnt"));
+    EXPECT_THAT(DirEntries(), ElementsAre("x.txt", "x.txt.cnt"));
     EXPECT_EQ(InDir("x.txt.cnt"), Counts({1}));
 }
 

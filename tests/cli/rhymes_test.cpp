@@ -4,15 +4,19 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "tests/cli/run_cli.h"
+#include "tests/support/recording_load_view.h"
 #include "tests/support/temp_folder.h"
 #include "wordstore/encoding.h"
 
@@ -234,14 +238,65 @@ TEST_F(CliRhymes, UsageErrors)
               "--from-letters and --rhyme may be given\n");
 }
 
+// Every entry under folder with its bytes, and the folder's own time of change.
+std::string Snapshot(const std::string& folder)
+{
+    std::string snapshot;
+    for (const std::string& entry : Entries(folder)) {
+        const std::string path = entry.substr(0, entry.rfind(' '));
+        snapshot += entry + (fs::is_regular_file(path) ? ": " + ReadFileText(path) : "") + "\n";
+    }
+    struct stat info
+    {};
+    stat(folder.c_str(), &info);
+    return snapshot + std::to_string(info.st_mtim.tv_sec) + "." +
+           std::to_string(info.st_mtim.tv_nsec);
+}
+
 TEST_F(CliRhymes, NothingIsWrittenIntoTheDictionaryFolder)
 {
-    // A first search makes the loader's lock file.
-    EXPECT_EQ(Run({"--ending", "но"}).Status, 0);
-    const std::vector<std::string> before = Entries(Dictionaries());
-    EXPECT_EQ(Run({"--rhyme", "окно"}).Status, 0);
-    EXPECT_EQ(Run({"--mask", "*", "--headwords"}).Status, 0);
-    EXPECT_EQ(Entries(Dictionaries()), before);
+    // A time long past, so that any entry made or removed shows even on a coarse clock.
+    const timespec past[2] = {{946684800, 0}, {946684800, 0}};
+    const auto succeeded = [](const TCliRun& run) { EXPECT_EQ(run.Status, 0) << run.Err; };
+    const std::pair<const char*, std::function<void()>> readers[] = {
+        {"the window's load",
+         [this] {
+             TRecordingLoadView view;
+             ScanDictionaryFolder(Dictionaries(), view);
+             EXPECT_EQ(view.Rows.size(), 1u);
+         }},
+        {"a search",
+         [&] {
+             succeeded(Run({"--ending", "но"}));
+         }},
+        {"--list", [&] { succeeded(Run({"--list"})); }},
+        {"check",
+         [&] {
+             succeeded(RunProgram(m_folder, SLOVOSITO_CLI_PATH, {"check", "--dir", Dictionaries()},
+                                  environ));
+         }},
+        {"--rhyme",
+         [&] {
+             succeeded(Run({"--rhyme", "окно"}));
+         }},
+        {"--headwords",
+         [&] {
+             succeeded(Run({"--mask", "*", "--headwords"}));
+         }},
+    };
+    for (const bool oldLockFile : {false, true}) {
+        if (oldLockFile) {
+            // A lock file an older version left is no dictionary, and stays as it is.
+            m_folder.Write("Словари/.slovosito.lock", "");
+        }
+        ASSERT_EQ(utimensat(AT_FDCWD, Dictionaries().c_str(), past, 0), 0);
+        const std::string before = Snapshot(Dictionaries());
+        for (const auto& [what, read] : readers) {
+            SCOPED_TRACE(::testing::Message() << what << (oldLockFile ? ", old lock file" : ""));
+            read();
+            EXPECT_EQ(Snapshot(Dictionaries()), before);
+        }
+    }
     EXPECT_EQ(Entries(m_folder.Path() + "/cache").size(), 2u);  // the folder and one index
 }
 

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -114,6 +115,40 @@ TEST_F(RhymeItem, NamesTheSelectedWordOrTheWordAtTheCaretAndIsDisabledWithoutOne
         EXPECT_EQ(item->isEnabled(), word);
         EXPECT_EQ(item->text(),
                   word ? QString::fromUtf8(c.Caption) : QStringLiteral("Рифмы к «…»"));
+    }
+}
+
+TEST_F(RhymeItem, ShortensALongWordInTheMiddleAndGivesItWholeAsTheTooltip)
+{
+    std::string longWord;
+    for (int i = 0; i < 200; ++i) {
+        longWord += "ра";
+    }
+    longWord += "но";
+    m_folder.WritePair("a", {longWord, "окно"}, {2, 1});
+    Open();
+    ListEnding("но");
+    // The caret's byte offset in the pane, the word there, whether its caption is shortened.
+    const std::tuple<std::uint64_t, std::string, bool> cases[] = {
+        {0, longWord, true},
+        {ToCp1251(longWord).size() + 2, "окно", false},
+    };
+    EXPECT_TRUE(Find<QMenu>("PopupMenu1")->toolTipsVisible());
+    for (const auto& [caret, word, shortened] : cases) {
+        SCOPED_TRACE(word.size());
+        Find<TFastResultPane>("Prev")->SetSelection(caret, caret);
+        const QAction* item = OpenMenu();
+        const QString whole = QString::fromUtf8(word);
+        EXPECT_EQ(item->toolTip(), whole);
+        if (!shortened) {
+            EXPECT_EQ(item->text(), "Рифмы к «" + whole + "»");
+            continue;
+        }
+        // Its start and end stay, "…" between.
+        EXPECT_TRUE(item->text().startsWith("Рифмы к «рара"));
+        EXPECT_TRUE(item->text().endsWith("рано»"));
+        EXPECT_TRUE(item->text().contains("…"));
+        EXPECT_LT(item->text().size(), 80);
     }
 }
 

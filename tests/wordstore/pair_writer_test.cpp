@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -67,8 +68,7 @@ TEST_F(WriteDictionaryPair, WritesCrLfAfterEachWordAndLittleEndianCounts)
     EXPECT_EQ(pair.CountFileBytes, 12u);
     EXPECT_EQ(ReadFileBytes(pair.WordListPath), ToCp1251("кот\r\n\r\nпёс\r\n"));
     EXPECT_EQ(ReadFileBytes(pair.CountFilePath), Counts({5, 0, -2}));
-    EXPECT_THAT(EntriesIn(m_folder.Path()),
-                ElementsAre(".slovosito.lock", "my.dict.txt", "my.dict.txt.cnt"));
+    EXPECT_THAT(EntriesIn(m_folder.Path()), ElementsAre("my.dict.txt", "my.dict.txt.cnt"));
 }
 
 TEST_F(WriteDictionaryPair, NeverReplacesAnExistingFileOfThePairUnlessAsked)
@@ -89,10 +89,8 @@ TEST_F(WriteDictionaryPair, NeverReplacesAnExistingFileOfThePairUnlessAsked)
             [&] { ::WriteDictionaryPair(folder.Path(), "x", Cp1251Words({"кот"}), {1}, false); },
             ThrowsMessage<EPairExistsError>("The dictionary \"x\" already exists in \"" +
                                             folder.Path() + "\""));
-        // The lock file stays; nothing of the pair is touched.
-        std::vector<std::string> entries = {".slovosito.lock"};
-        entries.insert(entries.end(), existing.begin(), existing.end());
-        EXPECT_EQ(EntriesIn(folder.Path()), entries);
+        // Nothing of the pair is touched, and nothing is left beside it.
+        EXPECT_EQ(EntriesIn(folder.Path()), existing);
         for (const std::string& name : existing) {
             EXPECT_EQ(ReadFileBytes(folder.Path() + "/" + name), "old");
         }
@@ -105,7 +103,7 @@ TEST_F(WriteDictionaryPair, ReplacesAnExistingPairWhenAsked)
     ::WriteDictionaryPair(m_folder.Path(), "x", Cp1251Words({"кот"}), {7}, true);
     EXPECT_EQ(ReadFileBytes(m_folder.Path() + "/x.txt"), ToCp1251("кот\r\n"));
     EXPECT_EQ(ReadFileBytes(m_folder.Path() + "/x.txt.cnt"), Counts({7}));
-    EXPECT_THAT(EntriesIn(m_folder.Path()), ElementsAre(".slovosito.lock", "x.txt", "x.txt.cnt"));
+    EXPECT_THAT(EntriesIn(m_folder.Path()), ElementsAre("x.txt", "x.txt.cnt"));
 }
 
 TEST_F(WriteDictionaryPair, FailureLeavesTheFolderAsItWas)
@@ -117,7 +115,7 @@ TEST_F(WriteDictionaryPair, FailureLeavesTheFolderAsItWas)
         [&] { ::WriteDictionaryPair(m_folder.Path(), "x", Cp1251Words({"кот"}), {1}, true); },
         ThrowsMessage<EFileError>("Cannot write file \"" + m_folder.Path() +
                                   "/x.txt\". Is a directory"));
-    EXPECT_THAT(EntriesIn(m_folder.Path()), ElementsAre(".slovosito.lock", "x.txt", "x.txt.cnt"));
+    EXPECT_THAT(EntriesIn(m_folder.Path()), ElementsAre("x.txt", "x.txt.cnt"));
     EXPECT_EQ(ReadFileBytes(m_folder.Path() + "/x.txt.cnt"), "old");
 
     // A missing folder.
@@ -224,9 +222,7 @@ TEST(InterruptedPairWriting, LoadingSeesTheOldOrTheNewPairWholeAndTheNextWriterC
 
             ::WriteDictionaryPair(folder.Path(), "y", Cp1251Words({"ёж"}), {5}, false);
             EXPECT_EQ(LoadedText(folder.Path()), loadedAfter);
-            std::vector<std::string> entries = EntriesIn(folder.Path());
-            std::erase(entries, ".slovosito.lock");
-            EXPECT_THAT(entries,
+            EXPECT_THAT(EntriesIn(folder.Path()),
                         ::testing::IsSubsetOf({"x.txt", "x.txt.cnt", "y.txt", "y.txt.cnt"}));
         }
     }
@@ -296,10 +292,71 @@ TEST(RacingPairWriters, NeverMixTheirPairsNorLoseOne)
             if (secondStatus == kRefused) {
                 EXPECT_EQ(loaded, "x (1 слов): 11\n");
             }
-            std::vector<std::string> entries = EntriesIn(folder.Path());
-            std::erase(entries, ".slovosito.lock");
-            EXPECT_THAT(entries, ElementsAre("x.txt", "x.txt.cnt"));
+            EXPECT_THAT(EntriesIn(folder.Path()), ElementsAre("x.txt", "x.txt.cnt"));
         }
+    }
+}
+
+// A reader that calls OnFirstPair, then pauses, before it reads a pair.
+class TPausingLoadView : public TRecordingLoadView
+{
+public:
+    std::function<void()> OnFirstPair = [] {};
+    bool WantsWords(const std::string& /*stem*/) const override
+    {
+        OnFirstPair();
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        return true;
+    }
+};
+
+// A writer puts its pair in place only when no reader is reading, and a reader that comes while
+// the pair is put in place waits until it is whole.
+TEST(ReaderAndWriter, ExcludeEachOther)
+{
+    for (const bool readerFirst : {true, false}) {
+        SCOPED_TRACE(readerFirst ? "reader first" : "writer first");
+        const TTempFolder folder;
+        folder.WritePair("x", {"старое", "слово"}, {1, 2});
+        // The writer is started before the reader: a child forked while the reader holds the
+        // folder would hold it too.
+        int go[2];
+        int inPlace[2];
+        ASSERT_EQ(pipe(go), 0);
+        ASSERT_EQ(pipe(inPlace), 0);
+        const pid_t writer = StartChild([&] {
+            close(go[1]);
+            close(inPlace[0]);
+            char byte = 0;
+            if (read(go[0], &byte, 1) != 0) {
+                return 1;
+            }
+            ::WriteDictionaryPair(
+                folder.Path(), "x", Cp1251Words({"кот"}), {7}, true, [&](TPairWriteStep step) {
+                    if (step == TPairWriteStep::WordListInPlace) {
+                        close(inPlace[1]);
+                        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+                    }
+                });
+            return 0;
+        });
+        close(go[0]);
+        close(inPlace[1]);
+        ClearWordStore();
+        TPausingLoadView view;
+        if (readerFirst) {
+            view.OnFirstPair = [&] { close(go[1]); };
+        } else {
+            close(go[1]);
+            char byte = 0;
+            ASSERT_EQ(read(inPlace[0], &byte, 1), 0);  // the writer holds the folder now
+        }
+        ::ScanDictionaryFolder(folder.Path(), view);
+        close(inPlace[0]);
+        EXPECT_EQ(WaitForChild(writer), 0);
+        EXPECT_THAT(view.Rows, ElementsAre(readerFirst ? "x (2 слов)" : "x (1 слов)"));
+        EXPECT_THAT(view.Warnings, IsEmpty());
+        EXPECT_EQ(ReadFileBytes(folder.Path() + "/x.txt.cnt"), Counts({7}));
     }
 }
 

@@ -595,13 +595,12 @@ TEST_F(ScanDictionaryFolder, AFolderWithoutTheRightToReadItIsALoadErrorByDefault
     EXPECT_THAT(m_view.Rows, IsEmpty());
 }
 
-TEST_F(ScanDictionaryFolder, LoadsAFolderWhereNoLockFileCanBeMade)
+TEST_F(ScanDictionaryFolder, LoadsAReadOnlyFolder)
 {
     const TWithoutOverrideOfFileRights asOwner;
     m_folder.WritePair("a", {"кот", "пёс"}, {2, 1});
     ASSERT_EQ(chmod(m_folder.Path().c_str(), 0555), 0);
-    const std::string lockFile = m_folder.Path() + "/.slovosito.lock";
-    const int probe = open(lockFile.c_str(), O_RDONLY | O_CREAT, 0600);
+    const int probe = open((m_folder.Path() + "/probe").c_str(), O_RDONLY | O_CREAT, 0600);
     if (probe >= 0) {
         close(probe);
         chmod(m_folder.Path().c_str(), 0755);
