@@ -244,7 +244,7 @@ std::string Snapshot(const std::string& folder)
     std::string snapshot;
     for (const std::string& entry : Entries(folder)) {
         const std::string path = entry.substr(0, entry.rfind(' '));
-        snapshot += entry + (fs::is_regular_file(path) ? ": " + ReadFileText(path) : "") + "\n";
+        snapshot += entry + (fs::is_regular_file(path) ? ": " + ReadFileBytes(path) : "") + "\n";
     }
     struct stat info
     {};
