@@ -21,7 +21,6 @@
 #include "phonetics/headwords.h"
 #include "phonetics/phonemes.h"
 #include "phonetics/rhyme_key.h"
-#include "wordstore/encoding.h"
 #include "wordstore/file_io.h"
 #include "wordstore/path_utils.h"
 
