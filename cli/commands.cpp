@@ -252,7 +252,8 @@ constexpr const char* kMakeDictEpilogue =
 constexpr const char* kCheckAbout =
     "Tells for each file whose name ends in \".txt\" in the dictionary folder (chosen as for a\n"
     "search), in the order they are loaded, whether it is listed and why not, and notes what is\n"
-    "allowed but probably not meant: empty words, a NUL byte, negative counts, a total of 0.\n";
+    "allowed but probably not meant: empty words, a NUL byte, negative counts, a total of 0.\n"
+    "Its last line names the rhyme index cache's folder and the room its files take.\n";
 
 }  // namespace
 

@@ -13,6 +13,7 @@
 #include "cli/commands.h"
 #include "cli/dictionary_names.h"
 #include "cli/options.h"
+#include "phonetics/rhyme_cache.h"
 #include "search/number_text.h"
 #include "wordstore/dictionary_builder.h"
 #include "wordstore/dictionary_check.h"
@@ -213,6 +214,23 @@ void PrintNotes(const TCandidateCheck& check, std::ostream& out)
     }
 }
 
+// The line on the rhyme index cache that ends check's report: its folder, its index files and the
+// room they take, in MB with one decimal.
+void PrintRhymeCache(std::ostream& out)
+{
+    const std::string folder = RhymeCacheFolder();
+    out << "rhyme index cache: ";
+    if (folder.empty()) {
+        out << "none (neither XDG_CACHE_HOME nor HOME is an absolute path)\n";
+        return;
+    }
+    const TRhymeCacheUsage usage = RhymeCacheUsage(folder);
+    constexpr std::uint64_t kMegabyte = std::uint64_t{1} << 20;
+    const std::uint64_t tenths = (usage.Bytes * 10 + kMegabyte / 2) / kMegabyte;
+    out << folder << " (" << usage.Files << (usage.Files == 1 ? " file, " : " files, ")
+        << tenths / 10 << '.' << tenths % 10 << " MB)\n";
+}
+
 int Check(const std::string& dir, std::ostream& out, std::ostream& err)
 {
     const std::string folder = DictionaryFolderFor(dir, err).Path;
@@ -247,6 +265,7 @@ int Check(const std::string& dir, std::ostream& out, std::ostream& err)
     } else {
         out << listed << " of " << checks.size() << " listed\n";
     }
+    PrintRhymeCache(out);
     out.flush();
     return listed == checks.size() ? 0 : 1;
 }

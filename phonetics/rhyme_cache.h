@@ -1,8 +1,10 @@
 #pragma once
 // The rhyme index cache: where each dictionary's index is kept, what it must have been made from,
-// and the file format that saves and loads it.
+// the file format that saves and loads it, and the pruning that keeps the folder small.
 
+#include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -12,20 +14,55 @@
 // ~/.cache/slovosito; empty when the user has none.
 std::string RhymeCacheFolder();
 
-// The cache file in folder for the dictionary whose word list is path.
-std::string RhymeCachePath(const std::string& folder, const std::string& path);
-
-// What a cached index must have been made from for the word list at path: its absolute path, the
-// size and modification time of it and of its count file, and the espeak-ng and Hunspell data.
+// What a cached index must have been made from for the word list at path: the version of the key
+// rules, the sizes and a hash of the bytes of the word list and of its count file (path +
+// ".cnt"), and the versions of the espeak-ng and Hunspell data. Where the pair lies plays no
+// part, so copies of one dictionary share an index. Empty when either file cannot be read: such
+// a pair is indexed in memory only.
 std::string RhymeCacheIdentity(const std::string& path);
 
-// Writes index to cachePath through a temporary file renamed over it, making the folder when it
-// is missing; a header holds a magic, the format's version, the word count, identity and a
-// checksum. Throws EFileError (Windows-1251) when the folder or the file cannot be written.
+// The cache file in folder for the index made from identity: "rhymes-" + 16 hex digits of its
+// hash + ".idx".
+std::string RhymeCachePath(const std::string& folder, const std::string& identity);
+
+// Writes index to cachePath through a new temporary file beside it (NewTempFileBeside) renamed
+// over it, making the folder with mode 0700 when it is missing; a header holds a magic, the
+// format's version, the word count, identity and a checksum. Then prunes the folder
+// (PruneRhymeCache), cachePath aside. Throws EFileError (Windows-1251) when the folder or the file
+// cannot be written.
 void SaveDictRhymes(const TDictRhymes& index, const std::string& cachePath,
                     const std::string& identity);
 
 // Reads the index at cachePath back when its header fits identity and wordCount and its checksum
-// holds; nothing when the file is missing, damaged, stale or of another format.
+// holds; nothing when the file is missing, damaged, stale or of another format. A file loaded
+// gets the time now as its modification time, the time of its last use, when that was a day ago
+// or more.
 std::optional<TDictRhymes> LoadDictRhymes(const std::string& cachePath, const std::string& identity,
                                           std::size_t wordCount);
+
+// How long the files of the cache may lie unused, and how much room they may take.
+struct TRhymeCacheLimits
+{
+    std::chrono::seconds Unused = std::chrono::hours(24 * 90);
+    std::uint64_t Bytes = std::uint64_t{512} << 20;
+    // A temporary file older than this was left by a run that was killed.
+    std::chrono::seconds Abandoned = std::chrono::hours(1);
+};
+
+// Removes from folder the index files (named as RhymeCachePath names them) not used, loaded or
+// written, for limits.Unused, then the least recently used ones until the rest take at most
+// limits.Bytes together, and the temporary files of index files left for limits.Abandoned. The
+// file named keep stays; no other file, nor a link, is ever removed. Files that cannot be removed
+// stay.
+void PruneRhymeCache(const std::string& folder, const std::string& keep = "",
+                     const TRhymeCacheLimits& limits = {});
+
+// The index files in a cache folder and the bytes they take together.
+struct TRhymeCacheUsage
+{
+    std::size_t Files = 0;
+    std::uint64_t Bytes = 0;
+};
+
+// The index files in folder, as PruneRhymeCache counts them; none when folder is missing.
+TRhymeCacheUsage RhymeCacheUsage(const std::string& folder);

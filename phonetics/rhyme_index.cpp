@@ -64,10 +64,12 @@ struct TRhymeIndex::TBuild
                     continue;
                 }
                 const TWordList& words = DictWords[row];
-                const std::string identity = RhymeCacheIdentity(Paths[row]);
-                const std::string cachePath = RhymeCachePath(CacheFolder, Paths[row]);
+                // A pair that cannot be read again for its hash is indexed in memory only.
+                const std::string identity =
+                    CacheFolder.empty() ? std::string() : RhymeCacheIdentity(Paths[row]);
+                const std::string cachePath = RhymeCachePath(CacheFolder, identity);
                 std::optional<TDictRhymes> index;
-                if (!CacheFolder.empty()) {
+                if (!identity.empty()) {
                     index = LoadDictRhymes(cachePath, identity, words.size());
                 }
                 if (!index) {
@@ -78,7 +80,7 @@ struct TRhymeIndex::TBuild
                     }
                     Done.store(before + 2 * words.size());
                     try {
-                        if (!CacheFolder.empty()) {
+                        if (!identity.empty()) {
                             SaveDictRhymes(*index, cachePath, identity);
                         }
                     } catch (const EFileError& e) {

@@ -20,6 +20,11 @@ struct TStressedWord
 // dropped.
 TStressedWord ReadStressedWord(std::string_view typed);
 
+// The version of the rules by which words get their rhyme keys and flags, here and in the index
+// build; raised with every change that may give a word other keys or flags, so that the indexes
+// cached before are built anew.
+inline constexpr int kRhymeKeyRulesVersion = 1;
+
 // The longest word, in letters, that is given to espeak-ng.
 inline constexpr std::size_t kMaxPhonemisedLetters = 40;
 

@@ -230,3 +230,39 @@ void TTempFile::Fail(int error) const
 {
     throw EFileError("Cannot write file " + QuotedPath(m_target) + ". " + SystemReason(error));
 }
+
+std::unique_ptr<TTempFile> NewTempFileBeside(const std::string& target, TTempFileMode mode)
+{
+    mode.Exclusive = true;
+    const std::string first = target + ".tmp" + std::to_string(getpid());
+    // A leftover of a killed run with this process id, or a link planted at the name, is passed
+    // over: the exclusive open would refuse it anyway, and the file is still written.
+    constexpr int kNames = 100;
+    for (int n = 0; n < kNames; ++n) {
+        const std::string path = n == 0 ? first : first + "-" + std::to_string(n);
+        struct stat info
+        {};
+        if (lstat(path.c_str(), &info) != 0) {
+            return std::make_unique<TTempFile>(path, target, mode);
+        }
+    }
+    throw EFileError("Cannot create file " + QuotedPath(target) + ". " + SystemReason(EEXIST));
+}
+
+std::string_view TempFileTargetName(std::string_view name)
+{
+    const std::size_t tmp = name.rfind(".tmp");
+    if (tmp == std::string_view::npos || tmp == 0) {
+        return {};
+    }
+    // ".tmp", digits, then optionally "-" and digits.
+    const std::string_view tail = name.substr(tmp + 4);
+    const std::size_t dash = tail.find('-');
+    const auto digits = [](std::string_view text) {
+        return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+    };
+    const bool named = dash == std::string_view::npos
+                           ? digits(tail)
+                           : digits(tail.substr(0, dash)) && digits(tail.substr(dash + 1));
+    return named ? name.substr(0, tmp) : std::string_view();
+}

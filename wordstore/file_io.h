@@ -151,5 +151,15 @@ private:
     ino_t m_inode = 0;
 };
 
+// A new TTempFile for target beside it, made exclusive whatever mode says (nothing that stands
+// at its name, not even a link, is opened): named target + ".tmp" + the process id, or, when
+// something stands there already, that name + "-1", "-2" and so on. Throws EFileError "Cannot
+// create file "<target>". <reason>".
+std::unique_ptr<TTempFile> NewTempFileBeside(const std::string& target, TTempFileMode mode);
+
+// The name of the target that name, a file name without its folder, is a temporary file of as
+// NewTempFileBeside names them; empty when name is not such a name.
+std::string_view TempFileTargetName(std::string_view name);
+
 // Reads the rest of file, up to the size it had when it was opened, as ReadWholeFile does.
 TFileBytes ReadWholeFile(const TRegularFile& file);

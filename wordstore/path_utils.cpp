@@ -1,5 +1,5 @@
 // Path helpers: the program's own directory, the dictionary folder beside it, the user's home and
-// XDG base folders, and joining and cutting paths.
+// XDG base folders, joining and cutting paths, and making and listing folders.
 
 #include "wordstore/path_utils.h"
 
@@ -7,11 +7,17 @@
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <system_error>
 #include <vector>
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include "wordstore/file_io.h"
 
 std::string ExeDir;
 
@@ -136,4 +142,43 @@ const std::string& RequireFolder(const std::string& folder)
         throw ENoSuchFolder("no such folder \"" + folder + "\"");
     }
     return folder;
+}
+
+void MakeFolders(const std::string& folder, unsigned permissions)
+{
+    for (std::size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
+        const std::string part = folder.substr(0, slash);
+        if (mkdir(part.c_str(), permissions) != 0 && errno != EEXIST) {
+            throw EFileError("Cannot create folder " + QuotedPath(part) + ". " +
+                             SystemReason(errno));
+        }
+        if (slash == std::string::npos) {
+            return;
+        }
+    }
+}
+
+std::vector<TFolderFile> RegularFilesIn(const std::string& folder)
+{
+    std::vector<TFolderFile> files;
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), closedir);
+    if (!dir) {
+        return files;
+    }
+    while (const dirent* entry = readdir(dir.get())) {
+        struct stat info
+        {};
+        // Looked at where it stands: a link is never taken for the file it points to.
+        if (fstatat(dirfd(dir.get()), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !S_ISREG(info.st_mode)) {
+            continue;
+        }
+        const auto modified = std::chrono::seconds(info.st_mtim.tv_sec) +
+                              std::chrono::nanoseconds(info.st_mtim.tv_nsec);
+        files.push_back(
+            {entry->d_name, static_cast<std::uint64_t>(info.st_size),
+             std::chrono::system_clock::time_point(
+                 std::chrono::duration_cast<std::chrono::system_clock::duration>(modified))});
+    }
+    return files;
 }

@@ -1,9 +1,12 @@
 #pragma once
 // Path helpers: the program's own directory, the dictionary folder beside it, the user's home and
-// XDG base folders, and joining and cutting paths.
+// XDG base folders, joining and cutting paths, and making and listing folders.
 
+#include <chrono>
+#include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 // The directory of the running executable with a trailing "/"; empty until InitExeDir() ran, or
 // when the executable's path cannot be read (the folder is then relative to the current one).
@@ -66,3 +69,20 @@ public:
 
 // Returns folder when it names an existing folder (links followed); throws ENoSuchFolder otherwise.
 const std::string& RequireFolder(const std::string& folder);
+
+// Makes folder and those of its parents that are missing, each with permissions (before the
+// umask); folders that exist are left as they are. Throws EFileError (wordstore/file_io.h)
+// "Cannot create folder "<the part>". <reason>".
+void MakeFolders(const std::string& folder, unsigned permissions);
+
+// A regular file in a folder.
+struct TFolderFile
+{
+    std::string Name;
+    std::uint64_t Size = 0;
+    std::chrono::system_clock::time_point Modified;
+};
+
+// The regular files right inside folder, in no order; links, folders and whatever else stands
+// there are left out. Empty when folder cannot be read.
+std::vector<TFolderFile> RegularFilesIn(const std::string& folder);

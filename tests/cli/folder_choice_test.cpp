@@ -100,7 +100,8 @@ TEST_F(InstalledCli, MakeDictAndCheckWorkInTheUsersFolder)
     EXPECT_EQ(check.Out,
               "sample.txt: listed as \"sample (3 слов)\"\n"
               "мой.txt: listed as \"мой (2 слов)\"\n"
-              "2 of 2 listed\n");
+              "2 of 2 listed\n" +
+                  EmptyCacheLine(Home() + "/.cache"));
     EXPECT_EQ(check.Status, 0);
     EXPECT_FALSE(fs::exists(Sample() + "/мой.txt"));
 }

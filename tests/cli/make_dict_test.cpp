@@ -266,21 +266,24 @@ TEST_F(MakeDict, CheckExplainsEveryCandidateInScanOrder)
               "  note: a NUL byte at byte 4 ends the word list; 4 bytes after it not read\n"
               "  note: 2 bytes at the end of the count file, not a whole count, ignored\n"
               "  note: the total of the counts is 0: the dictionary is listed but never searched\n"
-              "2 of 5 listed\n");
+              "2 of 5 listed\n" +
+                  EmptyCacheLine(m_folder.Path() + "/.cache"));
 }
 
 TEST_F(MakeDict, CheckExitsWithZeroWhenEveryCandidateIsListed)
 {
     const TCliRun empty = Run({"check"});
     EXPECT_EQ(empty.Status, 0);
-    EXPECT_EQ(empty.Out, "no file whose name ends in \".txt\" in \"" + Dir() + "\"\n");
+    EXPECT_EQ(empty.Out, "no file whose name ends in \".txt\" in \"" + Dir() + "\"\n" +
+                             EmptyCacheLine(m_folder.Path() + "/.cache"));
 
     m_folder.WritePair("Словари/a", {"кот", "пёс"}, {2, 1});
     m_folder.WritePair("Словари/b", {"ёж"}, {1});
     const TCliRun listed = Run({"check"});
     EXPECT_EQ(listed.Status, 0);
     EXPECT_EQ(listed.Out,
-              "a.txt: listed as \"a (2 слов)\"\nb.txt: listed as \"b (1 слов)\"\n2 of 2 listed\n");
+              "a.txt: listed as \"a (2 слов)\"\nb.txt: listed as \"b (1 слов)\"\n2 of 2 listed\n" +
+                  EmptyCacheLine(m_folder.Path() + "/.cache"));
 }
 
 TEST_F(MakeDict, CheckArgumentErrorsExitWithTwo)
@@ -331,7 +334,8 @@ TEST_F(MakeDict, CheckNamesLeftoversAndTheNextMakeDictDealsWithThem)
               "make-dict removes it\n"
               "note: count file \"old.txt.cnt\" has no word list beside it; remove it, or "
               "make-dict --force writes the pair anew\n"
-              "1 of 1 listed\n");
+              "1 of 1 listed\n" +
+                  EmptyCacheLine(m_folder.Path() + "/.cache"));
 
     const TCliRun made = Run({"make-dict", "z", Input("list.txt", "ёж 4\n")});
     EXPECT_EQ(made.Err, "");
@@ -341,7 +345,8 @@ TEST_F(MakeDict, CheckNamesLeftoversAndTheNextMakeDictDealsWithThem)
     EXPECT_EQ(InDir("x.txt.cnt"), Counts({2, 1}));
     std::filesystem::remove(Dir() + "/old.txt.cnt");
     EXPECT_EQ(Run({"check"}).Out,
-              "x.txt: listed as \"x (2 слов)\"\nz.txt: listed as \"z (1 слов)\"\n2 of 2 listed\n");
+              "x.txt: listed as \"x (2 слов)\"\nz.txt: listed as \"z (1 слов)\"\n2 of 2 listed\n" +
+                  EmptyCacheLine(m_folder.Path() + "/.cache"));
 }
 
 TEST_F(MakeDict, WaitsForAnotherWriterThenFailsWithTwoAndWritesNothing)

@@ -105,7 +105,8 @@ TEST_F(CliNames, CheckSpellsNamesAsListDoes)
               "\\xFE.txt: listed as \"\\xFE (1 слов)\"\n"
               "\\xFF\\x0A.txt: not listed: count file \"\\xFF\\x0A.txt.cnt\" missing\n"
               "\\xFF.txt: listed as \"\\xFF (1 слов)\"\n"
-              "6 of 7 listed\n");
+              "6 of 7 listed\n" +
+                  EmptyCacheLine(m_folder.Path() + "/.cache"));
     EXPECT_EQ(result.Status, 1);
 }
 

@@ -1,6 +1,7 @@
 // End-to-end tests of slovosito-cli's --rhyme and --headwords: listings on the sample and on small
-// dictionaries, and the index cache: rebuilt when the pair changes or the cache is damaged, never
-// written into the dictionary folder, and not needed when its folder cannot be written.
+// dictionaries, and the index cache: shared by copies of a pair, rebuilt when the pair changes or
+// the cache is damaged, never written into the dictionary folder, and not needed when its folder
+// cannot be written.
 
 #include <filesystem>
 #include <fstream>
@@ -60,7 +61,8 @@ TCliRun RunWithCache(const TTempFolder& folder, std::vector<std::string> args,
     std::string cacheEntry = "XDG_CACHE_HOME=" + cacheHome;
     std::string homeEntry = "HOME=" + folder.Path();
     char* const env[] = {cacheEntry.data(), homeEntry.data(), nullptr};
-    args.insert(args.begin(), {"--dir", dictionaries});
+    args.insert(args.begin() + (!args.empty() && args[0] == "check" ? 1 : 0),
+                {"--dir", dictionaries});
     return RunProgram(folder, SLOVOSITO_CLI_PATH, std::move(args), env);
 }
 
@@ -324,6 +326,19 @@ TEST_F(CliRhymes, APairWithTheExtensionInCapitalsIsIndexedAnewWhenItChanges)
         fs::rename(Dictionaries() + "/small.txt.cnt", Dictionaries() + "/small.TXT.cnt");
         EXPECT_EQ(Run({"--rhyme", "окно"}).Out, out);
     }
+}
+
+TEST_F(CliRhymes, CopiesOfAPairInTwoFoldersShareOneIndexThatCheckCounts)
+{
+    EXPECT_EQ(Run({"--rhyme", "окно"}).Out, "кино\nвино\n");
+    fs::copy(Dictionaries(), m_folder.Path() + "/Копия");
+    EXPECT_EQ(RunWithCache(m_folder, {"--rhyme", "окно"}, m_folder.Path() + "/Копия").Out,
+              "кино\nвино\n");
+    EXPECT_EQ(Entries(m_folder.Path() + "/cache").size(), 2u);  // the folder and one index
+    const std::string check = Run({"check"}).Out;
+    EXPECT_EQ(check.substr(check.find("1 of 1 listed\n")),
+              "1 of 1 listed\nrhyme index cache: " + m_folder.Path() +
+                  "/cache/slovosito (1 file, 0.0 MB)\n");
 }
 
 TEST_F(CliRhymes, ADamagedCacheIsBuiltAnewAndRewritten)

@@ -2,6 +2,7 @@
 // Test support for the CLI tests: runs the built slovosito-cli and collects what it printed.
 
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -55,11 +56,26 @@ inline TCliRun RunProgram(const TTempFolder& folder, const std::string& program,
     return result;
 }
 
-// Runs the built slovosito-cli with args in this process's environment; see RunProgram.
+// Runs the built slovosito-cli with args in this process's environment, but with its cache folder
+// under folder's ".cache" (CacheLine); see RunProgram.
 inline TCliRun RunCliProgram(const TTempFolder& folder, std::vector<std::string> args,
                              const std::string& stdinPath = "/dev/null")
 {
-    return RunProgram(folder, SLOVOSITO_CLI_PATH, std::move(args), environ, stdinPath);
+    std::string cacheEntry = "XDG_CACHE_HOME=" + folder.Path() + "/.cache";
+    std::vector<char*> env = {cacheEntry.data()};
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        if (!std::string_view(*entry).starts_with("XDG_CACHE_HOME=")) {
+            env.push_back(*entry);
+        }
+    }
+    env.push_back(nullptr);
+    return RunProgram(folder, SLOVOSITO_CLI_PATH, std::move(args), env.data(), stdinPath);
+}
+
+// The line that ends check's report when the rhyme index cache under cacheHome holds nothing.
+inline std::string EmptyCacheLine(const std::string& cacheHome)
+{
+    return "rhyme index cache: " + cacheHome + "/slovosito (0 files, 0.0 MB)\n";
 }
 
 // Runs the built slovosito-cli with "--dir" and the folder "Словари" of folder before args.

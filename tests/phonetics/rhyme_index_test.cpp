@@ -1,18 +1,21 @@
-// Tests of the rhyme index: its cache file's round trip and every damage it must refuse, and the
-// indexed rhyme search and headword test against the same answers asked of espeak-ng and Hunspell
-// word by word, over the sample dictionary.
+// Tests of the rhyme index: its cache file's round trip, every damage it must refuse, its identity
+// and the pruning of its folder, and the indexed rhyme search and headword test against the same
+// answers asked of espeak-ng and Hunspell word by word, over the sample dictionary.
 
 #include "phonetics/rhyme_index.h"
 
 #include <algorithm>
 #include <atomic>
+#include <filesystem>
 #include <fstream>
 #include <set>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "phonetics/headwords.h"
 #include "phonetics/phonemes.h"
@@ -25,6 +28,8 @@
 #include "wordstore/word_store.h"
 
 namespace {
+
+namespace fs = std::filesystem;
 
 TDictRhymes SmallIndex()
 {
@@ -54,6 +59,7 @@ TEST(RhymeCache, WhatIsSavedLoadsBackOnlyForTheSameIdentityAndWordCount)
     SaveDictRhymes(SmallIndex(), path, "identity");
     const std::optional<TDictRhymes> loaded = LoadDictRhymes(path, "identity", 5);
     ASSERT_TRUE(loaded.has_value());
+    EXPECT_EQ(fs::status(folder.Path() + "/deep").permissions(), fs::perms::owner_all);
     EXPECT_TRUE(*loaded == SmallIndex());
     EXPECT_FALSE(LoadDictRhymes(path, "identitx", 5).has_value());
     EXPECT_FALSE(LoadDictRhymes(path, "identity", 6).has_value());
@@ -79,15 +85,87 @@ TEST(RhymeCache, EveryDamagedByteOrCutIsRefused)
     EXPECT_FALSE(LoadDictRhymes(path, "identity", 5).has_value());
 }
 
-TEST(RhymeCache, IdentityFollowsThePairsSizeAndTime)
+TEST(RhymeCache, IdentityIsThePairsContentWhereverItLies)
 {
     TTempFolder folder;
-    const std::string path = folder.WritePair("pair", {"окно"}, {1});
-    const std::string before = RhymeCacheIdentity(path);
-    folder.WritePair("pair", {"окно", "кино"}, {1, 1});
-    EXPECT_NE(RhymeCacheIdentity(path), before);
-    EXPECT_EQ(RhymeCachePath("/c", path), RhymeCachePath("/c", folder.Path() + "/./pair.txt"));
-    EXPECT_NE(RhymeCachePath("/c", path), RhymeCachePath("/c", folder.Path() + "/other.txt"));
+    const std::string identity = RhymeCacheIdentity(folder.WritePair("a/pair", {"окно"}, {7}));
+    // A pair, then whether its index is the first pair's.
+    const std::pair<std::string, bool> cases[] = {
+        {folder.WritePair("b/copy", {"окно"}, {7}), true},
+        {folder.WritePair("c/words", {"сено"}, {7}), false},  // the same sizes
+        {folder.WritePair("d/counts", {"окно"}, {8}), false},
+    };
+    for (const auto& [path, same] : cases) {
+        SCOPED_TRACE(path);
+        EXPECT_EQ(RhymeCacheIdentity(path) == identity, same);
+    }
+    EXPECT_EQ(RhymeCacheIdentity(folder.Path() + "/missing.txt"), "");
+}
+
+TEST(RhymeCache, ALinkPlantedAtTheTemporaryNameIsNotFollowed)
+{
+    TTempFolder folder;
+    const std::string victim = folder.Write("victim", "mine");
+    const std::string path = folder.Path() + "/rhymes-0123456789abcdef.idx";
+    const std::string planted = path + ".tmp" + std::to_string(getpid());
+    fs::create_symlink(victim, planted);
+    SaveDictRhymes(SmallIndex(), path, "identity");
+    EXPECT_EQ(ReadBytes(victim), "mine");
+    EXPECT_TRUE(fs::is_symlink(planted));
+    EXPECT_TRUE(LoadDictRhymes(path, "identity", 5).has_value());
+}
+
+// Writes bytes to name in folder, last modified days ago.
+void WriteAged(const TTempFolder& folder, const std::string& name, double days,
+               const std::string& bytes = "x")
+{
+    const std::chrono::minutes age(static_cast<long>(days * 24 * 60));
+    fs::last_write_time(folder.Write(name, bytes), fs::file_time_type::clock::now() - age);
+}
+
+TEST(RhymeCache, PruningRemovesOnlyItsOwnFilesLeftUnusedOrAbandoned)
+{
+    TTempFolder folder;
+    // A file, its age in days, then whether it stays.
+    const std::tuple<const char*, double, bool> cases[] = {
+        {"rhymes-00000000000000aa.idx", 100, false},
+        {"rhymes-00000000000000bb.idx", 80, true},
+        {"rhymes-00000000000000aa.idx.tmp77", 0.1, false},
+        {"rhymes-00000000000000aa.idx.tmp77-2", 0.01, true},
+        {"notes.txt", 100, true},
+        {"rhymes-00000000000000AA.idx", 100, true},
+        {"rhymes-00000000000000aa.idx.tmp", 100, true},
+    };
+    for (const auto& [name, days, stays] : cases) {
+        WriteAged(folder, name, days);
+    }
+    WriteAged(folder, "target", 100);
+    fs::create_symlink(folder.Path() + "/target", folder.Path() + "/rhymes-00000000000000cc.idx");
+    PruneRhymeCache(folder.Path());
+    for (const auto& [name, days, stays] : cases) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(fs::exists(folder.Path() + "/" + name), stays);
+    }
+    EXPECT_TRUE(fs::is_symlink(folder.Path() + "/rhymes-00000000000000cc.idx"));
+}
+
+TEST(RhymeCache, PruningToTheBoundRemovesTheLeastRecentlyUsedButNeverTheKeptFile)
+{
+    TTempFolder folder;
+    // A file of 100 bytes, its age in days, then whether it stays under a bound of 250 bytes.
+    const std::tuple<const char*, double, bool> cases[] = {
+        {"rhymes-0000000000000001.idx", 5, true},  // kept
+        {"rhymes-0000000000000002.idx", 3, false}, {"rhymes-0000000000000003.idx", 4, false},
+        {"rhymes-0000000000000004.idx", 1, true},  {"notes.txt", 9, true},
+    };
+    for (const auto& [name, days, stays] : cases) {
+        WriteAged(folder, name, days, std::string(100, 'x'));
+    }
+    PruneRhymeCache(folder.Path(), "rhymes-0000000000000001.idx", {.Bytes = 250});
+    for (const auto& [name, days, stays] : cases) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(fs::exists(folder.Path() + "/" + name), stays);
+    }
 }
 
 // The sample loaded as row 0, and its index built into a fresh cache folder.
