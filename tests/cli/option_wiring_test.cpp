@@ -90,7 +90,7 @@ const TWiring kWirings[] = {
      {"make-dict", "x", "$T/list.txt"},
      "0\nUsage: slovosito-cli make-dict [--dir DIR]..."},
 
-    {{"--dir", "$T/other"}, {"check"}, "0\no.txt: listed as \"o (1 слов)\"\n1 of 1 listed\n"},
+    {{"--dir", "$T/other"}, {"check"}, "0\no.txt: listed as \"o (1 слов)\"\n1 of 1 listed\n..."},
     {{"--help"}, {"check"}, "0\nUsage: slovosito-cli check [--dir DIR]\n..."},
 };
 

@@ -110,7 +110,7 @@ TEST(RhymeCache, ALinkPlantedAtTheTemporaryNameIsNotFollowed)
     const std::string planted = path + ".tmp" + std::to_string(getpid());
     fs::create_symlink(victim, planted);
     SaveDictRhymes(SmallIndex(), path, "identity");
-    EXPECT_EQ(ReadBytes(victim), "mine");
+    EXPECT_EQ(ReadFileBytes(victim), "mine");
     EXPECT_TRUE(fs::is_symlink(planted));
     EXPECT_TRUE(LoadDictRhymes(path, "identity", 5).has_value());
 }
