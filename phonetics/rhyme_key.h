@@ -42,9 +42,14 @@ bool IsPhonemisableWord(std::string_view word);
 //     stresses it, or in words said without stress);
 //   - stress, pause and syllable marks go, as does the inserted schwa "@-"; a soft sign's "I^"
 //     becomes the softness mark ";", which stays with its consonant;
-//   - t or d (soft or not) before "ts" goes (сердце and дверце sound alike), and a consonant
-//     written twice in a row counts once;
-//   - final devoicing is left as espeak gives it.
+//   - consonants written and not said go: t or d before "ts" (сердце and дверце), т in стн, стл
+//     and нтск, д in здн and ндск, the first в of вств, л in лнц; a consonant written twice in a
+//     row counts once;
+//   - "ts" is hard (биться and ситца); с and з before a consonant lose their softness;
+//   - a final voiced consonant is devoiced (ложь as нож);
+//   - a stressed ы after ж, ш or ц is i (лежит and блестит); ц leads a key whole (отцы);
+//   - an unstressed final -ой is -ый (нежной and нежный), and an unstressed final е or я after
+//     й or a vowel is i (мгновенье and мгновенья).
 // word is the Windows-1251 word the phonemes belong to; a word that IsPhonemisableWord refuses
 // has no key.
 std::string RhymeKeyFromPhonemes(std::string_view phonemes, std::string_view word,
