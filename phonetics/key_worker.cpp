@@ -88,9 +88,23 @@ bool WriteAll(int fd, const std::string& bytes)
 
 }  // namespace
 
+std::vector<std::string> ReadingKeysOf(std::string_view word)
+{
+    const std::size_t separator = word.find(kReadingSeparator);
+    std::vector<std::string> keys = RhymeKeysOf(word.substr(0, separator));
+    if (separator != std::string_view::npos) {
+        for (std::string& key : RhymeKeysOf(word.substr(separator + 1))) {
+            if (keys.size() < 2 && std::find(keys.begin(), keys.end(), key) == keys.end()) {
+                keys.push_back(std::move(key));
+            }
+        }
+    }
+    return keys;
+}
+
 void AppendWordKeys(std::string& out, std::string_view word)
 {
-    const std::vector<std::string> keys = RhymeKeysOf(word);
+    const std::vector<std::string> keys = ReadingKeysOf(word);
     out += static_cast<char>(keys.size());
     for (const std::string& key : keys) {
         const auto size = static_cast<std::uint16_t>(key.size());

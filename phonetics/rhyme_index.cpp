@@ -24,6 +24,7 @@
 #include "phonetics/headwords.h"
 #include "phonetics/phonemes.h"
 #include "phonetics/rhyme_key.h"
+#include "phonetics/yo_readings.h"
 #include "search/search_run.h"
 #include "wordstore/encoding.h"
 #include "wordstore/file_io.h"
@@ -34,7 +35,8 @@
 namespace {
 
 constexpr char kMagic[8] = {'S', 'L', 'V', 'R', 'H', 'Y', 'M', '\0'};
-constexpr std::uint32_t kFormatVersion = 3;
+// 4: keys by sound (unsaid consonants, -ться, ы after ж ш ц, unstressed endings) and ё restored.
+constexpr std::uint32_t kFormatVersion = 4;
 
 // FNV-1a, 64 bits: enough to tell a damaged cache from a sound one.
 std::uint64_t Checksum(const char* data, std::size_t size)
@@ -153,8 +155,9 @@ constexpr std::size_t kBatchesAtHelper = 2;
 class TKeyBatches
 {
 public:
-    TKeyBatches(const TWordList& words, std::atomic<std::size_t>& done)
+    TKeyBatches(const TWordList& words, const TYoReadings& yo, std::atomic<std::size_t>& done)
         : m_words(words)
+        , m_yo(yo)
         , m_done(done)
         , m_keys((words.size() + kBatchWords - 1) / kBatchWords)
     {}
@@ -166,12 +169,18 @@ public:
     {
         return std::min(m_words.size() - batch * kBatchWords, kBatchWords);
     }
-    // The words of batch as they are phonemised.
+    // The words of batch as they are phonemised: a word written with е whose reading has ё with
+    // that reading, or with both readings when each is a word (TYoReadings).
     std::vector<std::string> Words(std::size_t batch) const
     {
         std::vector<std::string> words;
         for (std::size_t j = batch * kBatchWords; j < batch * kBatchWords + Size(batch); ++j) {
-            words.push_back(LowerKeepingYo(std::string(m_words[j])));
+            std::string word = LowerKeepingYo(std::string(m_words[j]));
+            // A word holding the separator is no word and keeps having no key.
+            if (word.find(kReadingSeparator) != std::string::npos) {
+                word.clear();
+            }
+            words.push_back(m_yo.ToPhonemise(std::move(word)));
         }
         return words;
     }
@@ -193,6 +202,7 @@ public:
 
 private:
     const TWordList& m_words;
+    const TYoReadings& m_yo;
     std::atomic<std::size_t>& m_done;
     std::vector<std::string> m_keys;
     std::atomic<std::size_t> m_next{0};
@@ -435,7 +445,7 @@ std::optional<TDictRhymes> BuildDictRhymes(const TWordList& words, const std::at
         }
     };
     std::thread stemmer(stem);
-    TKeyBatches batches(words, done);
+    TKeyBatches batches(words, InstalledYoReadings(), done);
     // Each helper has a thread of its own that feeds it; one is this thread.
     const bool helped = !workers.HelperPath.empty();
     std::atomic<std::size_t> helperWords{0};
@@ -832,7 +842,17 @@ std::function<bool(std::size_t row, std::size_t index)> HeadwordTest(const TRhym
 TWordTest RhymeTest(const std::string& word, const TRhymeIndex& index)
 {
     const TStressedWord typed = ReadStressedWord(LowerKeepingYo(TrimBlanks(word)));
-    const std::vector<std::string> keys = RhymeKeysOf(typed.Word, typed.StressedVowel);
+    // A word written with е is read as the index reads it; a typed stress keeps to the spelling
+    // unless ё is its only reading.
+    const TYoReadings& yo = InstalledYoReadings();
+    std::vector<std::string> keys;
+    if (typed.StressedVowel < 0) {
+        keys = ReadingKeysOf(yo.ToPhonemise(typed.Word));
+    } else {
+        const TYoReading* reading = yo.Find(typed.Word);
+        keys = RhymeKeysOf(reading != nullptr && !reading->AlsoYe ? reading->Yo : typed.Word,
+                           typed.StressedVowel);
+    }
     const std::vector<TDictRhymes>& rows = index.Dictionaries();
     // Each row numbers its keys apart. Only the words of the key lists are walked, in file order.
     std::vector<std::vector<std::uint32_t>> places(rows.size());

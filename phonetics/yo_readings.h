@@ -1,0 +1,50 @@
+#pragma once
+// ё restored to words written with е: the ё words of Hunspell's Russian dictionary with the forms
+// its affix rules make of them, for the words that frequency lists spell with е.
+
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "phonetics/headwords.h"
+
+// How a word written with е is read.
+struct TYoReading
+{
+    std::string Yo;       // the word with ё, lowercase Windows-1251
+    bool AlsoYe = false;  // whether the е spelling is a word of its own too (все and всё)
+};
+
+// The ё readings of words written with е. hunspell-ru lists every ё word twice, with ё and with
+// е, so a word counts as one of its own with е only when an entry without a ё twin makes it
+// (все from весь, берег the noun beside берёг), or when a short list kept here names it (небо
+// beside нёбо, лет beside лёт).
+class TYoReadings
+{
+public:
+    // Knows no word.
+    TYoReadings() = default;
+
+    // Reads Hunspell's dictionary at aff and dic (UTF-8, suffix rules only, as hunspell-ru has
+    // them). Missing or unreadable files give no readings.
+    static TYoReadings FromHunspell(const std::string& aff = kHunspellRussianAff,
+                                    const std::string& dic = kHunspellRussianDic);
+
+    // The ё reading of word (lowercase Windows-1251, written with е), or nullptr when it has
+    // none; a word that holds ё has none.
+    const TYoReading* Find(const std::string& word) const;
+
+    // What the rhyme index phonemises for word (lowercase Windows-1251): its ё reading, both
+    // readings parted by kReadingSeparator (е first) when the е spelling is a word too, else the
+    // word itself.
+    std::string ToPhonemise(std::string word) const;
+
+    bool Empty() const { return m_readings.empty(); }
+    std::size_t Size() const { return m_readings.size(); }
+
+private:
+    std::unordered_map<std::string, TYoReading> m_readings;
+};
+
+// The readings of the installed hunspell-ru, read at the first call and kept for the process.
+const TYoReadings& InstalledYoReadings();
