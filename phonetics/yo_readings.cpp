@@ -29,6 +29,18 @@ constexpr const char* kWordsOfTheirOwn[] = {
     "безнадежную", "безнадежным", "безнадежных", "безнадежному", "безнадежными",
 };
 
+// The filter's size in bits, a power of two: some fifteen bits per reading of hunspell-ru.
+constexpr std::size_t kFilterBits = std::size_t{1} << 20;
+
+std::size_t FilterBit(std::string_view word)
+{
+    std::uint64_t hash = 14695981039346656037ULL;
+    for (const char c : word) {
+        hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
+    }
+    return static_cast<std::size_t>(hash ^ (hash >> 32)) & (kFilterBits - 1);
+}
+
 // One suffix rule: Strip is taken off the end of a word that ends as Condition says, Add is put
 // on.
 struct TSuffixRule
@@ -237,6 +249,7 @@ TYoReadings TYoReadings::FromHunspell(const std::string& aff, const std::string&
             }
         }
     }
+    readings.FillFilter();
     // The forms of the entries without ё and without a ё twin, by the rules that are not the е
     // copies of ё rules, are words of their own.
     for (const TDicEntry& entry : entries) {
@@ -244,6 +257,10 @@ TYoReadings TYoReadings::FromHunspell(const std::string& aff, const std::string&
             continue;
         }
         const auto markOwn = [&](const std::string& word) {
+            // Every word with a reading is written with е.
+            if (word.find(kYe) == std::string::npos || !readings.MayHave(word)) {
+                return;
+            }
             const auto found = readings.m_readings.find(word);
             if (found != readings.m_readings.end()) {
                 found->second.AlsoYe = true;
@@ -268,9 +285,24 @@ TYoReadings TYoReadings::FromHunspell(const std::string& aff, const std::string&
     return readings;
 }
 
+void TYoReadings::FillFilter()
+{
+    m_filter.assign(kFilterBits / 64, 0);
+    for (const auto& [word, reading] : m_readings) {
+        const std::size_t bit = FilterBit(word);
+        m_filter[bit / 64] |= std::uint64_t{1} << (bit % 64);
+    }
+}
+
+bool TYoReadings::MayHave(std::string_view word) const
+{
+    const std::size_t bit = FilterBit(word);
+    return (m_filter[bit / 64] >> (bit % 64) & 1) != 0;
+}
+
 const TYoReading* TYoReadings::Find(const std::string& word) const
 {
-    if (m_readings.empty() || word.find(kYe) == std::string::npos || HasYo(word)) {
+    if (m_readings.empty() || !MayHave(word) || HasYo(word)) {
         return nullptr;
     }
     const auto found = m_readings.find(word);

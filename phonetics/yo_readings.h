@@ -2,9 +2,11 @@
 // ё restored to words written with е: the ё words of Hunspell's Russian dictionary with the forms
 // its affix rules make of them, for the words that frequency lists spell with е.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "phonetics/headwords.h"
 
@@ -43,7 +45,13 @@ public:
     std::size_t Size() const { return m_readings.size(); }
 
 private:
+    // Whether word may have a reading: a bit per hash of the readings' words, which stays in the
+    // processor's cache where the map does not, for the many words that have none.
+    bool MayHave(std::string_view word) const;
+    void FillFilter();
+
     std::unordered_map<std::string, TYoReading> m_readings;
+    std::vector<std::uint64_t> m_filter;
 };
 
 // The readings of the installed hunspell-ru, read at the first call and kept for the process.
