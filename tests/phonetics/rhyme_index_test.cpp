@@ -116,7 +116,8 @@ protected:
 TEST_F(RhymeIndexOnSample, RhymeSearchListsWhatEspeakGivesWordByWord)
 {
     const TWordList& words = DictWords[0];
-    for (const char* query : {"окно", "любовь", "дорога", "ночь", "замок", "идёт"}) {
+    for (const char* query :
+         {"окно", "любовь", "дорога", "ночь", "замок", "идёт", "идет", "небо"}) {
         SCOPED_TRACE(query);
         // Each word read as the index reads it, ё restored.
         const TYoReadings& yo = InstalledYoReadings();
