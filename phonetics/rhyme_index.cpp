@@ -176,8 +176,8 @@ public:
         std::vector<std::string> words;
         for (std::size_t j = batch * kBatchWords; j < batch * kBatchWords + Size(batch); ++j) {
             std::string word = LowerKeepingYo(std::string(m_words[j]));
-            // A word holding the separator is no word and keeps having no key.
-            if (word.find(kReadingSeparator) != std::string::npos) {
+            // A word holding a separator is no word and keeps having no key.
+            if (word.find_first_of({kReadingSeparator, kYoReadingMark}) != std::string::npos) {
                 word.clear();
             }
             words.push_back(m_yo.ToPhonemise(std::move(word)));

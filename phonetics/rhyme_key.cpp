@@ -356,6 +356,26 @@ std::string RhymeKeyFromPhonemes(std::string_view phonemes, std::string_view wor
     return key;
 }
 
+int StressedVowelOf(std::string_view phonemes, std::string_view word)
+{
+    std::vector<int> stresses;
+    for (const TSound& sound : ReadSounds(phonemes)) {
+        if (sound.Vowel) {
+            stresses.push_back(sound.Stress);
+        }
+    }
+    if (stresses.size() != SyllableCount(word)) {
+        return -1;
+    }
+    for (const int level : {2, 1}) {
+        const auto found = std::find(stresses.rbegin(), stresses.rend(), level);
+        if (found != stresses.rend()) {
+            return static_cast<int>(stresses.rend() - found) - 1;
+        }
+    }
+    return -1;
+}
+
 std::vector<TStressedWord> HomographStresses(std::string_view word)
 {
     // Each entry is the word, UTF-8, and its two stressed vowels, numbered from 0.

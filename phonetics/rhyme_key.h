@@ -55,6 +55,11 @@ bool IsPhonemisableWord(std::string_view word);
 std::string RhymeKeyFromPhonemes(std::string_view phonemes, std::string_view word,
                                  int stressedVowel = -1);
 
+// The number of the vowel (from 0) of word that espeak-ng stresses in its phoneme names for it,
+// as RhymeKeyFromPhonemes picks it without a given stress; -1 when the phonemes have no stress
+// or another number of vowels than the word has vowel letters.
+int StressedVowelOf(std::string_view phonemes, std::string_view word);
+
 // The stressed spellings of the common words that are written alike and stressed differently
 // (за'мок and замо'к), from a short list kept here: espeak-ng gives each of them one stress only.
 // Empty for any other word. word is lowercase Windows-1251.

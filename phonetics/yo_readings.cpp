@@ -315,7 +315,7 @@ std::string TYoReadings::ToPhonemise(std::string word) const
     if (reading == nullptr) {
         return word;
     }
-    return reading->AlsoYe ? word + kReadingSeparator + reading->Yo : reading->Yo;
+    return word + (reading->AlsoYe ? kReadingSeparator : kYoReadingMark) + reading->Yo;
 }
 
 const TYoReadings& InstalledYoReadings()

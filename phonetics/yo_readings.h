@@ -36,9 +36,9 @@ public:
     // none; a word that holds ё has none.
     const TYoReading* Find(const std::string& word) const;
 
-    // What the rhyme index phonemises for word (lowercase Windows-1251): its ё reading, both
-    // readings parted by kReadingSeparator (е first) when the е spelling is a word too, else the
-    // word itself.
+    // What the rhyme index phonemises for word (lowercase Windows-1251): the word and its ё
+    // reading parted by kReadingSeparator when the е spelling is a word too, else by
+    // kYoReadingMark; the word itself when it has no ё reading.
     std::string ToPhonemise(std::string word) const;
 
     bool Empty() const { return m_readings.empty(); }

@@ -27,12 +27,13 @@ TEST(TYoReadings, RestoresYoUnlessTheYeSpellingIsAWordOfItsOwn)
         const char* Word;
         const char* Phonemised;
     } cases[] = {
-        {"идет", "идёт"},          // the е twin of a ё entry
-        {"жет", "жёт"},            // a ё rule on a stem without ё
-        {"решенный", "решённый"},  // the twin's flags are the ё entry's
-        {"решено", "решено"},      // the rule that drops ё moved the stress
-        {"мел", "мел|мёл"},        // made by an entry without a ё twin
-        {"жать", "жать"},         {"идёт", "идёт"},
+        {"идет", "идет>идёт"},              // the е twin of a ё entry
+        {"жет", "жет>жёт"},                 // a ё rule on a stem without ё
+        {"решенный", "решенный>решённый"},  // the twin's flags are the ё entry's
+        {"решено", "решено"},               // the rule that drops ё moved the stress
+        {"мел", "мел|мёл"},                 // made by an entry without a ё twin
+        {"жать", "жать"},
+        {"идёт", "идёт"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Word);
