@@ -7,6 +7,7 @@
 #include <bitset>
 #include <map>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "phonetics/key_worker.h"
