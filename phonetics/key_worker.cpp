@@ -19,6 +19,8 @@
 #include <unistd.h>
 
 #include "phonetics/phonemes.h"
+#include "phonetics/rhyme_key.h"
+#include "wordstore/letters.h"
 #include "wordstore/path_utils.h"
 
 namespace {
@@ -88,9 +90,34 @@ bool WriteAll(int fd, const std::string& bytes)
 
 }  // namespace
 
+std::vector<std::string> ReadingKeysOf(std::string_view word)
+{
+    const std::size_t mark = word.find(kYoReadingMark);
+    if (mark != std::string_view::npos) {
+        const std::string_view ye = word.substr(0, mark);
+        const std::string_view yo = word.substr(mark + 1);
+        const int stressed = StressedVowelOf(PhonemesOf(ye), ye);
+        int yoVowel = 0;
+        for (std::size_t i = 0; i < yo.size() && yo[i] != static_cast<char>(kSmallYo); ++i) {
+            yoVowel += IsVowel(yo[i]) ? 1 : 0;
+        }
+        return RhymeKeysOf(stressed >= 0 && stressed != yoVowel ? ye : yo);
+    }
+    const std::size_t separator = word.find(kReadingSeparator);
+    std::vector<std::string> keys = RhymeKeysOf(word.substr(0, separator));
+    if (separator != std::string_view::npos) {
+        for (std::string& key : RhymeKeysOf(word.substr(separator + 1))) {
+            if (keys.size() < 2 && std::find(keys.begin(), keys.end(), key) == keys.end()) {
+                keys.push_back(std::move(key));
+            }
+        }
+    }
+    return keys;
+}
+
 void AppendWordKeys(std::string& out, std::string_view word)
 {
-    const std::vector<std::string> keys = RhymeKeysOf(word);
+    const std::vector<std::string> keys = ReadingKeysOf(word);
     out += static_cast<char>(keys.size());
     for (const std::string& key : keys) {
         const auto size = static_cast<std::uint16_t>(key.size());

@@ -19,10 +19,22 @@
 
 #include <sys/types.h>
 
-// Appends the rhyme keys of word (lowercase Windows-1251, as RhymeKeysOf takes it): one byte with
-// the number of keys, then each key as a 16-bit length and its bytes. Throws EPhoneticsError as
-// RhymeKeysOf does.
+// Parts a word's two readings in a batch: "все|всё" for a word written with е that reads with е
+// as well as with ё.
+inline constexpr char kReadingSeparator = '|';
+// Parts a word written with е from its ё reading, which it takes unless espeak-ng stresses
+// another vowel of it: "идет>идёт" is read as идёт, "легко>лёгко" as легко, since ё is always
+// stressed and espeak-ng knows легко́.
+inline constexpr char kYoReadingMark = '>';
+
+// Appends the rhyme keys of word (lowercase Windows-1251, as RhymeKeysOf takes it, or two
+// readings parted by kReadingSeparator or kYoReadingMark): one byte with the number of keys, then
+// each key as a 16-bit length and its bytes. Two readings have the keys of each, the first
+// reading's first, at most two in all. Throws EPhoneticsError as RhymeKeysOf does.
 void AppendWordKeys(std::string& out, std::string_view word);
+
+// The keys AppendWordKeys writes for word.
+std::vector<std::string> ReadingKeysOf(std::string_view word);
 
 // Reads one word's keys as AppendWordKeys wrote them from the front of entries into keys and
 // drops them from entries. Returns false, keys undefined, when entries does not start with a

@@ -15,6 +15,7 @@
 #include "phonetics/headwords.h"
 #include "phonetics/phonemes.h"
 #include "phonetics/rhyme_key.h"
+#include "phonetics/yo_readings.h"
 #include "wordstore/encoding.h"
 #include "wordstore/letters.h"
 #include "wordstore/word_store.h"
@@ -55,8 +56,9 @@ constexpr std::size_t kBatchesAtHelper = 2;
 class TKeyBatches
 {
 public:
-    TKeyBatches(const TWordList& words, std::atomic<std::size_t>& done)
+    TKeyBatches(const TWordList& words, const TYoReadings& yo, std::atomic<std::size_t>& done)
         : m_words(words)
+        , m_yo(yo)
         , m_done(done)
         , m_keys((words.size() + kBatchWords - 1) / kBatchWords)
     {}
@@ -68,12 +70,18 @@ public:
     {
         return std::min(m_words.size() - batch * kBatchWords, kBatchWords);
     }
-    // The words of batch as they are phonemised.
+    // The words of batch as they are phonemised: a word written with е whose reading has ё with
+    // that reading, or with both readings when each is a word (TYoReadings).
     std::vector<std::string> Words(std::size_t batch) const
     {
         std::vector<std::string> words;
         for (std::size_t j = batch * kBatchWords; j < batch * kBatchWords + Size(batch); ++j) {
-            words.push_back(LowerKeepingYo(std::string(m_words[j])));
+            std::string word = LowerKeepingYo(std::string(m_words[j]));
+            // A word holding a separator is no word and keeps having no key.
+            if (word.find_first_of({kReadingSeparator, kYoReadingMark}) != std::string::npos) {
+                word.clear();
+            }
+            words.push_back(m_yo.ToPhonemise(std::move(word)));
         }
         return words;
     }
@@ -95,6 +103,7 @@ public:
 
 private:
     const TWordList& m_words;
+    const TYoReadings& m_yo;
     std::atomic<std::size_t>& m_done;
     std::vector<std::string> m_keys;
     std::atomic<std::size_t> m_next{0};
@@ -268,7 +277,7 @@ std::optional<TDictRhymes> BuildDictRhymes(const TWordList& words, const std::at
         }
     };
     std::thread stemmer(stem);
-    TKeyBatches batches(words, done);
+    TKeyBatches batches(words, InstalledYoReadings(), done);
     // Each helper has a thread of its own that feeds it; one is this thread.
     const bool helped = !workers.HelperPath.empty();
     std::atomic<std::size_t> helperWords{0};

@@ -27,7 +27,7 @@
 namespace {
 
 constexpr char kMagic[8] = {'S', 'L', 'V', 'R', 'H', 'Y', 'M', '\0'};
-constexpr std::uint32_t kFormatVersion = 4;
+constexpr std::uint32_t kFormatVersion = 5;
 constexpr std::string_view kNamePrefix = "rhymes-";
 constexpr std::string_view kNameSuffix = ".idx";
 constexpr std::size_t kHashDigits = 16;

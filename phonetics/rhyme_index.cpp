@@ -16,6 +16,7 @@
 #include "phonetics/phonemes.h"
 #include "phonetics/rhyme_build.h"
 #include "phonetics/rhyme_key.h"
+#include "phonetics/yo_readings.h"
 #include "wordstore/file_io.h"
 #include "wordstore/letters.h"
 #include "wordstore/word_store.h"
@@ -209,10 +210,61 @@ std::function<bool(std::size_t row, std::size_t index)> HeadwordTest(const TRhym
     };
 }
 
+namespace {
+
+// The keys index gave word in the first row that holds it, or nothing when none does.
+std::optional<std::vector<std::string>> IndexedKeys(const std::string& word,
+                                                    const TRhymeIndex& index)
+{
+    const std::vector<TDictRhymes>& rows = index.Dictionaries();
+    for (std::size_t row = 0; row < rows.size() && row < DictWords.size(); ++row) {
+        const TDictRhymes& dict = rows[row];
+        const TWordList& words = DictWords[row];
+        for (std::size_t j = 0; j < dict.size() && j < words.size(); ++j) {
+            if (words[j] != word) {
+                continue;
+            }
+            std::vector<std::string> keys;
+            if (dict.KeyIds[j] != 0) {
+                keys.push_back(dict.Keys[dict.KeyIds[j]]);
+            }
+            const auto second = std::lower_bound(
+                dict.SecondKeys.begin(), dict.SecondKeys.end(),
+                std::pair<std::uint32_t, std::uint32_t>(static_cast<std::uint32_t>(j), 0));
+            if (second != dict.SecondKeys.end() && second->first == j && second->second != 0) {
+                keys.push_back(dict.Keys[second->second]);
+            }
+            return keys;
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
 TWordTest RhymeTest(const std::string& word, const TRhymeIndex& index)
 {
     const TStressedWord typed = ReadStressedWord(LowerKeepingYo(TrimBlanks(word)));
-    const std::vector<std::string> keys = RhymeKeysOf(typed.Word, typed.StressedVowel);
+    // A word written with е is read as the index read it: from the index when a row holds it,
+    // else through Hunspell's data. A typed stress keeps to the spelling unless ё is its only
+    // reading.
+    const bool withYe = typed.Word.find(static_cast<char>(kSmallYe)) != std::string::npos;
+    std::optional<std::vector<std::string>> indexed;
+    if (withYe && typed.StressedVowel < 0) {
+        indexed = IndexedKeys(typed.Word, index);
+    }
+    std::vector<std::string> keys;
+    if (indexed) {
+        keys = std::move(*indexed);
+    } else if (!withYe) {
+        keys = RhymeKeysOf(typed.Word, typed.StressedVowel);
+    } else if (typed.StressedVowel < 0) {
+        keys = ReadingKeysOf(InstalledYoReadings().ToPhonemise(typed.Word));
+    } else {
+        const TYoReading* reading = InstalledYoReadings().Find(typed.Word);
+        keys = RhymeKeysOf(reading != nullptr && !reading->AlsoYe ? reading->Yo : typed.Word,
+                           typed.StressedVowel);
+    }
     const std::vector<TDictRhymes>& rows = index.Dictionaries();
     // Each row numbers its keys apart. Only the words of the key lists are walked, in file order.
     std::vector<std::vector<std::uint32_t>> places(rows.size());

@@ -138,25 +138,99 @@ std::vector<TSound> ReadSounds(std::string_view phonemes)
     return sounds;
 }
 
-// Drops t or d before "ts" and collapses a consonant written twice in a row.
+char Bare(const TSound& sound)
+{
+    return sound.Vowel ? '\0' : sound.Text[0];
+}
+
+// Whether sounds[i], sounds[i + 1], ... are consonants spelled by the letters of cluster.
+bool ClusterAt(const std::vector<TSound>& sounds, std::size_t i, std::string_view cluster)
+{
+    if (i + cluster.size() > sounds.size()) {
+        return false;
+    }
+    for (std::size_t k = 0; k < cluster.size(); ++k) {
+        if (Bare(sounds[i + k]) != cluster[k]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Whether sounds[i] is a consonant that is spelled and not said: т in "стн", "стл" and "нтск",
+// д in "здн" and "ндск", the first в of "вств", л in "лнц" (честный, праздник, гигантский,
+// голландский, чувство, солнце), and t or d before "ts" (сердце, ситца).
+bool Unsaid(const std::vector<TSound>& sounds, std::size_t i)
+{
+    // Each cluster with the place of its unsaid letter.
+    static constexpr std::pair<std::string_view, std::size_t> kClusters[] = {
+        {"stn", 1},  {"stl", 1},  {"zdn", 1}, {"ntsk", 1}, {"ndsk", 1},
+        {"vstv", 0}, {"lnts", 0}, {"tts", 0}, {"dts", 0},
+    };
+    for (const auto& [cluster, unsaid] : kClusters) {
+        if (i >= unsaid && ClusterAt(sounds, i - unsaid, cluster)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Normalises the consonants as they are said: the unsaid ones go; "ts" is hard in -ться as in
+// -тся (биться, ситца); с and з before a consonant lose the softness espeak gives them before
+// some (праздник, гвоздь); a consonant written twice in a row counts once; a final voiced
+// consonant is devoiced where espeak leaves it (ложь as нож).
 void SimplifyConsonants(std::vector<TSound>& sounds)
 {
+    for (std::size_t i = 0; i + 1 < sounds.size(); ++i) {
+        TSound& sound = sounds[i];
+        const TSound& next = sounds[i + 1];
+        // Only the softness goes: the letter is the first of the text.
+        if (Bare(sound) == 't' && Bare(next) == 's') {
+            sound.Text.resize(1);
+            sounds[i + 1].Text.resize(1);
+        } else if ((Bare(sound) == 's' || Bare(sound) == 'z') && !next.Vowel) {
+            sound.Text.resize(1);
+        }
+    }
     std::vector<TSound> kept;
     for (std::size_t i = 0; i < sounds.size(); ++i) {
         const TSound& sound = sounds[i];
-        if (!sound.Vowel && i + 2 < sounds.size()) {
-            const std::string bare = sound.Text.substr(0, 1);
-            if ((bare == "t" || bare == "d") && sounds[i + 1].Text == "t" &&
-                sounds[i + 2].Text.substr(0, 1) == "s") {
-                continue;
-            }
+        if (!sound.Vowel && Unsaid(sounds, i)) {
+            continue;
         }
         if (!sound.Vowel && !kept.empty() && !kept.back().Vowel && kept.back().Text == sound.Text) {
             continue;
         }
         kept.push_back(sound);
     }
+    if (!kept.empty() && !kept.back().Vowel) {
+        static constexpr std::string_view kVoiced = "bvgdzZ";
+        static constexpr std::string_view kVoiceless = "pfktsS";
+        std::string& last = kept.back().Text;
+        const std::size_t voiced = kVoiced.find(last[0]);
+        if (voiced != std::string_view::npos) {
+            last[0] = kVoiceless[voiced];
+        }
+    }
     sounds = std::move(kept);
+}
+
+// Whether the word (Windows-1251) ends in letter or in the two letters first and letter.
+bool EndsIn(std::string_view word, unsigned char letter, unsigned char first = 0)
+{
+    const std::size_t size = word.size();
+    return size >= 2 && static_cast<unsigned char>(LowerLetter(word[size - 1])) == letter &&
+           (first == 0 || static_cast<unsigned char>(LowerLetter(word[size - 2])) == first);
+}
+
+// Whether sounds[i] is a vowel after ж, ш or ц, where и is said as ы.
+bool AfterHardHissing(const std::vector<TSound>& sounds, std::size_t i)
+{
+    if (i == 0) {
+        return false;
+    }
+    const std::string& before = sounds[i - 1].Text;
+    return before == "Z" || before == "S" || (before == "s" && i >= 2 && sounds[i - 2].Text == "t");
 }
 
 }  // namespace
@@ -245,20 +319,61 @@ std::string RhymeKeyFromPhonemes(std::string_view phonemes, std::string_view wor
     }
     std::string key;
     if (stressed + 1 == sounds.size() && stressed > 0 && !sounds[stressed - 1].Vowel) {
-        key = sounds[stressed - 1].Text;
-    }
-    key += stressedClass != 0 ? stressedClass : sounds[stressed].Stressed;
-    for (std::size_t i = stressed + 1; i < sounds.size(); ++i) {
-        if (sounds[i].Vowel) {
-            key += sounds[i].Reduced;
-        } else {
-            key += sounds[i].Text;
+        // ц leads whole: отцы rhymes with концы, not with носы.
+        const std::string& lead = sounds[stressed - 1].Text;
+        if (stressed >= 2 && sounds[stressed - 2].Text == "t" && lead == "s") {
+            key = "t";
         }
+        key += lead;
+    }
+    char vowelClass = stressedClass != 0 ? stressedClass : sounds[stressed].Stressed;
+    if (vowelClass == 'y' && AfterHardHissing(sounds, stressed)) {
+        vowelClass = 'i';
+    }
+    key += vowelClass;
+    constexpr unsigned char kSmallShortI = 0xE9;  // й
+    constexpr unsigned char kSmallO = 0xEE;       // о
+    const std::size_t last = sounds.size() - 1;
+    const bool endsInOj = EndsIn(word, kSmallShortI, kSmallO);
+    const bool endsInYeOrYa = EndsIn(word, kSmallYe) || EndsIn(word, kSmallYa);
+    for (std::size_t i = stressed + 1; i < sounds.size(); ++i) {
+        if (!sounds[i].Vowel) {
+            key += sounds[i].Text;
+            continue;
+        }
+        char reduced = sounds[i].Reduced;
+        // Unstressed -ой is said as -ый and -ий (безнадёжной, нежный); a final -е and -я after
+        // й or a vowel alike (мгновенье, мгновенья).
+        if ((endsInOj && i + 1 == last && sounds[last].Text == "j") ||
+            (endsInYeOrYa && i == last && (sounds[i - 1].Vowel || sounds[i - 1].Text == "j"))) {
+            reduced = 'i';
+        }
+        key += reduced;
     }
     if (EndsSoft(word) && !sounds.back().Vowel && key.back() != ';') {
         key += ';';
     }
     return key;
+}
+
+int StressedVowelOf(std::string_view phonemes, std::string_view word)
+{
+    std::vector<int> stresses;
+    for (const TSound& sound : ReadSounds(phonemes)) {
+        if (sound.Vowel) {
+            stresses.push_back(sound.Stress);
+        }
+    }
+    if (stresses.size() != SyllableCount(word)) {
+        return -1;
+    }
+    for (const int level : {2, 1}) {
+        const auto found = std::find(stresses.rbegin(), stresses.rend(), level);
+        if (found != stresses.rend()) {
+            return static_cast<int>(stresses.rend() - found) - 1;
+        }
+    }
+    return -1;
 }
 
 std::vector<TStressedWord> HomographStresses(std::string_view word)
@@ -270,6 +385,8 @@ std::vector<TStressedWord> HomographStresses(std::string_view word)
         int First;
         int Second;
     };
+    // перед has one stress twice: espeak-ng stresses пере́д, the noun that is перёд now, and the
+    // preposition is пе́ред.
     static constexpr THomograph kHomographs[] = {
         {"замок", 0, 1},  {"мука", 0, 1},     {"атлас", 0, 1},    {"орган", 0, 1},
         {"хлопок", 0, 1}, {"ирис", 0, 1},     {"кружки", 0, 1},   {"стрелки", 0, 1},
@@ -279,6 +396,7 @@ std::vector<TStressedWord> HomographStresses(std::string_view word)
         {"мели", 0, 1},   {"духи", 0, 1},     {"гвоздики", 0, 1}, {"вести", 0, 1},
         {"слова", 0, 1},  {"глаза", 0, 1},    {"дома", 0, 1},     {"воды", 0, 1},
         {"руки", 0, 1},   {"села", 0, 1},     {"виски", 0, 1},    {"засыпать", 1, 2},
+        {"душа", 0, 1},   {"перед", 0, 0},
     };
     // Converted once: the index asks for every word of a dictionary.
     static const std::vector<std::string> kSpellings = [] {

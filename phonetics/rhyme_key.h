@@ -23,7 +23,7 @@ TStressedWord ReadStressedWord(std::string_view typed);
 // The version of the rules by which words get their rhyme keys and flags, here and in the index
 // build; raised with every change that may give a word other keys or flags, so that the indexes
 // cached before are built anew.
-inline constexpr int kRhymeKeyRulesVersion = 1;
+inline constexpr int kRhymeKeyRulesVersion = 2;
 
 // The longest word, in letters, that is given to espeak-ng.
 inline constexpr std::size_t kMaxPhonemisedLetters = 40;
@@ -47,13 +47,23 @@ bool IsPhonemisableWord(std::string_view word);
 //     stresses it, or in words said without stress);
 //   - stress, pause and syllable marks go, as does the inserted schwa "@-"; a soft sign's "I^"
 //     becomes the softness mark ";", which stays with its consonant;
-//   - t or d (soft or not) before "ts" goes (сердце and дверце sound alike), and a consonant
-//     written twice in a row counts once;
-//   - final devoicing is left as espeak gives it.
+//   - consonants written and not said go: t or d before "ts" (сердце and дверце), т in стн, стл
+//     and нтск, д in здн and ндск, the first в of вств, л in лнц; a consonant written twice in a
+//     row counts once;
+//   - "ts" is hard (биться and ситца); с and з before a consonant lose their softness;
+//   - a final voiced consonant is devoiced (ложь as нож);
+//   - a stressed ы after ж, ш or ц is i (лежит and блестит); ц leads a key whole (отцы);
+//   - an unstressed final -ой is -ый (нежной and нежный), and an unstressed final е or я after
+//     й or a vowel is i (мгновенье and мгновенья).
 // word is the Windows-1251 word the phonemes belong to; a word that IsPhonemisableWord refuses
 // has no key.
 std::string RhymeKeyFromPhonemes(std::string_view phonemes, std::string_view word,
                                  int stressedVowel = -1);
+
+// The number of the vowel (from 0) of word that espeak-ng stresses in its phoneme names for it,
+// as RhymeKeyFromPhonemes picks it without a given stress; -1 when the phonemes have no stress
+// or another number of vowels than the word has vowel letters.
+int StressedVowelOf(std::string_view phonemes, std::string_view word);
 
 // The stressed spellings of the common words that are written alike and stressed differently
 // (за'мок and замо'к), from a short list kept here: espeak-ng gives each of them one stress only.

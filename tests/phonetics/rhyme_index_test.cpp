@@ -18,13 +18,16 @@
 #include <unistd.h>
 
 #include "phonetics/headwords.h"
+#include "phonetics/key_worker.h"
 #include "phonetics/phonemes.h"
 #include "phonetics/rhyme_cache.h"
+#include "phonetics/yo_readings.h"
 #include "search/word_order.h"
 #include "tests/support/recording_control.h"
 #include "tests/support/recording_load_view.h"
 #include "tests/support/temp_folder.h"
 #include "wordstore/encoding.h"
+#include "wordstore/letters.h"
 #include "wordstore/word_store.h"
 
 namespace {
@@ -192,9 +195,12 @@ protected:
 TEST_F(RhymeIndexOnSample, RhymeSearchListsWhatEspeakGivesWordByWord)
 {
     const TWordList& words = DictWords[0];
-    for (const char* query : {"окно", "любовь", "дорога", "ночь", "замок", "идёт"}) {
+    for (const char* query :
+         {"окно", "любовь", "дорога", "ночь", "замок", "идёт", "идет", "небо"}) {
         SCOPED_TRACE(query);
-        const std::vector<std::string> keys = RhymeKeysOf(ToCp1251(query));
+        // Each word read as the index reads it, ё restored.
+        const TYoReadings& yo = InstalledYoReadings();
+        const std::vector<std::string> keys = ReadingKeysOf(yo.ToPhonemise(ToCp1251(query)));
         ASSERT_FALSE(keys.empty());
         const auto listedBefore = [](const std::string& a, const std::string& b) {
             return ListedBefore(a, b);
@@ -205,7 +211,7 @@ TEST_F(RhymeIndexOnSample, RhymeSearchListsWhatEspeakGivesWordByWord)
             if (word == ToCp1251(query) || word.empty()) {
                 continue;
             }
-            for (const std::string& key : RhymeKeysOf(word)) {
+            for (const std::string& key : ReadingKeysOf(yo.ToPhonemise(LowerKeepingYo(word)))) {
                 if (std::find(keys.begin(), keys.end(), key) != keys.end()) {
                     expected.insert(word);
                 }

@@ -56,9 +56,18 @@ TEST(RhymeKeyFromPhonemes, NormalisesEspeaksPhonemeNames)
         {"v'Anna", "ванна", -1, "ana"},          // a doubled consonant counts once
         {"zam'ok", "замок", 0, "amak"},          // stress moved: the o espeak stressed reduces
         {"zam'ok", "замок", 1, "ok"},
-        {"zam'ok", "замок", 5, "ok"},   // no such vowel: espeak's stress
-        {"(en)D@(ru)", "the", -1, ""},  // not Cyrillic
-        {"v'E", "в", -1, ""},           // no vowel letter: espeak spells the letter
+        {"zam'ok", "замок", 5, "ok"},                    // no such vowel: espeak's stress
+        {"b;'it;s;V", "биться", -1, "itsa"},             // ts is hard
+        {"l;iZ'yt", "лежит", -1, "it"},                  // ы after ж is и
+        {"Vtts'y", "отцы", -1, "tsi"},                   // ц leads whole
+        {"l'oZ", "ложь", -1, "oS"},                      // devoiced
+        {"s'olntsy", "солнце", -1, "ontsi"},             // unsaid л
+        {"p@-r'Azdn;ik", "праздник", -1, "azn;ik"},      // unsaid д; з before н is hard
+        {"tS;'u#vstvV", "чувство", -1, "ustva"},         // unsaid в
+        {"b;iznad;'eZnVj", "безнадежной", -1, "eZnij"},  // unstressed -ой
+        {"zabv;'enjja", "забвенья", -1, "enji"},         // -я after й
+        {"(en)D@(ru)", "the", -1, ""},                   // not Cyrillic
+        {"v'E", "в", -1, ""},  // no vowel letter: espeak spells the letter
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(std::string(c.Phonemes) + " " + c.Word);
