@@ -98,7 +98,7 @@ int main(int argc, char** argv)
         // The first row unticked: the searched words then start past the store's first word.
         for (int row = 0; row < rows.count(); ++row) {
             rows.item(row)->setCheckState(row > 0 || rows.count() == 1 ? Qt::Checked
-                                                                        : Qt::Unchecked);
+                                                                       : Qt::Unchecked);
         }
         Child<QCheckBox>(form, "ch_stat").setChecked(true);
         Child<QLineEdit>(form, "edit_MinIpm").setText(QStringLiteral("0"));

@@ -293,45 +293,45 @@ std::optional<TWordTest> PatternTest(const std::string& query)
 
 TWordTest EndingTest(const std::string& query)
 {
-    return TWordTest(
-        [ending = TrimBlanks(query)](const TRunSettings& settings, TRunControl& control, THitSet& hits) {
-            const std::size_t length = ending.size();
-            const char* const tail = ending.data();
-            // The bytes each of the ending's last two takes, the last first.
-            std::vector<TByteSet> lastBytes;
-            for (std::size_t i = length; i-- > 0 && lastBytes.size() < 2;) {
-                lastBytes.emplace_back().set(static_cast<unsigned char>(tail[i]));
-                if (tail[i] == static_cast<char>(kSmallYe)) {
-                    lastBytes.back().set(kSmallYo);
-                }
+    return TWordTest([ending = TrimBlanks(query)](const TRunSettings& settings,
+                                                  TRunControl& control, THitSet& hits) {
+        const std::size_t length = ending.size();
+        const char* const tail = ending.data();
+        // The bytes each of the ending's last two takes, the last first.
+        std::vector<TByteSet> lastBytes;
+        for (std::size_t i = length; i-- > 0 && lastBytes.size() < 2;) {
+            lastBytes.emplace_back().set(static_cast<unsigned char>(tail[i]));
+            if (tail[i] == static_cast<char>(kSmallYe)) {
+                lastBytes.back().set(kSmallYo);
             }
-            const TTailFilter tailFilter = TTailFilter::OfLastBytes(lastBytes);
-            const auto collect = [&](auto matches) {
-                CollectWith<true>(settings, control, length,
-                                  TTailFiltered<decltype(matches)>{tailFilter, matches}, hits);
-            };
-            if (ending.find(static_cast<char>(kSmallYe)) == std::string::npos) {
-                collect([tail, length](std::string_view word) {
-                    // The last byte differs for most words: test it before the call.
-                    const char* end = word.data() + word.size();
-                    return length == 0 || (end[-1] == tail[length - 1] &&
-                                           std::memcmp(end - length, tail, length) == 0);
-                });
-            } else {
-                // The query's lowercasing folds ё to е, but the words keep their ё: an е of the
-                // ending takes either. Compared from the end, where most words differ.
-                collect([tail, length](std::string_view word) {
-                    const char* start = word.data() + word.size() - length;
-                    for (std::size_t i = length; i-- > 0;) {
-                        if (start[i] != tail[i] && !(tail[i] == static_cast<char>(kSmallYe) &&
-                                                     start[i] == static_cast<char>(kSmallYo))) {
-                            return false;
-                        }
+        }
+        const TTailFilter tailFilter = TTailFilter::OfLastBytes(lastBytes);
+        const auto collect = [&](auto matches) {
+            CollectWith<true>(settings, control, length,
+                              TTailFiltered<decltype(matches)>{tailFilter, matches}, hits);
+        };
+        if (ending.find(static_cast<char>(kSmallYe)) == std::string::npos) {
+            collect([tail, length](std::string_view word) {
+                // The last byte differs for most words: test it before the call.
+                const char* end = word.data() + word.size();
+                return length == 0 || (end[-1] == tail[length - 1] &&
+                                       std::memcmp(end - length, tail, length) == 0);
+            });
+        } else {
+            // The query's lowercasing folds ё to е, but the words keep their ё: an е of the
+            // ending takes either. Compared from the end, where most words differ.
+            collect([tail, length](std::string_view word) {
+                const char* start = word.data() + word.size() - length;
+                for (std::size_t i = length; i-- > 0;) {
+                    if (start[i] != tail[i] && !(tail[i] == static_cast<char>(kSmallYe) &&
+                                                 start[i] == static_cast<char>(kSmallYo))) {
+                        return false;
                     }
-                    return true;
-                });
-            }
-        });
+                }
+                return true;
+            });
+        }
+    });
 }
 
 TWordTest WordTest(std::size_t minLength, std::function<bool(std::string_view word)> matches,
