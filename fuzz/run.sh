@@ -8,12 +8,13 @@ cd "$(dirname "$0")/.."
 
 seconds="${1:-${FUZZ_SECONDS:-300}}"
 build="${FUZZ_BUILD:-build-fuzz}"
-targets=(dictionary_search regexpr_jit mask_wildcard make_dict number_encoding rhyme_key options)
+targets=(dictionary_search regexpr_jit mask_wildcard make_dict number_encoding rhyme_key options
+         rhyme_cache)
 # Longer inputs would only cost time: a pair of some hundred words, an expression and a few words,
 # a word and its phonemes.
 declare -A max_len=([dictionary_search]=2048 [regexpr_jit]=256 [mask_wildcard]=256
                     [make_dict]=2048 [number_encoding]=256 [rhyme_key]=256
-                    [options]=512)
+                    [options]=512 [rhyme_cache]=1024)
 
 # The core libraries and the targets only, all instrumented; the compiler matches the fuzzer's
 # runtime package (libclang-rt-14-dev).

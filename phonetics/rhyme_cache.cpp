@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <functional>
 #include <memory>
 #include <string_view>
 #include <utility>
@@ -225,8 +226,7 @@ std::string RhymeCachePath(const std::string& folder, const std::string& identit
                                 std::string(kNameSuffix));
 }
 
-void SaveDictRhymes(const TDictRhymes& index, const std::string& cachePath,
-                    const std::string& identity)
+std::string RhymeCachePayload(const TDictRhymes& index, const std::string& identity)
 {
     std::string payload;
     Put(payload, static_cast<std::uint32_t>(identity.size()));
@@ -244,6 +244,13 @@ void SaveDictRhymes(const TDictRhymes& index, const std::string& cachePath,
         Put(payload, word);
         Put(payload, key);
     }
+    return payload;
+}
+
+void SaveDictRhymes(const TDictRhymes& index, const std::string& cachePath,
+                    const std::string& identity)
+{
+    const std::string payload = RhymeCachePayload(index, identity);
     std::string file(kMagic, sizeof kMagic);
     Put(file, kFormatVersion);
     Put(file, static_cast<std::uint64_t>(index.size()));
@@ -262,39 +269,10 @@ void SaveDictRhymes(const TDictRhymes& index, const std::string& cachePath,
     PruneRhymeCache(folder, FileNameOnly(cachePath));
 }
 
-std::optional<TDictRhymes> LoadDictRhymes(const std::string& cachePath, const std::string& identity,
-                                          std::size_t wordCount)
+std::optional<TDictRhymes> ReadRhymeCachePayload(std::string_view payload,
+                                                 const std::string& identity, std::size_t wordCount)
 {
-    TRegularFile file;
-    TFileBytes bytes;
-    struct stat info
-    {};
-    try {
-        file = OpenRegularFile(cachePath);
-        if (fstat(file.Handle->get(), &info) != 0) {
-            return std::nullopt;
-        }
-        bytes = ReadWholeFile(file);
-    } catch (const EFileError&) {
-        return std::nullopt;
-    }
-    TReader header(bytes.Bytes.get(), bytes.Size);
-    char magic[sizeof kMagic] = {};
-    std::uint32_t version = 0;
-    std::uint64_t words = 0;
-    std::uint64_t payloadSize = 0;
-    std::uint64_t checksum = 0;
-    if (!header.Bytes(magic, sizeof magic) || std::memcmp(magic, kMagic, sizeof kMagic) != 0 ||
-        !header.Get(version) || version != kFormatVersion || !header.Get(words) ||
-        words != wordCount || !header.Get(payloadSize) || !header.Get(checksum) ||
-        payloadSize != header.Left()) {
-        return std::nullopt;
-    }
-    const char* payload = bytes.Bytes.get() + (bytes.Size - header.Left());
-    if (Checksum(payload, payloadSize) != checksum) {
-        return std::nullopt;
-    }
-    TReader in(payload, payloadSize);
+    TReader in(payload.data(), payload.size());
     std::uint32_t identitySize = 0;
     if (!in.Get(identitySize) || identitySize > in.Left()) {
         return std::nullopt;
@@ -338,6 +316,56 @@ std::optional<TDictRhymes> LoadDictRhymes(const std::string& cachePath, const st
         if (id >= keyCount) {
             return std::nullopt;
         }
+    }
+    // As the build leaves them: "" first and the keys rising after it, so that KeyId() can halve;
+    // at most one second key a word, by word, so that a search can find a word's by halving too.
+    const auto byWord = [](const auto& a, const auto& b) { return a.first >= b.first; };
+    if (!index.Keys[0].empty() ||
+        std::adjacent_find(index.Keys.begin() + 1, index.Keys.end(), std::greater_equal<>()) !=
+            index.Keys.end() ||
+        std::adjacent_find(index.SecondKeys.begin(), index.SecondKeys.end(), byWord) !=
+            index.SecondKeys.end()) {
+        return std::nullopt;
+    }
+    return index;
+}
+
+std::optional<TDictRhymes> LoadDictRhymes(const std::string& cachePath, const std::string& identity,
+                                          std::size_t wordCount)
+{
+    TRegularFile file;
+    TFileBytes bytes;
+    struct stat info
+    {};
+    try {
+        file = OpenRegularFile(cachePath);
+        if (fstat(file.Handle->get(), &info) != 0) {
+            return std::nullopt;
+        }
+        bytes = ReadWholeFile(file);
+    } catch (const EFileError&) {
+        return std::nullopt;
+    }
+    TReader header(bytes.Bytes.get(), bytes.Size);
+    char magic[sizeof kMagic] = {};
+    std::uint32_t version = 0;
+    std::uint64_t words = 0;
+    std::uint64_t payloadSize = 0;
+    std::uint64_t checksum = 0;
+    if (!header.Bytes(magic, sizeof magic) || std::memcmp(magic, kMagic, sizeof kMagic) != 0 ||
+        !header.Get(version) || version != kFormatVersion || !header.Get(words) ||
+        words != wordCount || !header.Get(payloadSize) || !header.Get(checksum) ||
+        payloadSize != header.Left()) {
+        return std::nullopt;
+    }
+    const char* payload = bytes.Bytes.get() + (bytes.Size - header.Left());
+    if (Checksum(payload, payloadSize) != checksum) {
+        return std::nullopt;
+    }
+    std::optional<TDictRhymes> index =
+        ReadRhymeCachePayload(std::string_view(payload, payloadSize), identity, wordCount);
+    if (!index) {
+        return std::nullopt;
     }
     // The time of last use is the modification time, which pruning reads; touched at most once a
     // day, so that a load seldom writes.

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "phonetics/dict_rhymes.h"
 
@@ -39,6 +40,17 @@ void SaveDictRhymes(const TDictRhymes& index, const std::string& cachePath,
 // or more.
 std::optional<TDictRhymes> LoadDictRhymes(const std::string& cachePath, const std::string& identity,
                                           std::size_t wordCount);
+
+// The part of a cache file past its header and checksum, for index made from identity: the
+// identity, the keys, each word's key id and flags, and the second keys.
+std::string RhymeCachePayload(const TDictRhymes& index, const std::string& identity);
+
+// The index that payload holds (RhymeCachePayload) when it was made from identity for wordCount
+// words and is whole and in the build's order: keys rising after "" and ids in range; nothing
+// otherwise. A payload that comes back is byte for byte what RhymeCachePayload writes of it.
+std::optional<TDictRhymes> ReadRhymeCachePayload(std::string_view payload,
+                                                 const std::string& identity,
+                                                 std::size_t wordCount);
 
 // How long the files of the cache may lie unused, and how much room they may take.
 struct TRhymeCacheLimits
