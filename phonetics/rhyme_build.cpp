@@ -325,7 +325,8 @@ std::optional<TDictRhymes> BuildDictRhymes(const TWordList& words, const std::at
     }
     // The keys are numbered in word order whoever worked them out, so the index is the one a
     // single thread makes.
-    std::unordered_map<std::string, std::uint32_t> ids;
+    // An empty key, which no word should get, is "no key": id 0.
+    std::unordered_map<std::string, std::uint32_t> ids{{std::string(), 0}};
     const auto intern = [&](const std::string& key) {
         const auto [found, added] =
             ids.try_emplace(key, static_cast<std::uint32_t>(index.Keys.size()));

@@ -171,6 +171,10 @@ public:
         if (size > m_left) {
             return false;
         }
+        if (size == 0) {
+            // out may be the data of an empty vector: no pointer at all.
+            return true;
+        }
         std::memcpy(out, m_data, size);
         m_data += size;
         m_left -= size;
@@ -317,10 +321,11 @@ std::optional<TDictRhymes> ReadRhymeCachePayload(std::string_view payload,
             return std::nullopt;
         }
     }
-    // As the build leaves them: "" first and the keys rising after it, so that KeyId() can halve;
-    // at most one second key a word, by word, so that a search can find a word's by halving too.
+    // As the build leaves them: "" first and the other keys, none empty, rising after it, so that
+    // KeyId() can halve; at most one second key a word, by word, so that a search can find a
+    // word's by halving too.
     const auto byWord = [](const auto& a, const auto& b) { return a.first >= b.first; };
-    if (!index.Keys[0].empty() ||
+    if (!index.Keys[0].empty() || (index.Keys.size() > 1 && index.Keys[1].empty()) ||
         std::adjacent_find(index.Keys.begin() + 1, index.Keys.end(), std::greater_equal<>()) !=
             index.Keys.end() ||
         std::adjacent_find(index.SecondKeys.begin(), index.SecondKeys.end(), byWord) !=
