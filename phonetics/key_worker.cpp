@@ -27,7 +27,7 @@ namespace {
 
 constexpr char kWordsMagic[4] = {'S', 'L', 'V', 'W'};
 constexpr char kKeysMagic[4] = {'S', 'L', 'V', 'K'};
-constexpr std::size_t kHeaderSize = 12;
+constexpr std::size_t kHeaderSize = 16;
 // No batch comes near it: a bound on what a header out of form could make either end allocate.
 constexpr std::uint32_t kMaxBatchBytes = 64U << 20;
 // How often a wait for an answer looks at the cancel flag.
@@ -49,6 +49,7 @@ std::uint32_t GetU32(const char* data)
 std::string Header(const char (&magic)[4], std::size_t wordCount, std::size_t byteCount)
 {
     std::string header(magic, sizeof magic);
+    PutU32(header, kKeyHelperVersion);
     PutU32(header, static_cast<std::uint32_t>(wordCount));
     PutU32(header, static_cast<std::uint32_t>(byteCount));
     return header;
@@ -163,11 +164,12 @@ int ServeKeyRequests(int in, int out)
             continue;
         }
         if (first < 0 || !ReadAll(in, header + 1, kHeaderSize - 1) ||
-            std::memcmp(header, kWordsMagic, sizeof kWordsMagic) != 0) {
+            std::memcmp(header, kWordsMagic, sizeof kWordsMagic) != 0 ||
+            GetU32(header + 4) != kKeyHelperVersion) {
             return 1;
         }
-        const std::uint32_t wordCount = GetU32(header + 4);
-        const std::uint32_t byteCount = GetU32(header + 8);
+        const std::uint32_t wordCount = GetU32(header + 8);
+        const std::uint32_t byteCount = GetU32(header + 12);
         if (byteCount > kMaxBatchBytes) {
             return 1;
         }
@@ -325,11 +327,12 @@ std::optional<std::string> TKeyWorker::Receive(std::size_t wordCount,
         if (!headerRead && answer.size() == kHeaderSize) {
             headerRead = true;
             if (std::memcmp(answer.data(), kKeysMagic, sizeof kKeysMagic) != 0 ||
-                GetU32(answer.data() + 4) != wordCount ||
-                GetU32(answer.data() + 8) > kMaxBatchBytes) {
+                GetU32(answer.data() + 4) != kKeyHelperVersion ||
+                GetU32(answer.data() + 8) != wordCount ||
+                GetU32(answer.data() + 12) > kMaxBatchBytes) {
                 break;
             }
-            want += GetU32(answer.data() + 8);
+            want += GetU32(answer.data() + 12);
         }
     }
     if (!headerRead || answer.size() < want) {

@@ -4,13 +4,15 @@
 //
 // espeak-ng keeps one state per process, so a second core can phonemise only in a process of its
 // own; and a word that crashes espeak-ng then costs a helper, not the program. A batch of words
-// goes as "SLVW", the word count and the byte count (32 bits each), then each word as a 32-bit
-// length and its bytes; its answer as "SLVK", the same counts, then each word's keys as
-// AppendWordKeys writes them.
+// goes as "SLVW", kKeyHelperVersion, the word count and the byte count (32 bits each), then each
+// word as a 32-bit length and its bytes; its answer as "SLVK", the version and the same counts,
+// then each word's keys as AppendWordKeys writes them. Each end refuses another version, so that
+// a helper of another build never puts its keys into an index.
 
 #include <atomic>
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
@@ -18,6 +20,11 @@
 #include <vector>
 
 #include <sys/types.h>
+
+#include "phonetics/rhyme_key.h"
+
+// The version of the exchange and of the key rules (kRhymeKeyRulesVersion) both ends speak.
+inline constexpr std::uint32_t kKeyHelperVersion = (kRhymeKeyRulesVersion << 8) | 1;
 
 // Parts a word's two readings in a batch: "все|всё" for a word written with е that reads with е
 // as well as with ё.

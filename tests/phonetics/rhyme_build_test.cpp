@@ -142,22 +142,42 @@ TEST_F(RhymeBuild, AFailingHelperCostsOnlyTheWordsItFailsOnOrEndsTheBuild)
     }
 }
 
-TEST(KeyWorker, AHelperThatTricklesItsAnswerIsEndedAtTheDeadline)
+// A shell printf of an answer's header: "SLVK", then version, one word and byteCount bytes.
+std::string AnswerHeader(std::uint32_t version, std::uint32_t byteCount)
 {
-    // The header of an answer with 100 bytes of keys, then a byte every five seconds.
+    std::string command = "printf 'SLVK";
+    for (const std::uint32_t field : {version, 1U, byteCount}) {
+        for (int shift = 0; shift < 32; shift += 8) {
+            const unsigned byte = (field >> shift) & 0xFF;
+            command += "\\" + std::to_string(byte >> 6) + std::to_string((byte >> 3) & 7) +
+                       std::to_string(byte & 7);
+        }
+    }
+    return command + "'\n";
+}
+
+TEST(KeyWorker, AHelperThatTricklesItsAnswerOrIsOfAnotherVersionIsEnded)
+{
+    // A header of 100 bytes of keys that come a byte every five seconds, ended at the deadline;
+    // and a whole answer (one word, no keys) of another version, refused.
     TTempFolder folder;
-    const std::string trickle = folder.Write(
-        "trickle",
-        "#!/bin/sh\nprintf 'SLVK\\1\\0\\0\\0\\144\\0\\0\\0'\nwhile printf x; do sleep 5; done\n");
-    std::filesystem::permissions(trickle, std::filesystem::perms::owner_all);
-    EXPECT_EQ(RunInChild([&] {
-                  TKeyWorker helper(trickle);
-                  const std::atomic<bool> cancel{false};
-                  const std::string words[] = {"x"};
-                  helper.Send(words);
-                  return helper.Receive(1, cancel, std::chrono::seconds(1)) || helper.Running();
-              }),
-              0);
+    const std::string scripts[] = {
+        AnswerHeader(kKeyHelperVersion, 100) + "while printf x; do sleep 5; done\n",
+        AnswerHeader(kKeyHelperVersion + 1, 1) + "printf '\\0'\nsleep 60\n",
+    };
+    for (const std::string& script : scripts) {
+        SCOPED_TRACE(script);
+        const std::string helperPath = folder.Write("helper", "#!/bin/sh\n" + script);
+        std::filesystem::permissions(helperPath, std::filesystem::perms::owner_all);
+        EXPECT_EQ(RunInChild([&] {
+                      TKeyWorker helper(helperPath);
+                      const std::atomic<bool> cancel{false};
+                      const std::string words[] = {"x"};
+                      helper.Send(words);
+                      return helper.Receive(1, cancel, std::chrono::seconds(1)) || helper.Running();
+                  }),
+                  0);
+    }
 }
 
 TEST(RhymeKeyLists, ListEveryWordThatHasTheKeyAndNoOther)
