@@ -163,7 +163,7 @@ TEST(KeyWorker, AHelperThatTricklesItsAnswerOrIsOfAnotherVersionIsEnded)
     TTempFolder folder;
     const std::string scripts[] = {
         AnswerHeader(kKeyHelperVersion, 100) + "while printf x; do sleep 5; done\n",
-        AnswerHeader(kKeyHelperVersion + 1, 1) + "printf '\\0'\nsleep 60\n",
+        AnswerHeader(kKeyHelperVersion + 1, 1) + "printf '\\0'\nsleep 5\n",
     };
     for (const std::string& script : scripts) {
         SCOPED_TRACE(script);
