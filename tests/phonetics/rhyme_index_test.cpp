@@ -126,48 +126,41 @@ void WriteAged(const TTempFolder& folder, const std::string& name, double days,
     fs::last_write_time(folder.Write(name, bytes), fs::file_time_type::clock::now() - age);
 }
 
-TEST(RhymeCache, PruningRemovesOnlyItsOwnFilesLeftUnusedOrAbandoned)
+TEST(RhymeCache, PruningRemovesOnlyItsOwnFilesUnusedAbandonedOrLeastRecentlyUsedPastTheBound)
 {
-    TTempFolder folder;
-    // A file, its age in days, then whether it stays.
-    const std::tuple<const char*, double, bool> cases[] = {
-        {"rhymes-00000000000000aa.idx", 100, false},
-        {"rhymes-00000000000000bb.idx", 80, true},
-        {"rhymes-00000000000000aa.idx.tmp77", 0.1, false},
-        {"rhymes-00000000000000aa.idx.tmp77-2", 0.01, true},
-        {"notes.txt", 100, true},
-        {"rhymes-00000000000000AA.idx", 100, true},
-        {"rhymes-00000000000000aa.idx.tmp", 100, true},
+    // A file of 100 bytes, its age in days, then whether it stays: in a folder pruned with the
+    // usual limits, and in one pruned to 250 bytes with file 1 kept.
+    using TCase = std::tuple<const char*, double, bool>;
+    const std::pair<std::vector<TCase>, TRhymeCacheLimits> folders[] = {
+        {{{"rhymes-00000000000000aa.idx", 100, false},
+          {"rhymes-00000000000000bb.idx", 80, true},
+          {"rhymes-00000000000000aa.idx.tmp77", 0.1, false},
+          {"rhymes-00000000000000aa.idx.tmp77-2", 0.01, true},
+          {"notes.txt", 100, true},
+          {"rhymes-00000000000000AA.idx", 100, true},
+          {"rhymes-00000000000000aa.idx.tmp", 100, true}},
+         {}},
+        {{{"rhymes-0000000000000001.idx", 5, true},
+          {"rhymes-0000000000000002.idx", 3, false},
+          {"rhymes-0000000000000003.idx", 4, false},
+          {"rhymes-0000000000000004.idx", 1, true},
+          {"notes.txt", 9, true}},
+         {.Bytes = 250}},
     };
-    for (const auto& [name, days, stays] : cases) {
-        WriteAged(folder, name, days);
-    }
-    WriteAged(folder, "target", 100);
-    fs::create_symlink(folder.Path() + "/target", folder.Path() + "/rhymes-00000000000000cc.idx");
-    PruneRhymeCache(folder.Path());
-    for (const auto& [name, days, stays] : cases) {
-        SCOPED_TRACE(name);
-        EXPECT_EQ(fs::exists(folder.Path() + "/" + name), stays);
-    }
-    EXPECT_TRUE(fs::is_symlink(folder.Path() + "/rhymes-00000000000000cc.idx"));
-}
-
-TEST(RhymeCache, PruningToTheBoundRemovesTheLeastRecentlyUsedButNeverTheKeptFile)
-{
-    TTempFolder folder;
-    // A file of 100 bytes, its age in days, then whether it stays under a bound of 250 bytes.
-    const std::tuple<const char*, double, bool> cases[] = {
-        {"rhymes-0000000000000001.idx", 5, true},  // kept
-        {"rhymes-0000000000000002.idx", 3, false}, {"rhymes-0000000000000003.idx", 4, false},
-        {"rhymes-0000000000000004.idx", 1, true},  {"notes.txt", 9, true},
-    };
-    for (const auto& [name, days, stays] : cases) {
-        WriteAged(folder, name, days, std::string(100, 'x'));
-    }
-    PruneRhymeCache(folder.Path(), "rhymes-0000000000000001.idx", {.Bytes = 250});
-    for (const auto& [name, days, stays] : cases) {
-        SCOPED_TRACE(name);
-        EXPECT_EQ(fs::exists(folder.Path() + "/" + name), stays);
+    for (const auto& [cases, limits] : folders) {
+        TTempFolder folder;
+        for (const auto& [name, days, stays] : cases) {
+            WriteAged(folder, name, days, std::string(100, 'x'));
+        }
+        WriteAged(folder, "target", 100);
+        fs::create_symlink(folder.Path() + "/target",
+                           folder.Path() + "/rhymes-00000000000000cc.idx");
+        PruneRhymeCache(folder.Path(), "rhymes-0000000000000001.idx", limits);
+        for (const auto& [name, days, stays] : cases) {
+            SCOPED_TRACE(name);
+            EXPECT_EQ(fs::exists(folder.Path() + "/" + name), stays);
+        }
+        EXPECT_TRUE(fs::is_symlink(folder.Path() + "/rhymes-00000000000000cc.idx"));
     }
 }
 
