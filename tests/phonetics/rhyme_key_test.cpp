@@ -191,7 +191,7 @@ TEST(RhymeKeysOf, HomographsGetTwoKeysAndOtherWordsOne)
     EXPECT_EQ(KeysOf("замо'к").size(), 1u);
     EXPECT_EQ(KeysOf("окно").size(), 1u);
     EXPECT_TRUE(KeysOf("в").empty());
-    EXPECT_TRUE(HomographStresses(ToCp1251("окно")).empty());
+    EXPECT_TRUE(KnownStresses(ToCp1251("окно")).empty());
 }
 
 }  // namespace
