@@ -71,7 +71,7 @@ std::vector<std::string> RhymeKeysOf(std::string_view word, int stressedVowel)
     const std::string phonemes = PhonemesOf(word);
     std::vector<std::string> keys;
     if (stressedVowel < 0) {
-        for (const TStressedWord& stressed : HomographStresses(word)) {
+        for (const TStressedWord& stressed : KnownStresses(word)) {
             keys.push_back(RhymeKeyFromPhonemes(phonemes, word, stressed.StressedVowel));
         }
     }

@@ -1,4 +1,4 @@
-// Rhyme keys from espeak-ng's phoneme names, their normalisation, and the list of homographs.
+// Rhyme keys from espeak-ng's phoneme names, their normalisation, and the known stresses.
 
 #include "phonetics/rhyme_key.h"
 
@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 
+#include "phonetics/known_stresses_table.h"
 #include "search/word_filter.h"
 #include "wordstore/encoding.h"
 #include "wordstore/letters.h"
@@ -376,41 +377,37 @@ int StressedVowelOf(std::string_view phonemes, std::string_view word)
     return -1;
 }
 
-std::vector<TStressedWord> HomographStresses(std::string_view word)
+std::vector<TStressedWord> KnownStresses(std::string_view word)
 {
-    // Each entry is the word, UTF-8, and its two stressed vowels, numbered from 0.
-    struct THomograph
+    struct TKnownStress
     {
-        const char* Word;
+        std::string Word;
         int First;
-        int Second;
+        int Second;  // -1 when the word has one stress
     };
-    // перед has one stress twice: espeak-ng stresses пере́д, the noun that is перёд now, and the
-    // preposition is пе́ред.
-    static constexpr THomograph kHomographs[] = {
-        {"замок", 0, 1},  {"мука", 0, 1},     {"атлас", 0, 1},    {"орган", 0, 1},
-        {"хлопок", 0, 1}, {"ирис", 0, 1},     {"кружки", 0, 1},   {"стрелки", 0, 1},
-        {"белки", 0, 1},  {"плачу", 0, 1},    {"парить", 0, 1},   {"дорогой", 0, 2},
-        {"стоит", 0, 1},  {"полки", 0, 1},    {"писать", 0, 1},   {"уже", 0, 1},
-        {"кирка", 0, 1},  {"пропасть", 0, 1}, {"жаркое", 0, 1},   {"сорока", 0, 2},
-        {"мели", 0, 1},   {"духи", 0, 1},     {"гвоздики", 0, 1}, {"вести", 0, 1},
-        {"слова", 0, 1},  {"глаза", 0, 1},    {"дома", 0, 1},     {"воды", 0, 1},
-        {"руки", 0, 1},   {"села", 0, 1},     {"виски", 0, 1},    {"засыпать", 1, 2},
-        {"душа", 0, 1},   {"перед", 0, 0},
-    };
-    // Converted once: the index asks for every word of a dictionary.
-    static const std::vector<std::string> kSpellings = [] {
-        std::vector<std::string> spellings;
-        for (const THomograph& entry : kHomographs) {
-            spellings.push_back(ToCp1251(entry.Word));
+    // Converted and sorted once: the index asks for every word of a dictionary.
+    static const std::vector<TKnownStress> kKnown = [] {
+        std::vector<TKnownStress> known;
+        known.reserve(kKnownStressLines.size());
+        for (const TKnownStressLine& line : kKnownStressLines) {
+            const std::string_view second = line.Second;
+            known.push_back(
+                {ToCp1251(line.Word), ReadStressedWord(ToCp1251(line.First)).StressedVowel,
+                 second.empty() ? -1 : ReadStressedWord(ToCp1251(second)).StressedVowel});
         }
-        return spellings;
+        std::sort(known.begin(), known.end(),
+                  [](const TKnownStress& a, const TKnownStress& b) { return a.Word < b.Word; });
+        return known;
     }();
-    for (std::size_t i = 0; i < kSpellings.size(); ++i) {
-        if (word == kSpellings[i]) {
-            const std::string letters(word);
-            return {{letters, kHomographs[i].First}, {letters, kHomographs[i].Second}};
-        }
+    const auto found = std::lower_bound(
+        kKnown.begin(), kKnown.end(), word,
+        [](const TKnownStress& entry, std::string_view w) { return entry.Word < w; });
+    if (found == kKnown.end() || found->Word != word) {
+        return {};
     }
-    return {};
+    std::vector<TStressedWord> stresses = {{found->Word, found->First}};
+    if (found->Second >= 0) {
+        stresses.push_back({found->Word, found->Second});
+    }
+    return stresses;
 }

@@ -23,7 +23,7 @@ TStressedWord ReadStressedWord(std::string_view typed);
 // The version of the rules by which words get their rhyme keys and flags, here and in the index
 // build; raised with every change that may give a word other keys or flags, so that the indexes
 // cached before are built anew.
-inline constexpr int kRhymeKeyRulesVersion = 2;
+inline constexpr int kRhymeKeyRulesVersion = 3;
 
 // The longest word, in letters, that is given to espeak-ng.
 inline constexpr std::size_t kMaxPhonemisedLetters = 40;
@@ -65,7 +65,8 @@ std::string RhymeKeyFromPhonemes(std::string_view phonemes, std::string_view wor
 // or another number of vowels than the word has vowel letters.
 int StressedVowelOf(std::string_view phonemes, std::string_view word);
 
-// The stressed spellings of the common words that are written alike and stressed differently
-// (за'мок and замо'к), from a short list kept here: espeak-ng gives each of them one stress only.
-// Empty for any other word. word is lowercase Windows-1251.
-std::vector<TStressedWord> HomographStresses(std::string_view word);
+// The stresses of word from the list of known stresses (phonetics/data/stresses.tsv, built into
+// the program): one for a common word that espeak-ng stresses wrongly (моя́, гора́), two for a
+// word written alike with two stresses (за́мок and замо́к, о́кна and окна́), each as
+// ReadStressedWord reads it. Empty for any other word. word is lowercase Windows-1251.
+std::vector<TStressedWord> KnownStresses(std::string_view word);

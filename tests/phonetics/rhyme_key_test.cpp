@@ -185,13 +185,38 @@ TEST(IsPhonemisableWord, TakesRussianLettersWithInnerHyphensUpToFortyLetters)
     }
 }
 
-TEST(RhymeKeysOf, HomographsGetTwoKeysAndOtherWordsOne)
+TEST(RhymeKeysOf, KnownStressesGiveTheirKeysAndATypedStressWins)
 {
-    EXPECT_EQ(KeysOf("замок").size(), 2u);
-    EXPECT_EQ(KeysOf("замо'к").size(), 1u);
-    EXPECT_EQ(KeysOf("окно").size(), 1u);
+    // A word of one known stress takes it instead of espeak-ng's, one of two gets both keys, and
+    // any other word keeps espeak-ng's.
+    struct TCase
+    {
+        const char* Word;
+        std::vector<const char*> Readings;
+        bool Listed;
+    };
+    const TCase cases[] = {
+        {"моя", {"моя'"}, true},
+        {"голубом", {"голубо'м"}, true},
+        {"замок", {"за'мок", "замо'к"}, true},
+        {"окна", {"о'кна", "окна'"}, true},
+        {"дорогой", {"доро'гой", "дорого'й"}, true},
+        {"окно", {"окно'"}, false},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Word);
+        std::vector<std::string> keys;
+        for (const char* reading : c.Readings) {
+            keys.push_back(KeysOf(reading).at(0));
+        }
+        EXPECT_EQ(KeysOf(c.Word), keys);
+        EXPECT_EQ(KnownStresses(ToCp1251(c.Word)).size(), c.Listed ? c.Readings.size() : 0u);
+    }
+    // A typed stress picks one key whatever the list says.
+    EXPECT_EQ(KeysOf("мо'я").size(), 1u);
+    EXPECT_NE(KeysOf("мо'я"), KeysOf("моя"));
+    EXPECT_EQ(KeysOf("окна'").size(), 1u);
     EXPECT_TRUE(KeysOf("в").empty());
-    EXPECT_TRUE(HomographStresses(ToCp1251("окно")).empty());
 }
 
 }  // namespace
