@@ -26,7 +26,7 @@
 #include "wordstore/path_utils.h"
 
 std::vector<TWordList> DictWords;
-std::vector<TIntArray> DictCounts;
+std::vector<TCountArray> DictCounts;
 std::vector<double> DictTotals;
 
 namespace {
@@ -276,17 +276,20 @@ void LoadDictionary(const std::string& path, TLoadView& view)
         // A large count file is read and summed on the other core while this one splits the
         // words. An error of the word list wins, as when the files are read one after the other:
         // the count file's error, if any, goes with the future.
+        const bool mapped = view.MapsFiles();
+        const auto readCounts = [&countPath, mapped] {
+            return mapped ? MapCounts(countPath) : ReadCounts(countPath);
+        };
         std::future<TCountFile> later;
         if (*countBytes >= kCountBytesForSecondCore) {
             try {
-                later =
-                    std::async(std::launch::async, [&countPath] { return ReadCounts(countPath); });
+                later = std::async(std::launch::async, readCounts);
             } catch (const std::system_error&) {
                 // No thread to be had: the counts are read after the words.
             }
         }
-        words = ReadWordListFile(path);
-        counts = later.valid() ? later.get() : ReadCounts(countPath);
+        words = ReadWordListFile(path, mapped);
+        counts = later.valid() ? later.get() : readCounts();
     } catch (const ENotRegularFile&) {
         // Replaced by something else since the look above: skipped, as it would have been.
         return;
