@@ -138,8 +138,9 @@ public:
     // a front end that searches only some dictionaries does not build the others. Yes by default.
     virtual bool WantsWords(const std::string& /*stem*/) const { return true; }
     // Whether the wanted dictionaries' files are mapped rather than copied into memory of the
-    // store's own (see MapWholeFile): cheaper for a program that searches once and ends, but the
-    // files must keep their size while the store holds them. No by default.
+    // store's own (see MapWholeFile), up to a size past which copies list faster: cheaper for a
+    // program that searches once and ends, but the files must keep their size while the store
+    // holds them. No by default.
     virtual bool MapsFiles() const { return false; }
     // The dictionary folder is there but cannot be listed, so nothing is loaded; message is the
     // whole error, as DictionaryCandidates throws it. Reported as a load error unless overridden.
