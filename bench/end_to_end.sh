@@ -11,6 +11,7 @@
 #                                       a FOLDER, make_bench_dict) are built there
 #   CLI=PROGRAM                         the slovosito-cli to time instead of the build's, e.g. an
 #                                       older one for a before-and-after table
+#   BEFORE=PROGRAM                      another slovosito-cli timed in the same runs, as "before"
 #   GOAL=R                              the largest ratio to grep the searches may have, default 2
 set -euo pipefail
 
@@ -76,6 +77,11 @@ declare -A rows=(
     [regexp]="grep|grep -c -f $work/regexp.pat $list|cli|$cli --dir $work/dict --regexp /$regexp/"
     [version]="grep|grep --version|cli|$cli --version"
 )
+if [ -n "${BEFORE:-}" ]; then
+    rows[ending]+="|before|$BEFORE --dir $work/dict --ending $ending"
+    rows[regexp]+="|before|$BEFORE --dir $work/dict --regexp /$regexp/"
+    rows[version]+="|before|$BEFORE --version"
+fi
 if [ -n "$rg" ]; then
     rows[ending]+="|rg|$rg -c -f $work/ending.rg $list"
     rows[regexp]+="|rg|$rg -c -f $work/regexp.rg $list"
@@ -87,7 +93,7 @@ fi
 hits() { # tool command
     if [[ $2 == *--version ]]; then
         echo -
-    elif [ "$1" = cli ]; then
+    elif [ "$1" = cli ] || [ "$1" = before ]; then
         { $2 || true; } | wc -l
     else
         $2
@@ -102,7 +108,7 @@ peak_mib() { # command
 
 echo "$words words of $(basename "$(readlink -f "$list")"), $(nproc) cores, load average" \
     "$(cut -d ' ' -f 1-3 /proc/loadavg); median wall time of hyperfine -N runs."
-printf '%-9s %-5s %9s %9s %10s %9s %7s\n' query tool 'ms' '/grep' 'peak MiB' hits verdict
+printf '%-9s %-6s %9s %9s %10s %9s %7s\n' query tool 'ms' '/grep' 'peak MiB' hits verdict
 for row in ending regexp version; do
     IFS='|' read -r -a parts <<<"${rows[$row]}"
     args=()
@@ -117,15 +123,14 @@ for row in ending regexp version; do
         tool=${parts[i]} command=${parts[i + 1]} ms=${medians[i / 2]}
         peak=-
         verdict=
-        if [ "$tool" = cli ]; then
-            peak=$(peak_mib "$command")
-            [ "$row" = version ] ||
-                verdict=$(awk -v a="$ms" -v b="${medians[0]}" -v g="$goal" \
-                    'BEGIN { print a / b <= g ? "ok" : "MISSED" }')
+        [ "$tool" != cli ] && [ "$tool" != before ] || peak=$(peak_mib "$command")
+        if [ "$tool" = cli ] && [ "$row" != version ]; then
+            verdict=$(awk -v a="$ms" -v b="${medians[0]}" -v g="$goal" \
+                'BEGIN { print a / b <= g ? "ok" : "MISSED" }')
         fi
         awk -v q="$row" -v t="$tool" -v a="$ms" -v b="${medians[0]}" -v p="$peak" \
             -v h="$(hits "$tool" "$command")" -v v="$verdict" 'BEGIN {
-                printf "%-9s %-5s %9.2f %9.2f %10s %9s %7s\n", q, t, a, a / b, p, h, v
+                printf "%-9s %-6s %9.2f %9.2f %10s %9s %7s\n", q, t, a, a / b, p, h, v
             }'
     done
 done
