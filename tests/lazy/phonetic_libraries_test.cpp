@@ -2,9 +2,8 @@
 // a rhyme and a headword test map them. A process of its own, as a library once loaded stays.
 
 #include <fstream>
+#include <iterator>
 #include <sstream>
-#include <string>
-#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -20,12 +19,7 @@ namespace {
 bool Mapped(const std::string& name)
 {
     std::ifstream maps("/proc/self/maps");
-    for (std::string line; std::getline(maps, line);) {
-        if (line.find(name) != std::string::npos) {
-            return true;
-        }
-    }
-    return false;
+    return std::string(std::istreambuf_iterator<char>(maps), {}).find(name) != std::string::npos;
 }
 
 TEST(PhoneticLibraries, OnlyThePhoneticSearchesLoadThem)
@@ -38,13 +32,10 @@ TEST(PhoneticLibraries, OnlyThePhoneticSearchesLoadThem)
         {"--help"},
         {"--dir", dir, "--ending", "янка"},
         {"--dir", dir, "--regexp", "/^по.*ать$/", "--ipm"},
-        {"--dir", dir, "--mask", "*н?", "--alpha"},
-        {"--dir", dir, "--anagram", "кнои"},
-        {"--dir", dir, "--list"},
+        {"--dir", dir, "--anagram", "кнои", "--alpha"},
     };
     for (const std::vector<std::string>& args : plain) {
-        std::ostringstream out;
-        std::ostringstream err;
+        std::ostringstream out, err;
         EXPECT_EQ(RunCli(args, out, err), 0) << args.back() << ": " << err.str();
         EXPECT_FALSE(Mapped("libespeak-ng")) << args.back();
         EXPECT_FALSE(Mapped("libhunspell")) << args.back();
