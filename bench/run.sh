@@ -8,6 +8,8 @@
 #                             make_bench_dict built
 #   SEED=S                    seed of the generated dictionary, default 1
 #   REPETITIONS=R             repetitions of each benchmark, default 5; the median is shown
+#   CLI_DICT=FOLDER           time slovosito-cli end to end on the dictionary in FOLDER (e.g. a
+#                             real frequency list) rather than on 628 000 generated words
 #   BIG=1                     also list every word of a 10 000 000-word dictionary with
 #                             slovosito-cli, beside sort on the same file, and with the window
 #                             (needs about 1 GB)
@@ -270,35 +272,16 @@ if [ "${BIG:-0}" = 1 ]; then
 fi
 
 # ---- The whole command-line program against grep ------------------------------------------------
-# A one-shot run pays for starting, loading, searching and printing; grep reads the same file.
-cli_words=628000
+# A one-shot run pays for starting, loading, searching and printing; grep and ripgrep read the same
+# file. CLI_DICT=FOLDER times a dictionary of FOLDER instead of 628 000 generated words.
 cli_ending='янка'
-cli_regexp='^(без|бес).*ость$'
-mkdir "$work/cli"
-"$build/bin/make_bench_dict" --words "$cli_words" --seed "$seed" "$work/cli/dict.txt" >/dev/null
-grep_pattern "$cli_ending" >"$work/cli-ending.pat"
-grep_pattern "${cli_regexp%\$}" >"$work/cli-regexp.pat"
-cli="$build/bin/slovosito-cli --dir $work/cli"
-declare -A cli_command=([cli_ending]="$cli --ending $cli_ending"
-    [cli_regexp]="$cli --regexp '/$cli_regexp/'")
-declare -A cli_reference=([cli_ending]="grep -c -f $work/cli-ending.pat $work/cli/dict.txt"
-    [cli_regexp]="grep -E -c -f $work/cli-regexp.pat $work/cli/dict.txt")
 echo
-echo "slovosito-cli end to end on $cli_words words against LC_ALL=C grep, timed with $timer:"
-printf '%-20s %12s %12s %9s %7s %7s %16s\n' run 'ours ms' 'grep ms' ours/grep target verdict \
-    'hits ours/grep'
-for row in cli_ending cli_regexp; do
-    ours_time=$(time_command "$row" "${cli_command[$row]}")
-    grep_time=$(time_command "$row-grep" "${cli_reference[$row]}")
-    ours_hits=$(bash -c "${cli_command[$row]}" | wc -l)
-    grep_hits=$(bash -c "${cli_reference[$row]}")
-    awk -v l="${row#cli_}" -v a="$ours_time" -v b="$grep_time" -v h="$ours_hits" \
-        -v r="$grep_hits" 'BEGIN {
-            printf "%-20s %12.2f %12.2f %9.2f %7s %7s %16s\n", l, a, b, a / b, "<=2.00", \
-                (a / b <= 2 ? "ok" : "MISSED"), sprintf("%d/%d", h, r)
-        }'
-done
-echo "Queries: --ending $cli_ending, --regexp '/$cli_regexp/' (few hits), over the same word list."
+echo "slovosito-cli end to end against LC_ALL=C grep and ripgrep:"
+if command -v hyperfine >/dev/null; then
+    BUILD="$build" SEED="$seed" bash bench/end_to_end.sh ${CLI_DICT:+"$CLI_DICT"}
+else
+    echo "  skipped: hyperfine is missing (apt-get install hyperfine)"
+fi
 
 # ---- The window against the command-line program on the same work ------------------------------
 # The window runs offscreen. Start to rows is timed from the start of the program; what the

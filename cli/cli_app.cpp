@@ -85,6 +85,8 @@ public:
             m_options.Dicts.begin(), m_options.Dicts.end(),
             [&stem](const std::string& wanted) { return NamesDictionary(wanted, stem); });
     }
+    // One search and the program ends: the files are read where they lie.
+    bool MapsFiles() const override { return true; }
     void WarnDamaged(const std::string& message) override { Report(message); }
     void ReportLoadError(const std::string& message) override { Report(message); }
     void ReportFolderError(const std::string& message) override { m_folderError = message; }

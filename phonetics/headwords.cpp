@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "phonetics/shared_library.h"
 #include "wordstore/encoding.h"
 #include "wordstore/letters.h"
 
@@ -27,12 +28,34 @@ std::string FileVersion(const std::string& path)
     return std::to_string(info.st_size) + " " + std::to_string(info.st_mtim.tv_sec);
 }
 
+// Hunspell's functions, from the library loaded by the first handle: only headword searches need
+// it.
+struct THunspell
+{
+    TSharedLibrary Library{"libhunspell-1.7.so.0", "Hunspell", "libhunspell-1.7-0"};
+    decltype(&Hunspell_create) Create =
+        Library.Function<decltype(Hunspell_create)>("Hunspell_create");
+    decltype(&Hunspell_destroy) Destroy =
+        Library.Function<decltype(Hunspell_destroy)>("Hunspell_destroy");
+    decltype(&Hunspell_stem) Stem = Library.Function<decltype(Hunspell_stem)>("Hunspell_stem");
+    decltype(&Hunspell_free_list) FreeList =
+        Library.Function<decltype(Hunspell_free_list)>("Hunspell_free_list");
+};
+
+// Loaded once for the process; a load that throws is tried again by the next handle.
+const THunspell& Hunspell()
+{
+    static const THunspell hunspell;
+    return hunspell;
+}
+
 }  // namespace
 
 struct THeadwordTest::THandle
 {
+    const THunspell& Functions = Hunspell();
     Hunhandle* Handle = nullptr;
-    ~THandle() { Hunspell_destroy(Handle); }
+    ~THandle() { Functions.Destroy(Handle); }
 };
 
 THeadwordTest::THeadwordTest(const std::string& aff, const std::string& dic)
@@ -41,7 +64,7 @@ THeadwordTest::THeadwordTest(const std::string& aff, const std::string& dic)
         return;
     }
     m_handle = std::make_unique<THandle>();
-    m_handle->Handle = Hunspell_create(aff.c_str(), dic.c_str());
+    m_handle->Handle = m_handle->Functions.Create(aff.c_str(), dic.c_str());
 }
 
 THeadwordTest::~THeadwordTest() = default;
@@ -53,7 +76,7 @@ bool THeadwordTest::IsHeadword(std::string_view word)
     }
     const std::string text = ToUtf8(word);
     char** stems = nullptr;
-    const int count = Hunspell_stem(m_handle->Handle, &stems, text.c_str());
+    const int count = m_handle->Functions.Stem(m_handle->Handle, &stems, text.c_str());
     bool headword = count <= 0;
     if (!headword) {
         const std::string folded = Folded(std::string(word));
@@ -61,7 +84,7 @@ bool THeadwordTest::IsHeadword(std::string_view word)
             headword = Folded(ToCp1251Lossy(stems[i])) == folded;
         }
     }
-    Hunspell_free_list(m_handle->Handle, &stems, count);
+    m_handle->Functions.FreeList(m_handle->Handle, &stems, count);
     return headword;
 }
 

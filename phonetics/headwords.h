@@ -15,7 +15,8 @@ class THeadwordTest
 {
 public:
     // Opens the dictionary at aff and dic (UTF-8, as hunspell-ru's SET line says). When they are
-    // missing the test keeps every word; Available() tells.
+    // missing the test keeps every word; Available() tells. Throws EPhoneticsError when they are
+    // there but Hunspell's library cannot be loaded.
     THeadwordTest(const std::string& aff = kHunspellRussianAff,
                   const std::string& dic = kHunspellRussianDic);
     ~THeadwordTest();

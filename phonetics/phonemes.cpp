@@ -8,16 +8,21 @@
 #include <sys/stat.h>
 
 #include "phonetics/rhyme_key.h"
+#include "phonetics/shared_library.h"
 #include "wordstore/encoding.h"
 
 namespace {
 
 // espeak-ng keeps its voice and translator in globals of its own and is not thread-safe; this
-// lock is the one way into it, and the library is set up under it at the first call.
+// lock is the one way into it, and the library is loaded and set up under it at the first call.
 struct TEspeak
 {
     std::mutex Lock;
     bool Ready = false;
+    decltype(&espeak_Initialize) Initialize = nullptr;
+    decltype(&espeak_SetVoiceByName) SetVoiceByName = nullptr;
+    decltype(&espeak_TextToPhonemes) TextToPhonemes = nullptr;
+    decltype(&espeak_Info) Info = nullptr;
 };
 
 TEspeak& Espeak()
@@ -32,11 +37,19 @@ void SetUp(TEspeak& espeak)
     if (espeak.Ready) {
         return;
     }
+    // Only rhymes need espeak-ng, with the sound libraries it links: loaded on the first word.
+    const TSharedLibrary library("libespeak-ng.so.1", "espeak-ng", "libespeak-ng1");
+    espeak.Initialize = library.Function<decltype(espeak_Initialize)>("espeak_Initialize");
+    espeak.SetVoiceByName =
+        library.Function<decltype(espeak_SetVoiceByName)>("espeak_SetVoiceByName");
+    espeak.TextToPhonemes =
+        library.Function<decltype(espeak_TextToPhonemes)>("espeak_TextToPhonemes");
+    espeak.Info = library.Function<decltype(espeak_Info)>("espeak_Info");
     // Synchronous output with no sound wanted: the library starts no thread of its own.
-    if (espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 0, nullptr, espeakINITIALIZE_DONT_EXIT) < 0) {
+    if (espeak.Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 0, nullptr, espeakINITIALIZE_DONT_EXIT) < 0) {
         throw EPhoneticsError("Cannot start espeak-ng: is espeak-ng-data installed?");
     }
-    if (espeak_SetVoiceByName("ru") != EE_OK) {
+    if (espeak.SetVoiceByName("ru") != EE_OK) {
         throw EPhoneticsError("espeak-ng has no Russian voice: is espeak-ng-data installed?");
     }
     espeak.Ready = true;
@@ -58,7 +71,7 @@ std::string PhonemesOf(std::string_view word)
     const void* rest = text.c_str();
     // A hyphen or other punctuation ends a clause; the call goes on until the text is used up.
     while (rest != nullptr) {
-        const char* clause = espeak_TextToPhonemes(&rest, espeakCHARS_UTF8, 0);
+        const char* clause = espeak.TextToPhonemes(&rest, espeakCHARS_UTF8, 0);
         if (clause != nullptr) {
             phonemes += clause;
         }
@@ -91,7 +104,7 @@ std::string PhonemeDataVersion()
     const std::lock_guard<std::mutex> lock(espeak.Lock);
     SetUp(espeak);
     const char* dataPath = nullptr;
-    std::string version = espeak_Info(&dataPath);
+    std::string version = espeak.Info(&dataPath);
     struct stat info = {};
     if (dataPath != nullptr && stat((std::string(dataPath) + "/ru_dict").c_str(), &info) == 0) {
         // Appended piece by piece: " " + std::to_string(...) trips GCC 12's false -Wrestrict.

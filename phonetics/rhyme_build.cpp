@@ -276,7 +276,16 @@ std::optional<TDictRhymes> BuildDictRhymes(const TWordList& words, const std::at
             done.fetch_add(end - batch * kBatchWords, std::memory_order_relaxed);
         }
     };
-    std::thread stemmer(stem);
+    // A Hunspell that cannot be loaded stops the build as a failing helper does, once the keys
+    // are through.
+    std::exception_ptr stemFailure;
+    std::thread stemmer([&] {
+        try {
+            stem();
+        } catch (...) {
+            stemFailure = std::current_exception();
+        }
+    });
     TKeyBatches batches(words, InstalledYoReadings(), done);
     // Each helper has a thread of its own that feeds it; one is this thread.
     const bool helped = !workers.HelperPath.empty();
@@ -313,7 +322,7 @@ std::optional<TDictRhymes> BuildDictRhymes(const TWordList& words, const std::at
         feeder.join();
     }
     stemmer.join();
-    failure = failure ? failure : feederFailure;
+    failure = failure ? failure : (feederFailure ? feederFailure : stemFailure);
     if (failure) {
         std::rethrow_exception(failure);
     }

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <memory>
 #include <utility>
 
 #include "search/copy_short.h"
@@ -25,14 +26,16 @@ public:
                    std::size_t blockSize)
         : m_showIpm(showIpm)
         , m_write(write)
-        , m_block(std::max(blockSize, kLineRoom + 1), '\0')
+        , m_blockSize(std::max(blockSize, kLineRoom + 1))
+        // Left unwritten: a short listing touches, and so maps, only the pages it fills.
+        , m_block(std::make_unique_for_overwrite<char[]>(m_blockSize))
     {}
 
     // Writes the next line: word, with its ipm when the listing shows it.
     void Line(std::string_view word, double ipm)
     {
-        if (m_used + kLineRoom > m_block.size()) {
-            m_write(std::string_view(m_block.data(), m_used));
+        if (m_used + kLineRoom > m_blockSize) {
+            m_write(std::string_view(m_block.get(), m_used));
             m_used = 0;
         }
         if (m_lines++ != 0) {
@@ -49,7 +52,7 @@ public:
     std::size_t Finish()
     {
         if (m_used != 0) {
-            m_write(std::string_view(m_block.data(), m_used));
+            m_write(std::string_view(m_block.get(), m_used));
             m_used = 0;
         }
         return m_lines;
@@ -63,20 +66,21 @@ private:
     void Put(std::string_view text)
     {
         // A word too long for the block goes out in pieces.
-        while (m_used + text.size() > m_block.size()) {
-            const std::size_t part = m_block.size() - m_used;
-            std::memcpy(m_block.data() + m_used, text.data(), part);
-            m_write(m_block);
+        while (m_used + text.size() > m_blockSize) {
+            const std::size_t part = m_blockSize - m_used;
+            std::memcpy(m_block.get() + m_used, text.data(), part);
+            m_write(std::string_view(m_block.get(), m_blockSize));
             m_used = 0;
             text.remove_prefix(part);
         }
-        CopyShort(m_block.data() + m_used, text.data(), text.size());
+        CopyShort(m_block.get() + m_used, text.data(), text.size());
         m_used += text.size();
     }
 
     const bool m_showIpm;
     const std::function<void(std::string_view block)>& m_write;
-    std::string m_block;
+    const std::size_t m_blockSize;
+    const std::unique_ptr<char[]> m_block;
     std::size_t m_used = 0;
     std::size_t m_lines = 0;
     TIpmTextCache m_ipmTexts;

@@ -95,7 +95,7 @@ bool Matches(TMatch& matches, std::string_view word, TTick& tick)
 template <bool kMatchFirst, bool kFiltered, typename TMatch>
 inline void ConsiderWord(const TRunSettings& settings, std::size_t minLength, TMatch& matches,
                          const TWalkRow& walkRow, std::size_t j, std::string_view word,
-                         const TIntArray& counts, double total, THitSet& hits)
+                         const TCountArray& counts, double total, THitSet& hits)
 {
     if (word.size() < minLength) {
         return;
@@ -166,7 +166,7 @@ void WalkWords(const TRunSettings& settings, std::size_t minLength, TMatch& matc
             continue;
         }
         const TWordList& words = DictWords[walkRow.Row];
-        const TIntArray& counts = DictCounts[walkRow.Row];
+        const TCountArray& counts = DictCounts[walkRow.Row];
         const double total = DictTotals[walkRow.Row];
         const auto consider = [&](std::size_t j, std::string_view word) {
             ConsiderWord<kMatchFirst, kFiltered>(settings, minLength, matchesWithTick, walkRow, j,
@@ -360,7 +360,7 @@ TWordTest PlacesTest(std::vector<std::vector<std::uint32_t>> places)
                 continue;
             }
             const TWordList& words = DictWords[walkRow.Row];
-            const TIntArray& counts = DictCounts[walkRow.Row];
+            const TCountArray& counts = DictCounts[walkRow.Row];
             const double total = DictTotals[walkRow.Row];
             for (const std::uint32_t j : places[walkRow.Row]) {
                 budget.Tick();

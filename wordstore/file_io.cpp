@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -131,6 +132,27 @@ TFileBytes ReadWholeFile(const TRegularFile& file)
     }
     result.Size = ReadUpTo(file, result.Bytes.get(), file.Size);
     result.Bytes[result.Size] = '\0';
+    return result;
+}
+
+TFileBytes MapWholeFile(const TRegularFile& file)
+{
+    if (file.Size == 0) {
+        return ReadWholeFile(file);
+    }
+    // Anonymous pages first, for room to the NUL after the bytes, which may lie a page past the
+    // file's last; then the file over their start.
+    const std::size_t bytes = file.Size + 1;
+    void* memory = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (memory == MAP_FAILED) {
+        return ReadWholeFile(file);
+    }
+    TFileBytes result{TLargeBlock(static_cast<char*>(memory), TLargeFree{bytes, true}), file.Size};
+    if (mmap(memory, file.Size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_FIXED, file.Handle->get(),
+             0) == MAP_FAILED) {
+        return ReadWholeFile(file);
+    }
+    // Past the end of the file its last page reads as zeros: the NUL is there unwritten.
     return result;
 }
 

@@ -37,6 +37,11 @@ void* AllocateLarge(std::size_t bytes)
     return memory;
 }
 
+void UnmapLarge(void* memory, std::size_t bytes) noexcept
+{
+    munmap(memory, bytes);
+}
+
 void FreeLarge(void* memory, std::size_t bytes) noexcept
 {
     if (bytes < kHugePage) {

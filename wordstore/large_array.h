@@ -14,6 +14,9 @@ void* AllocateLarge(std::size_t bytes);
 // Frees memory from AllocateLarge; bytes is the size it was asked for.
 void FreeLarge(void* memory, std::size_t bytes) noexcept;
 
+// Unmaps the bytes of pages mapped at memory (MapWholeFile's).
+void UnmapLarge(void* memory, std::size_t bytes) noexcept;
+
 // A standard allocator over AllocateLarge, for vectors that grow to many megabytes.
 template <typename T>
 struct TLargeAllocator
@@ -56,10 +59,14 @@ struct TLargeBufferAllocator : TLargeAllocator<T>
 struct TLargeFree
 {
     std::size_t Size = 0;
-    void operator()(char* memory) const noexcept { FreeLarge(memory, Size); }
+    bool Mapped = false;  // pages mapped rather than allocated
+    void operator()(char* memory) const noexcept
+    {
+        Mapped ? UnmapLarge(memory, Size) : FreeLarge(memory, Size);
+    }
 };
 
-// Bytes from AllocateLarge, freed with their owner.
+// Bytes from AllocateLarge, or pages mapped from a file, freed with their owner.
 using TLargeBlock = std::unique_ptr<char[], TLargeFree>;
 
 // Returns a block of size uninitialized bytes. Throws std::bad_alloc.

@@ -29,6 +29,16 @@ std::int32_t LittleEndianInt32(const char* bytes)
         static_cast<std::uint32_t>(b[2]) << 16 | static_cast<std::uint32_t>(b[3]) << 24);
 }
 
+// The sum, in file order, of each count divided by 1 000 000.
+double Total(const TCountArray& counts)
+{
+    double total = 0.0;
+    for (const std::int32_t count : counts) {
+        total += count / 1000000.0;
+    }
+    return total;
+}
+
 }  // namespace
 
 void RefuseLargeWordList(const std::string& path, std::uint64_t bytes)
@@ -44,11 +54,11 @@ bool CountFileMayFit(std::uint64_t countFileBytes, std::uint64_t wordListBytes)
     return countFileBytes / 4 <= wordListBytes;
 }
 
-TWordListFile ReadWordListFile(const std::string& path)
+TWordListFile ReadWordListFile(const std::string& path, bool mapped)
 {
     const TRegularFile opened = OpenRegularFile(path);
     RefuseLargeWordList(path, opened.Size);
-    TFileBytes file = ReadWholeFile(opened);
+    TFileBytes file = mapped ? MapWholeFile(opened) : ReadWholeFile(opened);
     TWordListFile result;
     result.FileBytes = file.Size;
     std::size_t end = 0;
@@ -94,15 +104,16 @@ TCountFile ReadCounts(const std::string& path)
 {
     const TRegularFile file = OpenRegularFile(path);
     TCountFile result;
+    TIntArray counts;
     // The counts the file's size promises are read straight into place; bytes past them are
     // spare, or come from a file that grew while it was read.
     try {
-        result.Counts.resize(file.Size / 4);
+        counts.resize(file.Size / 4);
     } catch (const std::bad_alloc&) {
         throw EFileError(OutOfMemoryText(path));
     }
-    const std::size_t promised = 4 * result.Counts.size();
-    const std::size_t got = ReadUpTo(file, reinterpret_cast<char*>(result.Counts.data()), promised);
+    const std::size_t promised = 4 * counts.size();
+    const std::size_t got = ReadUpTo(file, reinterpret_cast<char*>(counts.data()), promised);
     std::string more;
     if (got == promised) {
         char rest[4096];
@@ -111,18 +122,31 @@ TCountFile ReadCounts(const std::string& path)
         }
     }
     result.FileBytes = got + more.size();
-    result.Counts.resize(got / 4);
+    counts.resize(got / 4);
     if constexpr (std::endian::native != std::endian::little) {
-        for (std::int32_t& count : result.Counts) {
+        for (std::int32_t& count : counts) {
             count = LittleEndianInt32(reinterpret_cast<const char*>(&count));
         }
     }
     for (std::size_t k = 0; k + 4 <= more.size(); k += 4) {
-        result.Counts.push_back(LittleEndianInt32(more.data() + k));
+        counts.push_back(LittleEndianInt32(more.data() + k));
     }
-    for (const std::int32_t count : result.Counts) {
-        result.Total += count / 1000000.0;
+    result.Counts = TCountArray(std::move(counts));
+    result.Total = Total(result.Counts);
+    return result;
+}
+
+TCountFile MapCounts(const std::string& path)
+{
+    if constexpr (std::endian::native != std::endian::little) {
+        return ReadCounts(path);
     }
+    const TRegularFile file = OpenRegularFile(path);
+    TFileBytes bytes = MapWholeFile(file);
+    TCountFile result;
+    result.FileBytes = bytes.Size;
+    result.Counts = TCountArray(std::move(bytes.Bytes), bytes.Size / 4);
+    result.Total = Total(result.Counts);
     return result;
 }
 
@@ -131,7 +155,7 @@ void FitCounts(TCountFile& counts, std::size_t wordCount)
     counts.Fits =
         static_cast<std::uint64_t>(counts.FileBytes) / 4 == static_cast<std::uint64_t>(wordCount);
     if (!counts.Fits) {
-        counts.Counts.clear();
+        counts.Counts = TCountArray();
         counts.Total = 0.0;
     }
 }

@@ -17,10 +17,11 @@ struct TWordListFile
     std::optional<std::size_t> NulOffset;  // where a NUL byte ends the words, when one does
 };
 
-// Reads the word list at path and splits it by the loader's line rules. Throws EFileError as
-// ReadWholeFile does, and, as RefuseLargeWordList, for a file of 4 GiB or more before reading it;
-// std::bad_alloc when the words do not fit in memory.
-TWordListFile ReadWordListFile(const std::string& path);
+// Reads the word list at path and splits it by the loader's line rules; with mapped, its bytes
+// are mapped rather than copied (see MapWholeFile). Throws EFileError as ReadWholeFile does, and,
+// as RefuseLargeWordList, for a file of 4 GiB or more before reading it; std::bad_alloc when the
+// words do not fit in memory.
+TWordListFile ReadWordListFile(const std::string& path, bool mapped = false);
 
 // Throws EFileError "Cannot read file "<path>". File too large" when a word list of bytes is too
 // large to be split: 4 GiB or more.
@@ -37,7 +38,7 @@ struct TCountFile
     // Whether the file's whole counts are exactly one per word; only then are Counts and Total
     // filled. Up to three spare bytes after the last count are allowed.
     bool Fits = false;
-    TIntArray Counts;    // little-endian 32-bit signed, one per word
+    TCountArray Counts;  // little-endian 32-bit signed, one per word
     double Total = 0.0;  // the sum, in file order, of each count divided by 1 000 000
 };
 
@@ -47,6 +48,10 @@ TCountFile ReadCountFile(const std::string& path, std::size_t wordCount);
 // Reads every whole count of the count file at path and sums them, before the words are known;
 // Fits stays false. Throws EFileError as ReadWholeFile does.
 TCountFile ReadCounts(const std::string& path);
+
+// ReadCounts over the file's pages mapped rather than copied (see MapWholeFile), on a machine
+// whose integers are little-endian as the file's; elsewhere ReadCounts.
+TCountFile MapCounts(const std::string& path);
 
 // Sets counts.Fits for a word list of wordCount words; when they do not fit, empties Counts and
 // sets Total to 0.

@@ -26,12 +26,17 @@
 #include "wordstore/path_utils.h"
 
 std::vector<TWordList> DictWords;
-std::vector<TIntArray> DictCounts;
+std::vector<TCountArray> DictCounts;
 std::vector<double> DictTotals;
 
 namespace {
 
 namespace fs = std::filesystem;
+
+// A pair whose word list is this large or larger is read even where mapping is wanted: a listing
+// that reaches its words all over runs faster on the huge pages a copy gets (see large_array.h)
+// than on the page cache's small ones.
+constexpr std::size_t kLargestMappedList = 32 * 1024 * 1024;
 
 // Below this, a thread costs more than reading the counts alongside the words saves.
 constexpr std::size_t kCountBytesForSecondCore = 1024 * 1024;
@@ -276,17 +281,20 @@ void LoadDictionary(const std::string& path, TLoadView& view)
         // A large count file is read and summed on the other core while this one splits the
         // words. An error of the word list wins, as when the files are read one after the other:
         // the count file's error, if any, goes with the future.
+        const bool mapped = view.MapsFiles() && *wordBytes < kLargestMappedList;
+        const auto readCounts = [&countPath, mapped] {
+            return mapped ? MapCounts(countPath) : ReadCounts(countPath);
+        };
         std::future<TCountFile> later;
         if (*countBytes >= kCountBytesForSecondCore) {
             try {
-                later =
-                    std::async(std::launch::async, [&countPath] { return ReadCounts(countPath); });
+                later = std::async(std::launch::async, readCounts);
             } catch (const std::system_error&) {
                 // No thread to be had: the counts are read after the words.
             }
         }
-        words = ReadWordListFile(path);
-        counts = later.valid() ? later.get() : ReadCounts(countPath);
+        words = ReadWordListFile(path, mapped);
+        counts = later.valid() ? later.get() : readCounts();
     } catch (const ENotRegularFile&) {
         // Replaced by something else since the look above: skipped, as it would have been.
         return;

@@ -4,8 +4,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "wordstore/file_io.h"
@@ -56,9 +58,52 @@ private:
 
 using TIntArray = std::vector<std::int32_t, TLargeAllocator<std::int32_t>>;
 
+// A dictionary's counts, read into an array of their own or left in the count file's mapped
+// pages (little-endian 32-bit signed, as the machine's).
+class TCountArray
+{
+public:
+    using value_type = std::int32_t;
+    using const_iterator = const std::int32_t*;
+    using iterator = const_iterator;
+
+    TCountArray() = default;
+    TCountArray(TIntArray counts)
+        : m_read(std::move(counts))
+        , m_counts(m_read.data())
+        , m_size(m_read.size())
+    {}
+    // The first size counts of a count file's bytes from MapWholeFile.
+    TCountArray(TLargeBlock mapped, std::size_t size)
+        : m_mapped(std::move(mapped))
+        , m_counts(reinterpret_cast<const std::int32_t*>(m_mapped.get()))
+        , m_size(size)
+    {}
+
+    std::size_t size() const { return m_size; }
+    bool empty() const { return m_size == 0; }
+    const std::int32_t& operator[](std::size_t j) const { return m_counts[j]; }
+    // Throws std::out_of_range for j past the end.
+    const std::int32_t& at(std::size_t j) const
+    {
+        if (j >= m_size) {
+            throw std::out_of_range("count " + std::to_string(j) + " of " + std::to_string(m_size));
+        }
+        return m_counts[j];
+    }
+    const std::int32_t* begin() const { return m_counts; }
+    const std::int32_t* end() const { return m_counts + m_size; }
+
+private:
+    TIntArray m_read;
+    TLargeBlock m_mapped;
+    const std::int32_t* m_counts = nullptr;
+    std::size_t m_size = 0;
+};
+
 // Slot i belongs to row i of the dictionary list; the three always have the same length.
 extern std::vector<TWordList> DictWords;
-extern std::vector<TIntArray> DictCounts;
+extern std::vector<TCountArray> DictCounts;
 // The sum, in file order, of each count divided by 1 000 000.
 extern std::vector<double> DictTotals;
 
@@ -92,6 +137,11 @@ public:
     // about as any other, but its slot stays empty with a total of 0, which no search runs over:
     // a front end that searches only some dictionaries does not build the others. Yes by default.
     virtual bool WantsWords(const std::string& /*stem*/) const { return true; }
+    // Whether the wanted dictionaries' files are mapped rather than copied into memory of the
+    // store's own (see MapWholeFile), up to a size past which copies list faster: cheaper for a
+    // program that searches once and ends, but the files must keep their size while the store
+    // holds them. No by default.
+    virtual bool MapsFiles() const { return false; }
     // The dictionary folder is there but cannot be listed, so nothing is loaded; message is the
     // whole error, as DictionaryCandidates throws it. Reported as a load error unless overridden.
     virtual void ReportFolderError(const std::string& message) { ReportLoadError(message); }
