@@ -31,6 +31,9 @@ struct TSearchArgs
     std::chrono::seconds TimeLimit{10};
     TWordFilter Filter;
     bool Headwords = false;
+    bool Near = false;
+    bool Stress = false;
+    std::optional<TCountRange> StressPlace;
     std::optional<TSearchMode> Mode;
     std::string Query;
 };

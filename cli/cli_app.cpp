@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string_view>
@@ -49,6 +50,9 @@ TCliArgs ReadSearchArgs(const std::vector<std::string>& args)
     }
     if (search.Verbose && !search.List && !read.Help && !search.Version) {
         throw EUsageError("--verbose goes with --list (see --help)");
+    }
+    if (search.Near && search.Mode != TSearchMode::Rhyme && !read.Help && !search.Version) {
+        throw EUsageError("--near goes with --rhyme (see --help)");
     }
     return read;
 }
@@ -107,26 +111,70 @@ public:
         }
         settings.TimeLimit = m_options.TimeLimit;
         settings.Filter = m_options.Filter;
+        std::vector<std::function<bool(std::size_t, std::size_t)>> tests;
         if (m_options.Headwords) {
-            settings.Filter.Keep = HeadwordTest(m_rhymes);
+            tests.push_back(HeadwordTest(m_rhymes));
+        }
+        if (m_options.StressPlace) {
+            tests.push_back(StressPlaceTest(m_rhymes, *m_options.StressPlace));
+        }
+        if (tests.size() == 1) {
+            settings.Filter.Keep = std::move(tests[0]);
+        } else if (!tests.empty()) {
+            settings.Filter.Keep = [tests = std::move(tests)](std::size_t row, std::size_t j) {
+                return std::all_of(tests.begin(), tests.end(),
+                                   [&](const auto& test) { return test(row, j); });
+            };
         }
         return settings;
     }
     std::size_t RowCount() const override { return m_rows.size(); }
     bool RowTicked(std::size_t row) const override { return m_ticked[row]; }
-    // A table is made of the records; a listing goes to the terminal as it is written.
+    // A table is made of the records; a listing goes to the terminal as it is written, unless
+    // its lines are ordered by tier or spelled with their stress.
     bool WantsTable() const { return m_options.Compare || m_options.Format != TTableFormat::Text; }
-    void ListHits(const THitSet& hits, const TSearchSettings& settings)
+    void ListHits(const THitSet& hits, const TSearchSettings& settings,
+                  const TRhymeSearch* rhymeSearch)
     {
-        if (WantsTable()) {
-            THitOrder order;
-            order.Sort(hits, settings.Alphabetical);
-            m_records = THitList(hits, std::move(order)).Records();
-        } else {
+        if (!WantsTable() && rhymeSearch == nullptr && !m_options.Stress) {
             WriteHitListing(hits, settings.Alphabetical, settings.ShowIpm,
                             [this](std::string_view block) { m_printer.Print(block); });
+            return;
+        }
+        // The tiers of a rhyme search one after the other, the order asked for within each.
+        constexpr TRhymeTier kTiers[] = {TRhymeTier::Rich, TRhymeTier::Exact, TRhymeTier::Near};
+        for (const TRhymeTier tier : kTiers) {
+            if (rhymeSearch == nullptr && tier != TRhymeTier::Rich) {
+                break;
+            }
+            THitSet part;
+            TRowCursor rows(hits);
+            hits.ForEach([&](std::size_t number) {
+                const TStoredWord word = rows.At(number);
+                if (rhymeSearch == nullptr || rhymeSearch->TierOf(word.Row, word.Index) == tier) {
+                    part.Add(number);
+                }
+            });
+            THitOrder order;
+            order.Sort(part, settings.Alphabetical);
+            for (THitRecord& record : THitList(part, std::move(order)).Records()) {
+                if (rhymeSearch != nullptr) {
+                    record.Label = TierName(tier);
+                    m_exactRhymes += tier != TRhymeTier::Near ? 1 : 0;
+                }
+                if (m_options.Stress) {
+                    record.Word = StressedSpelling(m_rhymes, record.Row, record.Index);
+                }
+                m_records.push_back(std::move(record));
+            }
+        }
+        if (!WantsTable()) {
+            WriteRecordListing(m_records, settings.ShowIpm,
+                               [this](std::string_view block) { m_printer.Print(block); });
         }
     }
+    // How many rich and exact rhymes ListHits listed.
+    std::size_t ExactRhymes() const { return m_exactRhymes; }
 
     // The rows as the terminal shows them, UTF-8.
     const std::vector<std::string>& Rows() const { return m_rows; }
@@ -204,6 +252,7 @@ private:
     std::vector<bool> m_ticked;
     TListingPrinter m_printer;
     std::vector<THitRecord> m_records;
+    std::size_t m_exactRhymes = 0;
     std::string m_folderError;
     TRhymeIndex m_rhymes;
 };
@@ -225,8 +274,10 @@ std::string RhymeWordOf(const std::string& utf8)
     return ToCp1251(word);
 }
 
-// The test of the search the options give; none for a query that searches nothing.
-std::optional<TWordTest> WordTestOf(const TSearchArgs& options, TRhymeIndex& rhymes)
+// The test of the search the options give; none for a query that searches nothing. A rhyme
+// search is rhymeSearch's.
+std::optional<TWordTest> WordTestOf(const TSearchArgs& options,
+                                    const std::optional<TRhymeSearch>& rhymeSearch)
 {
     // The rhyme's word may hold an accent the code page lacks; it converts on its own.
     const auto query = [&options] { return ToCp1251(options.Query); };
@@ -244,7 +295,7 @@ std::optional<TWordTest> WordTestOf(const TSearchArgs& options, TRhymeIndex& rhy
         case TSearchMode::FromLetters:
             return LetterTest(TLetterMode::FromLetters, query());
         case TSearchMode::Rhyme:
-            return RhymeTest(RhymeWordOf(options.Query), rhymes);
+            return rhymeSearch->Test();
     }
     return std::nullopt;
 }
@@ -296,7 +347,8 @@ int PrintHitTable(const TSearchArgs& options, const TCliView& view, TRunBudget& 
     for (THitRecord& hit : hits) {
         hit.Word = word(hit.Word);
     }
-    PrintTable(HitTableText(hits, names, options.Format, lineBreak), options.Raw, out);
+    const std::string_view labels = options.Mode == TSearchMode::Rhyme ? "tier" : "";
+    PrintTable(HitTableText(hits, names, options.Format, lineBreak, labels), options.Raw, out);
     return hits.empty() ? 1 : 0;
 }
 
@@ -333,16 +385,25 @@ int RunSearch(const std::vector<std::string>& args, std::ostream& out, std::ostr
         throw EUsageError("--compare needs two or more dictionaries (give --dict twice or --all)");
     }
     const bool rhyme = options.Mode == TSearchMode::Rhyme;
-    if ((rhyme || options.Headwords) && !view.IndexRhymes(isatty(2) == 1)) {
+    if ((rhyme || options.Headwords || options.Stress || options.StressPlace) &&
+        !view.IndexRhymes(isatty(2) == 1)) {
         return 2;
     }
-    const std::optional<TWordTest> test = WordTestOf(options, view.Rhymes());
+    std::optional<TRhymeSearch> rhymeSearch;
+    if (rhyme) {
+        rhymeSearch.emplace(RhymeWordOf(options.Query), view.Rhymes(), options.Near);
+    }
+    const std::optional<TWordTest> test = WordTestOf(options, rhymeSearch);
     // The time limit counts from here for the table of a --compare too, which can take longer
     // to make than the search.
     TRunBudget budget(view, options.TimeLimit, {});
     if (test) {
         TSearchRun run(view);
-        view.ListHits(run.Collect(*test), run.Settings());
+        view.ListHits(run.Collect(*test), run.Settings(), rhymeSearch ? &*rhymeSearch : nullptr);
+    }
+    if (rhymeSearch && rhymeSearch->HasKey() && !options.Near && view.ExactRhymes() == 0) {
+        PrintError(err, "no exact rhyme to \"" + options.Query +
+                            "\" is listed; --near lists the near rhymes too");
     }
     if (view.WantsTable()) {
         const int status = PrintHitTable(options, view, budget, out);

@@ -166,6 +166,19 @@ const TOptionSpec kSearchOptions[] = {
      "words that rhyme with WORD by their stressed vowel and every sound after it, WORD itself "
      "aside; a ' or an acute accent after a vowel of WORD picks the stress (замо'к)",
      TSearchMode::Rhyme},
+    {"--near", nullptr,
+     "with --rhyme, list the near rhymes too, after the rich and exact ones: one consonant "
+     "changed, added or dropped, voiced and voiceless or soft and hard consonants alike, й "
+     "dropped (осень: восемь)",
+     SearchFlag<&TSearchArgs::Near>},
+    {"--stress", nullptr, "mark each listed word's stressed vowel with a ' after it (окно')",
+     SearchFlag<&TSearchArgs::Stress>},
+    {"--stress-place", "RANGE",
+     "list only words stressed on the syllable RANGE from the end: 1 on the last (окно), 2 on "
+     "the one before (мама), 3 the third from the end (сладостный); RANGE as for --length",
+     [](TCliArgs& args, const std::string& value) {
+         args.Search.StressPlace = CountRangeOf(value, "stress place");
+     }},
     {"--headwords", nullptr,
      "list only dictionary forms: words that are their own stem in Hunspell's Russian "
      "dictionary (курс, not курса); words Hunspell does not know are kept",
@@ -208,7 +221,8 @@ constexpr const char* kSearchSynopsis =
     "Usage: slovosito-cli [--dir DIR] --list [--verbose]\n"
     "       slovosito-cli [--dir DIR] [--dict NAME]... [--all] [--alpha] [--ipm] [--min TEXT]\n"
     "                     [--raw] [--format text|tsv|csv] [--compare] [--time-limit SECONDS]\n"
-    "                     [--length RANGE] [--syllables RANGE]\n"
+    "                     [--length RANGE] [--syllables RANGE] [--stress-place RANGE]\n"
+    "                     [--near] [--stress]\n"
     "                     [--headwords] (--ending | --mask | --regexp | --inexact |\n"
     "                      --anagram | --from-letters | --rhyme) QUERY\n"
     "       slovosito-cli make-dict [--dir DIR] [--from-list | --from-text]\n"
@@ -222,9 +236,13 @@ constexpr const char* kSearchAbout =
     "the user's $XDG_DATA_HOME/slovosito/Словари (~/.local/share/slovosito/Словари), made with\n"
     "a copy of the installed sample on first use; --list --verbose tells which.\n"
     "\n"
-    "--rhyme and --headwords read an index of each dictionary's stresses (espeak-ng) and\n"
-    "dictionary forms (Hunspell), built at their first use and kept in\n"
-    "$XDG_CACHE_HOME/slovosito (~/.cache/slovosito); a changed dictionary is indexed anew.\n";
+    "--rhyme lists the rich rhymes first (alike from the consonant before the stressed\n"
+    "vowel: устал, пьедестал), then the exact ones, then with --near the near ones; each tier\n"
+    "in the order asked for, and --format tsv or csv gives a column \"tier\" for it.\n"
+    "\n"
+    "--rhyme, --stress, --stress-place and --headwords read an index of each dictionary's\n"
+    "stresses (espeak-ng) and dictionary forms (Hunspell), built at their first use and kept\n"
+    "in $XDG_CACHE_HOME/slovosito (~/.cache/slovosito); a changed dictionary is indexed anew.\n";
 
 constexpr const char* kSearchEpilogue =
     "make-dict builds the dictionary NAME from frequency lists or texts; check tells why a\n"

@@ -14,6 +14,28 @@ std::uint32_t TDictRhymes::KeyId(std::string_view key) const
                                                 : static_cast<std::uint32_t>(found - Keys.begin());
 }
 
+std::pair<std::uint32_t, std::uint32_t> TDictRhymes::KeyIdsStartingWith(
+    std::string_view prefix) const
+{
+    if (Keys.size() < 2) {
+        return {0, 0};
+    }
+    const auto first = std::lower_bound(Keys.begin() + 1, Keys.end(), prefix);
+    const auto last = std::find_if(first, Keys.end(), [prefix](const std::string& key) {
+        return !std::string_view(key).starts_with(prefix);
+    });
+    return {static_cast<std::uint32_t>(first - Keys.begin()),
+            static_cast<std::uint32_t>(last - Keys.begin())};
+}
+
+std::uint32_t TDictRhymes::SecondKeyId(std::size_t j) const
+{
+    const auto second =
+        std::lower_bound(SecondKeys.begin(), SecondKeys.end(),
+                         std::pair<std::uint32_t, std::uint32_t>(static_cast<std::uint32_t>(j), 0));
+    return second != SecondKeys.end() && second->first == j ? second->second : 0;
+}
+
 void TDictRhymes::MakeKeyLists()
 {
     ListStart.assign(Keys.size() + 1, 0);

@@ -27,6 +27,10 @@ struct TDictRhymes
     bool IsHeadword(std::size_t j) const { return (Flags[j] & kHeadword) != 0; }
     // The id of key, or 0 when no word has it.
     std::uint32_t KeyId(std::string_view key) const;
+    // The ids of the keys that start with prefix: [first, second).
+    std::pair<std::uint32_t, std::uint32_t> KeyIdsStartingWith(std::string_view prefix) const;
+    // The id of word j's second key, or 0 when it has none.
+    std::uint32_t SecondKeyId(std::size_t j) const;
 
     // Lists the words by key id, first and second keys alike, for WordsWithKey().
     void MakeKeyLists();

@@ -85,11 +85,11 @@ std::vector<std::string> RhymeKeysOf(std::string_view word, int stressedVowel)
     std::vector<std::string> keys;
     if (stressedVowel < 0) {
         for (const TStressedWord& stressed : KnownStresses(word)) {
-            keys.push_back(RhymeKeyFromPhonemes(phonemes, word, stressed.StressedVowel));
+            keys.push_back(IndexKeyFromPhonemes(phonemes, word, stressed.StressedVowel));
         }
     }
     if (keys.empty()) {
-        keys.push_back(RhymeKeyFromPhonemes(phonemes, word, stressedVowel));
+        keys.push_back(IndexKeyFromPhonemes(phonemes, word, stressedVowel));
     }
     std::erase(keys, std::string());
     if (keys.size() == 2 && keys[0] == keys[1]) {

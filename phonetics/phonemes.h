@@ -19,10 +19,10 @@ public:
 // at the first call. Throws EPhoneticsError when it cannot be set up.
 std::string PhonemesOf(std::string_view word);
 
-// The rhyme keys of word (lowercase Windows-1251): one, or two for a word of two known stresses
-// (KnownStresses) that the user did not stress; none for a word that has no key. A word of one
-// known stress takes that stress rather than espeak's. stressedVowel picks the stress (see
-// TStressedWord), -1 to take espeak's. Throws EPhoneticsError as PhonemesOf does.
+// The index keys (IndexKeyFromPhonemes) of word (lowercase Windows-1251): one, or two for a word
+// of two known stresses (KnownStresses) that the user did not stress; none for a word that has no
+// key. A word of one known stress takes that stress rather than espeak's. stressedVowel picks the
+// stress (see TStressedWord), -1 to take espeak's. Throws EPhoneticsError as PhonemesOf does.
 std::vector<std::string> RhymeKeysOf(std::string_view word, int stressedVowel = -1);
 
 // What the phonemes depend on besides the word: espeak-ng's version and the size and time of its

@@ -8,6 +8,7 @@
 #include <exception>
 #include <iterator>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include <sys/resource.h>
@@ -210,6 +211,61 @@ std::function<bool(std::size_t row, std::size_t index)> HeadwordTest(const TRhym
     };
 }
 
+std::function<bool(std::size_t row, std::size_t index)> StressPlaceTest(const TRhymeIndex& index,
+                                                                        TCountRange places)
+{
+    return [&index, places](std::size_t row, std::size_t j) {
+        const std::vector<TDictRhymes>& rows = index.Dictionaries();
+        if (row >= rows.size() || j >= rows[row].size()) {
+            return false;
+        }
+        const TDictRhymes& dict = rows[row];
+        for (const std::uint32_t id : {dict.KeyIds[j], dict.SecondKeyId(j)}) {
+            if (id != 0 &&
+                places.Contains(static_cast<std::size_t>(StressPlaceOf(dict.Keys[id])))) {
+                return true;
+            }
+        }
+        return false;
+    };
+}
+
+std::string StressedSpelling(const TRhymeIndex& index, std::size_t row, std::size_t j)
+{
+    std::string word(DictWords[row][j]);
+    const std::vector<TDictRhymes>& rows = index.Dictionaries();
+    if (row >= rows.size() || j >= rows[row].size() || rows[row].KeyIds[j] == 0) {
+        return word;
+    }
+    const auto place = static_cast<std::size_t>(StressPlaceOf(rows[row].Keys[rows[row].KeyIds[j]]));
+    const std::size_t vowels = SyllableCount(word);
+    if (place == 0 || place > vowels) {
+        return word;
+    }
+    // The vowel letter place - 1 vowels before the last.
+    std::size_t seen = 0;
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        if (IsVowel(word[i]) && ++seen == vowels - place + 1) {
+            word.insert(i + 1, 1, '\'');
+            break;
+        }
+    }
+    return word;
+}
+
+std::string_view TierName(TRhymeTier tier)
+{
+    switch (tier) {
+        case TRhymeTier::Rich:
+            return "rich";
+        case TRhymeTier::Exact:
+            return "exact";
+        case TRhymeTier::Near:
+            return "near";
+    }
+    return "near";
+}
+
 namespace {
 
 // The keys index gave word in the first row that holds it, or nothing when none does.
@@ -225,14 +281,10 @@ std::optional<std::vector<std::string>> IndexedKeys(const std::string& word,
                 continue;
             }
             std::vector<std::string> keys;
-            if (dict.KeyIds[j] != 0) {
-                keys.push_back(dict.Keys[dict.KeyIds[j]]);
-            }
-            const auto second = std::lower_bound(
-                dict.SecondKeys.begin(), dict.SecondKeys.end(),
-                std::pair<std::uint32_t, std::uint32_t>(static_cast<std::uint32_t>(j), 0));
-            if (second != dict.SecondKeys.end() && second->first == j && second->second != 0) {
-                keys.push_back(dict.Keys[second->second]);
+            for (const std::uint32_t id : {dict.KeyIds[j], dict.SecondKeyId(j)}) {
+                if (id != 0) {
+                    keys.push_back(dict.Keys[id]);
+                }
             }
             return keys;
         }
@@ -240,45 +292,110 @@ std::optional<std::vector<std::string>> IndexedKeys(const std::string& word,
     return std::nullopt;
 }
 
+// The index keys of the typed word (Windows-1251): a word written with е is read as the index
+// read it, from the index when a row holds it, else through Hunspell's data. A typed stress
+// keeps to the spelling unless ё is its only reading.
+std::vector<std::string> TypedWordKeys(const TStressedWord& typed, const TRhymeIndex& index)
+{
+    const bool withYe = typed.Word.find(static_cast<char>(kSmallYe)) != std::string::npos;
+    if (!withYe) {
+        return RhymeKeysOf(typed.Word, typed.StressedVowel);
+    }
+    if (typed.StressedVowel < 0) {
+        if (std::optional<std::vector<std::string>> indexed = IndexedKeys(typed.Word, index)) {
+            return std::move(*indexed);
+        }
+        return ReadingKeysOf(InstalledYoReadings().ToPhonemise(typed.Word));
+    }
+    const TYoReading* reading = InstalledYoReadings().Find(typed.Word);
+    return RhymeKeysOf(reading != nullptr && !reading->AlsoYe ? reading->Yo : typed.Word,
+                       typed.StressedVowel);
+}
+
+// The tier of each key id of dict that rhymes with one of keys (index keys); ids of no tier are
+// left out.
+std::vector<std::pair<std::uint32_t, TRhymeTier>> RhymingKeyIds(
+    const TDictRhymes& dict, const std::vector<std::string>& keys, bool nearToo)
+{
+    std::vector<std::pair<std::uint32_t, TRhymeTier>> ids;
+    for (const std::string& key : keys) {
+        const std::string_view rhyme = RhymePart(key);
+        const auto [first, last] = dict.KeyIdsStartingWith(std::string(rhyme) + kOnsetMark);
+        for (std::uint32_t id = first; id < last; ++id) {
+            ids.emplace_back(id, dict.Keys[id] == key ? TRhymeTier::Rich : TRhymeTier::Exact);
+        }
+        if (!nearToo) {
+            continue;
+        }
+        // The keys lie in byte order, so those of one rhyme key are neighbours and share a test.
+        std::string_view tested;
+        bool near = false;
+        for (std::uint32_t id = 1; id < dict.Keys.size(); ++id) {
+            const std::string_view other = RhymePart(dict.Keys[id]);
+            if (other != tested) {
+                tested = other;
+                near = other != rhyme && NearRhyme(rhyme, other);
+            }
+            if (near) {
+                ids.emplace_back(id, TRhymeTier::Near);
+            }
+        }
+    }
+    return ids;
+}
+
 }  // namespace
+
+TRhymeSearch::TRhymeSearch(const std::string& word, const TRhymeIndex& index, bool nearToo)
+{
+    const TStressedWord typed = ReadStressedWord(LowerKeepingYo(TrimBlanks(word)));
+    const std::vector<std::string> keys = TypedWordKeys(typed, index);
+    m_hasKey = !keys.empty();
+    const std::vector<TDictRhymes>& rows = index.Dictionaries();
+    // Each row numbers its keys apart. Only the words of the keys' lists are walked.
+    m_found.resize(rows.size());
+    for (std::size_t row = 0; row < rows.size() && row < DictWords.size(); ++row) {
+        const TDictRhymes& dict = rows[row];
+        std::vector<std::pair<std::uint32_t, TRhymeTier>>& found = m_found[row];
+        for (const auto& [id, tier] : RhymingKeyIds(dict, keys, nearToo)) {
+            for (const std::uint32_t j : dict.WordsWithKey(id)) {
+                found.emplace_back(j, tier);
+            }
+        }
+        // Each word once, in its best tier.
+        std::sort(found.begin(), found.end());
+        found.erase(std::unique(found.begin(), found.end(),
+                                [](const auto& a, const auto& b) { return a.first == b.first; }),
+                    found.end());
+        std::erase_if(found,
+                      [&](const auto& hit) { return DictWords[row][hit.first] == typed.Word; });
+    }
+}
+
+TWordTest TRhymeSearch::Test() const
+{
+    std::vector<std::vector<std::uint32_t>> places(m_found.size());
+    for (std::size_t row = 0; row < m_found.size(); ++row) {
+        for (const auto& hit : m_found[row]) {
+            places[row].push_back(hit.first);
+        }
+    }
+    return PlacesTest(std::move(places));
+}
+
+TRhymeTier TRhymeSearch::TierOf(std::size_t row, std::size_t j) const
+{
+    if (row >= m_found.size()) {
+        return TRhymeTier::Near;
+    }
+    const auto& found = m_found[row];
+    const auto hit = std::lower_bound(
+        found.begin(), found.end(), static_cast<std::uint32_t>(j),
+        [](const auto& entry, std::uint32_t place) { return entry.first < place; });
+    return hit != found.end() && hit->first == j ? hit->second : TRhymeTier::Near;
+}
 
 TWordTest RhymeTest(const std::string& word, const TRhymeIndex& index)
 {
-    const TStressedWord typed = ReadStressedWord(LowerKeepingYo(TrimBlanks(word)));
-    // A word written with е is read as the index read it: from the index when a row holds it,
-    // else through Hunspell's data. A typed stress keeps to the spelling unless ё is its only
-    // reading.
-    const bool withYe = typed.Word.find(static_cast<char>(kSmallYe)) != std::string::npos;
-    std::optional<std::vector<std::string>> indexed;
-    if (withYe && typed.StressedVowel < 0) {
-        indexed = IndexedKeys(typed.Word, index);
-    }
-    std::vector<std::string> keys;
-    if (indexed) {
-        keys = std::move(*indexed);
-    } else if (!withYe) {
-        keys = RhymeKeysOf(typed.Word, typed.StressedVowel);
-    } else if (typed.StressedVowel < 0) {
-        keys = ReadingKeysOf(InstalledYoReadings().ToPhonemise(typed.Word));
-    } else {
-        const TYoReading* reading = InstalledYoReadings().Find(typed.Word);
-        keys = RhymeKeysOf(reading != nullptr && !reading->AlsoYe ? reading->Yo : typed.Word,
-                           typed.StressedVowel);
-    }
-    const std::vector<TDictRhymes>& rows = index.Dictionaries();
-    // Each row numbers its keys apart. Only the words of the key lists are walked, in file order.
-    std::vector<std::vector<std::uint32_t>> places(rows.size());
-    for (std::size_t row = 0; row < rows.size() && row < DictWords.size(); ++row) {
-        const TDictRhymes& dict = rows[row];
-        const std::span<const std::uint32_t> first =
-            dict.WordsWithKey(keys.empty() ? 0 : dict.KeyId(keys[0]));
-        const std::span<const std::uint32_t> second =
-            dict.WordsWithKey(keys.size() < 2 ? 0 : dict.KeyId(keys[1]));
-        std::vector<std::uint32_t>& listed = places[row];
-        std::merge(first.begin(), first.end(), second.begin(), second.end(),
-                   std::back_inserter(listed));
-        listed.erase(std::unique(listed.begin(), listed.end()), listed.end());
-        std::erase_if(listed, [&](std::uint32_t j) { return DictWords[row][j] == typed.Word; });
-    }
-    return PlacesTest(std::move(places));
+    return TRhymeSearch(word, index).Test();
 }

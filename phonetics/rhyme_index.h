@@ -3,14 +3,18 @@
 // own while a front end goes on, and the rhyme search and headword test that read it.
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "phonetics/dict_rhymes.h"
 #include "phonetics/rhyme_cache.h"
 #include "search/search_run.h"
+#include "search/word_filter.h"
 
 // How a rhyme index build shares the machine: as any work, for a front end that waits for it, or
 // after all other work, for one that builds it beside what its user does.
@@ -69,7 +73,49 @@ private:
 // The filter's Keep test for the headwords of index's rows; index must be ready and outlive it.
 std::function<bool(std::size_t row, std::size_t index)> HeadwordTest(const TRhymeIndex& index);
 
-// The word test of the rhyme search for word (Windows-1251, as typed: a "'" or acute accent after
-// a vowel picks the stress): the words whose rhyme key is one of the word's, the word itself
-// aside. index must be ready. A word without a rhyme key takes no word. Throws EPhoneticsError.
+// The filter's Keep test for the words of index's rows whose stressed syllable, counted from the
+// end (StressPlaceOf), lies in places, by either reading of a homograph; a word without a rhyme
+// key has no place and is not kept. index must be ready and outlive it.
+std::function<bool(std::size_t row, std::size_t index)> StressPlaceTest(const TRhymeIndex& index,
+                                                                        TCountRange places);
+
+// Word j of row as a user types it stressed: a "'" after its stressed vowel (окно'), by its
+// first reading; the word as it is when it has no key or its key does not tell which of its
+// vowels is stressed. index must be ready.
+std::string StressedSpelling(const TRhymeIndex& index, std::size_t row, std::size_t j);
+
+// How a word listed by a rhyme search rhymes with the searched word, best first.
+enum class TRhymeTier : std::uint8_t {
+    Rich,   // the same index key: alike from the sound before the rhyme key on
+    Exact,  // the same rhyme key
+    Near,   // a near rhyme (NearRhyme) only
+};
+
+// The name of a tier in tables: "rich", "exact" or "near".
+std::string_view TierName(TRhymeTier tier);
+
+// The rhyme search for one word over a ready index.
+class TRhymeSearch
+{
+public:
+    // Finds the rhymes of word (Windows-1251, as typed: a "'" or acute accent after a vowel picks
+    // the stress): the words whose rhyme key is one of the word's, and with nearToo the near
+    // rhymes too, the word itself aside. index must be ready and stay so while the search is
+    // used. A word without a rhyme key finds no word. Throws EPhoneticsError.
+    TRhymeSearch(const std::string& word, const TRhymeIndex& index, bool nearToo = false);
+
+    // Whether the word has a rhyme key.
+    bool HasKey() const { return m_hasKey; }
+    // The word test of the search: the words it found.
+    TWordTest Test() const;
+    // The tier of word j of row, one of those Test() takes; Near for any other.
+    TRhymeTier TierOf(std::size_t row, std::size_t j) const;
+
+private:
+    bool m_hasKey = false;
+    // Each row's words found, rising, with their tiers.
+    std::vector<std::vector<std::pair<std::uint32_t, TRhymeTier>>> m_found;
+};
+
+// The word test of the rhyme search for word without near rhymes (TRhymeSearch).
 TWordTest RhymeTest(const std::string& word, const TRhymeIndex& index);

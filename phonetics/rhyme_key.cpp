@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <optional>
 
 #include "phonetics/known_stresses_table.h"
 #include "search/word_filter.h"
@@ -234,6 +235,96 @@ bool AfterHardHissing(const std::vector<TSound>& sounds, std::size_t i)
     return before == "Z" || before == "S" || (before == "s" && i >= 2 && sounds[i - 2].Text == "t");
 }
 
+// Whether c is a vowel of a rhyme key: the class letters a o e i u y, which no consonant of
+// espeak-ng's Russian voice is written with.
+bool IsKeyVowel(char c)
+{
+    return std::string_view("aoeiuy").find(c) != std::string_view::npos;
+}
+
+// A rhyme key as a near rhyme compares it: its vowels, the stressed one as it is (ы as и) and
+// the others as one, and the consonants before, between and after them, voiced and voiceless alike,
+// without softness and without й.
+struct TKeySkeleton
+{
+    std::string Vowels;               // the stressed vowel, then "*" for each other
+    std::vector<std::string> Groups;  // the consonants before each vowel, and after the last
+};
+
+std::optional<TKeySkeleton> SkeletonOf(std::string_view key)
+{
+    static constexpr std::string_view kVoiced = "bvgdzZ";
+    static constexpr std::string_view kVoiceless = "pfktsS";
+    TKeySkeleton skeleton;
+    skeleton.Groups.emplace_back();
+    for (const char c : key) {
+        if (IsKeyVowel(c)) {
+            // A stressed ы is near a stressed и (навзрыд, горит).
+            skeleton.Vowels += !skeleton.Vowels.empty() ? '*' : c == 'y' ? 'i' : c;
+            skeleton.Groups.emplace_back();
+        } else if (c != ';' && c != 'j') {
+            const std::size_t voiced = kVoiced.find(c);
+            skeleton.Groups.back() += voiced == std::string_view::npos ? c : kVoiceless[voiced];
+        }
+    }
+    if (skeleton.Vowels.empty()) {
+        return std::nullopt;
+    }
+    // ц and ч are one consonant each.
+    for (std::string& group : skeleton.Groups) {
+        for (std::size_t i = 0; i + 1 < group.size(); ++i) {
+            if (group[i] == 't' && (group[i + 1] == 's' || group[i + 1] == 'S')) {
+                group.replace(i, 2, 1, group[i + 1] == 's' ? 'c' : 'C');
+            }
+        }
+    }
+    return skeleton;
+}
+
+// Whether a consonant of a near rhyme may stand for the other (voiced and voiceless ones being
+// taken as one already, ц written c and ч C): м and н, л and р, т and ч, с and ц; любовь and он
+// do not rhyme, свет and снег neither.
+bool Akin(char a, char b)
+{
+    static constexpr std::string_view kKin[] = {"mn", "lr", "tC", "sc"};
+    return std::any_of(std::begin(kKin), std::end(kKin), [&](std::string_view kin) {
+        return kin.find(a) != std::string_view::npos && kin.find(b) != std::string_view::npos;
+    });
+}
+
+// How far two consonant groups of near rhymes lie apart, counted up to 2: 0 when equal, 1 when
+// one consonant is changed for an akin one, or dropped from a cluster (at the end of the word only
+// the last one: дождь and дрожь, not дождь and от), 2 otherwise. A group is never dropped whole:
+// осень and вопросы do not rhyme.
+std::size_t GroupDistance(std::string_view a, std::string_view b, bool last)
+{
+    if (a == b) {
+        return 0;
+    }
+    if (a.size() > b.size()) {
+        std::swap(a, b);
+    }
+    if (a.size() == b.size()) {
+        std::size_t changed = 0;
+        for (std::size_t i = 0; i < a.size(); ++i) {
+            changed += a[i] == b[i] ? 0 : Akin(a[i], b[i]) ? 1 : 2;
+        }
+        return std::min<std::size_t>(changed, 2);
+    }
+    if (a.empty() || b.size() - a.size() > 1) {
+        return 2;
+    }
+    if (last) {
+        return b.starts_with(a) ? 1 : 2;
+    }
+    for (std::size_t i = 0; i < b.size(); ++i) {
+        if (a.substr(0, i) == b.substr(0, i) && a.substr(i) == b.substr(i + 1)) {
+            return 1;
+        }
+    }
+    return 2;
+}
+
 }  // namespace
 
 bool IsPhonemisableWord(std::string_view word)
@@ -280,6 +371,12 @@ TStressedWord ReadStressedWord(std::string_view typed)
 std::string RhymeKeyFromPhonemes(std::string_view phonemes, std::string_view word,
                                  int stressedVowel)
 {
+    return std::string(RhymePart(IndexKeyFromPhonemes(phonemes, word, stressedVowel)));
+}
+
+std::string IndexKeyFromPhonemes(std::string_view phonemes, std::string_view word,
+                                 int stressedVowel)
+{
     if (!IsPhonemisableWord(word)) {
         return {};
     }
@@ -319,11 +416,15 @@ std::string RhymeKeyFromPhonemes(std::string_view phonemes, std::string_view wor
         }
     }
     std::string key;
+    // The first sound of the key.
+    std::size_t keyStart = stressed;
     if (stressed + 1 == sounds.size() && stressed > 0 && !sounds[stressed - 1].Vowel) {
         // ц leads whole: отцы rhymes with концы, not with носы.
         const std::string& lead = sounds[stressed - 1].Text;
+        keyStart = stressed - 1;
         if (stressed >= 2 && sounds[stressed - 2].Text == "t" && lead == "s") {
             key = "t";
+            keyStart = stressed - 2;
         }
         key += lead;
     }
@@ -354,7 +455,42 @@ std::string RhymeKeyFromPhonemes(std::string_view phonemes, std::string_view wor
     if (EndsSoft(word) && !sounds.back().Vowel && key.back() != ';') {
         key += ';';
     }
+    key += kOnsetMark;
+    if (keyStart > 0) {
+        const TSound& onset = sounds[keyStart - 1];
+        key += onset.Vowel ? std::string(1, onset.Reduced) : onset.Text;
+    }
     return key;
+}
+
+std::string_view RhymePart(std::string_view indexKey)
+{
+    return indexKey.substr(0, indexKey.find(kOnsetMark));
+}
+
+int StressPlaceOf(std::string_view indexKey)
+{
+    int vowels = 0;
+    for (const char c : RhymePart(indexKey)) {
+        vowels += IsKeyVowel(c) ? 1 : 0;
+    }
+    return vowels;
+}
+
+bool NearRhyme(std::string_view a, std::string_view b)
+{
+    const std::optional<TKeySkeleton> first = SkeletonOf(RhymePart(a));
+    const std::optional<TKeySkeleton> second = SkeletonOf(RhymePart(b));
+    if (!first || !second || first->Vowels != second->Vowels ||
+        first->Groups.size() != second->Groups.size()) {
+        return false;
+    }
+    std::size_t edits = 0;
+    const std::size_t groups = first->Groups.size();
+    for (std::size_t i = 0; i < groups && edits <= 1; ++i) {
+        edits += GroupDistance(first->Groups[i], second->Groups[i], i + 1 == groups);
+    }
+    return edits <= 1;
 }
 
 int StressedVowelOf(std::string_view phonemes, std::string_view word)

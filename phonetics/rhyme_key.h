@@ -23,7 +23,7 @@ TStressedWord ReadStressedWord(std::string_view typed);
 // The version of the rules by which words get their rhyme keys and flags, here and in the index
 // build; raised with every change that may give a word other keys or flags, so that the indexes
 // cached before are built anew.
-inline constexpr int kRhymeKeyRulesVersion = 3;
+inline constexpr int kRhymeKeyRulesVersion = 4;
 
 // The longest word, in letters, that is given to espeak-ng.
 inline constexpr std::size_t kMaxPhonemisedLetters = 40;
@@ -59,6 +59,33 @@ bool IsPhonemisableWord(std::string_view word);
 // has no key.
 std::string RhymeKeyFromPhonemes(std::string_view phonemes, std::string_view word,
                                  int stressedVowel = -1);
+
+// Parts an index key's rhyme key from its onset.
+inline constexpr char kOnsetMark = '/';
+
+// The index key of a word: its rhyme key (RhymeKeyFromPhonemes), kOnsetMark, and the onset, the
+// sound before the key as the phonemes have it (a consonant with its softness mark, or a
+// vowel's unstressed class), empty when the key starts the word. Two words whose index keys are
+// equal make a rich rhyme: they sound alike from the consonant before the stressed vowel on
+// (устал, пьедестал), or from the sound before the key of an open rhyme (окно, волокно).
+std::string IndexKeyFromPhonemes(std::string_view phonemes, std::string_view word,
+                                 int stressedVowel = -1);
+
+// The rhyme key of an index key (all of a key without kOnsetMark).
+std::string_view RhymePart(std::string_view indexKey);
+
+// The place of the stressed syllable counted from the end of the word, as the rhyme key of an
+// index key (or a rhyme key) tells it: 1 for окно, 2 for мама, 3 for сладостный; 0 for no key.
+int StressPlaceOf(std::string_view indexKey);
+
+// Whether two rhyme keys (or index keys, by their rhyme keys) make a near rhyme, the inexact
+// rhymes poets accept: the same stressed vowel (ы and и alike) and as many syllables after it,
+// unstressed vowels alike, and the consonants the same but for one consonant changed for an akin
+// one (м and н, л and р, т and ч, с and ц), or dropped from a cluster (at the end of the word only
+// the last), once voiced and voiceless consonants are taken as one, softness is ignored and й
+// dropped: осень and восемь, ветер and вечер, дождь and дрожь, not осень and вопросы. Equal keys
+// are near too.
+bool NearRhyme(std::string_view a, std::string_view b);
 
 // The number of the vowel (from 0) of word that espeak-ng stresses in its phoneme names for it,
 // as RhymeKeyFromPhonemes picks it without a given stress; -1 when the phonemes have no stress

@@ -145,6 +145,17 @@ void WriteListing(const THitSet& hits, const THitOrder& order, bool showIpm,
     writer.Finish();
 }
 
+void WriteRecordListing(std::span<const THitRecord> records, bool showIpm,
+                        const std::function<void(std::string_view block)>& write,
+                        std::size_t blockSize)
+{
+    TListingWriter writer(showIpm, write, blockSize);
+    for (const THitRecord& record : records) {
+        writer.Line(record.Word, record.Ipm);
+    }
+    writer.Finish();
+}
+
 std::size_t WriteListingByWord(const THitSet& hits, bool showIpm,
                                const std::function<void(std::string_view block)>& write,
                                std::size_t blockSize, std::size_t groupSize)
@@ -195,7 +206,7 @@ std::vector<THitRecord> THitList::Records() const
         const auto row = static_cast<std::size_t>(next - m_rowStart.begin()) - 1;
         const TStoredWord word{row, number - m_rowStart[row]};
         records.push_back({std::string(StoredBytes(word)), StoredIpm(word),
-                           DictCounts[word.Row][word.Index], word.Row});
+                           DictCounts[word.Row][word.Index], word.Row, word.Index});
     }
     return records;
 }

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,14 +14,16 @@
 #include "search/hit_set.h"
 #include "wordstore/large_array.h"
 
-// One listed hit as a record: the word (Windows-1251), its ipm, its count and the dictionary row
-// it was found in.
+// One listed hit as a record: the word (Windows-1251), its ipm, its count, the dictionary row it
+// was found in and its place there, and a label a front end may give it for a column of its own.
 struct THitRecord
 {
     std::string Word;
     double Ipm = 0.0;
     std::int64_t Count = 0;
     std::size_t Row = 0;
+    std::size_t Index = 0;
+    std::string Label{};
 };
 
 // Writes the listing of an order: one line per hit, the word followed, with showIpm, by " = " and
@@ -62,6 +65,12 @@ private:
     std::vector<std::size_t> m_rowStart;  // as in THitSet
     std::vector<std::uint32_t, TLargeAllocator<std::uint32_t>> m_numbers;
 };
+
+// Writes records as a listing, in their order: the lines WriteListing writes for their words and
+// ipms, handed to write in pieces of about blockSize bytes. write is not called for no records.
+void WriteRecordListing(std::span<const THitRecord> records, bool showIpm,
+                        const std::function<void(std::string_view block)>& write,
+                        std::size_t blockSize = std::size_t{1} << 20);
 
 // Writes the listing of hits: by word, each word once, when alphabetical, else by falling ipm,
 // the latest of equal values first; each word followed, with showIpm, by " = " and its ipm. With

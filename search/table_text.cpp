@@ -155,15 +155,21 @@ std::vector<TCompareRow> CompareRows(std::span<const THitRecord> hits,
 }
 
 std::string HitTableText(std::span<const THitRecord> hits, std::span<const std::string> rowNames,
-                         TTableFormat format, std::string_view lineBreak)
+                         TTableFormat format, std::string_view lineBreak,
+                         std::string_view labelColumn)
 {
     std::string table;
-    const std::string header[] = {"word", "ipm", "count", "dictionary"};
-    AppendLine(table, header, format, lineBreak);
+    std::vector<std::string> fields = {"word", "ipm", "count", "dictionary"};
+    if (!labelColumn.empty()) {
+        fields.emplace_back(TextCell(labelColumn, format, true));
+    }
+    AppendLine(table, fields, format, lineBreak);
     for (const THitRecord& hit : hits) {
-        const std::string fields[] = {TextCell(hit.Word, format, false), IpmField(hit.Ipm, format),
-                                      std::to_string(hit.Count),
-                                      TextCell(rowNames[hit.Row], format, true)};
+        fields = {TextCell(hit.Word, format, false), IpmField(hit.Ipm, format),
+                  std::to_string(hit.Count), TextCell(rowNames[hit.Row], format, true)};
+        if (!labelColumn.empty()) {
+            fields.push_back(TextCell(hit.Label, format, true));
+        }
         AppendLine(table, fields, format, lineBreak);
     }
     return table;

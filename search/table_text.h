@@ -42,8 +42,10 @@ std::vector<TCompareRow> CompareRows(std::span<const THitRecord> hits,
 // (0x00 to 0x1F, 0x7F) as "\xNN" and a backslash in a word as "\\", as names are spelled;
 // Csv follows RFC 4180: the ipm with a decimal point, and a field holding a comma, a double
 // quote or a control byte put in double quotes, its double quotes doubled.
+// With labelColumn given, a last column of that name holds each hit's Label.
 std::string HitTableText(std::span<const THitRecord> hits, std::span<const std::string> rowNames,
-                         TTableFormat format, std::string_view lineBreak);
+                         TTableFormat format, std::string_view lineBreak,
+                         std::string_view labelColumn = {});
 
 // The side-by-side rows as a table, columnNames naming the ipm columns. Text: no header, each
 // line "word = ipm1 | ipm2 | ...", IpmText or "-" where the word is absent. Tsv and Csv: the

@@ -65,6 +65,9 @@ const TWiring kWirings[] = {
     {{"--from-letters", "кинот"}, {}, "0\nкино\nкот\n"},
     {{"--rhyme", "окно"}, {}, "0\nкино\n"},
     {{"--headwords"}, {"--mask", "курс*"}, "0\nкурс\n"},
+    {{"--near"}, {"--rhyme", "кот"}, "1\n"},
+    {{"--stress"}, {"--ending", "кно"}, "0\nокно'\n"},
+    {{"--stress-place", "2"}, {"--mask", "к*"}, "0\nкурса\n"},
     {{"--help"}, {"--list"}, "0\nUsage: slovosito-cli [--dir DIR] --list [--verbose]\n..."},
     {{"--version"}, {"--list"}, "0\nslovosito-cli ..."},
 

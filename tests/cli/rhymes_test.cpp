@@ -190,30 +190,43 @@ protected:
 
 TEST_F(CliRhymes, RhymeTakesTheOrdersFiltersAndFormatsOfTheOtherSearches)
 {
-    // Arguments, then the whole output.
-    const std::pair<std::vector<std::string>, const char*> cases[] = {
+    // Arguments, then the whole output, and what goes to stderr.
+    struct TCase
+    {
+        std::vector<std::string> Args;
+        const char* Out;
+        const char* Err = "";
+    };
+    const TCase cases[] = {
         {{"--rhyme", "окно"}, "кино\nвино\n"},
-        {{"--rhyme", "кино"}, "окно\nвино\n"},
+        // вино rhymes richly, from the vowel before the н on.
+        {{"--rhyme", "кино"}, "вино\nокно\n"},
+        {{"--rhyme", "кино", "--stress"}, "вино'\nокно'\n"},
+        {{"--ending", "о", "--stress-place", "2-"}, "можно\n"},
+        {{"--ending", "о", "--stress-place", "1", "--headwords"}, "окно\nкино\nвино\n"},
+        {{"--rhyme", "курс"},
+         "",
+         "slovosito-cli: no exact rhyme to \"курс\" is listed; --near lists the near rhymes "
+         "too\n"},
         {{"--rhyme", "  Окно "}, "кино\nвино\n"},
         {{"--rhyme", "окно", "--alpha"}, "вино\nкино\n"},
         {{"--rhyme", "окно", "--ipm"}, "кино = 290000,00000\nвино = 270000,00000\n"},
         {{"--rhyme", "окно", "--min", "280000"}, "кино\n"},
         {{"--rhyme", "дно"}, "окно\nкино\nвино\n"},
-        {{"--rhyme", "окно", "--format", "tsv"},
-         "word\tipm\tcount\tdictionary\nкино\t290000,00000\t290000\tsmall\nвино\t270000,"
-         "00000\t270000\t"
-         "small\n"},
+        {{"--rhyme", "кино", "--format", "tsv"},
+         "word\tipm\tcount\tdictionary\ttier\nвино\t270000,00000\t270000\tsmall\trich\n"
+         "окно\t300000,00000\t300000\tsmall\texact\n"},
         {{"--ending", "с", "--headwords"}, "курс\n"},
         {{"--ending", "са"}, "курса\n"},
         {{"--rhyme", "окно", "--headwords"}, "кино\nвино\n"},
         {{"--rhyme", EspeakOverrunLine()}, ""},  // no key, so no rhymes
     };
-    for (const auto& [args, out] : cases) {
-        SCOPED_TRACE(::testing::PrintToString(args));
-        const TCliRun run = Run(args);
-        EXPECT_EQ(run.Out, out);
-        EXPECT_EQ(run.Err, "");
-        EXPECT_EQ(run.Status, *out == '\0' ? 1 : 0);
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.Args));
+        const TCliRun run = Run(c.Args);
+        EXPECT_EQ(run.Out, c.Out);
+        EXPECT_EQ(run.Err, c.Err);
+        EXPECT_EQ(run.Status, *c.Out == '\0' ? 1 : 0);
     }
 }
 
@@ -240,6 +253,8 @@ TEST_F(CliRhymes, UsageErrors)
     EXPECT_EQ(twoModes.Err,
               "slovosito-cli: only one of --ending, --mask, --regexp, --inexact, --anagram, "
               "--from-letters and --rhyme may be given\n");
+    EXPECT_EQ(Run({"--ending", "но", "--near"}).Err,
+              "slovosito-cli: --near goes with --rhyme (see --help)\n");
 }
 
 // Every entry under folder with its bytes, and the folder's own time of change.

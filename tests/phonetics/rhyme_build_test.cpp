@@ -223,13 +223,15 @@ std::string EveryWordRhymes(const char* query, const TRhymeIndex& index,
     // The word's keys are read through the filter's test, which gets each word's row and place.
     TRecordingControl everyWord = control;
     const auto keep = control.Given.Filter.Keep;
+    std::vector<std::vector<bool>> rhyming;
+    for (const TDictRhymes& row : rows) {
+        rhyming.push_back(RhymingIds(row, keys));
+    }
     everyWord.Given.Filter.Keep = [&, keep](std::size_t row, std::size_t j) {
         if (row >= rows.size() || DictWords[row][j] == typed.Word) {
             return false;
         }
-        const std::uint32_t first = keys.empty() ? 0 : rows[row].KeyId(keys[0]);
-        const std::uint32_t second = keys.size() < 2 ? 0 : rows[row].KeyId(keys[1]);
-        return HasRhymeKey(rows[row], j, first, second) && (!keep || keep(row, j));
+        return HasRhymingKey(rows[row], j, rhyming[row]) && (!keep || keep(row, j));
     };
     return ListRun(WordTest(
                        0, [](std::string_view) { return true; }, false),

@@ -26,8 +26,10 @@ bool Rhyme(const char* a, const char* b)
 {
     const std::vector<std::string> keysA = KeysOf(a);
     const std::vector<std::string> keysB = KeysOf(b);
-    return std::any_of(keysA.begin(), keysA.end(), [&](const std::string& key) {
-        return std::find(keysB.begin(), keysB.end(), key) != keysB.end();
+    return std::any_of(keysA.begin(), keysA.end(), [&](const std::string& keyA) {
+        return std::any_of(keysB.begin(), keysB.end(), [&](const std::string& keyB) {
+            return RhymePart(keyA) == RhymePart(keyB);
+        });
     });
 }
 

@@ -31,6 +31,26 @@ std::vector<std::string> TableKeysOf(const std::string& utf8)
     return ReadingKeysOf(InstalledYoReadings().ToPhonemise(typed.Word));
 }
 
+// How the words of two key lists rhyme at best: "rich" (an index key in common), "yes" (a rhyme
+// key in common), "near" (NearRhyme) or "far".
+std::string Relation(const std::vector<std::string>& first, const std::vector<std::string>& second)
+{
+    std::string best = "far";
+    for (const std::string& a : first) {
+        for (const std::string& b : second) {
+            if (a == b) {
+                return "rich";
+            }
+            if (RhymePart(a) == RhymePart(b)) {
+                best = "yes";
+            } else if (best == "far" && NearRhyme(a, b)) {
+                best = "near";
+            }
+        }
+    }
+    return best;
+}
+
 TEST(RhymePairs, PoemsRhymesMatchAndLookAlikesDoNot)
 {
     std::ifstream table(SLOVOSITO_TEST_DATA_DIR "/rhyme_pairs.tsv");
@@ -49,12 +69,17 @@ TEST(RhymePairs, PoemsRhymesMatchAndLookAlikesDoNot)
         ASSERT_GE(fields.size(), 4u) << line;
         const std::vector<std::string> first = TableKeysOf(fields[0]);
         const std::vector<std::string> second = TableKeysOf(fields[1]);
-        const bool rhyme = std::any_of(first.begin(), first.end(), [&](const std::string& key) {
-            return std::find(second.begin(), second.end(), key) != second.end();
-        });
-        const bool right = rhyme == (fields[2] == "yes");
-        EXPECT_TRUE(right) << line << "\n  keys " << (first.empty() ? "-" : first[0]) << " / "
-                           << (second.empty() ? "-" : second[0]);
+        const std::string relation = Relation(first, second);
+        // "no" holds for near rhymes too; "far" only where not even a near rhyme is.
+        const std::string& expected = fields[2];
+        const bool right = expected == "yes"  ? relation == "rich" || relation == "yes"
+                           : expected == "no" ? relation == "near" || relation == "far"
+                                              : relation == expected;
+        // Some near rhymes of poems lie further apart than NearRhyme reaches (погоста and
+        // остров); they are counted, and seven in ten must be found.
+        EXPECT_TRUE(right || expected == "near")
+            << line << "\n  keys " << (first.empty() ? "-" : first[0]) << " / "
+            << (second.empty() ? "-" : second[0]);
         auto& [rightCount, total] = byCategory[fields[3]];
         rightCount += right ? 1 : 0;
         ++total;
@@ -62,6 +87,8 @@ TEST(RhymePairs, PoemsRhymesMatchAndLookAlikesDoNot)
     for (const auto& [category, counts] : byCategory) {
         std::printf("%-12s %3d of %3d\n", category.c_str(), counts.first, counts.second);
     }
+    const auto [nearFound, nearPairs] = byCategory["near"];
+    EXPECT_GE(nearFound * 10, nearPairs * 7);
 }
 
 }  // namespace

@@ -5,9 +5,12 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "phonetics/dict_rhymes.h"
+#include "phonetics/rhyme_key.h"
 
 // Whether word j of dict has one of the key ids (0 stands for none).
 inline bool HasRhymeKey(const TDictRhymes& dict, std::size_t j, std::uint32_t first,
@@ -24,4 +27,24 @@ inline bool HasRhymeKey(const TDictRhymes& dict, std::size_t j, std::uint32_t fi
                                         std::make_pair(static_cast<std::uint32_t>(j), 0U));
     return found != dict.SecondKeys.end() && found->first == j && found->second != 0 &&
            (found->second == first || found->second == second);
+}
+
+// Which key ids of dict have the rhyme key of one of the index keys keys, onsets aside.
+inline std::vector<bool> RhymingIds(const TDictRhymes& dict, const std::vector<std::string>& keys)
+{
+    std::vector<bool> rhyming(dict.Keys.size());
+    for (std::size_t id = 1; id < dict.Keys.size(); ++id) {
+        rhyming[id] = std::any_of(keys.begin(), keys.end(), [&](const std::string& key) {
+            return RhymePart(key) == RhymePart(dict.Keys[id]);
+        });
+    }
+    return rhyming;
+}
+
+// Whether word j of dict has a key of rhyming (RhymingIds).
+inline bool HasRhymingKey(const TDictRhymes& dict, std::size_t j, const std::vector<bool>& rhyming)
+{
+    const std::uint32_t first = dict.KeyIds[j];
+    const std::uint32_t second = dict.SecondKeyId(j);
+    return (first != 0 && rhyming[first]) || (second != 0 && rhyming[second]);
 }
