@@ -141,17 +141,14 @@ public:
                             [this](std::string_view block) { m_printer.Print(block); });
             return;
         }
-        // The tiers of a rhyme search one after the other, the order asked for within each.
-        constexpr TRhymeTier kTiers[] = {TRhymeTier::Rich, TRhymeTier::Exact, TRhymeTier::Near};
-        for (const TRhymeTier tier : kTiers) {
-            if (rhymeSearch == nullptr && tier != TRhymeTier::Rich) {
-                break;
-            }
+        // The groups of a rhyme search one after the other, the order asked for within each.
+        const std::size_t groups = rhymeSearch != nullptr ? TRhymeSearch::kGroups : 1;
+        for (std::size_t group = 0; group < groups; ++group) {
             THitSet part;
             TRowCursor rows(hits);
             hits.ForEach([&](std::size_t number) {
                 const TStoredWord word = rows.At(number);
-                if (rhymeSearch == nullptr || rhymeSearch->TierOf(word.Row, word.Index) == tier) {
+                if (rhymeSearch == nullptr || rhymeSearch->GroupOf(word.Row, word.Index) == group) {
                     part.Add(number);
                 }
             });
@@ -159,6 +156,7 @@ public:
             order.Sort(part, settings.Alphabetical);
             for (THitRecord& record : THitList(part, std::move(order)).Records()) {
                 if (rhymeSearch != nullptr) {
+                    const TRhymeTier tier = rhymeSearch->TierOf(record.Row, record.Index);
                     record.Label = TierName(tier);
                     m_exactRhymes += tier != TRhymeTier::Near ? 1 : 0;
                 }

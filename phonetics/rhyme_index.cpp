@@ -312,17 +312,19 @@ std::vector<std::string> TypedWordKeys(const TStressedWord& typed, const TRhymeI
                        typed.StressedVowel);
 }
 
-// The tier of each key id of dict that rhymes with one of keys (index keys); ids of no tier are
-// left out.
-std::vector<std::pair<std::uint32_t, TRhymeTier>> RhymingKeyIds(
+// The group (TRhymeSearch::GroupOf) of each key id of dict that rhymes with one of keys (index
+// keys, the typed word's readings); ids of no group are left out.
+std::vector<std::pair<std::uint32_t, std::uint8_t>> RhymingKeyIds(
     const TDictRhymes& dict, const std::vector<std::string>& keys, bool nearToo)
 {
-    std::vector<std::pair<std::uint32_t, TRhymeTier>> ids;
-    for (const std::string& key : keys) {
+    std::vector<std::pair<std::uint32_t, std::uint8_t>> ids;
+    for (std::size_t reading = 0; reading < keys.size(); ++reading) {
+        const std::string& key = keys[reading];
         const std::string_view rhyme = RhymePart(key);
         const auto [first, last] = dict.KeyIdsStartingWith(std::string(rhyme) + kOnsetMark);
+        const auto rich = static_cast<std::uint8_t>(2 * std::min<std::size_t>(reading, 1));
         for (std::uint32_t id = first; id < last; ++id) {
-            ids.emplace_back(id, dict.Keys[id] == key ? TRhymeTier::Rich : TRhymeTier::Exact);
+            ids.emplace_back(id, dict.Keys[id] == key ? rich : rich + 1);
         }
         if (!nearToo) {
             continue;
@@ -337,7 +339,7 @@ std::vector<std::pair<std::uint32_t, TRhymeTier>> RhymingKeyIds(
                 near = other != rhyme && NearRhyme(rhyme, other);
             }
             if (near) {
-                ids.emplace_back(id, TRhymeTier::Near);
+                ids.emplace_back(id, TRhymeSearch::kNearGroup);
             }
         }
     }
@@ -356,13 +358,13 @@ TRhymeSearch::TRhymeSearch(const std::string& word, const TRhymeIndex& index, bo
     m_found.resize(rows.size());
     for (std::size_t row = 0; row < rows.size() && row < DictWords.size(); ++row) {
         const TDictRhymes& dict = rows[row];
-        std::vector<std::pair<std::uint32_t, TRhymeTier>>& found = m_found[row];
-        for (const auto& [id, tier] : RhymingKeyIds(dict, keys, nearToo)) {
+        std::vector<std::pair<std::uint32_t, std::uint8_t>>& found = m_found[row];
+        for (const auto& [id, group] : RhymingKeyIds(dict, keys, nearToo)) {
             for (const std::uint32_t j : dict.WordsWithKey(id)) {
-                found.emplace_back(j, tier);
+                found.emplace_back(j, group);
             }
         }
-        // Each word once, in its best tier.
+        // Each word once, in its first group.
         std::sort(found.begin(), found.end());
         found.erase(std::unique(found.begin(), found.end(),
                                 [](const auto& a, const auto& b) { return a.first == b.first; }),
@@ -383,16 +385,24 @@ TWordTest TRhymeSearch::Test() const
     return PlacesTest(std::move(places));
 }
 
-TRhymeTier TRhymeSearch::TierOf(std::size_t row, std::size_t j) const
+std::size_t TRhymeSearch::GroupOf(std::size_t row, std::size_t j) const
 {
     if (row >= m_found.size()) {
-        return TRhymeTier::Near;
+        return kNearGroup;
     }
     const auto& found = m_found[row];
     const auto hit = std::lower_bound(
         found.begin(), found.end(), static_cast<std::uint32_t>(j),
         [](const auto& entry, std::uint32_t place) { return entry.first < place; });
-    return hit != found.end() && hit->first == j ? hit->second : TRhymeTier::Near;
+    return hit != found.end() && hit->first == j ? hit->second : kNearGroup;
+}
+
+TRhymeTier TRhymeSearch::TierOf(std::size_t row, std::size_t j) const
+{
+    const std::size_t group = GroupOf(row, j);
+    return group == kNearGroup ? TRhymeTier::Near
+           : group % 2 == 0    ? TRhymeTier::Rich
+                               : TRhymeTier::Exact;
 }
 
 TWordTest RhymeTest(const std::string& word, const TRhymeIndex& index)

@@ -111,10 +111,18 @@ public:
     // The tier of word j of row, one of those Test() takes; Near for any other.
     TRhymeTier TierOf(std::size_t row, std::size_t j) const;
 
+    // The groups a listing shows one after the other, each in the order asked for: the rich and
+    // then the exact rhymes of the word's first reading (0 and 1), those of its second reading,
+    // when it has two (2 and 3: глаза' first, then гла'за), and the near rhymes (kNearGroup).
+    static constexpr std::size_t kGroups = 5;
+    static constexpr std::uint8_t kNearGroup = 4;
+    // The group of word j of row, one of those Test() takes; kNearGroup for any other.
+    std::size_t GroupOf(std::size_t row, std::size_t j) const;
+
 private:
     bool m_hasKey = false;
-    // Each row's words found, rising, with their tiers.
-    std::vector<std::vector<std::pair<std::uint32_t, TRhymeTier>>> m_found;
+    // Each row's words found, rising, with their groups.
+    std::vector<std::vector<std::pair<std::uint32_t, std::uint8_t>>> m_found;
 };
 
 // The word test of the rhyme search for word without near rhymes (TRhymeSearch).
