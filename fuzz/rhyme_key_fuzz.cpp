@@ -35,6 +35,20 @@ void CheckKey(const std::string& key, const std::string& word)
     const std::string_view letters = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ;";
     Check(!key.empty() && key.find_first_not_of(letters) == std::string::npos,
           "a key holds more than phoneme letters and softness marks", word + " | " + key);
+    Check(NearRhyme(key, key), "a key is not near itself", word + " | " + key);
+}
+
+// An index key: a rhyme key, the onset mark, and an onset of phoneme letters and softness.
+void CheckIndexKey(const std::string& key, const std::string& word)
+{
+    const std::size_t mark = key.find(kOnsetMark);
+    Check(mark != std::string::npos && key.find(kOnsetMark, mark + 1) == std::string::npos,
+          "an index key has not one onset mark", word + " | " + key);
+    CheckKey(std::string(RhymePart(key)), word);
+    const std::string_view onset = std::string_view(key).substr(mark + 1);
+    Check(onset.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ;") ==
+              std::string_view::npos,
+          "an onset holds more than a sound", word + " | " + key);
 }
 
 }  // namespace
@@ -53,9 +67,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         word = ReadStressedWord(word.Word);
     }
 
-    const std::string ruled = RhymeKeyFromPhonemes(phonemes, word.Word, word.StressedVowel);
+    const std::string ruled = IndexKeyFromPhonemes(phonemes, word.Word, word.StressedVowel);
     if (!ruled.empty()) {
-        CheckKey(ruled, word.Word);
+        CheckIndexKey(ruled, word.Word);
     }
 
     // Through espeak-ng: a word it cannot take would end the run here.
@@ -65,10 +79,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::vector<std::string> keys = RhymeKeysOf(word.Word, word.StressedVowel);
     Check(keys.size() <= 2, "more than two keys", word.Word);
     for (const std::string& key : keys) {
-        CheckKey(key, word.Word);
+        CheckIndexKey(key, word.Word);
+        Check(NearRhyme(key, ruled) == NearRhyme(ruled, key), "near rhymes one way only",
+              word.Word + " | " + key + " | " + ruled);
     }
     if (word.StressedVowel >= 0 || KnownStresses(word.Word).empty()) {
-        const std::string key = RhymeKeyFromPhonemes(spoken, word.Word, word.StressedVowel);
+        const std::string key = IndexKeyFromPhonemes(spoken, word.Word, word.StressedVowel);
         Check(keys == (key.empty() ? std::vector<std::string>() : std::vector<std::string>{key}),
               "the word's keys are not the key of its phonemes", word.Word);
     }
