@@ -1,10 +1,12 @@
-// Draws the README's picture of the window: the window over the dictionaries beside the program,
-// after an ending search with the ipm shown, saved as PNG to the file named on the command line.
+// Draws the README's pictures of the window: the window over the dictionaries beside the program,
+// after an ending search with the ipm shown, saved as PNG to the file named on the command line;
+// with a second file, also the window with its panel open after a rhyme search.
 // Meant to run under a virtual X display (scripts/screenshot.sh).
 
 #include <iostream>
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
@@ -19,8 +21,8 @@
 int main(int argc, char** argv)
 {
     InitExeDir();
-    if (argc != 2) {
-        std::cerr << "Usage: ui_screenshot FILE.png\n";
+    if (argc != 2 && argc != 3) {
+        std::cerr << "Usage: ui_screenshot FILE.png [PANEL.png]\n";
         return 2;
     }
     QApplication app(argc, argv);
@@ -45,6 +47,19 @@ int main(int argc, char** argv)
     if (!form.grab().save(QString::fromLocal8Bit(argv[1]), "PNG")) {
         std::cerr << "ui_screenshot: cannot write " << argv[1] << '\n';
         return 1;
+    }
+    if (argc == 3) {
+        form.findChild<QCheckBox*>(QStringLiteral("ch_stat"))->setChecked(false);
+        form.findChild<QAction*>(QStringLiteral("Action_more"))->trigger();
+        form.findChild<QLineEdit*>(QStringLiteral("edit_Rhyme"))->setText(QStringLiteral("окно"));
+        form.findChild<QCheckBox*>(QStringLiteral("ch_near"))->setChecked(true);
+        form.findChild<QCheckBox*>(QStringLiteral("ch_stress"))->setChecked(true);
+        form.findChild<QAbstractButton*>(QStringLiteral("btn_Rhyme"))->click();
+        QTest::qWait(200);
+        if (!form.grab().save(QString::fromLocal8Bit(argv[2]), "PNG")) {
+            std::cerr << "ui_screenshot: cannot write " << argv[2] << '\n';
+            return 1;
+        }
     }
     return 0;
 }

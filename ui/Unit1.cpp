@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <exception>
+#include <memory>
 #include <utility>
 
 #include <QAbstractScrollArea>
@@ -15,7 +16,9 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDesktopServices>
+#include <QFile>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -28,21 +31,27 @@
 #include <QRadioButton>
 #include <QScopeGuard>
 #include <QScreen>
+#include <QSettings>
 #include <QTimer>
 #include <QUrl>
 #include <QWindow>
 
 #include "phonetics/rhyme_cache.h"
 #include "search/hit_listing.h"
+#include "search/letter_search.h"
 #include "search/number_text.h"
 #include "search/query.h"
 #include "search/table_text.h"
+#include "search/word_filter.h"
 #include "ui/centred_message_box.h"
 #include "ui/fast_result_pane.h"
 #include "ui/pane_actions.h"
 #include "ui/qt_text.h"
+#include "ui/record_listing.h"
 #include "ui/result_pane.h"
+#include "ui/selection_mime_data.h"
 #include "wordstore/encoding.h"
+#include "wordstore/path_utils.h"
 
 namespace {
 
@@ -95,6 +104,42 @@ bool IsUserInput(QEvent::Type type)
     }
 }
 
+// The window's own settings file under the user's configuration folder; empty when there is no
+// such folder.
+QString SettingsPath()
+{
+    const std::string base = XdgBaseFolder(TXdgFolder::Config, SystemUserEnvironment());
+    if (base.empty()) {
+        return {};
+    }
+    return QFile::decodeName(JoinPath(JoinPath(base, "slovosito"), "window.ini").c_str());
+}
+
+// The range typed into field; none when it is blank. Throws EConvertError, naming the field by
+// caption, for any other text.
+std::optional<TCountRange> RangeOf(const QLineEdit& field, const QString& caption)
+{
+    const QString text = field.text().trimmed();
+    if (text.isEmpty()) {
+        return std::nullopt;
+    }
+    std::optional<TCountRange> range = ParseCountRange(text.toStdString());
+    if (!range) {
+        throw EConvertError(Cp1251FromQString(
+            QStringLiteral("%1: «%2» — не диапазон. Пишите 5, 4-6, 7- или -3").arg(caption, text)));
+    }
+    return range;
+}
+
+// A word as typed into the rhyme field, Windows-1251: a combining acute accent (U+0301), which
+// the code page lacks, becomes the "'" that marks the stress just as well.
+std::string RhymeWordOf(const QString& typed)
+{
+    QString word = typed.trimmed();
+    word.replace(QChar(0x0301), QLatin1Char('\''));
+    return Cp1251FromQString(word);
+}
+
 }  // namespace
 
 TForm1::TForm1(std::string dictionaryFolder, TWindowHooks hooks, QWidget* parent)
@@ -128,6 +173,7 @@ void TForm1::FormCreate()
     // Message boxes take their caption from the application.
     QApplication::setApplicationName(windowTitle());
     QApplication::setApplicationDisplayName(windowTitle());
+    LoadPanelPref();
 
     QRect place(QPoint(0, 0), size());
     if (const QScreen* where = screen()) {
@@ -171,7 +217,64 @@ void TForm1::FormClose()
 
 void TForm1::LoadPref() {}
 
-void TForm1::SavePref() {}
+void TForm1::SavePref()
+{
+    const QString path = SettingsPath();
+    if (path.isEmpty()) {
+        return;
+    }
+    QSettings settings(path, QSettings::IniFormat);
+    settings.beginGroup(QStringLiteral("more"));
+    settings.setValue(QStringLiteral("open"), PanelOpen());
+    for (const auto& [key, control] : PanelPrefControls()) {
+        if (const auto* field = qobject_cast<const QLineEdit*>(control)) {
+            settings.setValue(key, field->text());
+        } else if (const auto* tick = qobject_cast<const QCheckBox*>(control)) {
+            settings.setValue(key, tick->isChecked());
+        } else if (const auto* choice = qobject_cast<const QComboBox*>(control)) {
+            settings.setValue(key, choice->currentIndex());
+        }
+    }
+}
+
+void TForm1::LoadPanelPref()
+{
+    const QString path = SettingsPath();
+    if (path.isEmpty()) {
+        return;
+    }
+    QSettings settings(path, QSettings::IniFormat);
+    settings.beginGroup(QStringLiteral("more"));
+    for (const auto& [key, control] : PanelPrefControls()) {
+        const QVariant value = settings.value(key);
+        if (auto* field = qobject_cast<QLineEdit*>(control)) {
+            field->setText(value.toString());
+        } else if (auto* tick = qobject_cast<QCheckBox*>(control)) {
+            tick->setChecked(value.toBool());
+        } else if (auto* choice = qobject_cast<QComboBox*>(control)) {
+            choice->setCurrentIndex(std::clamp(value.toInt(), 0, choice->count() - 1));
+        }
+    }
+    if (settings.value(QStringLiteral("open")).toBool()) {
+        ShowPanelMore(true);
+    }
+}
+
+std::vector<std::pair<QString, QWidget*>> TForm1::PanelPrefControls() const
+{
+    return {
+        {QStringLiteral("rhyme"), edit_Rhyme},
+        {QStringLiteral("near"), ch_near},
+        {QStringLiteral("stress"), ch_stress},
+        {QStringLiteral("letterMode"), combo_letters},
+        {QStringLiteral("letters"), edit_Letters},
+        {QStringLiteral("length"), edit_Length},
+        {QStringLiteral("syllables"), edit_Syllables},
+        {QStringLiteral("stressPlace"), edit_StressPlace},
+        {QStringLiteral("headwords"), ch_headwords},
+        {QStringLiteral("compare"), ch_compare},
+    };
+}
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
@@ -199,6 +302,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
     if (watched == Panel1 && event->type() == QEvent::Resize) {
         LayoutPanel1();
     }
+    SelectExampleOnFocus(watched, *event);
     if (event->type() == QEvent::KeyPress && IsRunKey(*static_cast<QKeyEvent*>(event))) {
         // A hidden row runs nothing: only keys sent to it past the focus could reach its field.
         const TRowSearch run = RowSearchOf(watched);
@@ -208,6 +312,34 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void TForm1::SelectExampleOnFocus(QObject* watched, const QEvent& event)
+{
+    auto* field = qobject_cast<QLineEdit*>(watched);
+    if (field == nullptr) {
+        return;
+    }
+    if (event.type() == QEvent::MouseButtonRelease && watched == m_selectOnRelease) {
+        // The press put the caret where it fell; the example goes whole at the first key.
+        m_selectOnRelease = nullptr;
+        field->selectAll();
+        return;
+    }
+    if (event.type() != QEvent::FocusIn) {
+        return;
+    }
+    m_selectOnRelease = nullptr;
+    const QString example = field->property("example").toString();
+    if (example.isEmpty() || field->text() != example) {
+        return;
+    }
+    if (static_cast<const QFocusEvent&>(event).reason() == Qt::MouseFocusReason) {
+        m_selectOnRelease = field;
+    } else {
+        // After the field's own focus handling, which may place the caret.
+        QMetaObject::invokeMethod(field, &QLineEdit::selectAll, Qt::QueuedConnection);
+    }
 }
 
 void TForm1::Timer_InitTimer()
@@ -354,10 +486,9 @@ void TForm1::RunSearch(const std::function<void()>& run)
 TForm1::TRowSearch TForm1::RowSearchOf(const QObject* field) const
 {
     const std::pair<const QObject*, TRowSearch> rows[] = {
-        {srch1, &TForm1::srch_btn1Click},
-        {srch2, &TForm1::srch_btn2Click},
-        {srch3, &TForm1::srch_btn3Click},
-        {srch4, &TForm1::srch_btn4Click},
+        {srch1, &TForm1::srch_btn1Click},      {srch2, &TForm1::srch_btn2Click},
+        {srch3, &TForm1::srch_btn3Click},      {srch4, &TForm1::srch_btn4Click},
+        {edit_Rhyme, &TForm1::btn_RhymeClick}, {edit_Letters, &TForm1::btn_LettersClick},
     };
     for (const auto& [rowField, search] : rows) {
         if (rowField == field) {
@@ -441,10 +572,12 @@ void TForm1::N3Click()
 void TForm1::N4Click()
 {
     // The table the command line writes with --format tsv, with the list's names, as the other
-    // copies put text on the clipboard: one "\n" per line break.
-    const std::string table =
-        HitTableText(m_hitList.Records(), m_rowNames, TTableFormat::Tsv, "\n");
-    QGuiApplication::clipboard()->setText(PaneTextFromCp1251(table));
+    // copies put text on the clipboard: one "\n" per line break; beside it the same table in
+    // HTML, which a spreadsheet pastes into cells.
+    if (m_tableText) {
+        QGuiApplication::clipboard()->setMimeData(
+            NewTableMimeData(PaneTextFromCp1251(m_tableText())));
+    }
 }
 
 void TForm1::N5Click()
@@ -454,36 +587,80 @@ void TForm1::N5Click()
         return;
     }
     RunSearch([this, &word] {
-        if (!m_rhymesStarted) {
+        if (ReadyRhymeIndex()) {
+            ShowRun(RhymeTest(word, m_rhymes));
+        }
+    });
+}
+
+bool TForm1::ReadyRhymeIndex()
+{
+    if (!m_rhymesStarted) {
+        StartRhymeIndex();
+    }
+    if (m_rhymes.Ready()) {
+        return true;
+    }
+    const QString count = Label_fnd->text();
+    bool ready = false;
+    try {
+        ready = m_rhymes.Wait([this](double fraction) { return WaitForRhymeIndex(fraction); });
+    } catch (...) {
+        // What stopped the build ended it; the next rhyme search starts another.
+        m_rhymesStarted = false;
+        Label_fnd->setText(count);
+        Progress_rhymes->hide();
+        throw;
+    }
+    Label_fnd->setText(count);
+    if (!ready) {
+        // Esc or closing cancelled the build with the wait; it starts again in the background
+        // unless the window is closing.
+        m_rhymesStarted = false;
+        Progress_rhymes->hide();
+        if (!m_closeAfterSearch) {
             StartRhymeIndex();
         }
-        if (!m_rhymes.Ready()) {
-            const QString count = Label_fnd->text();
-            bool ready = false;
-            try {
-                ready =
-                    m_rhymes.Wait([this](double fraction) { return WaitForRhymeIndex(fraction); });
-            } catch (...) {
-                // What stopped the build ended it; the next rhyme search starts another.
-                m_rhymesStarted = false;
-                Label_fnd->setText(count);
-                Progress_rhymes->hide();
-                throw;
-            }
-            Label_fnd->setText(count);
-            if (!ready) {
-                // Esc or closing cancelled the build with the wait; it starts again in the
-                // background unless the window is closing.
-                m_rhymesStarted = false;
-                Progress_rhymes->hide();
-                if (!m_closeAfterSearch) {
-                    StartRhymeIndex();
-                }
-                return;
-            }
+    }
+    return ready;
+}
+
+void TForm1::btn_RhymeClick()
+{
+    const QString typed = edit_Rhyme->text().trimmed();
+    RunSearch([this, &typed] {
+        const std::string word = RhymeWordOf(typed);
+        if (word.empty() || !ReadyRhymeIndex()) {
+            return;
         }
-        ShowRun(RhymeTest(word, m_rhymes));
+        const TRhymeSearch search(word, m_rhymes, ch_near->isChecked());
+        ShowRun(search.Test(), QStringLiteral("Рифмы к «%1»: ").arg(typed), &search);
     });
+}
+
+void TForm1::btn_LettersClick()
+{
+    const TLetterMode mode =
+        combo_letters->currentIndex() == 0 ? TLetterMode::Anagram : TLetterMode::FromLetters;
+    const QString typed = edit_Letters->text().trimmed();
+    const QString caption = QStringLiteral("%1 «%2»: ").arg(combo_letters->currentText(), typed);
+    RunSearch([&] { ShowRun(LetterTest(mode, Cp1251FromQString(typed)), caption); });
+}
+
+void TForm1::Label_moreClick()
+{
+    ShowPanelMore(!PanelOpen());
+}
+
+bool TForm1::PanelOpen() const
+{
+    return !Panel_more->isHidden();
+}
+
+bool TForm1::NeedsRhymeIndex() const
+{
+    return PanelOpen() && (ch_headwords->isChecked() || ch_stress->isChecked() ||
+                           !edit_StressPlace->text().trimmed().isEmpty());
 }
 
 void TForm1::PrevContextMenu(const QPoint& pos)
@@ -508,11 +685,20 @@ void TForm1::PrevContextMenu(const QPoint& pos)
     PopupMenu1->popup(origin->mapToGlobal(pos));
 }
 
-void TForm1::ShowRun(const std::optional<TWordTest>& test)
+void TForm1::ShowRun(const std::optional<TWordTest>& test, const QString& countCaption,
+                     const TRhymeSearch* rhymes)
 {
     if (!test) {
         return;
     }
+    // The panel's headword, stress and stress place read the index, as a rhyme search does.
+    if (NeedsRhymeIndex() && !ReadyRhymeIndex()) {
+        return;
+    }
+    const bool stressed = PanelOpen() && ch_stress->isChecked();
+    const bool compared = PanelOpen() && ch_compare->isChecked();
+    // Side by side, the minimum and the order apply to the words' lines, not to the run.
+    const double minIpm = compared ? StrToFloat(Cp1251FromQString(edit_MinIpm->text())) : 0.0;
     TSearchRun run(*this);
     Prev->SetText(ToCp1251("Поиск..."));
     // One pass, so that the pane shows the text before the search blocks the event loop.
@@ -523,21 +709,63 @@ void TForm1::ShowRun(const std::optional<TWordTest>& test)
         const auto releaseRepaints = qScopeGuard([this] { Prev->ReleaseRepaints(); });
         const THitSet hits = run.Collect(*test);
         const TSearchSettings& settings = run.Settings();
-        // The pieces go straight into the pane's memory: a long listing never stands twice.
-        Prev->BeginText(ListingSizeBound(hits, settings.ShowIpm));
-        THitList list;
-        const std::size_t lines = WriteHitListing(
-            hits, settings.Alphabetical, settings.ShowIpm,
-            [this](std::string_view block) { Prev->AppendText(block); }, &list);
-        Prev->EndText();
-        // Comes right after the listing, so a search that fails before it keeps the earlier
-        // table along with the earlier listing. The records are made when the table is copied:
-        // the store only changes at start-up, before any search.
-        m_hitList = std::move(list);
+        std::size_t lines = 0;
+        if (rhymes == nullptr && !stressed && !compared) {
+            // The pieces go straight into the pane's memory: a long listing never stands twice.
+            Prev->BeginText(ListingSizeBound(hits, settings.ShowIpm));
+            auto list = std::make_shared<THitList>();
+            lines = WriteHitListing(
+                hits, settings.Alphabetical, settings.ShowIpm,
+                [this](std::string_view block) { Prev->AppendText(block); }, list.get());
+            Prev->EndText();
+            // Comes right after the listing, so a search that fails before it keeps the earlier
+            // table along with the earlier listing. The records are made when the table is
+            // copied: the store only changes at start-up, before any search.
+            m_tableText = [this, list] {
+                return HitTableText(list->Records(), m_rowNames, TTableFormat::Tsv, "\n");
+            };
+        } else {
+            std::vector<THitRecord> records =
+                ListedRecords(hits, settings.Alphabetical, rhymes, stressed ? &m_rhymes : nullptr);
+            lines = compared ? ShowCompared(records, minIpm)
+                             : ShowRecords(std::move(records), settings, rhymes != nullptr);
+        }
         N4->setEnabled(true);
-        Label_fnd->setText(QStringLiteral("Найдено:%1").arg(lines));
+        Label_fnd->setText(countCaption + QString::number(lines));
     }
     m_hooks.Beep();
+}
+
+std::size_t TForm1::ShowRecords(std::vector<THitRecord> records, const TSearchSettings& settings,
+                                bool tiers)
+{
+    Prev->BeginText(0);
+    WriteRecordListing(records, settings.ShowIpm,
+                       [this](std::string_view block) { Prev->AppendText(block); });
+    Prev->EndText();
+    const std::size_t lines = records.size();
+    auto kept = std::make_shared<std::vector<THitRecord>>(std::move(records));
+    m_tableText = [this, kept, tiers] {
+        return HitTableText(*kept, m_rowNames, TTableFormat::Tsv, "\n", tiers ? "tier" : "");
+    };
+    return lines;
+}
+
+std::size_t TForm1::ShowCompared(const std::vector<THitRecord>& records, double minIpm)
+{
+    std::vector<std::size_t> columns;
+    std::vector<std::string> names;
+    for (std::size_t row = 0; row < RowCount(); ++row) {
+        if (RowTicked(row)) {
+            columns.push_back(row);
+            names.push_back(m_rowNames[row]);
+        }
+    }
+    auto rows = std::make_shared<const std::vector<TCompareRow>>(
+        CompareRows(records, columns, minIpm, ch_alpha->isChecked()));
+    Prev->SetText(CompareTableText(*rows, names, TTableFormat::Text, "\r\n"));
+    m_tableText = [rows, names] { return CompareTableText(*rows, names, TTableFormat::Tsv, "\n"); };
+    return rows->size();
 }
 
 TSearchSettings TForm1::Settings() const
@@ -547,6 +775,33 @@ TSearchSettings TForm1::Settings() const
     settings.ShowIpm = ch_stat->isChecked();
     settings.MinIpmText = Cp1251FromQString(edit_MinIpm->text());
     settings.Clock = m_hooks.Clock;
+    if (!PanelOpen()) {
+        return settings;
+    }
+    settings.Filter.Length = RangeOf(*edit_Length, QStringLiteral("Длина"));
+    settings.Filter.Syllables = RangeOf(*edit_Syllables, QStringLiteral("Слогов"));
+    std::vector<std::function<bool(std::size_t, std::size_t)>> keep;
+    if (ch_headwords->isChecked()) {
+        keep.push_back(HeadwordTest(m_rhymes));
+    }
+    if (const std::optional<TCountRange> places =
+            RangeOf(*edit_StressPlace, QStringLiteral("Ударный слог с конца"))) {
+        keep.push_back(StressPlaceTest(m_rhymes, *places));
+    }
+    if (keep.size() == 1) {
+        settings.Filter.Keep = std::move(keep.front());
+    } else if (!keep.empty()) {
+        settings.Filter.Keep = [keep = std::move(keep)](std::size_t row, std::size_t j) {
+            return std::all_of(keep.begin(), keep.end(),
+                               [&](const auto& test) { return test(row, j); });
+        };
+    }
+    if (ch_compare->isChecked()) {
+        // Side by side, a word is kept when its largest ipm reaches the minimum, so the run
+        // gives every hit, in every dictionary.
+        settings.Alphabetical = false;
+        settings.MinIpmText = std::string("0");
+    }
     return settings;
 }
 

@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <QWidget>
@@ -17,6 +18,7 @@
 
 class QAction;
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -101,11 +103,16 @@ private slots:
     void N5Click();
     void Timer_RhymesTimer();
     void PrevContextMenu(const QPoint& pos);
+    void btn_RhymeClick();
+    void btn_LettersClick();
+    // Opens the panel of the newer searches, or closes it.
+    void Label_moreClick();
 
 private:
     void CreateControls();
     void CreatePanelLeft();
     void CreatePanel1();
+    void CreatePanelMore();
     void CreateMenu();
     void ConnectSignals();
     void SetTabOrder();
@@ -113,6 +120,23 @@ private:
     void FormClose();
     void LoadPref();
     void SavePref();
+    // The panel of the newer searches as the user left it: whether it is open and its fields.
+    void LoadPanelPref();
+    // The panel's fields, ticks and choice under their keys in the settings file.
+    std::vector<std::pair<QString, QWidget*>> PanelPrefControls() const;
+    // Shows or hides the panel, the window growing or shrinking by its height.
+    void ShowPanelMore(bool open);
+    // Whether the panel is open: its filters, the stress and the side-by-side listing apply only
+    // then.
+    bool PanelOpen() const;
+    // Whether a run with the panel's settings reads the rhyme index.
+    bool NeedsRhymeIndex() const;
+    // Starts the index when none is under way and waits for it, as a search that reads it does.
+    // Returns false when Esc or closing cancelled the wait (the build starts again unless the
+    // window closes); throws what ended the build.
+    bool ReadyRhymeIndex();
+    // Selects all of a query field that still shows its example, as it gets the focus.
+    void SelectExampleOnFocus(QObject* watched, const QEvent& event);
 
     // Runs body; whatever it throws ends it and is shown in the error box. Returns whether body
     // ran to its end.
@@ -122,9 +146,19 @@ private:
     // kept for a failure, Esc and closing during it.
     void RunSearch(const std::function<void()>& body);
     // Runs test, if any, and shows its listing: "Поиск..." in the pane while the words are
-    // walked, then the listing, its count and a beep. The listing's hits are kept for
-    // "Копировать таблицей". A bad minimum fails before anything changes.
-    void ShowRun(const std::optional<TWordTest>& test);
+    // walked, then the listing, its count after countCaption and a beep. The listing's hits are
+    // kept for "Копировать таблицей". A bad minimum or range fails before anything changes. With
+    // rhymes, the hits are listed tier by tier; with the panel open, its stress tick and its
+    // side-by-side tick change the listing.
+    void ShowRun(const std::optional<TWordTest>& test,
+                 const QString& countCaption = QStringLiteral("Найдено:"),
+                 const TRhymeSearch* rhymes = nullptr);
+    // Shows the records of a run as the listing; returns its number of lines.
+    std::size_t ShowRecords(std::vector<THitRecord> records, const TSearchSettings& settings,
+                            bool tiers);
+    // Shows the records side by side, one line per word with its ipm in each ticked row, the
+    // lines whose largest ipm reaches minIpm; returns their number.
+    std::size_t ShowCompared(const std::vector<THitRecord>& records, double minIpm);
     // Handles the pending events during a run, holding back the user's input but Esc; returns
     // whether the run goes on.
     bool HandleEventsInRun();
@@ -157,9 +191,10 @@ private:
     bool m_holdingInput = false;
     // The time into the running search of its last event pass.
     TSearchClock::duration m_lastEventPass{};
-    // The hits of the listing the last successful search showed, for the table copy; the names of
-    // the dictionary rows as the list shows them, Windows-1251, for its dictionary column.
-    THitList m_hitList;
+    // The names of the dictionary rows as the list shows them, Windows-1251, for the tables'
+    // dictionary columns.
+    // The table copy of that listing, tab-separated, "\n" between lines, Windows-1251.
+    std::function<std::string()> m_tableText;
     std::vector<std::string> m_rowNames;
     // The word lists of the loaded rows, row i at i, that the rhyme index is made from.
     std::vector<std::string> m_rowPaths;
@@ -171,6 +206,8 @@ private:
     std::string m_rhymeWord;
     // The index's warnings shown so far: a rebuild would give the same ones again.
     std::vector<std::string> m_rhymeWarnings;
+    // The query field clicked into while it showed its example: the click's release selects it.
+    QObject* m_selectOnRelease = nullptr;
 
     QWidget* Panel_left = nullptr;
     QWidget* Panel1 = nullptr;
@@ -207,6 +244,27 @@ private:
     TClickLabel* Label7 = nullptr;
     TClickLabel* Label8 = nullptr;
     TClickLabel* Label9 = nullptr;
+    TClickLabel* Label_more = nullptr;
+
+    QWidget* Panel_more = nullptr;
+    QLabel* Image9 = nullptr;
+    QLabel* Label_rhyme = nullptr;
+    QLineEdit* edit_Rhyme = nullptr;
+    QToolButton* btn_Rhyme = nullptr;
+    QCheckBox* ch_near = nullptr;
+    QCheckBox* ch_stress = nullptr;
+    QLabel* Image10 = nullptr;
+    QComboBox* combo_letters = nullptr;
+    QLineEdit* edit_Letters = nullptr;
+    QToolButton* btn_Letters = nullptr;
+    QLabel* Label_length = nullptr;
+    QLineEdit* edit_Length = nullptr;
+    QLabel* Label_syllables = nullptr;
+    QLineEdit* edit_Syllables = nullptr;
+    QLabel* Label_stressPlace = nullptr;
+    QLineEdit* edit_StressPlace = nullptr;
+    QCheckBox* ch_headwords = nullptr;
+    QCheckBox* ch_compare = nullptr;
 
     TFastResultPane* Prev = nullptr;
     QLabel* Image7 = nullptr;
@@ -220,6 +278,7 @@ private:
     QAction* N3 = nullptr;
     QAction* N4 = nullptr;
     QAction* N5 = nullptr;
+    QAction* Action_more = nullptr;
 
     QTimer* Timer_Init = nullptr;
     QTimer* Timer_Rhymes = nullptr;

@@ -5,8 +5,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFontDatabase>
-#include <QHBoxLayout>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -32,12 +33,19 @@ const QString kTitle = QStringLiteral("Словосито ") + QLatin1String(kSl
 const QString kSearchCaption = QStringLiteral("Поиск ");
 const QString kIpmHint = QStringLiteral("Частота на миллион словоформ (ipm)");
 const QString kRunHint = QStringLiteral("Ctrl+Enter — искать");
+const QString kRunName = QStringLiteral("Искать: ");
+const QString kMoreCaption = QStringLiteral("Рифмы, анаграммы, фильтры");
+const QString kRangeHint = QStringLiteral("Например: 5, 4-6, 7- или -3; пусто — любое");
+// The property that holds the grey example a query field shows until the user types.
+const char* const kExampleProperty = "example";
 
 constexpr int kClientWidth = 598;
 constexpr int kClientHeight = 556;
 constexpr int kMinClientWidth = 442;
 constexpr int kPanelLeftWidth = 209;
 constexpr int kStatusHeight = 20;
+// The panel of the newer searches, under the left column while it is open.
+constexpr int kMoreHeight = 200;
 // Tick boxes that fit the design's 13-pixel switch box and leave a gap in 13-pixel list rows.
 constexpr int kSwitchTickSize = 13;
 constexpr int kDictTickSize = 11;
@@ -133,6 +141,7 @@ QLineEdit* NewQueryField(const char* name, const QString& text, int top, QWidget
     field->setGeometry(4, top, 137, 21);
     SetColour(field, QPalette::Text, kQueryText);
     field->setToolTip(kRunHint);
+    field->setProperty(kExampleProperty, text);
     return field;
 }
 
@@ -172,13 +181,18 @@ void TForm1::CreateControls()
 
     CreatePanelLeft();
     CreatePanel1();
-    // The left panel keeps its width; the right one takes the rest.
-    auto* layout = new QHBoxLayout(this);
+    CreatePanelMore();
+    // The left panel keeps its size, the panel of the newer searches under it when open; the
+    // right one takes the rest, as high as the window.
+    auto* layout = new QGridLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    Panel_left->setFixedWidth(kPanelLeftWidth);
-    layout->addWidget(Panel_left);
-    layout->addWidget(Panel1, 1);
+    Panel_left->setFixedSize(kPanelLeftWidth, kClientHeight);
+    Panel_more->setFixedSize(kPanelLeftWidth, kMoreHeight);
+    layout->addWidget(Panel_left, 0, 0);
+    layout->addWidget(Panel_more, 1, 0);
+    layout->addWidget(Panel1, 0, 1, 2, 1);
+    layout->setColumnStretch(1, 1);
     LayoutPanel1();
     Panel1->installEventFilter(this);
 }
@@ -223,6 +237,12 @@ void TForm1::CreatePanelLeft()
         hidden->setFocusPolicy(Qt::NoFocus);
         hidden->hide();
     }
+
+    // In the hidden row's blank band: the link that opens the panel of the newer searches.
+    Label_more = NewLink("Label_more", kMoreCaption + QStringLiteral(" ▾"),
+                         QStringLiteral("Рифмы, анаграммы, слова из букв, фильтры (Ctrl+R)"), 24,
+                         290, panel);
+    Label_more->setAccessibleName(kMoreCaption);
 
     Image6 = NewPicture("Image6", QStringLiteral("tick.svg"), QRect(6, 322, 16, 16), panel);
     Label4 = NewLabel("Label4", QStringLiteral("Искать в указанных словарях:"), 28, 324, panel);
@@ -273,6 +293,94 @@ void TForm1::CreatePanelLeft()
                      panel);
     Label9 =
         NewLink("Label9", QStringLiteral("Эрудитов"), QStringLiteral("ЧМС = 0,0"), 148, 532, panel);
+
+    // Screen readers name each field and switch by its caption; the captions stay as they are.
+    const std::pair<QWidget*, QString> names[] = {
+        {srch4, Label3->text()},
+        {srch1, Label1->text()},
+        {srch3, Label2->text()},
+        {srch2, Label5->text()},
+        {srch_btn4, kRunName + Label3->text()},
+        {srch_btn1, kRunName + Label1->text()},
+        {srch_btn3, kRunName + Label2->text()},
+        {srch_btn2, kRunName + Label5->text()},
+        {dict_list, QStringLiteral("Искать в указанных словарях")},
+        {ch_rel, ch_rel->text()},
+        {ch_alpha, ch_alpha->text()},
+        {ch_stat, ch_stat->text()},
+        {edit_MinIpm, QStringLiteral("Минимальный ЧМС")},
+        {Image8, Image8->toolTip()},
+    };
+    for (const auto& [control, name] : names) {
+        control->setAccessibleName(name);
+    }
+}
+
+void TForm1::CreatePanelMore()
+{
+    Panel_more = NewPanel("Panel_more", Qt::white, this);
+    Panel_more->hide();
+    QWidget* panel = Panel_more;
+    const QString bullet = QStringLiteral("bullet.svg");
+    const auto newTick = [panel](const char* name, const QString& caption, const QRect& place) {
+        auto* tick = new TBoxSwitch<QCheckBox>(caption, panel);
+        new TTickSizeStyle(kSwitchTickSize, tick);
+        tick->setObjectName(QLatin1String(name));
+        tick->setGeometry(place);
+        tick->setCursor(Qt::PointingHandCursor);
+        tick->setAccessibleName(caption);
+        return tick;
+    };
+    const auto newRange = [panel](const char* name, const QRect& place, const QString& caption) {
+        auto* field = new QLineEdit(panel);
+        field->setObjectName(QLatin1String(name));
+        field->setGeometry(place);
+        field->setToolTip(kRangeHint);
+        field->setAccessibleName(caption);
+        return field;
+    };
+
+    Image9 = NewPicture("Image9", bullet, QRect(4, 4, 16, 16), panel);
+    Label_rhyme = NewLabel("Label_rhyme", QStringLiteral("Рифмы к"), 24, 6, panel);
+    edit_Rhyme = NewQueryField("edit_Rhyme", QString(), 22, panel);
+    edit_Rhyme->setToolTip(QStringLiteral("Слово; ударение можно указать: замо'к\n") + kRunHint);
+    SetColour(edit_Rhyme, QPalette::Text, Qt::black);
+    edit_Rhyme->setAccessibleName(Label_rhyme->text());
+    btn_Rhyme = NewSearchButton("btn_Rhyme", 22, panel);
+    btn_Rhyme->setAccessibleName(kRunName + Label_rhyme->text());
+    ch_near = newTick("ch_near", QStringLiteral("Неточные"), QRect(4, 47, 95, 15));
+    ch_near->setToolTip(QStringLiteral("И неточные рифмы, после точных"));
+    ch_stress = newTick("ch_stress", QStringLiteral("Ударение"), QRect(104, 47, 100, 15));
+    ch_stress->setToolTip(QStringLiteral("Показывать ударение в словах: окно'"));
+
+    Image10 = NewPicture("Image10", bullet, QRect(4, 68, 16, 16), panel);
+    combo_letters = new QComboBox(panel);
+    combo_letters->setObjectName(QStringLiteral("combo_letters"));
+    combo_letters->addItems({QStringLiteral("Анаграммы"), QStringLiteral("Слова из букв")});
+    combo_letters->setGeometry(24, 66, 117, 20);
+    combo_letters->setAccessibleName(QStringLiteral("Поиск по буквам"));
+    edit_Letters = NewQueryField("edit_Letters", QString(), 89, panel);
+    edit_Letters->setToolTip(QStringLiteral("Буквы; ? — любая буква\n") + kRunHint);
+    SetColour(edit_Letters, QPalette::Text, Qt::black);
+    edit_Letters->setAccessibleName(QStringLiteral("Буквы"));
+    btn_Letters = NewSearchButton("btn_Letters", 89, panel);
+    btn_Letters->setAccessibleName(kRunName + QStringLiteral("по буквам"));
+
+    Label_length = NewLabel("Label_length", QStringLiteral("Длина:"), 4, 119, panel);
+    edit_Length = newRange("edit_Length", QRect(52, 116, 48, 19), QStringLiteral("Длина"));
+    Label_syllables = NewLabel("Label_syllables", QStringLiteral("Слогов:"), 108, 119, panel);
+    edit_Syllables = newRange("edit_Syllables", QRect(157, 116, 48, 19), QStringLiteral("Слогов"));
+    Label_stressPlace =
+        NewLabel("Label_stressPlace", QStringLiteral("Ударный слог с конца:"), 4, 142, panel);
+    edit_StressPlace = newRange("edit_StressPlace", QRect(157, 139, 48, 19),
+                                QStringLiteral("Ударный слог с конца"));
+    edit_StressPlace->setToolTip(QStringLiteral("1 — последний слог, 2 — предпоследний; ") +
+                                 kRangeHint);
+    ch_headwords =
+        newTick("ch_headwords", QStringLiteral("Только словарные формы"), QRect(4, 163, 200, 15));
+    ch_headwords->setToolTip(QStringLiteral("Только начальные формы слов: кот, но не кота"));
+    ch_compare = newTick("ch_compare", QStringLiteral("Сравнить словари"), QRect(4, 181, 200, 15));
+    ch_compare->setToolTip(QStringLiteral("Одна строка на слово: ЧМС в каждом отмеченном словаре"));
 }
 
 void TForm1::CreatePanel1()
@@ -356,7 +464,15 @@ void TForm1::ConnectSignals()
     connect(srch_btn2, &QToolButton::clicked, this, &TForm1::srch_btn2Click);
     connect(srch_btn3, &QToolButton::clicked, this, &TForm1::srch_btn3Click);
     connect(srch_btn4, &QToolButton::clicked, this, &TForm1::srch_btn4Click);
-    for (QLineEdit* field : {srch1, srch2, srch3, srch4}) {
+    connect(btn_Rhyme, &QToolButton::clicked, this, &TForm1::btn_RhymeClick);
+    connect(btn_Letters, &QToolButton::clicked, this, &TForm1::btn_LettersClick);
+    connect(Label_more, &TClickLabel::clicked, this, &TForm1::Label_moreClick);
+    Action_more = new QAction(this);
+    Action_more->setObjectName(QStringLiteral("Action_more"));
+    Action_more->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    addAction(Action_more);
+    connect(Action_more, &QAction::triggered, this, &TForm1::Label_moreClick);
+    for (QLineEdit* field : {srch1, srch2, srch3, srch4, edit_Rhyme, edit_Letters}) {
         field->installEventFilter(this);
     }
     connect(Image8, &TClickLabel::clicked, this, &TForm1::Image8Click);
@@ -376,8 +492,12 @@ void TForm1::SetTabOrder()
 {
     // The left panel first, then the result pane; the flat buttons, the pictures and the hidden
     // row take no focus.
-    const QList<QWidget*> order = {srch4,    srch1,   srch3,       dict_list,     ch_rel,
-                                   ch_alpha, ch_stat, edit_MinIpm, Prev->Widget()};
+    // The panel of the newer searches, while it is shown, comes before the pane.
+    const QList<QWidget*> order = {srch4,        srch1,       srch3,          dict_list,
+                                   ch_rel,       ch_alpha,    ch_stat,        edit_MinIpm,
+                                   edit_Rhyme,   ch_near,     ch_stress,      combo_letters,
+                                   edit_Letters, edit_Length, edit_Syllables, edit_StressPlace,
+                                   ch_headwords, ch_compare,  Prev->Widget()};
     for (qsizetype i = 0; i + 1 < order.size(); ++i) {
         setTabOrder(order[i], order[i + 1]);
     }
@@ -393,4 +513,22 @@ void TForm1::LayoutPanel1()
     Label_fnd->setGeometry(7, 4, width - 56, 13);
     Image_sort->setGeometry(width - 43, 3, 38, 15);
     Progress_rhymes->setGeometry(7, kStatusHeight - kRhymeBarHeight, width - 56, kRhymeBarHeight);
+}
+
+void TForm1::ShowPanelMore(bool open)
+{
+    const int height = kClientHeight + (open ? kMoreHeight : 0);
+    if (!open && Panel_more->isAncestorOf(QApplication::focusWidget())) {
+        srch4->setFocus();
+    }
+    Panel_more->setVisible(open);
+    Label_more->setText(kMoreCaption + (open ? QStringLiteral(" ▴") : QStringLiteral(" ▾")));
+    Label_more->adjustSize();
+    setMinimumHeight(0);
+    setMaximumHeight(height);
+    setMinimumHeight(height);
+    resize(width(), height);
+    if (open && isVisible()) {
+        edit_Rhyme->setFocus();
+    }
 }

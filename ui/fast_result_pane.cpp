@@ -7,6 +7,8 @@
 
 #include <QTimerEvent>
 
+#include "ui/pane_accessible.h"
+
 namespace {
 
 // Memory held beyond what the text needs is given back after this long.
@@ -23,6 +25,9 @@ TFastResultPane::TFastResultPane(QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled, false);
     viewport()->setCursor(Qt::IBeamCursor);
+    // Before the name: naming the pane may already make its accessible interface.
+    static const bool accessible = (TPaneAccessible::Install(), true);
+    (void)accessible;
     setAccessibleName(QStringLiteral("Результат поиска"));
     m_lines.Build(Bytes());
 }

@@ -65,6 +65,11 @@ public:
     // Selects from anchor to position (the caret's place) and scrolls the caret into view.
     void SetSelection(std::uint64_t anchor, std::uint64_t position);
     std::uint64_t CursorPosition() const { return m_position; }
+    std::uint64_t AnchorPosition() const { return m_anchor; }
+    // The text's bytes, valid until the text changes.
+    std::string_view TextBytes() const { return Bytes(); }
+    // Where the line that holds position starts and where it ends, before its line break.
+    std::pair<std::uint64_t, std::uint64_t> LineAround(std::uint64_t position) const;
     // The line that holds the caret, without its line break, and the caret's offset into it.
     std::pair<std::string, std::size_t> CaretLine() const;
     // The position nearest to a point of the viewport.

@@ -36,6 +36,12 @@ std::pair<std::string, std::size_t> TFastResultPane::CaretLine() const
     return {std::string(Bytes().substr(start, LineEnd(line) - start)), m_position - start};
 }
 
+std::pair<std::uint64_t, std::uint64_t> TFastResultPane::LineAround(std::uint64_t position) const
+{
+    const std::uint64_t line = m_lines.LineOf(position);
+    return {m_lines.Start(line), LineEnd(line)};
+}
+
 void TFastResultPane::SelectAll()
 {
     // The view stays where it is: copy all should not make the listing jump.
@@ -105,6 +111,16 @@ void TFastResultPane::keyPressEvent(QKeyEvent* event)
          TMove::StartOfText},
         {QKeySequence::MoveToEndOfDocument, QKeySequence::SelectEndOfDocument, TMove::EndOfText},
     };
+    if (event->key() == Qt::Key_Menu ||
+        (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier)) {
+        // The menu the right button opens, at the caret, in the viewport's coordinates as the
+        // mouse's menu reports them.
+        const QRect caret = CursorRect(m_position);
+        const QPoint at(std::clamp(caret.left(), 0, viewport()->width() - 1),
+                        std::clamp(caret.bottom(), 0, viewport()->height() - 1));
+        emit customContextMenuRequested(at);
+        return;
+    }
     if (event->matches(QKeySequence::SelectAll)) {
         SelectAll();
         return;
@@ -352,6 +368,9 @@ void TFastResultPane::UpdateAccessibleLine()
     if (!QAccessible::isActive()) {
         return;
     }
+    QAccessibleTextCursorEvent moved(
+        this, static_cast<int>(std::min<std::uint64_t>(m_position, INT_MAX)));
+    QAccessible::updateAccessibility(&moved);
     // Screen readers read the description: it holds the line the caret is on.
     const std::uint64_t line = m_lines.LineOf(m_position);
     if (line == m_accessibleLine) {

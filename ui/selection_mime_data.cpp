@@ -1,6 +1,9 @@
-// The clipboard's copy of the result pane's selection, turned into text when first asked for.
+// The clipboard's copy of the result pane's selection, turned into text when first asked for,
+// and of a table, as text and as HTML.
 
 #include "ui/selection_mime_data.h"
+
+#include <QStringList>
 
 #include "ui/qt_text.h"
 
@@ -37,4 +40,27 @@ QVariant TSelectionMimeData::retrieveData(const QString& mimeType, QMetaType /*t
         m_bytes = {};
     }
     return m_text;
+}
+
+QString HtmlTableOf(const QString& tsv)
+{
+    QString html = QStringLiteral("<html><head><meta charset=\"utf-8\"></head><body><table>");
+    const QStringList lines = tsv.split(QLatin1Char('\n'));
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString cell = i == 0 ? QStringLiteral("th") : QStringLiteral("td");
+        html += QStringLiteral("<tr>");
+        for (const QString& field : lines[i].split(QLatin1Char('\t'))) {
+            html += QStringLiteral("<%1>%2</%1>").arg(cell, field.toHtmlEscaped());
+        }
+        html += QStringLiteral("</tr>");
+    }
+    return html + QStringLiteral("</table></body></html>");
+}
+
+QMimeData* NewTableMimeData(const QString& tsv)
+{
+    auto* data = new QMimeData;
+    data->setText(tsv);
+    data->setHtml(HtmlTableOf(tsv));
+    return data;
 }

@@ -18,6 +18,7 @@ void FormTest::SetUp()
     ClearWordStore();
     // The window indexes the rhymes of what it loads, into the cache folder this names.
     qputenv("XDG_CACHE_HOME", QByteArray::fromStdString(m_cache.Path()));
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(m_config.Path()));
 }
 
 void FormTest::TearDown()

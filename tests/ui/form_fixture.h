@@ -54,6 +54,8 @@ protected:
     TTempFolder m_folder;
     // The user's cache folder for the test's run: the window writes its rhyme index there.
     TTempFolder m_cache;
+    // The user's configuration folder: the window remembers its panel there.
+    TTempFolder m_config;
     std::unique_ptr<TForm1> m_form;
     QStringList m_warnings;
     QStringList m_errors;
