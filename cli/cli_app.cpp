@@ -17,6 +17,7 @@
 #include "cli/dictionary_names.h"
 #include "cli/listing_printer.h"
 #include "cli/options.h"
+#include "phonetics/listed_records.h"
 #include "phonetics/rhyme_index.h"
 #include "search/hit_listing.h"
 #include "search/letter_search.h"
@@ -141,30 +142,13 @@ public:
                             [this](std::string_view block) { m_printer.Print(block); });
             return;
         }
-        // The groups of a rhyme search one after the other, the order asked for within each.
-        const std::size_t groups = rhymeSearch != nullptr ? TRhymeSearch::kGroups : 1;
-        for (std::size_t group = 0; group < groups; ++group) {
-            THitSet part;
-            TRowCursor rows(hits);
-            hits.ForEach([&](std::size_t number) {
-                const TStoredWord word = rows.At(number);
-                if (rhymeSearch == nullptr || rhymeSearch->GroupOf(word.Row, word.Index) == group) {
-                    part.Add(number);
-                }
-            });
-            THitOrder order;
-            order.Sort(part, settings.Alphabetical);
-            for (THitRecord& record : THitList(part, std::move(order)).Records()) {
-                if (rhymeSearch != nullptr) {
-                    const TRhymeTier tier = rhymeSearch->TierOf(record.Row, record.Index);
-                    record.Label = TierName(tier);
-                    m_exactRhymes += tier != TRhymeTier::Near ? 1 : 0;
-                }
-                if (m_options.Stress) {
-                    record.Word = StressedSpelling(m_rhymes, record.Row, record.Index);
-                }
-                m_records.push_back(std::move(record));
-            }
+        m_records = ListedRecords(hits, settings.Alphabetical, rhymeSearch,
+                                  m_options.Stress ? &m_rhymes : nullptr);
+        if (rhymeSearch != nullptr) {
+            m_exactRhymes = static_cast<std::size_t>(
+                std::count_if(m_records.begin(), m_records.end(), [](const THitRecord& record) {
+                    return record.Label != TierName(TRhymeTier::Near);
+                }));
         }
         if (!WantsTable()) {
             WriteRecordListing(m_records, settings.ShowIpm,

@@ -36,6 +36,7 @@
 #include <QUrl>
 #include <QWindow>
 
+#include "phonetics/listed_records.h"
 #include "phonetics/rhyme_cache.h"
 #include "search/hit_listing.h"
 #include "search/letter_search.h"
@@ -47,7 +48,6 @@
 #include "ui/fast_result_pane.h"
 #include "ui/pane_actions.h"
 #include "ui/qt_text.h"
-#include "ui/record_listing.h"
 #include "ui/result_pane.h"
 #include "ui/selection_mime_data.h"
 #include "wordstore/encoding.h"

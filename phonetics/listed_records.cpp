@@ -1,6 +1,6 @@
-// The records of a listing of rhymes in tiers, or of words spelled with their stress.
+// The records of a listing of rhymes in groups, or of words spelled with their stress.
 
-#include "ui/record_listing.h"
+#include "phonetics/listed_records.h"
 
 #include <string>
 #include <utility>
@@ -10,18 +10,15 @@
 std::vector<THitRecord> ListedRecords(const THitSet& hits, bool alphabetical,
                                       const TRhymeSearch* rhymes, const TRhymeIndex* stressed)
 {
-    constexpr TRhymeTier kTiers[] = {TRhymeTier::Rich, TRhymeTier::Exact, TRhymeTier::Near};
     std::vector<THitRecord> records;
-    for (const TRhymeTier tier : kTiers) {
-        // Without rhymes, one pass takes every hit.
-        if (rhymes == nullptr && tier != TRhymeTier::Rich) {
-            break;
-        }
+    // Without rhymes, one pass takes every hit.
+    const std::size_t groups = rhymes != nullptr ? TRhymeSearch::kGroups : 1;
+    for (std::size_t group = 0; group < groups; ++group) {
         THitSet part;
         TRowCursor rows(hits);
         hits.ForEach([&](std::size_t number) {
             const TStoredWord word = rows.At(number);
-            if (rhymes == nullptr || rhymes->TierOf(word.Row, word.Index) == tier) {
+            if (rhymes == nullptr || rhymes->GroupOf(word.Row, word.Index) == group) {
                 part.Add(number);
             }
         });
@@ -29,7 +26,7 @@ std::vector<THitRecord> ListedRecords(const THitSet& hits, bool alphabetical,
         order.Sort(part, alphabetical);
         for (THitRecord& record : THitList(part, std::move(order)).Records()) {
             if (rhymes != nullptr) {
-                record.Label = std::string(TierName(tier));
+                record.Label = std::string(TierName(rhymes->TierOf(record.Row, record.Index)));
             }
             if (stressed != nullptr) {
                 record.Word = StressedSpelling(*stressed, record.Row, record.Index);
