@@ -29,7 +29,9 @@ std::vector<THitRecord> ListedRecords(const THitSet& hits, bool alphabetical,
                 record.Label = std::string(TierName(rhymes->TierOf(record.Row, record.Index)));
             }
             if (stressed != nullptr) {
-                record.Word = StressedSpelling(*stressed, record.Row, record.Index);
+                record.Word = StressedSpelling(
+                    *stressed, record.Row, record.Index,
+                    rhymes != nullptr && rhymes->BySecondReading(record.Row, record.Index));
             }
             records.push_back(std::move(record));
         }

@@ -230,14 +230,21 @@ std::function<bool(std::size_t row, std::size_t index)> StressPlaceTest(const TR
     };
 }
 
-std::string StressedSpelling(const TRhymeIndex& index, std::size_t row, std::size_t j)
+std::string StressedSpelling(const TRhymeIndex& index, std::size_t row, std::size_t j,
+                             bool secondReading)
 {
     std::string word(DictWords[row][j]);
     const std::vector<TDictRhymes>& rows = index.Dictionaries();
-    if (row >= rows.size() || j >= rows[row].size() || rows[row].KeyIds[j] == 0) {
+    if (row >= rows.size() || j >= rows[row].size()) {
         return word;
     }
-    const auto place = static_cast<std::size_t>(StressPlaceOf(rows[row].Keys[rows[row].KeyIds[j]]));
+    const TDictRhymes& dict = rows[row];
+    const std::uint32_t second = secondReading ? dict.SecondKeyId(j) : 0;
+    const std::uint32_t id = second != 0 ? second : dict.KeyIds[j];
+    if (id == 0) {
+        return word;
+    }
+    const auto place = static_cast<std::size_t>(StressPlaceOf(dict.Keys[id]));
     const std::size_t vowels = SyllableCount(word);
     if (place == 0 || place > vowels) {
         return word;
@@ -361,7 +368,8 @@ TRhymeSearch::TRhymeSearch(const std::string& word, const TRhymeIndex& index, bo
         std::vector<std::pair<std::uint32_t, std::uint8_t>>& found = m_found[row];
         for (const auto& [id, group] : RhymingKeyIds(dict, keys, nearToo)) {
             for (const std::uint32_t j : dict.WordsWithKey(id)) {
-                found.emplace_back(j, group);
+                // The group, and whether the word rhymes by its second reading.
+                found.emplace_back(j, 2 * group + (dict.KeyIds[j] != id ? 1 : 0));
             }
         }
         // Each word once, in its first group.
@@ -394,7 +402,19 @@ std::size_t TRhymeSearch::GroupOf(std::size_t row, std::size_t j) const
     const auto hit = std::lower_bound(
         found.begin(), found.end(), static_cast<std::uint32_t>(j),
         [](const auto& entry, std::uint32_t place) { return entry.first < place; });
-    return hit != found.end() && hit->first == j ? hit->second : kNearGroup;
+    return hit != found.end() && hit->first == j ? hit->second / 2 : kNearGroup;
+}
+
+bool TRhymeSearch::BySecondReading(std::size_t row, std::size_t j) const
+{
+    if (row >= m_found.size()) {
+        return false;
+    }
+    const auto& found = m_found[row];
+    const auto hit = std::lower_bound(
+        found.begin(), found.end(), static_cast<std::uint32_t>(j),
+        [](const auto& entry, std::uint32_t place) { return entry.first < place; });
+    return hit != found.end() && hit->first == j && hit->second % 2 == 1;
 }
 
 TRhymeTier TRhymeSearch::TierOf(std::size_t row, std::size_t j) const

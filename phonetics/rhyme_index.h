@@ -80,9 +80,10 @@ std::function<bool(std::size_t row, std::size_t index)> StressPlaceTest(const TR
                                                                         TCountRange places);
 
 // Word j of row as a user types it stressed: a "'" after its stressed vowel (окно'), by its
-// first reading; the word as it is when it has no key or its key does not tell which of its
-// vowels is stressed. index must be ready.
-std::string StressedSpelling(const TRhymeIndex& index, std::size_t row, std::size_t j);
+// first reading, or with secondReading by its second when it has one; the word as it is when it
+// has no key or its key does not tell which of its vowels is stressed. index must be ready.
+std::string StressedSpelling(const TRhymeIndex& index, std::size_t row, std::size_t j,
+                             bool secondReading = false);
 
 // How a word listed by a rhyme search rhymes with the searched word, best first.
 enum class TRhymeTier : std::uint8_t {
@@ -118,10 +119,13 @@ public:
     static constexpr std::uint8_t kNearGroup = 4;
     // The group of word j of row, one of those Test() takes; kNearGroup for any other.
     std::size_t GroupOf(std::size_t row, std::size_t j) const;
+    // Whether word j of row was found by its second reading only (до'лжно, должно' for окно).
+    bool BySecondReading(std::size_t row, std::size_t j) const;
 
 private:
     bool m_hasKey = false;
-    // Each row's words found, rising, with their groups.
+    // Each row's words found, rising, with twice their group, plus one when they rhyme by their
+    // second reading.
     std::vector<std::vector<std::pair<std::uint32_t, std::uint8_t>>> m_found;
 };
 
