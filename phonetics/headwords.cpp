@@ -1,6 +1,30 @@
-// Hunspell's stems of a word, compared with the word itself.
+// Word classes from Hunspell's stems of a word and the affix flags of the entries they come from.
+//
+// hunspell-ru lists each word once, as an entry with the affix classes that make its forms
+// (читать/BLMP), and a few forms Hunspell cannot make as entries of their own, without flags
+// (хочет, пошёл, такси). The flags of an entry tell its part of speech:
+//
+//   flags                              entry                                part of speech
+//   B D L M P Q R T U V W Y            ends -ть -ться -ти -тись -чь -чься   verb, its infinitive
+//   (conjugation, past, gerunds,       anything else (перешла/L)            verb form
+//    imperative)
+//   A (adjective endings), with        ends -ый -ий -ой (-ся)               adjective, its headword
+//   S (short forms), Z (adverbs),      a participle's suffix from a verb    participle, and also
+//   E (comparatives), X                (читающий, сделанный, убитый)        an adjective with E or
+//   Z E F G H I J K N O (declension)     any                                  noun, its headword
+//   none                               by its ending, see FlaglessReadings  any
+//
+// A form an affix makes is not its entry's headword, save the adverb an adjective makes
+// (быстро, of быстрый; чешски, of чешский; блестяще, of блестящий). An entry written with a
+// capital (Берлин, Маяковский) is a proper name, a noun, and its forms are the name's: Hunspell
+// stems a word with its first letter capitalised to find both kinds of entries.
 
 #include "phonetics/headwords.h"
+
+#include <fstream>
+#include <initializer_list>
+#include <unordered_map>
+#include <vector>
 
 #include <hunspell/hunspell.h>
 #include <sys/stat.h>
@@ -28,8 +52,8 @@ std::string FileVersion(const std::string& path)
     return std::to_string(info.st_size) + " " + std::to_string(info.st_mtim.tv_sec);
 }
 
-// Hunspell's functions, from the library loaded by the first handle: only headword searches need
-// it.
+// Hunspell's functions, from the library loaded by the first handle: only the searches that read
+// word classes need it.
 struct THunspell
 {
     TSharedLibrary Library{"libhunspell-1.7.so.0", "Hunspell", "libhunspell-1.7-0"};
@@ -37,6 +61,7 @@ struct THunspell
         Library.Function<decltype(Hunspell_create)>("Hunspell_create");
     decltype(&Hunspell_destroy) Destroy =
         Library.Function<decltype(Hunspell_destroy)>("Hunspell_destroy");
+    decltype(&Hunspell_spell) Spell = Library.Function<decltype(Hunspell_spell)>("Hunspell_spell");
     decltype(&Hunspell_stem) Stem = Library.Function<decltype(Hunspell_stem)>("Hunspell_stem");
     decltype(&Hunspell_free_list) FreeList =
         Library.Function<decltype(Hunspell_free_list)>("Hunspell_free_list");
@@ -49,14 +74,263 @@ const THunspell& Hunspell()
     return hunspell;
 }
 
+bool EndsWith(std::string_view text, std::string_view end)
+{
+    return text.size() > end.size() && text.substr(text.size() - end.size()) == end;
+}
+
+bool EndsWithAny(std::string_view text, std::initializer_list<std::string_view> ends)
+{
+    for (const std::string_view end : ends) {
+        if (EndsWith(text, end)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool HasAny(std::string_view flags, std::string_view of)
+{
+    return flags.find_first_of(of) != std::string_view::npos;
+}
+
+// text less its ending end, which it has, plus with.
+std::string Swapped(std::string_view text, std::string_view end, std::string_view with)
+{
+    return std::string(text.substr(0, text.size() - end.size())) + std::string(with);
+}
+
+// The affix classes of hunspell-ru that conjugate, that make adjectives' forms, and that decline.
+constexpr std::string_view kVerbFlags = "BDLMPQRTUVWY";
+constexpr std::string_view kNounFlags = "EFGHIJKNO";
+
+bool IsInfinitive(std::string_view word)
+{
+    return EndsWithAny(word, {"ть", "ться", "сти", "зти", "йти", "тись", "чь", "чься"});
+}
+
+bool HasAdjectiveEnding(std::string_view word)
+{
+    return EndsWithAny(word, {"ый", "ий", "ой", "ыйся", "ийся"});
+}
+
+// The parts of speech of some readings, and those of them the word is the headword of.
+struct TReadings
+{
+    std::uint16_t Bits = 0;
+    void Add(TPartOfSpeech part, bool headword)
+    {
+        Bits |= TWordClass::Part(part);
+        if (headword) {
+            Bits |= TWordClass::Headword(part);
+        }
+    }
+    bool Has(TPartOfSpeech part) const { return (Bits & TWordClass::Part(part)) != 0; }
+};
+
 }  // namespace
 
 struct THeadwordTest::THandle
 {
     const THunspell& Functions = Hunspell();
     Hunhandle* Handle = nullptr;
+    // Each entry of the dictionary (UTF-8, as written there) with the flags of all its lines.
+    std::unordered_map<std::string, std::string> Entries;
+
     ~THandle() { Functions.Destroy(Handle); }
+
+    void ReadEntries(const std::string& dic)
+    {
+        std::ifstream in(dic);
+        std::string line;
+        std::getline(in, line);  // the number of entries
+        while (std::getline(in, line)) {
+            const std::size_t slash = line.find('/');
+            std::string& flags = Entries[line.substr(0, slash)];
+            if (slash != std::string::npos) {
+                flags += line.substr(slash + 1);
+            }
+        }
+    }
+
+    bool Knows(const std::string& word) const { return Functions.Spell(Handle, word.c_str()) != 0; }
+    // Whether Hunspell knows stem with one of ends, each followed by tail.
+    bool KnowsAny(std::string_view stem, std::initializer_list<std::string_view> ends,
+                  std::string_view tail = "") const
+    {
+        for (const std::string_view end : ends) {
+            if (Knows(std::string(stem) + std::string(end) + std::string(tail))) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    std::vector<std::string> Stems(const std::string& word) const
+    {
+        char** stems = nullptr;
+        const int count = Functions.Stem(Handle, &stems, word.c_str());
+        std::vector<std::string> found(stems, stems + std::max(count, 0));
+        Functions.FreeList(Handle, &stems, count);
+        return found;
+    }
+
+    const std::string& FlagsOf(const std::string& entry) const
+    {
+        static const std::string none;
+        const auto found = Entries.find(entry);
+        return found == Entries.end() ? none : found->second;
+    }
+
+    // Whether some reading of word (UTF-8, small letters) is a verb form, participles aside.
+    bool IsVerbForm(const std::string& word) const
+    {
+        for (const std::string& stem : Stems(word)) {
+            if (EntryReadings(stem, FlagsOf(stem), false).Has(TPartOfSpeech::Verb)) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // Whether an entry with an adjective's endings is a participle: its suffix follows the stem
+    // of a verb form Hunspell knows (читающий of читают, читаемый of читаем, читавший of читать,
+    // выросший of вырос, сделанный of сделать, построенный of построить, убитый of убить).
+    bool IsParticiple(std::string_view entry) const
+    {
+        const bool reflexive = EndsWith(entry, "ся");
+        const std::string_view word = reflexive ? entry.substr(0, entry.size() - 4) : entry;
+        const std::string_view tail = reflexive ? "ся" : "";
+        const auto verb = [&](std::string_view end, std::initializer_list<std::string_view> withs) {
+            if (!EndsWith(word, end)) {
+                return false;
+            }
+            for (const std::string_view with : withs) {
+                if (IsVerbForm(Swapped(word, end, with) + std::string(tail))) {
+                    return true;
+                }
+            }
+            return false;
+        };
+        return verb("щий", {"т"}) || verb("вший", {"ть"}) || verb("ший", {""}) ||
+               verb("мый", {"м"}) || verb("анный", {"ать"}) || verb("янный", {"ять"}) ||
+               verb("енный", {"ить", "еть", "ти"}) || verb("ённый", {"ить", "ти"}) ||
+               verb("тый", {"ть"});
+    }
+
+    // The readings of entry (UTF-8, small letters) whose flags are flags; participles are told
+    // from adjectives when deep.
+    TReadings EntryReadings(std::string_view entry, std::string_view flags, bool deep) const
+    {
+        TReadings readings;
+        if (flags.empty()) {
+            return FlaglessReadings(entry);
+        }
+        if (HasAny(flags, kVerbFlags)) {
+            readings.Add(TPartOfSpeech::Verb, IsInfinitive(entry));
+        }
+        if (HasAny(flags, "A")) {
+            const bool headword = HasAdjectiveEnding(entry);
+            if (headword && deep && IsParticiple(entry)) {
+                readings.Add(TPartOfSpeech::Participle, true);
+                if (HasAny(flags, "EZ")) {
+                    readings.Add(TPartOfSpeech::Adjective, true);
+                }
+            } else {
+                readings.Add(TPartOfSpeech::Adjective, headword);
+            }
+        } else if (HasAny(flags, kNounFlags)) {
+            readings.Add(TPartOfSpeech::Noun, true);
+        }
+        return readings;
+    }
+
+    // Whether stem with one of ends is an entry of the dictionary whose flags have one of of
+    // ("" for an entry without flags).
+    bool HasEntry(std::string_view stem, std::initializer_list<std::string_view> ends,
+                  std::string_view of, std::string_view tail = "") const
+    {
+        for (const std::string_view end : ends) {
+            const auto found =
+                Entries.find(std::string(stem) + std::string(end) + std::string(tail));
+            if (found != Entries.end() &&
+                (of.empty() ? found->second.empty() : HasAny(found->second, of))) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // The reading of an entry without flags, by its ending: a verb form when a form of the same
+    // verb with another ending is known too (хочет and хочешь; пошла with пошли and пошло), the
+    // plural case of a noun by the plural endings, a short adjective or an adverb of an adjective
+    // the dictionary lists, and else a word that does not change.
+    TReadings FlaglessReadings(std::string_view word) const
+    {
+        TReadings readings;
+        if (IsInfinitive(word)) {
+            readings.Add(TPartOfSpeech::Verb, true);
+            return readings;
+        }
+        bool verb = EndsWithAny(word, {"шь", "шься", "вшись", "вши", "ясь", "ась"});
+        for (const std::string_view end :
+             {"етесь", "ётесь", "итесь", "ется", "ётся", "ится", "утся", "ются",
+              "атся",  "ятся",  "емся",  "ёмся", "имся", "усь",  "юсь",  "ете",
+              "ёте",   "ите",   "ет",    "ёт",   "ит",   "ут",   "ют",   "ат",
+              "ят",    "ем",    "ём",    "им",   "у",    "ю",    "а",    "я"}) {
+            if (!verb && EndsWith(word, end)) {
+                // The second person, listed beside the word: a verb whose forms the affixes
+                // cannot make has them all listed, while сразу or для would find сразишь and
+                // длишь among the forms of other verbs.
+                const std::string_view tail = EndsWithAny(end, {"сь", "ся"}) ? "ся" : "";
+                verb = HasEntry(Swapped(word, end, ""), {"ешь", "ёшь", "ишь"}, "", tail);
+                break;
+            }
+        }
+        // The past: two of -л, -ла, -ло, -ли known beside the word.
+        for (const std::string_view end : {"л", "ла", "ло", "ли", "ёл", "ел"}) {
+            if (!verb && EndsWith(word, end)) {
+                const std::string stem = Swapped(word, end, "");
+                int others = 0;
+                for (const std::string_view other : {"ла", "ло", "ли"}) {
+                    others += other != end && Knows(stem + std::string(other)) ? 1 : 0;
+                }
+                verb = others >= 2;
+            }
+        }
+        const std::string_view lessLast = word.substr(0, word.size() - 2);
+        if (verb) {
+            readings.Add(TPartOfSpeech::Verb, false);
+        } else if (EndsWithAny(word, {"ами", "ями", "ах", "ях"}) ||
+                   (word.size() >= 12 && EndsWithAny(word, {"ов", "ев"}))) {
+            readings.Add(TPartOfSpeech::Noun, false);
+        } else if (EndsWithAny(word, {"о", "е"}) && HasEntry(lessLast, {"ый", "ий", "ой"}, "A")) {
+            readings.Add(TPartOfSpeech::Adverb, true);
+        } else if (EndsWithAny(word, {"ски", "цки"})) {
+            readings.Add(TPartOfSpeech::Adverb, true);
+        } else if ((word.size() >= 6 && HasEntry(word, {"ый"}, "A")) ||
+                   (EndsWith(word, "ен") && HasEntry(Swapped(word, "ен", ""), {"ный"}, "A")) ||
+                   (word.size() >= 8 && EndsWithAny(word, {"а", "я", "ы", "и"}) &&
+                    HasEntry(lessLast, {"ый", "ий", "ой"}, "A"))) {
+            readings.Add(TPartOfSpeech::Adjective, false);
+        } else {
+            readings.Add(TPartOfSpeech::Other, true);
+        }
+        return readings;
+    }
 };
+
+std::optional<TPartOfSpeech> PartOfSpeechNamed(std::string_view name)
+{
+    constexpr std::string_view names[kPartsOfSpeech] = {"noun",       "adj", "verb",
+                                                        "participle", "adv", "other"};
+    for (int part = 0; part < kPartsOfSpeech; ++part) {
+        if (name == names[part]) {
+            return static_cast<TPartOfSpeech>(part);
+        }
+    }
+    return std::nullopt;
+}
 
 THeadwordTest::THeadwordTest(const std::string& aff, const std::string& dic)
 {
@@ -65,27 +339,61 @@ THeadwordTest::THeadwordTest(const std::string& aff, const std::string& dic)
     }
     m_handle = std::make_unique<THandle>();
     m_handle->Handle = m_handle->Functions.Create(aff.c_str(), dic.c_str());
+    m_handle->ReadEntries(dic);
 }
 
 THeadwordTest::~THeadwordTest() = default;
 
-bool THeadwordTest::IsHeadword(std::string_view word)
+std::uint16_t THeadwordTest::Classes(std::string_view word)
 {
     if (!m_handle || word.empty()) {
-        return true;
+        return 0;
     }
-    const std::string text = ToUtf8(word);
-    char** stems = nullptr;
-    const int count = m_handle->Functions.Stem(m_handle->Handle, &stems, text.c_str());
-    bool headword = count <= 0;
-    if (!headword) {
-        const std::string folded = Folded(std::string(word));
-        for (int i = 0; i < count && !headword; ++i) {
-            headword = Folded(ToCp1251Lossy(stems[i])) == folded;
+    std::string capitalised = LowerKeepingYo(std::string(word));
+    capitalised[0] = UpperLetter(capitalised[0]);
+    // A capitalised word finds the entries of both cases: стали finds сталь and стать, берлина
+    // finds Берлин.
+    const std::vector<std::string> stems = m_handle->Stems(ToUtf8(capitalised));
+    if (stems.empty()) {
+        return 0;
+    }
+    const std::string folded = Folded(std::string(word));
+    TReadings readings;
+    bool common = false;
+    for (const std::string& stem : stems) {
+        const std::string entry = ToCp1251Lossy(stem);
+        const bool same = Folded(entry) == folded;
+        if (entry.empty()) {
+            continue;
+        }
+        if (LowerLetter(entry[0]) != entry[0]) {
+            readings.Add(TPartOfSpeech::Noun, same);
+            continue;
+        }
+        common = true;
+        const TReadings of = m_handle->EntryReadings(stem, m_handle->FlagsOf(stem), true);
+        if (same) {
+            readings.Bits |= of.Bits;
+            continue;
+        }
+        readings.Bits |= of.Bits & TWordClass::kParts;
+        // The adverb an adjective makes: быстро, блестяще, чешски.
+        const std::string foldedStem = ToUtf8(Folded(entry));
+        const std::string foldedWord = ToUtf8(folded);
+        if ((of.Has(TPartOfSpeech::Adjective) || of.Has(TPartOfSpeech::Participle)) &&
+            HasAdjectiveEnding(foldedStem)) {
+            const std::string base = foldedStem.substr(0, foldedStem.size() - 4);
+            if (foldedWord == base + "о" || foldedWord == base + "е" ||
+                (foldedWord == base + "и" && EndsWithAny(foldedStem, {"ский", "цкий"}))) {
+                readings.Add(TPartOfSpeech::Adverb, true);
+            }
         }
     }
-    m_handle->Functions.FreeList(m_handle->Handle, &stems, count);
-    return headword;
+    readings.Bits |= TWordClass::kKnown;
+    if (!common) {
+        readings.Bits |= TWordClass::kName;
+    }
+    return readings.Bits;
 }
 
 std::string HeadwordDataVersion(const std::string& aff, const std::string& dic)

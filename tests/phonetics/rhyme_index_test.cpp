@@ -41,6 +41,7 @@ TDictRhymes SmallIndex()
     index.Keys = {"", "amak", "no", "oZna"};
     index.KeyIds = {2, 2, 3, 0, 2};
     index.Flags = {1, 0, 1 | TDictRhymes::kSecondKey, 1, 0};
+    index.Classes = {0x1041, 0, 0x2001, 0x1020, 0x1004};
     index.SecondKeys = {{2, 1}};
     return index;
 }
@@ -48,7 +49,7 @@ TDictRhymes SmallIndex()
 bool operator==(const TDictRhymes& a, const TDictRhymes& b)
 {
     return a.Keys == b.Keys && a.KeyIds == b.KeyIds && a.Flags == b.Flags &&
-           a.SecondKeys == b.SecondKeys;
+           a.Classes == b.Classes && a.SecondKeys == b.SecondKeys;
 }
 
 void WriteBytes(const std::string& path, const std::string& bytes)
