@@ -219,14 +219,20 @@ struct THeadwordTest::THandle
     }
 
     // The readings of entry (UTF-8, small letters) whose flags are flags; participles are told
-    // from adjectives when deep.
-    TReadings EntryReadings(std::string_view entry, std::string_view flags, bool deep) const
+    // from adjectives when deep. alone tells that the word has no other entry to come from.
+    TReadings EntryReadings(std::string_view entry, std::string_view flags, bool deep,
+                            bool alone = false) const
     {
         TReadings readings;
         if (flags.empty()) {
-            return FlaglessReadings(entry);
+            return FlaglessReadings(entry, alone);
         }
-        if (HasAny(flags, kVerbFlags)) {
+        // An imperative whose verb Hunspell does not know is an unchanging word listed as one
+        // (при/B).
+        if (flags == "B" && entry.size() <= 6 && EndsWith(entry, "и") &&
+            !KnowsAny(entry.substr(0, entry.size() - 2), {"ить", "ать", "ять", "еть", "ти"})) {
+            readings.Add(TPartOfSpeech::Other, true);
+        } else if (HasAny(flags, kVerbFlags)) {
             readings.Add(TPartOfSpeech::Verb, IsInfinitive(entry));
         }
         if (HasAny(flags, "A")) {
@@ -240,7 +246,9 @@ struct THeadwordTest::THandle
                 readings.Add(TPartOfSpeech::Adjective, headword);
             }
         } else if (HasAny(flags, kNounFlags)) {
-            readings.Add(TPartOfSpeech::Noun, true);
+            readings.Add(TPartOfSpeech::Noun,
+                         flags.find_first_not_of('O') != std::string_view::npos ||
+                             !IsPluralOfListedNoun(entry));
         }
         return readings;
     }
@@ -261,11 +269,64 @@ struct THeadwordTest::THandle
         return false;
     }
 
+    // Whether entry, listed with the plural declension only (O), is the plural of a noun the
+    // dictionary lists (пчелы of пчела, послы of посол) rather than a noun used in the plural
+    // only (ножницы, Черновцы).
+    bool IsPluralOfListedNoun(std::string_view entry) const
+    {
+        if (!EndsWithAny(entry, {"ы", "и", "а", "я"}) || entry.size() < 6) {
+            return false;
+        }
+        const std::string base(entry.substr(0, entry.size() - 2));
+        if (HasEntry(base, {"", "а", "я", "о", "е", "ь", "й"}, kNounFlags)) {
+            return true;
+        }
+        // A vowel that drops out of the plural: посол, послы.
+        const std::string head = base.substr(0, base.size() - 2);
+        const std::string last = base.substr(base.size() - 2);
+        for (const std::string_view vowel : {"о", "е", "ё"}) {
+            if (HasEntry(head + std::string(vowel) + last, {"", "ь"}, kNounFlags)) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // Whether word, the only entry it comes from, is a case of a noun that the affixes cannot
+    // make and the dictionary lists as a word of its own (посла, послу): three more
+    // cases of its stem are known, one of them a noun's alone. A word that also comes from another
+    // entry is listed for a reading of its own (потом, beside пот).
+    bool IsListedCase(std::string_view word) const
+    {
+        static constexpr std::string_view kCases[] = {"ами", "ями", "ам", "ям", "ах", "ях", "ов",
+                                                      "ев",  "ей",  "ом", "ем", "ой", "а",  "я",
+                                                      "у",   "ю",   "е",  "ы",  "и"};
+        for (const std::string_view end : kCases) {
+            if (!EndsWith(word, end)) {
+                continue;
+            }
+            const std::string base = Swapped(word, end, "");
+            if (base.size() < 4) {
+                return false;
+            }
+            int others = 0;
+            bool nominal = false;  // a plural case or the instrumental, which no adjective has
+            for (const std::string_view other : kCases) {
+                if (other != end && Knows(base + std::string(other))) {
+                    ++others;
+                    nominal = nominal || other.size() > 2 || other == "ом" || other == "ов";
+                }
+            }
+            return others >= 3 && nominal;
+        }
+        return false;
+    }
+
     // The reading of an entry without flags, by its ending: a verb form when a form of the same
     // verb with another ending is known too (хочет and хочешь; пошла with пошли and пошло), the
     // plural case of a noun by the plural endings, a short adjective or an adverb of an adjective
     // the dictionary lists, and else a word that does not change.
-    TReadings FlaglessReadings(std::string_view word) const
+    TReadings FlaglessReadings(std::string_view word, bool alone) const
     {
         TReadings readings;
         if (IsInfinitive(word)) {
@@ -298,9 +359,22 @@ struct THeadwordTest::THandle
                 verb = others >= 2;
             }
         }
+        // The past of a verb without -л: нёс, понёс, as понесла and понесли are.
+        verb = verb || (EndsWithAny(word, {"с", "з", "к", "г", "р"}) && KnowsAny(word, {"ла"}) &&
+                        KnowsAny(word, {"ли"}));
+        // The forms of -чь verbs, whose consonant changes: текут with течешь, лгут with лжешь.
+        for (const auto& [end, with] :
+             {std::pair<std::string_view, std::string_view>{"кут", "чешь"},
+              {"гут", "жешь"},
+              {"ку", "чешь"},
+              {"гу", "жешь"}}) {
+            verb = verb || (EndsWith(word, end) && Knows(Swapped(word, end, with)));
+        }
         const std::string_view lessLast = word.substr(0, word.size() - 2);
         if (verb) {
             readings.Add(TPartOfSpeech::Verb, false);
+        } else if (alone && IsListedCase(word)) {
+            readings.Add(TPartOfSpeech::Noun, false);
         } else if (EndsWithAny(word, {"ами", "ями", "ах", "ях"}) ||
                    (word.size() >= 12 && EndsWithAny(word, {"ов", "ев"}))) {
             readings.Add(TPartOfSpeech::Noun, false);
@@ -367,11 +441,15 @@ std::uint16_t THeadwordTest::Classes(std::string_view word)
             continue;
         }
         if (LowerLetter(entry[0]) != entry[0]) {
-            readings.Add(TPartOfSpeech::Noun, same);
+            // A name's case listed as a word of its own (Петру) is no headword either.
+            const std::string& flags = m_handle->FlagsOf(stem);
+            readings.Add(TPartOfSpeech::Noun, same && (!flags.empty() || stems.size() > 1 ||
+                                                       !m_handle->IsListedCase(stem)));
             continue;
         }
         common = true;
-        const TReadings of = m_handle->EntryReadings(stem, m_handle->FlagsOf(stem), true);
+        const TReadings of =
+            m_handle->EntryReadings(stem, m_handle->FlagsOf(stem), true, stems.size() == 1);
         if (same) {
             readings.Bits |= of.Bits;
             continue;

@@ -248,21 +248,6 @@ TEST_F(RhymeIndexOnSample, HeadwordFlagsAreHunspellsAnswersAndTheCacheGivesThemB
     EXPECT_TRUE(again.Dictionaries()[0] == m_index.Dictionaries()[0]);
 }
 
-TEST(HeadwordTest, DictionaryFormsAreKeptAndInflectedOnesDropped)
-{
-    THeadwordTest headwords;
-    ASSERT_TRUE(headwords.Available());
-    const std::pair<const char*, bool> cases[] = {
-        {"курс", true},   {"курса", false}, {"карта", true},  {"карты", false},
-        {"кот", true},    {"коту", false},  {"дорога", true}, {"дорогами", false},
-        {"Москва", true}, {"щщщывф", true},  // unknown to Hunspell: kept
-    };
-    for (const auto& [word, headword] : cases) {
-        SCOPED_TRACE(word);
-        EXPECT_EQ(headwords.IsHeadword(ToCp1251(word)), headword);
-    }
-}
-
 TEST(RhymeIndex, CancelStopsTheBuildAndNothingIsReady)
 {
     ClearWordStore();
