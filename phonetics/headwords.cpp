@@ -21,6 +21,7 @@
 
 #include "phonetics/headwords.h"
 
+#include <algorithm>
 #include <fstream>
 #include <initializer_list>
 #include <unordered_map>
@@ -103,6 +104,14 @@ std::string Swapped(std::string_view text, std::string_view end, std::string_vie
 // The affix classes of hunspell-ru that conjugate, that make adjectives' forms, and that decline.
 constexpr std::string_view kVerbFlags = "BDLMPQRTUVWY";
 constexpr std::string_view kNounFlags = "EFGHIJKNO";
+
+// The cases of the personal pronouns other than their own (я, ты, он, она, оно, мы, вы, они and
+// себя), which the dictionary lists as words without flags like any unchanging word; его, её and
+// их, which are also possessives that do not change, are not among them.
+constexpr std::string_view kPronounCases[] = {
+    "меня", "мне",  "мной", "мною", "тебя", "тебе", "тобой", "тобою", "себе", "собой", "собою",
+    "ему",  "нему", "него", "ним",  "нём",  "нем",  "ей",    "ней",   "ею",   "нею",   "неё",
+    "нее",  "им",   "ими",  "ними", "них",  "нас",  "нам",   "нами",  "вас",  "вам",   "вами"};
 
 bool IsInfinitive(std::string_view word)
 {
@@ -277,7 +286,8 @@ struct THeadwordTest::THandle
         if (!EndsWithAny(entry, {"ы", "и", "а", "я"}) || entry.size() < 6) {
             return false;
         }
-        const std::string base(entry.substr(0, entry.size() - 2));
+        // The singular as listed: пчёлы of пчела.
+        std::string base = ToUtf8(Folded(ToCp1251Lossy(entry.substr(0, entry.size() - 2))));
         if (HasEntry(base, {"", "а", "я", "о", "е", "ь", "й"}, kNounFlags)) {
             return true;
         }
@@ -333,6 +343,11 @@ struct THeadwordTest::THandle
             readings.Add(TPartOfSpeech::Verb, true);
             return readings;
         }
+        if (std::find(std::begin(kPronounCases), std::end(kPronounCases), word) !=
+            std::end(kPronounCases)) {
+            readings.Add(TPartOfSpeech::Other, false);
+            return readings;
+        }
         bool verb = EndsWithAny(word, {"шь", "шься", "вшись", "вши", "ясь", "ась"});
         for (const std::string_view end :
              {"етесь", "ётесь", "итесь", "ется", "ётся", "ится", "утся", "ются",
@@ -382,7 +397,7 @@ struct THeadwordTest::THandle
             readings.Add(TPartOfSpeech::Adverb, true);
         } else if (EndsWithAny(word, {"ски", "цки"})) {
             readings.Add(TPartOfSpeech::Adverb, true);
-        } else if ((word.size() >= 6 && HasEntry(word, {"ый"}, "A")) ||
+        } else if ((word.size() >= 6 && HasEntry(word, {"ый", "ий", "ой"}, "A")) ||
                    (EndsWith(word, "ен") && HasEntry(Swapped(word, "ен", ""), {"ный"}, "A")) ||
                    (word.size() >= 8 && EndsWithAny(word, {"а", "я", "ы", "и"}) &&
                     HasEntry(lessLast, {"ый", "ий", "ой"}, "A"))) {
@@ -433,6 +448,7 @@ std::uint16_t THeadwordTest::Classes(std::string_view word)
     }
     const std::string folded = Folded(std::string(word));
     TReadings readings;
+    TReadings names;
     bool common = false;
     for (const std::string& stem : stems) {
         const std::string entry = ToCp1251Lossy(stem);
@@ -443,8 +459,8 @@ std::uint16_t THeadwordTest::Classes(std::string_view word)
         if (LowerLetter(entry[0]) != entry[0]) {
             // A name's case listed as a word of its own (Петру) is no headword either.
             const std::string& flags = m_handle->FlagsOf(stem);
-            readings.Add(TPartOfSpeech::Noun, same && (!flags.empty() || stems.size() > 1 ||
-                                                       !m_handle->IsListedCase(stem)));
+            names.Add(TPartOfSpeech::Noun, same && (!flags.empty() || stems.size() > 1 ||
+                                                    !m_handle->IsListedCase(stem)));
             continue;
         }
         common = true;
@@ -468,8 +484,13 @@ std::uint16_t THeadwordTest::Classes(std::string_view word)
         }
     }
     readings.Bits |= TWordClass::kKnown;
-    if (!common) {
-        readings.Bits |= TWordClass::kName;
+    // A word that is also a common word's form is a dictionary form by its common readings
+    // alone (пашей, of паша, is no headword for the name Пашей), so that --no-names keeps only
+    // common dictionary forms.
+    if (common) {
+        readings.Bits |= names.Bits & TWordClass::kParts;
+    } else {
+        readings.Bits |= names.Bits | TWordClass::kName;
     }
     return readings.Bits;
 }
