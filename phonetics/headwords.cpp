@@ -332,6 +332,27 @@ struct THeadwordTest::THandle
         return false;
     }
 
+    // Whether word is a case of a pronoun declined as an adjective, which the dictionary lists
+    // without flags (вашим, of ваш): the pronoun and three more of its cases are known.
+    bool IsPronounCase(std::string_view word) const
+    {
+        static constexpr std::string_view kCases[] = {"ими", "его", "ему", "ого", "ому", "им",
+                                                      "их",  "ой",  "ую",  "ая",  "ее",  "ое",
+                                                      "ие",  "ые",  "ей",  "ым",  "ых"};
+        for (const std::string_view end : kCases) {
+            if (!EndsWith(word, end)) {
+                continue;
+            }
+            const std::string base = Swapped(word, end, "");
+            int others = 0;
+            for (const std::string_view other : kCases) {
+                others += other != end && Knows(base + std::string(other)) ? 1 : 0;
+            }
+            return base.size() >= 4 && Knows(base) && others >= 3;
+        }
+        return false;
+    }
+
     // The reading of an entry without flags, by its ending: a verb form when a form of the same
     // verb with another ending is known too (хочет and хочешь; пошла with пошли and пошло), the
     // plural case of a noun by the plural endings, a short adjective or an adverb of an adjective
@@ -390,6 +411,8 @@ struct THeadwordTest::THandle
             readings.Add(TPartOfSpeech::Verb, false);
         } else if (alone && IsListedCase(word)) {
             readings.Add(TPartOfSpeech::Noun, false);
+        } else if (alone && IsPronounCase(word)) {
+            readings.Add(TPartOfSpeech::Other, false);
         } else if (EndsWithAny(word, {"ами", "ями", "ах", "ях"}) ||
                    (word.size() >= 12 && EndsWithAny(word, {"ов", "ев"}))) {
             readings.Add(TPartOfSpeech::Noun, false);
@@ -398,7 +421,8 @@ struct THeadwordTest::THandle
         } else if (EndsWithAny(word, {"ски", "цки"})) {
             readings.Add(TPartOfSpeech::Adverb, true);
         } else if ((word.size() >= 6 && HasEntry(word, {"ый", "ий", "ой"}, "A")) ||
-                   (EndsWith(word, "ен") && HasEntry(Swapped(word, "ен", ""), {"ный"}, "A")) ||
+                   (EndsWithAny(word, {"ен", "ён"}) &&
+                    HasEntry(word.substr(0, word.size() - 4), {"ный", "ьный"}, "A")) ||
                    (word.size() >= 8 && EndsWithAny(word, {"а", "я", "ы", "и"}) &&
                     HasEntry(lessLast, {"ый", "ий", "ой"}, "A"))) {
             readings.Add(TPartOfSpeech::Adjective, false);
