@@ -106,12 +106,16 @@ constexpr std::string_view kVerbFlags = "BDLMPQRTUVWY";
 constexpr std::string_view kNounFlags = "EFGHIJKNO";
 
 // The cases of the personal pronouns other than their own (я, ты, он, она, оно, мы, вы, они and
-// себя), which the dictionary lists as words without flags like any unchanging word; его, её and
-// их, which are also possessives that do not change, are not among them.
-constexpr std::string_view kPronounCases[] = {
-    "меня", "мне",  "мной", "мною", "тебя", "тебе", "тобой", "тобою", "себе", "собой", "собою",
-    "ему",  "нему", "него", "ним",  "нём",  "нем",  "ей",    "ней",   "ею",   "нею",   "неё",
-    "нее",  "им",   "ими",  "ними", "них",  "нас",  "нам",   "нами",  "вас",  "вам",   "вами"};
+// себя) and of the numerals два, три, четыре and оба, which the dictionary lists as words without
+// flags like any unchanging word; его, её and их, which are also possessives that do not change,
+// are not among them.
+constexpr std::string_view kClosedClassCases[] = {
+    "меня",     "мне",   "мной",  "мною",  "тебя",  "тебе",    "тобой",   "тобою",   "себе",
+    "собой",    "собою", "ему",   "нему",  "него",  "ним",     "нём",     "нем",     "ей",
+    "ней",      "ею",    "нею",   "неё",   "нее",   "им",      "ими",     "ними",    "них",
+    "нас",      "нам",   "нами",  "вас",   "вам",   "вами",    "двух",    "двум",    "двумя",
+    "трех",     "трёх",  "трем",  "трём",  "тремя", "четырех", "четырёх", "четырем", "четырём",
+    "четырьмя", "обоих", "обеих", "обоим", "обеим", "обоими",  "обеими"};
 
 bool IsInfinitive(std::string_view word)
 {
@@ -316,7 +320,7 @@ struct THeadwordTest::THandle
                 continue;
             }
             const std::string base = Swapped(word, end, "");
-            if (base.size() < 4) {
+            if (base.size() < 6) {
                 return false;
             }
             int others = 0;
@@ -333,7 +337,8 @@ struct THeadwordTest::THandle
     }
 
     // Whether word is a case of a pronoun declined as an adjective, which the dictionary lists
-    // without flags (вашим, of ваш): the pronoun and three more of its cases are known.
+    // without flags (вашим, of ваш): the pronoun is listed so, and three more of its cases are
+    // known.
     bool IsPronounCase(std::string_view word) const
     {
         static constexpr std::string_view kCases[] = {"ими", "его", "ему", "ого", "ому", "им",
@@ -348,7 +353,7 @@ struct THeadwordTest::THandle
             for (const std::string_view other : kCases) {
                 others += other != end && Knows(base + std::string(other)) ? 1 : 0;
             }
-            return base.size() >= 4 && Knows(base) && others >= 3;
+            return base.size() >= 6 && HasEntry(base, {""}, "") && others >= 3;
         }
         return false;
     }
@@ -364,8 +369,8 @@ struct THeadwordTest::THandle
             readings.Add(TPartOfSpeech::Verb, true);
             return readings;
         }
-        if (std::find(std::begin(kPronounCases), std::end(kPronounCases), word) !=
-            std::end(kPronounCases)) {
+        if (std::find(std::begin(kClosedClassCases), std::end(kClosedClassCases), word) !=
+            std::end(kClosedClassCases)) {
             readings.Add(TPartOfSpeech::Other, false);
             return readings;
         }
@@ -398,9 +403,13 @@ struct THeadwordTest::THandle
         // The past of a verb without -л: нёс, понёс, as понесла and понесли are.
         verb = verb || (EndsWithAny(word, {"с", "з", "к", "г", "р"}) && KnowsAny(word, {"ла"}) &&
                         KnowsAny(word, {"ли"}));
-        // The forms of -чь verbs, whose consonant changes: текут with течешь, лгут with лжешь.
+        // The forms of -чь verbs, whose consonant changes: текут with течет, лгут with лжешь.
         for (const auto& [end, with] :
              {std::pair<std::string_view, std::string_view>{"кут", "чешь"},
+              {"кут", "чет"},
+              {"кут", "чёт"},
+              {"гут", "жет"},
+              {"гут", "жёт"},
               {"гут", "жешь"},
               {"ку", "чешь"},
               {"гу", "жешь"}}) {
