@@ -117,6 +117,17 @@ constexpr std::string_view kClosedClassCases[] = {
     "трех",     "трёх",  "трем",  "трём",  "тремя", "четырех", "четырёх", "четырем", "четырём",
     "четырьмя", "обоих", "обеих", "обоим", "обеим", "обоими",  "обеими"};
 
+// Whether end is a case ending of nouns alone: of the plural but its nominative, or -ом.
+bool IsNounCase(std::string_view end)
+{
+    for (const std::string_view noun : {"ами", "ями", "ам", "ям", "ах", "ях", "ов", "ев", "ом"}) {
+        if (end == noun) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool IsInfinitive(std::string_view word)
 {
     return EndsWithAny(word, {"ть", "ться", "сти", "зти", "йти", "тись", "чь", "чься"});
@@ -319,8 +330,10 @@ struct THeadwordTest::THandle
             if (!EndsWith(word, end)) {
                 continue;
             }
+            // A stem of one letter only for the cases no adjective or short word ends in: сном
+            // of сон, but not бра.
             const std::string base = Swapped(word, end, "");
-            if (base.size() < 6) {
+            if (base.size() < (IsNounCase(end) ? 4U : 6U)) {
                 return false;
             }
             int others = 0;
@@ -328,7 +341,7 @@ struct THeadwordTest::THandle
             for (const std::string_view other : kCases) {
                 if (other != end && Knows(base + std::string(other))) {
                     ++others;
-                    nominal = nominal || other.size() > 2 || other == "ом" || other == "ов";
+                    nominal = nominal || IsNounCase(other);
                 }
             }
             return others >= 3 && nominal;
