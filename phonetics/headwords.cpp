@@ -23,6 +23,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <functional>
 #include <initializer_list>
 #include <unordered_map>
 #include <vector>
@@ -116,6 +117,55 @@ constexpr std::string_view kClosedClassCases[] = {
     "нас",      "нам",   "нами",  "вас",   "вам",   "вами",    "двух",    "двум",    "двумя",
     "трех",     "трёх",  "трем",  "трём",  "тремя", "четырех", "четырёх", "четырем", "четырём",
     "четырьмя", "обоих", "обеих", "обоим", "обеим", "обоими",  "обеими"};
+
+// Whether word is a case or gender of мой, твой, свой or сей other than their own.
+bool IsPossessiveCase(std::string_view word)
+{
+    for (const std::string_view stem : {"мо", "тво", "сво"}) {
+        for (const std::string_view end :
+             {"я", "ё", "е", "и", "ю", "его", "ей", "ему", "им", "ими", "их"}) {
+            if (word.size() == stem.size() + end.size() && word.starts_with(stem) &&
+                word.ends_with(end)) {
+                return true;
+            }
+        }
+    }
+    for (const std::string_view form :
+         {"сего", "сему", "сим", "сими", "сих", "сию", "сие", "сия"}) {
+        if (word == form) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Whether word, a noun's genitive plural that the dictionary lists as a word of its own, has its
+// singular listed: минут of минута, колес of колесо, and with the vowel that the plural puts
+// between the last two consonants dropped, кукол of кукла, колец of кольцо.
+bool IsListedGenitivePlural(const std::function<bool(const std::string&)>& isNoun,
+                            std::string_view word)
+{
+    if (word.size() < 8 ||
+        EndsWithAny(word, {"а", "е", "ё", "и", "о", "у", "ы", "э", "ю", "я", "й", "ь"})) {
+        return false;
+    }
+    const std::string whole(word);
+    const std::string last(word.substr(word.size() - 2));
+    std::vector<std::string> stems = {whole};
+    if (EndsWithAny(word.substr(0, word.size() - 2), {"е", "о", "ё"})) {
+        const std::string head(word.substr(0, word.size() - 4));
+        stems.push_back(head + last);
+        stems.push_back(head + "ь" + last);
+    }
+    for (const std::string& stem : stems) {
+        for (const std::string_view end : {"а", "о", "я"}) {
+            if (isNoun(stem + std::string(end))) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
 
 // Whether end is a case ending of nouns alone: of the plural but its nominative, or -ом.
 bool IsNounCase(std::string_view end)
@@ -383,7 +433,8 @@ struct THeadwordTest::THandle
             return readings;
         }
         if (std::find(std::begin(kClosedClassCases), std::end(kClosedClassCases), word) !=
-            std::end(kClosedClassCases)) {
+                std::end(kClosedClassCases) ||
+            IsPossessiveCase(word)) {
             readings.Add(TPartOfSpeech::Other, false);
             return readings;
         }
@@ -431,7 +482,11 @@ struct THeadwordTest::THandle
         const std::string_view lessLast = word.substr(0, word.size() - 2);
         if (verb) {
             readings.Add(TPartOfSpeech::Verb, false);
-        } else if (alone && IsListedCase(word)) {
+        } else if (alone && (IsListedCase(word) || IsListedGenitivePlural(
+                                                       [this](const std::string& noun) {
+                                                           return HasEntry(noun, {""}, kNounFlags);
+                                                       },
+                                                       word))) {
             readings.Add(TPartOfSpeech::Noun, false);
         } else if (alone && IsPronounCase(word)) {
             readings.Add(TPartOfSpeech::Other, false);
