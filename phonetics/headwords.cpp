@@ -105,6 +105,8 @@ std::string Swapped(std::string_view text, std::string_view end, std::string_vie
 // The affix classes of hunspell-ru that conjugate, that make adjectives' forms, and that decline.
 constexpr std::string_view kVerbFlags = "BDLMPQRTUVWY";
 constexpr std::string_view kNounFlags = "EFGHIJKNO";
+// Those that decline a singular: O declines plurals alone.
+constexpr std::string_view kSingularNounFlags = "EFGHIJKN";
 
 // The cases of the personal pronouns other than their own (я, ты, он, она, оно, мы, вы, они and
 // себя) and of the numerals два, три, четыре and оба, which the dictionary lists as words without
@@ -484,7 +486,7 @@ struct THeadwordTest::THandle
             readings.Add(TPartOfSpeech::Verb, false);
         } else if (alone && (IsListedCase(word) || IsListedGenitivePlural(
                                                        [this](const std::string& noun) {
-                                                           return HasEntry(noun, {""}, kNounFlags);
+                                                           return HasEntry(noun, {""}, kSingularNounFlags);
                                                        },
                                                        word))) {
             readings.Add(TPartOfSpeech::Noun, false);
