@@ -109,16 +109,18 @@ constexpr std::string_view kNounFlags = "EFGHIJKNO";
 constexpr std::string_view kSingularNounFlags = "EFGHIJKN";
 
 // The cases of the personal pronouns other than their own (я, ты, он, она, оно, мы, вы, они and
-// себя) and of the numerals два, три, четыре and оба, which the dictionary lists as words without
+// себя), of кто and никто (ничего, ничем and ничему of ничто: ничего alone is also an adverb),
+// and of the numerals два, три, четыре and оба, which the dictionary lists as words without
 // flags like any unchanging word; его, её and их, which are also possessives that do not change,
 // are not among them.
 constexpr std::string_view kClosedClassCases[] = {
-    "меня",     "мне",   "мной",  "мною",  "тебя",  "тебе",    "тобой",   "тобою",   "себе",
-    "собой",    "собою", "ему",   "нему",  "него",  "ним",     "нём",     "нем",     "ей",
-    "ней",      "ею",    "нею",   "неё",   "нее",   "им",      "ими",     "ними",    "них",
-    "нас",      "нам",   "нами",  "вас",   "вам",   "вами",    "двух",    "двум",    "двумя",
-    "трех",     "трёх",  "трем",  "трём",  "тремя", "четырех", "четырёх", "четырем", "четырём",
-    "четырьмя", "обоих", "обеих", "обоим", "обеим", "обоими",  "обеими"};
+    "меня",     "мне",    "мной",   "мною",  "тебя",   "тебе",    "тобой",   "тобою",   "себе",
+    "собой",    "собою",  "ему",    "нему",  "него",   "ним",     "нём",     "нем",     "ей",
+    "ней",      "ею",     "нею",    "неё",   "нее",    "им",      "ими",     "ними",    "них",
+    "нас",      "нам",    "нами",   "вас",   "вам",    "вами",    "двух",    "двум",    "двумя",
+    "трех",     "трёх",   "трем",   "трём",  "тремя",  "четырех", "четырёх", "четырем", "четырём",
+    "четырьмя", "обоих",  "обеих",  "обоим", "обеим",  "обоими",  "обеими",  "кого",    "кому",
+    "кем",      "никого", "никому", "никем", "ничему", "ничем"};
 
 // Whether word is a case or gender of мой, твой, свой or сей other than their own.
 bool IsPossessiveCase(std::string_view word)
@@ -406,9 +408,9 @@ struct THeadwordTest::THandle
     // known.
     bool IsPronounCase(std::string_view word) const
     {
-        static constexpr std::string_view kCases[] = {"ими", "его", "ему", "ого", "ому", "им",
-                                                      "их",  "ой",  "ую",  "ая",  "ее",  "ое",
-                                                      "ие",  "ые",  "ей",  "ым",  "ых"};
+        static constexpr std::string_view kCases[] = {"ими", "его", "ему", "ого", "ому", "им", "их",
+                                                      "ой",  "ую",  "ая",  "ее",  "ое",  "ие", "ые",
+                                                      "ей",  "ым",  "ых",  "ем",  "ом"};
         for (const std::string_view end : kCases) {
             if (!EndsWith(word, end)) {
                 continue;
@@ -447,11 +449,13 @@ struct THeadwordTest::THandle
               "ёте",   "ите",   "ет",    "ёт",   "ит",   "ут",   "ют",   "ат",
               "ят",    "ем",    "ём",    "им",   "у",    "ю",    "а",    "я"}) {
             if (!verb && EndsWith(word, end)) {
-                // The second person, listed beside the word: a verb whose forms the affixes
-                // cannot make has them all listed, while сразу or для would find сразишь and
-                // длишь among the forms of other verbs.
+                // The second person known too; after a one-letter ending, listed beside the
+                // word (a verb whose forms the affixes cannot make has them all listed), as
+                // сразу or для would find сразишь and длишь among the forms of other verbs.
                 const std::string_view tail = EndsWithAny(end, {"сь", "ся"}) ? "ся" : "";
-                verb = HasEntry(Swapped(word, end, ""), {"ешь", "ёшь", "ишь"}, "", tail);
+                const std::string stem = Swapped(word, end, "");
+                verb = end.size() >= 4 ? KnowsAny(stem, {"ешь", "ёшь", "ишь"}, tail)
+                                       : HasEntry(stem, {"ешь", "ёшь", "ишь"}, "", tail);
                 break;
             }
         }
@@ -486,7 +490,8 @@ struct THeadwordTest::THandle
             readings.Add(TPartOfSpeech::Verb, false);
         } else if (alone && (IsListedCase(word) || IsListedGenitivePlural(
                                                        [this](const std::string& noun) {
-                                                           return HasEntry(noun, {""}, kSingularNounFlags);
+                                                           return HasEntry(noun, {""},
+                                                                           kSingularNounFlags);
                                                        },
                                                        word))) {
             readings.Add(TPartOfSpeech::Noun, false);
