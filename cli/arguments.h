@@ -3,6 +3,7 @@
 // command reads its part.
 
 #include <chrono>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,6 +24,7 @@ struct TSearchArgs
     std::vector<std::string> Dicts;
     bool All = false;
     bool Alpha = false;
+    bool ByLength = false;  // --order length: longest first, then by frequency
     bool Ipm = false;
     std::string Min = "0,0";
     bool Raw = false;
@@ -31,6 +33,9 @@ struct TSearchArgs
     std::chrono::seconds TimeLimit{10};
     TWordFilter Filter;
     bool Headwords = false;
+    std::uint16_t Parts = 0;  // --pos: TWordClass::Part bits (phonetics/headwords.h)
+    bool Known = false;
+    bool NoNames = false;
     bool Near = false;
     bool Stress = false;
     std::optional<TCountRange> StressPlace;

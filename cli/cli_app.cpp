@@ -58,6 +58,16 @@ TCliArgs ReadSearchArgs(const std::vector<std::string>& args)
     return read;
 }
 
+// The class filter of the options beside --headwords, which has a test of its own: with --pos,
+// the dictionary forms of those parts of speech.
+TClassFilter ClassFilter(const TSearchArgs& options)
+{
+    return {.Parts = options.Parts,
+            .Headwords = options.Headwords && options.Parts != 0,
+            .Known = options.Known,
+            .NoNames = options.NoNames};
+}
+
 // The front end's view of loading and of a search run.
 class TCliView : public TLoadView, public TRunControl
 {
@@ -112,9 +122,17 @@ public:
         }
         settings.TimeLimit = m_options.TimeLimit;
         settings.Filter = m_options.Filter;
+        // Letter games list words of two letters or more unless told otherwise.
+        if (m_options.Mode == TSearchMode::FromLetters && !settings.Filter.Length) {
+            settings.Filter.Length = TCountRange{.Min = 2};
+        }
         std::vector<std::function<bool(std::size_t, std::size_t)>> tests;
         if (m_options.Headwords) {
             tests.push_back(HeadwordTest(m_rhymes));
+        }
+        if (const TClassFilter classes = ClassFilter(m_options);
+            classes.Parts != 0 || classes.Known || classes.NoNames) {
+            tests.push_back(ClassTest(m_rhymes, classes));
         }
         if (m_options.StressPlace) {
             tests.push_back(StressPlaceTest(m_rhymes, *m_options.StressPlace));
@@ -137,13 +155,13 @@ public:
     void ListHits(const THitSet& hits, const TSearchSettings& settings,
                   const TRhymeSearch* rhymeSearch)
     {
-        if (!WantsTable() && rhymeSearch == nullptr && !m_options.Stress) {
+        if (!WantsTable() && rhymeSearch == nullptr && !m_options.Stress && !m_options.ByLength) {
             WriteHitListing(hits, settings.Alphabetical, settings.ShowIpm,
                             [this](std::string_view block) { m_printer.Print(block); });
             return;
         }
         m_records = ListedRecords(hits, settings.Alphabetical, rhymeSearch,
-                                  m_options.Stress ? &m_rhymes : nullptr);
+                                  m_options.Stress ? &m_rhymes : nullptr, m_options.ByLength);
         if (rhymeSearch != nullptr) {
             m_exactRhymes = static_cast<std::size_t>(
                 std::count_if(m_records.begin(), m_records.end(), [](const THitRecord& record) {
@@ -367,7 +385,8 @@ int RunSearch(const std::vector<std::string>& args, std::ostream& out, std::ostr
         throw EUsageError("--compare needs two or more dictionaries (give --dict twice or --all)");
     }
     const bool rhyme = options.Mode == TSearchMode::Rhyme;
-    if ((rhyme || options.Headwords || options.Stress || options.StressPlace) &&
+    if ((rhyme || options.Headwords || options.Stress || options.StressPlace ||
+         ClassFilter(options).Active()) &&
         !view.IndexRhymes(isatty(2) == 1)) {
         return 2;
     }

@@ -10,6 +10,8 @@
 #include <optional>
 #include <string>
 
+#include "phonetics/headwords.h"
+
 namespace {
 
 // Effects of the common kinds: a flag sets its field, a value is kept as typed.
@@ -58,6 +60,33 @@ void SetTableFormat(TCliArgs& args, const std::string& value)
     } else {
         throw EUsageError("bad format \"" + value + "\" (text, tsv or csv)");
     }
+}
+
+// The value of --order: frequency (the default), alpha (as --alpha) or length.
+void SetOrder(TCliArgs& args, const std::string& value)
+{
+    if (value != "frequency" && value != "alpha" && value != "length") {
+        throw EUsageError("bad order \"" + value + "\" (frequency, alpha or length)");
+    }
+    args.Search.Alpha = value == "alpha";
+    args.Search.ByLength = value == "length";
+}
+
+// The value of --pos: parts of speech, comma-separated, added to those of an earlier --pos.
+void AddPartsOfSpeech(TCliArgs& args, const std::string& value)
+{
+    std::size_t from = 0;
+    do {
+        const std::size_t comma = std::min(value.find(',', from), value.size());
+        const std::string name = value.substr(from, comma - from);
+        const std::optional<TPartOfSpeech> part = PartOfSpeechNamed(name);
+        if (!part) {
+            throw EUsageError("bad part of speech \"" + name +
+                              "\" (noun, adj, verb, participle, adv or other)");
+        }
+        args.Search.Parts |= TWordClass::Part(*part);
+        from = comma + 1;
+    } while (from <= value.size());
 }
 
 // The value of --length or --syllables, what names the option in a message.
@@ -113,6 +142,10 @@ const TOptionSpec kSearchOptions[] = {
      [](TCliArgs& args, const std::string& value) { args.Search.Dicts.push_back(value); }},
     {"--all", nullptr, "search every dictionary", SearchFlag<&TSearchArgs::All>},
     {"--alpha", nullptr, "list alphabetically, each word once", SearchFlag<&TSearchArgs::Alpha>},
+    {"--order", "ORDER",
+     "frequency (the default: the most frequent first), alpha (as --alpha) or length (the "
+     "longest first, words of one length by frequency)",
+     SetOrder},
     {"--ipm", nullptr, "follow each word with \" = \" and its instances per million",
      SearchFlag<&TSearchArgs::Ipm>},
     {"--min", "TEXT",
@@ -180,9 +213,22 @@ const TOptionSpec kSearchOptions[] = {
          args.Search.StressPlace = CountRangeOf(value, "stress place");
      }},
     {"--headwords", nullptr,
-     "list only dictionary forms: words that are their own stem in Hunspell's Russian "
-     "dictionary (курс, not курса); words Hunspell does not know are kept",
+     "list only dictionary forms, by Hunspell's Russian dictionary: the nominative singular of "
+     "a noun (курс, not курса), the masculine nominative singular of an adjective, the "
+     "infinitive of a verb, adverbs and words that do not change; with --pos, dictionary forms "
+     "of those parts of speech; words Hunspell does not know are dropped",
      SearchFlag<&TSearchArgs::Headwords>},
+    {"--pos", "PARTS",
+     "list only words that are, by some reading, one of PARTS: noun, adj, verb, participle, "
+     "adv, other (pronouns, numerals, prepositions, conjunctions, particles, interjections), "
+     "comma-separated or repeated; gerunds count as verbs",
+     AddPartsOfSpeech},
+    {"--known", nullptr, "list only words Hunspell's Russian dictionary knows",
+     SearchFlag<&TSearchArgs::Known>},
+    {"--no-names", nullptr,
+     "leave out proper names and their forms (берлина, of Берлин): words Hunspell knows only "
+     "capitalised",
+     SearchFlag<&TSearchArgs::NoNames>},
     {"--help", nullptr, "show this text", SetHelp, "-h"},
     {"--version", nullptr, "show the version", SearchFlag<&TSearchArgs::Version>},
 };
@@ -219,11 +265,12 @@ const TOptionSpec kCheckOptions[] = {
 
 constexpr const char* kSearchSynopsis =
     "Usage: slovosito-cli [--dir DIR] --list [--verbose]\n"
-    "       slovosito-cli [--dir DIR] [--dict NAME]... [--all] [--alpha] [--ipm] [--min TEXT]\n"
-    "                     [--raw] [--format text|tsv|csv] [--compare] [--time-limit SECONDS]\n"
-    "                     [--length RANGE] [--syllables RANGE] [--stress-place RANGE]\n"
-    "                     [--near] [--stress]\n"
-    "                     [--headwords] (--ending | --mask | --regexp | --inexact |\n"
+    "       slovosito-cli [--dir DIR] [--dict NAME]... [--all] [--alpha] [--order ORDER]\n"
+    "                     [--ipm] [--min TEXT] [--raw] [--format text|tsv|csv] [--compare]\n"
+    "                     [--time-limit SECONDS] [--length RANGE] [--syllables RANGE]\n"
+    "                     [--stress-place RANGE] [--near] [--stress]\n"
+    "                     [--headwords] [--pos PARTS]... [--known] [--no-names]\n"
+    "                     (--ending | --mask | --regexp | --inexact |\n"
     "                      --anagram | --from-letters | --rhyme) QUERY\n"
     "       slovosito-cli make-dict [--dir DIR] [--from-list | --from-text]\n"
     "                     [--encoding utf-8|cp1251|auto] [--lower] [--keep-order] [--force]\n"
@@ -240,9 +287,10 @@ constexpr const char* kSearchAbout =
     "vowel: устал, пьедестал), then the exact ones, then with --near the near ones; each tier\n"
     "in the order asked for, and --format tsv or csv gives a column \"tier\" for it.\n"
     "\n"
-    "--rhyme, --stress, --stress-place and --headwords read an index of each dictionary's\n"
-    "stresses (espeak-ng) and dictionary forms (Hunspell), built at their first use and kept\n"
-    "in $XDG_CACHE_HOME/slovosito (~/.cache/slovosito); a changed dictionary is indexed anew.\n";
+    "--rhyme, --stress, --stress-place, --headwords, --pos, --known and --no-names read an\n"
+    "index of each dictionary's stresses (espeak-ng) and word classes (Hunspell), built at\n"
+    "their first use and kept in $XDG_CACHE_HOME/slovosito (~/.cache/slovosito); a changed\n"
+    "dictionary is indexed anew.\n";
 
 constexpr const char* kSearchEpilogue =
     "make-dict builds the dictionary NAME from frequency lists or texts; check tells why a\n"

@@ -1,6 +1,6 @@
 #pragma once
-// The rhyme index of one dictionary: each word's rhyme keys, numbered, and its headword flag, with
-// the lists of the words of each key that the rhyme search walks.
+// The rhyme index of one dictionary: each word's rhyme keys, numbered, its headword flag and word
+// classes, with the lists of the words of each key that the rhyme search walks.
 
 #include <cstddef>
 #include <cstdint>
@@ -15,8 +15,9 @@ struct TDictRhymes
 {
     // Key id -> key: id 0 is "no key", the others in byte order of the keys.
     std::vector<std::string> Keys{std::string()};
-    std::vector<std::uint32_t> KeyIds;  // each word's key id
-    std::vector<std::uint8_t> Flags;    // each word's kHeadword and kSecondKey bits
+    std::vector<std::uint32_t> KeyIds;   // each word's key id
+    std::vector<std::uint8_t> Flags;     // each word's kHeadword and kSecondKey bits
+    std::vector<std::uint16_t> Classes;  // each word's TWordClass bits (phonetics/headwords.h)
     // (word, key id) for the homographs' second keys, by word.
     std::vector<std::pair<std::uint32_t, std::uint32_t>> SecondKeys;
 

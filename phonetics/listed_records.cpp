@@ -2,13 +2,16 @@
 
 #include "phonetics/listed_records.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <string>
 #include <utility>
 
 #include "search/hit_order.h"
 
 std::vector<THitRecord> ListedRecords(const THitSet& hits, bool alphabetical,
-                                      const TRhymeSearch* rhymes, const TRhymeIndex* stressed)
+                                      const TRhymeSearch* rhymes, const TRhymeIndex* stressed,
+                                      bool byLength)
 {
     std::vector<THitRecord> records;
     // Without rhymes, one pass takes every hit.
@@ -24,6 +27,7 @@ std::vector<THitRecord> ListedRecords(const THitSet& hits, bool alphabetical,
         });
         THitOrder order;
         order.Sort(part, alphabetical);
+        const std::size_t groupStart = records.size();
         for (THitRecord& record : THitList(part, std::move(order)).Records()) {
             if (rhymes != nullptr) {
                 record.Label = std::string(TierName(rhymes->TierOf(record.Row, record.Index)));
@@ -34,6 +38,15 @@ std::vector<THitRecord> ListedRecords(const THitSet& hits, bool alphabetical,
                     rhymes != nullptr && rhymes->BySecondReading(record.Row, record.Index));
             }
             records.push_back(std::move(record));
+        }
+        if (byLength) {
+            const auto letters = [](const THitRecord& record) {
+                return record.Word.size() - static_cast<std::size_t>(std::count(
+                                                record.Word.begin(), record.Word.end(), '\''));
+            };
+            std::stable_sort(
+                records.begin() + static_cast<std::ptrdiff_t>(groupStart), records.end(),
+                [&](const THitRecord& a, const THitRecord& b) { return letters(a) > letters(b); });
         }
     }
     return records;

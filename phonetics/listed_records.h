@@ -12,6 +12,8 @@
 // rhymes, group after group (TRhymeSearch::GroupOf: the rich, then the exact rhymes of each
 // reading, then the near ones), the order within each, and each record labelled with its tier's
 // name (TierName); with stressed, each word is spelled with its stress from that index
-// (StressedSpelling). Both indexes must be ready.
+// (StressedSpelling). Both indexes must be ready. With byLength, the longest words come first
+// within each group, the order asked for among words of one length (a stress mark is no letter).
 std::vector<THitRecord> ListedRecords(const THitSet& hits, bool alphabetical,
-                                      const TRhymeSearch* rhymes, const TRhymeIndex* stressed);
+                                      const TRhymeSearch* rhymes, const TRhymeIndex* stressed,
+                                      bool byLength = false);

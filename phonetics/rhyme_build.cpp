@@ -257,7 +257,8 @@ std::optional<TDictRhymes> BuildDictRhymes(const TWordList& words, const std::at
     TDictRhymes index;
     index.KeyIds.resize(count);
     index.Flags.assign(count, 0);
-    // Hunspell handles are independent of each other and of espeak-ng: the headwords go on a
+    index.Classes.assign(count, 0);
+    // Hunspell handles are independent of each other and of espeak-ng: the word classes go on a
     // second thread while this one phonemises, and this one takes a share of them when it is
     // through with the keys, so that neither half waits long for the other.
     const std::size_t stemBatches = (count + kBatchWords - 1) / kBatchWords;
@@ -269,7 +270,8 @@ std::optional<TDictRhymes> BuildDictRhymes(const TWordList& words, const std::at
              batch = nextStemBatch.fetch_add(1)) {
             const std::size_t end = std::min(count, (batch + 1) * kBatchWords);
             for (std::size_t j = batch * kBatchWords; j < end; ++j) {
-                if (headwords.IsHeadword(words[j])) {
+                index.Classes[j] = headwords.Classes(words[j]);
+                if ((index.Classes[j] & TWordClass::kHeadwords) != 0) {
                     index.Flags[j] |= TDictRhymes::kHeadword;
                 }
             }

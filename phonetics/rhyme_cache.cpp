@@ -28,7 +28,7 @@
 namespace {
 
 constexpr char kMagic[8] = {'S', 'L', 'V', 'R', 'H', 'Y', 'M', '\0'};
-constexpr std::uint32_t kFormatVersion = 5;
+constexpr std::uint32_t kFormatVersion = 6;
 constexpr std::string_view kNamePrefix = "rhymes-";
 constexpr std::string_view kNameSuffix = ".idx";
 constexpr std::size_t kHashDigits = 16;
@@ -243,6 +243,8 @@ std::string RhymeCachePayload(const TDictRhymes& index, const std::string& ident
     payload.append(reinterpret_cast<const char*>(index.KeyIds.data()),
                    index.KeyIds.size() * sizeof(std::uint32_t));
     payload.append(reinterpret_cast<const char*>(index.Flags.data()), index.Flags.size());
+    payload.append(reinterpret_cast<const char*>(index.Classes.data()),
+                   index.Classes.size() * sizeof(std::uint16_t));
     Put(payload, static_cast<std::uint32_t>(index.SecondKeys.size()));
     for (const auto& [word, key] : index.SecondKeys) {
         Put(payload, word);
@@ -302,10 +304,12 @@ std::optional<TDictRhymes> ReadRhymeCachePayload(std::string_view payload,
     }
     index.KeyIds.resize(wordCount);
     index.Flags.resize(wordCount);
+    index.Classes.resize(wordCount);
     std::uint32_t secondCount = 0;
     if (!in.Bytes(index.KeyIds.data(), wordCount * sizeof(std::uint32_t)) ||
-        !in.Bytes(index.Flags.data(), wordCount) || !in.Get(secondCount) ||
-        in.Left() != secondCount * 8ULL) {
+        !in.Bytes(index.Flags.data(), wordCount) ||
+        !in.Bytes(index.Classes.data(), wordCount * sizeof(std::uint16_t)) ||
+        !in.Get(secondCount) || in.Left() != secondCount * 8ULL) {
         return std::nullopt;
     }
     index.SecondKeys.resize(secondCount);

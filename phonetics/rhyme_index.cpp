@@ -211,6 +211,16 @@ std::function<bool(std::size_t row, std::size_t index)> HeadwordTest(const TRhym
     };
 }
 
+std::function<bool(std::size_t row, std::size_t index)> ClassTest(const TRhymeIndex& index,
+                                                                  TClassFilter filter)
+{
+    return [&index, filter](std::size_t row, std::size_t j) {
+        const std::vector<TDictRhymes>& rows = index.Dictionaries();
+        return row >= rows.size() || j >= rows[row].Classes.size() ||
+               filter.Keeps(rows[row].Classes[j]);
+    };
+}
+
 std::function<bool(std::size_t row, std::size_t index)> StressPlaceTest(const TRhymeIndex& index,
                                                                         TCountRange places)
 {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "phonetics/dict_rhymes.h"
+#include "phonetics/headwords.h"
 #include "phonetics/rhyme_cache.h"
 #include "search/search_run.h"
 #include "search/word_filter.h"
@@ -72,6 +73,11 @@ private:
 
 // The filter's Keep test for the headwords of index's rows; index must be ready and outlive it.
 std::function<bool(std::size_t row, std::size_t index)> HeadwordTest(const TRhymeIndex& index);
+
+// The filter's Keep test for the words of index's rows whose classes filter keeps; index must be
+// ready and outlive it.
+std::function<bool(std::size_t row, std::size_t index)> ClassTest(const TRhymeIndex& index,
+                                                                  TClassFilter filter);
 
 // The filter's Keep test for the words of index's rows whose stressed syllable, counted from the
 // end (StressPlaceOf), lies in places, by either reading of a homograph; a word without a rhyme

@@ -174,6 +174,18 @@ private:
     std::array<std::array<std::uint64_t, 2>, 256> m_increment{};
 };
 
+// Whether word is the query itself, letter case and ё against е aside: an anagram search leaves
+// it out, as a rhyme search leaves out the word rhymed with.
+bool IsQueryWord(std::string_view word, const std::string& query)
+{
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        if (LowerLetterYoAsYe(word[i]) != query[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 std::optional<TWordTest> LetterTest(TLetterMode mode, const std::string& letters)
@@ -191,8 +203,9 @@ std::optional<TWordTest> LetterTest(TLetterMode mode, const std::string& letters
         // The words shorter than the letters never reach the test.
         return WordTest(
             length,
-            [counts, length](std::string_view word) mutable {
-                return word.size() == length && counts.Cover<true>(word, length);
+            [counts, length, query](std::string_view word) mutable {
+                return word.size() == length && counts.Cover<true>(word, length) &&
+                       !IsQueryWord(word, query);
             },
             true);
     } else if (length < kCommonWordLength) {

@@ -9,7 +9,7 @@
 
 // What a letter search lists.
 enum class TLetterMode {
-    Anagram,      // words made of exactly the letters
+    Anagram,      // words made of exactly the letters, the letters as a word aside
     FromLetters,  // words made of some of the letters, each used at most as often as given
 };
 

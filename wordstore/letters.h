@@ -37,6 +37,16 @@ constexpr char LowerLetter(char c)
     return byte == kCapitalYo ? static_cast<char>(kSmallYo) : c;
 }
 
+// The capital letter of a small a-z, а-я or ё; any other byte as it is.
+constexpr char UpperLetter(char c)
+{
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte >= 'a' && byte <= 'z') || byte >= kSmallA) {
+        return static_cast<char>(byte - kCaseDistance);
+    }
+    return byte == kSmallYo ? static_cast<char>(kCapitalYo) : c;
+}
+
 // As LowerLetter, but Ё and ё become е: the fold of a query that finds е and ё alike.
 constexpr char LowerLetterYoAsYe(char c)
 {

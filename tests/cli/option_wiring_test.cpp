@@ -37,11 +37,12 @@ const char* const kNoMode =
 
 const TWiring kWirings[] = {
     {{"--dir", "$T/other"}, {"--list"}, "0\no (1 слов)\n"},
-    {{"--list"}, {}, "0\nbasic (6 слов)\ncostly (2000 слов)\nextra (2 слов)\n"},
+    {{"--list"}, {}, "0\nbasic (6 слов)\ncostly (2000 слов)\nextra (2 слов)\nnames (2 слов)\n"},
     {{"--verbose"}, {"--list"}, "0\nfolder: $T/Словари (given by --dir)\nbasic (6 слов)\n..."},
     {{"--dict", "extra"}, {"--ending", "нка"}, "0\nполянка\n"},
     {{"--all"}, {"--ending", "нка"}, "0\nполянка\nбанка\n"},
     {{"--alpha"}, {"--ending", "но"}, "0\nкино\nокно\n"},
+    {{"--order", "length"}, {"--ending", ""}, "0\nбанка\nкурса\nокно\nкино\nкурс\nкот\n"},
     {{"--ipm"}, {"--ending", "нка"}, "0\nбанка = 200000,00000\n"},
     {{"--min", "260000"}, {"--ending", "но"}, "0\nокно\n"},
     {{"--raw"}, {"--ending", "кно"}, "0\n\xEE\xEA\xED\xEE"},
@@ -65,6 +66,9 @@ const TWiring kWirings[] = {
     {{"--from-letters", "кинот"}, {}, "0\nкино\nкот\n"},
     {{"--rhyme", "окно"}, {}, "0\nкино\n"},
     {{"--headwords"}, {"--mask", "курс*"}, "0\nкурс\n"},
+    {{"--pos", "verb,adj"}, {"--ending", "о"}, "1\n"},
+    {{"--known"}, {"--dict", "costly", "--ending", "99"}, "1\n"},
+    {{"--no-names"}, {"--dict", "names", "--ending", ""}, "0\nкурс\n"},
     {{"--near"}, {"--rhyme", "кот"}, "1\n"},
     {{"--stress"}, {"--ending", "кно"}, "0\nокно'\n"},
     {{"--stress-place", "2"}, {"--mask", "к*"}, "0\nкурса\n"},
@@ -136,6 +140,7 @@ protected:
         folder.WritePair("Словари/basic", {"окно", "кино", "банка", "курса", "курс", "кот"},
                          {300000, 250000, 200000, 100000, 90000, 60000});
         folder.WritePair("Словари/extra", {"полянка", "кот"}, {500000, 500000});
+        folder.WritePair("Словари/names", {"берлина", "курс"}, {2, 1});
         std::vector<std::string> costly;
         for (int i = 0; i < 2000; ++i) {
             costly.push_back("ж" + std::to_string(i));

@@ -42,6 +42,7 @@ void ExpectSameIndex(const TDictRhymes& got, const TDictRhymes& expected)
     EXPECT_TRUE(got.Keys == expected.Keys);
     EXPECT_TRUE(got.KeyIds == expected.KeyIds);
     EXPECT_TRUE(got.Flags == expected.Flags);
+    EXPECT_TRUE(got.Classes == expected.Classes);
     EXPECT_TRUE(got.SecondKeys == expected.SecondKeys);
 }
 

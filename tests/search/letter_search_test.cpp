@@ -64,8 +64,9 @@ TEST_F(LetterSearchTest, ListsTheWordsTheLettersMakeByFallingIpm)
         const char* Letters;
         V Words;
     } cases[] = {
-        {TLetterMode::Anagram, "кот", {"кот", "ток", "кто"}},  // not "Кот": words keep their case
-        {TLetterMode::Anagram, " КоТ\t", {"кот", "ток", "кто"}},
+        {TLetterMode::Anagram, "кот", {"ток", "кто"}},  // not кот itself, nor "Кот"
+        {TLetterMode::Anagram, " КоТ\t", {"ток", "кто"}},
+        {TLetterMode::Anagram, "ток", {"кот", "кто"}},
         {TLetterMode::Anagram, "ко?", {"кот", "ток", "кто", "сок", "кол", "к-о"}},
         {TLetterMode::Anagram, "о-к", {"к-о"}},
         {TLetterMode::Anagram, "алек", {"ёлка", "елка"}},  // an е stands for ё too
@@ -113,9 +114,20 @@ std::string FoldYo(std::string word)
 }
 
 // An anagram: as many bytes as the letters, and the sorted letters other than "?" found in the
-// sorted word.
+// sorted word; not the letters themselves.
 bool ModelAnagram(const std::string& letters, const std::string& word)
 {
+    std::string lowered;
+    for (const char c : word) {
+        lowered.push_back(LowerModelLetter(c));
+    }
+    std::string loweredLetters;
+    for (const char c : letters) {
+        loweredLetters.push_back(LowerModelLetter(c));
+    }
+    if (lowered == loweredLetters) {
+        return false;
+    }
     std::string known;
     for (const char c : letters) {
         if (c != '?') {
