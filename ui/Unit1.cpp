@@ -272,6 +272,9 @@ std::vector<std::pair<QString, QWidget*>> TForm1::PanelPrefControls() const
         {QStringLiteral("syllables"), edit_Syllables},
         {QStringLiteral("stressPlace"), edit_StressPlace},
         {QStringLiteral("headwords"), ch_headwords},
+        {QStringLiteral("nouns"), ch_nouns},
+        {QStringLiteral("noNames"), ch_noNames},
+        {QStringLiteral("known"), ch_known},
         {QStringLiteral("compare"), ch_compare},
     };
 }
@@ -660,7 +663,8 @@ bool TForm1::PanelOpen() const
 bool TForm1::NeedsRhymeIndex() const
 {
     return PanelOpen() && (ch_headwords->isChecked() || ch_stress->isChecked() ||
-                           !edit_StressPlace->text().trimmed().isEmpty());
+                           ch_nouns->isChecked() || ch_noNames->isChecked() ||
+                           ch_known->isChecked() || !edit_StressPlace->text().trimmed().isEmpty());
 }
 
 void TForm1::PrevContextMenu(const QPoint& pos)
@@ -783,6 +787,15 @@ TSearchSettings TForm1::Settings() const
     std::vector<std::function<bool(std::size_t, std::size_t)>> keep;
     if (ch_headwords->isChecked()) {
         keep.push_back(HeadwordTest(m_rhymes));
+    }
+    if (ch_nouns->isChecked() || ch_noNames->isChecked() || ch_known->isChecked()) {
+        // With "Только словарные формы", the nouns' dictionary forms.
+        TClassFilter classes;
+        classes.Parts = ch_nouns->isChecked() ? TWordClass::Part(TPartOfSpeech::Noun) : 0;
+        classes.Headwords = ch_headwords->isChecked();
+        classes.NoNames = ch_noNames->isChecked();
+        classes.Known = ch_known->isChecked();
+        keep.push_back(ClassTest(m_rhymes, classes));
     }
     if (const std::optional<TCountRange> places =
             RangeOf(*edit_StressPlace, QStringLiteral("Ударный слог с конца"))) {

@@ -264,6 +264,9 @@ private:
     QLabel* Label_stressPlace = nullptr;
     QLineEdit* edit_StressPlace = nullptr;
     QCheckBox* ch_headwords = nullptr;
+    QCheckBox* ch_nouns = nullptr;
+    QCheckBox* ch_noNames = nullptr;
+    QCheckBox* ch_known = nullptr;
     QCheckBox* ch_compare = nullptr;
 
     TFastResultPane* Prev = nullptr;

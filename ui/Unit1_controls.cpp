@@ -45,7 +45,7 @@ constexpr int kMinClientWidth = 442;
 constexpr int kPanelLeftWidth = 209;
 constexpr int kStatusHeight = 20;
 // The panel of the newer searches, under the left column while it is open.
-constexpr int kMoreHeight = 200;
+constexpr int kMoreHeight = 254;
 // Tick boxes that fit the design's 13-pixel switch box and leave a gap in 13-pixel list rows.
 constexpr int kSwitchTickSize = 13;
 constexpr int kDictTickSize = 11;
@@ -379,7 +379,16 @@ void TForm1::CreatePanelMore()
     ch_headwords =
         newTick("ch_headwords", QStringLiteral("Только словарные формы"), QRect(4, 163, 200, 15));
     ch_headwords->setToolTip(QStringLiteral("Только начальные формы слов: кот, но не кота"));
-    ch_compare = newTick("ch_compare", QStringLiteral("Сравнить словари"), QRect(4, 181, 200, 15));
+    ch_nouns =
+        newTick("ch_nouns", QStringLiteral("Только существительные"), QRect(4, 181, 200, 15));
+    ch_nouns->setToolTip(QStringLiteral("Только существительные, по словарю Hunspell"));
+    ch_noNames =
+        newTick("ch_noNames", QStringLiteral("Без имён собственных"), QRect(4, 199, 200, 15));
+    ch_noNames->setToolTip(QStringLiteral("Без имён и названий и их форм: берлина, мартина"));
+    ch_known =
+        newTick("ch_known", QStringLiteral("Только известные слова"), QRect(4, 217, 200, 15));
+    ch_known->setToolTip(QStringLiteral("Только слова, которые знает словарь Hunspell"));
+    ch_compare = newTick("ch_compare", QStringLiteral("Сравнить словари"), QRect(4, 235, 200, 15));
     ch_compare->setToolTip(QStringLiteral("Одна строка на слово: ЧМС в каждом отмеченном словаре"));
 }
 
@@ -493,11 +502,11 @@ void TForm1::SetTabOrder()
     // The left panel first, then the result pane; the flat buttons, the pictures and the hidden
     // row take no focus.
     // The panel of the newer searches, while it is shown, comes before the pane.
-    const QList<QWidget*> order = {srch4,        srch1,       srch3,          dict_list,
-                                   ch_rel,       ch_alpha,    ch_stat,        edit_MinIpm,
-                                   edit_Rhyme,   ch_near,     ch_stress,      combo_letters,
-                                   edit_Letters, edit_Length, edit_Syllables, edit_StressPlace,
-                                   ch_headwords, ch_compare,  Prev->Widget()};
+    const QList<QWidget*> order = {
+        srch4,        srch1,       srch3,          dict_list,        ch_rel,       ch_alpha,
+        ch_stat,      edit_MinIpm, edit_Rhyme,     ch_near,          ch_stress,    combo_letters,
+        edit_Letters, edit_Length, edit_Syllables, edit_StressPlace, ch_headwords, ch_nouns,
+        ch_noNames,   ch_known,    ch_compare,     Prev->Widget()};
     for (qsizetype i = 0; i + 1 < order.size(); ++i) {
         setTabOrder(order[i], order[i + 1]);
     }

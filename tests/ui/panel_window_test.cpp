@@ -179,6 +179,9 @@ TEST_F(Panel, FiltersTheDesignedRowsWhileOpenAndOnlyThen)
         {"edit_StressPlace", "2", "можно"},
         {"ch_stress", "1", "окно'\r\nкино'\r\nвино'\r\nмо'жно"},
         {"ch_headwords", "1", "окно\r\nкино\r\nвино\r\nможно"},
+        {"ch_nouns", "1", "окно\r\nвино"},  // кино does not change: "other"
+        {"ch_known", "1", "окно\r\nкино\r\nвино\r\nможно"},
+        {"ch_noNames", "1", "окно\r\nкино\r\nвино\r\nможно"},
     };
     for (const auto& [control, value, listing] : cases) {
         SCOPED_TRACE(control);
