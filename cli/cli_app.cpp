@@ -137,14 +137,7 @@ public:
         if (m_options.StressPlace) {
             tests.push_back(StressPlaceTest(m_rhymes, *m_options.StressPlace));
         }
-        if (tests.size() == 1) {
-            settings.Filter.Keep = std::move(tests[0]);
-        } else if (!tests.empty()) {
-            settings.Filter.Keep = [tests = std::move(tests)](std::size_t row, std::size_t j) {
-                return std::all_of(tests.begin(), tests.end(),
-                                   [&](const auto& test) { return test(row, j); });
-            };
-        }
+        settings.Filter.KeepAll(std::move(tests));
         return settings;
     }
     std::size_t RowCount() const override { return m_rows.size(); }

@@ -403,28 +403,31 @@ TWordTest TRhymeSearch::Test() const
     return PlacesTest(std::move(places));
 }
 
-std::size_t TRhymeSearch::GroupOf(std::size_t row, std::size_t j) const
+std::optional<std::uint8_t> TRhymeSearch::Found(std::size_t row, std::size_t j) const
 {
     if (row >= m_found.size()) {
-        return kNearGroup;
+        return std::nullopt;
     }
     const auto& found = m_found[row];
     const auto hit = std::lower_bound(
         found.begin(), found.end(), static_cast<std::uint32_t>(j),
         [](const auto& entry, std::uint32_t place) { return entry.first < place; });
-    return hit != found.end() && hit->first == j ? hit->second / 2 : kNearGroup;
+    if (hit == found.end() || hit->first != j) {
+        return std::nullopt;
+    }
+    return hit->second;
+}
+
+std::size_t TRhymeSearch::GroupOf(std::size_t row, std::size_t j) const
+{
+    const std::optional<std::uint8_t> found = Found(row, j);
+    return found ? *found / 2 : kNearGroup;
 }
 
 bool TRhymeSearch::BySecondReading(std::size_t row, std::size_t j) const
 {
-    if (row >= m_found.size()) {
-        return false;
-    }
-    const auto& found = m_found[row];
-    const auto hit = std::lower_bound(
-        found.begin(), found.end(), static_cast<std::uint32_t>(j),
-        [](const auto& entry, std::uint32_t place) { return entry.first < place; });
-    return hit != found.end() && hit->first == j && hit->second % 2 == 1;
+    const std::optional<std::uint8_t> found = Found(row, j);
+    return found && *found % 2 == 1;
 }
 
 TRhymeTier TRhymeSearch::TierOf(std::size_t row, std::size_t j) const

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -129,6 +130,9 @@ public:
     bool BySecondReading(std::size_t row, std::size_t j) const;
 
 private:
+    // What m_found holds for word j of row; nothing when the search did not find it.
+    std::optional<std::uint8_t> Found(std::size_t row, std::size_t j) const;
+
     bool m_hasKey = false;
     // Each row's words found, rising, with twice their group, plus one when they rhyme by their
     // second reading.

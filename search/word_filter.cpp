@@ -1,8 +1,11 @@
-// Parsing of count ranges and the syllable count of a Windows-1251 word.
+// Parsing of count ranges, the syllable count of a Windows-1251 word, and the filter's Keep
+// made of several tests.
 
 #include "search/word_filter.h"
 
+#include <algorithm>
 #include <charconv>
+#include <utility>
 
 #include "wordstore/letters.h"
 
@@ -67,4 +70,17 @@ std::size_t SyllableCount(std::string_view word)
         count += IsVowel(byte) ? 1 : 0;
     }
     return count;
+}
+
+void TWordFilter::KeepAll(
+    std::vector<std::function<bool(std::size_t row, std::size_t index)>> tests)
+{
+    if (tests.size() == 1) {
+        Keep = std::move(tests.front());
+    } else if (!tests.empty()) {
+        Keep = [tests = std::move(tests)](std::size_t row, std::size_t j) {
+            return std::all_of(tests.begin(), tests.end(),
+                               [&](const auto& test) { return test(row, j); });
+        };
+    }
 }

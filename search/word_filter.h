@@ -7,6 +7,7 @@
 #include <limits>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 // A range of whole numbers, both ends included.
 struct TCountRange
@@ -37,6 +38,9 @@ struct TWordFilter
     // for words that pass the rest, from either of the run's two threads at once (the
     // index it reads must not change during the run). Empty to keep every word.
     std::function<bool(std::size_t row, std::size_t index)> Keep = nullptr;
+
+    // Sets Keep to keep the words that every one of tests keeps; leaves it empty for none.
+    void KeepAll(std::vector<std::function<bool(std::size_t row, std::size_t index)>> tests);
 
     // Whether a test is given; a run without one skips the filter altogether.
     bool Active() const { return Length.has_value() || Syllables.has_value() || Keep; }

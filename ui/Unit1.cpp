@@ -801,14 +801,7 @@ TSearchSettings TForm1::Settings() const
             RangeOf(*edit_StressPlace, QStringLiteral("Ударный слог с конца"))) {
         keep.push_back(StressPlaceTest(m_rhymes, *places));
     }
-    if (keep.size() == 1) {
-        settings.Filter.Keep = std::move(keep.front());
-    } else if (!keep.empty()) {
-        settings.Filter.Keep = [keep = std::move(keep)](std::size_t row, std::size_t j) {
-            return std::all_of(keep.begin(), keep.end(),
-                               [&](const auto& test) { return test(row, j); });
-        };
-    }
+    settings.Filter.KeepAll(std::move(keep));
     if (ch_compare->isChecked()) {
         // Side by side, a word is kept when its largest ipm reaches the minimum, so the run
         // gives every hit, in every dictionary.
