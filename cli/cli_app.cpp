@@ -68,6 +68,26 @@ TClassFilter ClassFilter(const TSearchArgs& options)
             .NoNames = options.NoNames};
 }
 
+// The search row that runs a mode's search, for the modes the rows search.
+std::optional<TQueryMode> RowModeOf(TSearchMode mode)
+{
+    switch (mode) {
+        case TSearchMode::Ending:
+            return TQueryMode::Ending;
+        case TSearchMode::Mask:
+            return TQueryMode::Mask;
+        case TSearchMode::Regexp:
+            return TQueryMode::Regexp;
+        case TSearchMode::Inexact:
+            return TQueryMode::Inexact;
+        case TSearchMode::Anagram:
+        case TSearchMode::FromLetters:
+        case TSearchMode::Rhyme:
+            break;
+    }
+    return std::nullopt;
+}
+
 // The front end's view of loading and of a search run.
 class TCliView : public TLoadView, public TRunControl
 {
@@ -102,6 +122,23 @@ public:
     }
     // One search and the program ends: the files are read where they lie.
     bool MapsFiles() const override { return true; }
+    // A row's search finds only words its tail filter passes, so only those are loaded. The
+    // index's filters and stress marks look words up by their place in the whole list; a query
+    // the search refuses is refused after loading, as ever, so it loads every word.
+    TTailFilter KeptWords() const override
+    {
+        const std::optional<TQueryMode> row =
+            m_options.Mode ? RowModeOf(*m_options.Mode) : std::nullopt;
+        if (!row || m_options.Headwords || m_options.Stress || m_options.StressPlace ||
+            ClassFilter(m_options).Active()) {
+            return {};
+        }
+        try {
+            return RowTailFilter(*row, ToCp1251(m_options.Query));
+        } catch (const std::exception&) {
+            return {};
+        }
+    }
     void WarnDamaged(const std::string& message) override { Report(message); }
     void ReportLoadError(const std::string& message) override { Report(message); }
     void ReportFolderError(const std::string& message) override { m_folderError = message; }
@@ -274,15 +311,15 @@ std::optional<TWordTest> WordTestOf(const TSearchArgs& options,
 {
     // The rhyme's word may hold an accent the code page lacks; it converts on its own.
     const auto query = [&options] { return ToCp1251(options.Query); };
+    if (const std::optional<TQueryMode> row = RowModeOf(*options.Mode)) {
+        return RowTest(*row, query());
+    }
     switch (*options.Mode) {
         case TSearchMode::Ending:
-            return RowTest(TQueryMode::Ending, query());
         case TSearchMode::Mask:
-            return RowTest(TQueryMode::Mask, query());
         case TSearchMode::Regexp:
-            return RowTest(TQueryMode::Regexp, query());
         case TSearchMode::Inexact:
-            return RowTest(TQueryMode::Inexact, query());
+            break;
         case TSearchMode::Anagram:
             return LetterTest(TLetterMode::Anagram, query());
         case TSearchMode::FromLetters:

@@ -101,3 +101,9 @@ std::optional<TWordTest> RowTest(TQueryMode mode, const std::string& fieldText)
     }
     return PatternTest(query);
 }
+
+TTailFilter RowTailFilter(TQueryMode mode, const std::string& fieldText)
+{
+    const std::string query = TranslateQuery(mode, fieldText);
+    return mode == TQueryMode::Ending ? EndingTailFilter(query) : PatternTailFilter(query);
+}

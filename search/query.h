@@ -41,3 +41,7 @@ std::string TranslateQuery(TQueryMode mode, const std::string& fieldText);
 // translates it; nothing when the translation is empty for a row that needs a query, in which
 // case no search starts. Throws what TranslateQuery throws.
 std::optional<TWordTest> RowTest(TQueryMode mode, const std::string& fieldText);
+
+// The filter by which RowTest(mode, fieldText)'s search turns words away before its own test:
+// no word it does not pass is ever found. Throws what TranslateQuery throws.
+TTailFilter RowTailFilter(TQueryMode mode, const std::string& fieldText);

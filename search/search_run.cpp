@@ -15,7 +15,7 @@
 #include "search/number_text.h"
 #include "search/regexpr.h"
 #include "search/run_budget.h"
-#include "search/tail_filter.h"
+#include "wordstore/tail_filter.h"
 #include "search/two_thread_walk.h"
 #include "search/wildcard.h"
 #include "wordstore/letters.h"
@@ -266,6 +266,61 @@ void CollectWith(const TRunSettings& settings, TRunControl& control, std::size_t
 
 }  // namespace
 
+namespace {
+
+// A trimmed pattern query's parts: the delimiter is the first character; its last occurrence
+// closes the expression.
+struct TPatternParts
+{
+    std::string Expression;
+    std::string Modifiers;
+
+    explicit TPatternParts(const std::string& pattern)
+    {
+        const std::size_t close = pattern.rfind(pattern[0]);
+        Modifiers = pattern.substr(close + 1);
+        Expression = close == 0 ? std::string() : pattern.substr(1, close - 1);
+    }
+
+    // A mask's expression lists the same words through a wildcard, at a small part of the
+    // engine's cost per word.
+    std::optional<TWildcard> Wildcard() const
+    {
+        return TWildcard::FromExpression(Expression, Modifiers);
+    }
+};
+
+// The filter of the last bytes of a trimmed ending.
+TTailFilter TailFilterOfEnding(const std::string& ending)
+{
+    // The bytes each of the ending's last two takes, the last first.
+    std::vector<TByteSet> lastBytes;
+    for (std::size_t i = ending.size(); i-- > 0 && lastBytes.size() < 2;) {
+        lastBytes.emplace_back().set(static_cast<unsigned char>(ending[i]));
+        if (ending[i] == static_cast<char>(kSmallYe)) {
+            lastBytes.back().set(kSmallYo);
+        }
+    }
+    return TTailFilter::OfLastBytes(lastBytes);
+}
+
+}  // namespace
+
+TTailFilter PatternTailFilter(const std::string& query)
+{
+    const std::string pattern = TrimBlanks(query);
+    if (pattern.empty()) {
+        return {};
+    }
+    const std::optional<TWildcard> wildcard = TPatternParts(pattern).Wildcard();
+    return wildcard ? wildcard->TailFilter() : TTailFilter();
+}
+
+TTailFilter EndingTailFilter(const std::string& query)
+{
+    return TailFilterOfEnding(TrimBlanks(query));
+}
+
 std::optional<TWordTest> PatternTest(const std::string& query)
 {
     const std::string pattern = TrimBlanks(query);
@@ -273,14 +328,11 @@ std::optional<TWordTest> PatternTest(const std::string& query)
         return std::nullopt;
     }
     return TWordTest([pattern](const TRunSettings& settings, TRunControl& control, THitSet& hits) {
-        // The delimiter is the first character; its last occurrence closes the expression.
-        const std::size_t close = pattern.rfind(pattern[0]);
-        const std::string modifiers = pattern.substr(close + 1);
-        const std::string expression = close == 0 ? std::string() : pattern.substr(1, close - 1);
-        // A mask's expression lists the same words through a wildcard, at a small part of the
-        // engine's cost per word; it cannot fail, so it may also run before the ipm test.
-        if (const std::optional<TWildcard> wildcard =
-                TWildcard::FromExpression(expression, modifiers)) {
+        const TPatternParts parts(pattern);
+        const std::string& modifiers = parts.Modifiers;
+        const std::string& expression = parts.Expression;
+        // The wildcard cannot fail, so it may also run before the ipm test.
+        if (const std::optional<TWildcard> wildcard = parts.Wildcard()) {
             auto matches = [&wildcard](std::string_view word) { return wildcard->Matches(word); };
             CollectWith<true>(settings, control, 0,
                               TTailFiltered<decltype(matches)>{wildcard->TailFilter(), matches},
@@ -297,15 +349,7 @@ TWordTest EndingTest(const std::string& query)
                                                   TRunControl& control, THitSet& hits) {
         const std::size_t length = ending.size();
         const char* const tail = ending.data();
-        // The bytes each of the ending's last two takes, the last first.
-        std::vector<TByteSet> lastBytes;
-        for (std::size_t i = length; i-- > 0 && lastBytes.size() < 2;) {
-            lastBytes.emplace_back().set(static_cast<unsigned char>(tail[i]));
-            if (tail[i] == static_cast<char>(kSmallYe)) {
-                lastBytes.back().set(kSmallYo);
-            }
-        }
-        const TTailFilter tailFilter = TTailFilter::OfLastBytes(lastBytes);
+        const TTailFilter tailFilter = TailFilterOfEnding(ending);
         const auto collect = [&](auto matches) {
             CollectWith<true>(settings, control, length,
                               TTailFiltered<decltype(matches)>{tailFilter, matches}, hits);

@@ -13,6 +13,7 @@
 
 #include "search/hit_set.h"
 #include "search/run_control.h"
+#include "wordstore/tail_filter.h"
 
 // The settings of one run as it walks: the control's, with the minimum read from its text.
 struct TRunSettings
@@ -52,6 +53,11 @@ std::optional<TWordTest> PatternTest(const std::string& query);
 // The words that end with the trimmed query's bytes, where an е of the query also takes ё; an
 // empty ending takes every word.
 TWordTest EndingTest(const std::string& query);
+
+// The filters of the last bytes by which PatternTest(query) and EndingTest(query) turn words
+// away before their own test (see TTailFilter); one that passes every word for a test without.
+TTailFilter PatternTailFilter(const std::string& query);
+TTailFilter EndingTailFilter(const std::string& query);
 
 // The words of at least minLength bytes for which matches(word) holds. matches may be called
 // before the ipm test, must not throw, and must give the same answer for the same word. With

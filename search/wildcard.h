@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "search/mask.h"
-#include "search/tail_filter.h"
+#include "wordstore/tail_filter.h"
 #include "wordstore/letters.h"
 
 // A wildcard: "?" stands for one byte, "*" for any run of bytes, a mask's е for е or ё, a set of

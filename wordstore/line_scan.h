@@ -102,6 +102,158 @@ std::size_t ScanLines(const char* bytes, std::size_t begin, std::size_t end, TOn
     }
 }
 
+// The number of bits set in bits, without a call where the instruction set lacks one.
+inline unsigned BitCount(std::uint64_t bits)
+{
+#if defined(__POPCNT__)
+    return static_cast<unsigned>(std::popcount(bits));
+#else
+    bits -= (bits >> 1) & 0x5555555555555555;
+    bits = (bits & 0x3333333333333333) + ((bits >> 2) & 0x3333333333333333);
+    bits = (bits + (bits >> 4)) & 0x0F0F0F0F0F0F0F0F;
+    return static_cast<unsigned>((bits * 0x0101010101010101) >> 56);
+#endif
+}
+
+// The line masks of 64 bytes or fewer, with which of them could be a word's last byte and which
+// the byte before it by a tail filter's Mask and Value (tail_filter.h): the last byte's test in
+// the high half of mask and value, the one before it in the low half.
+struct TTailByteMasks
+{
+    TLineByteMasks Line;
+    std::uint64_t Last = 0;
+    std::uint64_t BeforeLast = 0;
+};
+
+// The masks of bytes[0, count), count <= 64.
+inline TTailByteMasks TailByteMasks(const char* bytes, std::size_t count, std::uint16_t mask,
+                                    std::uint16_t value)
+{
+    const auto lastMask = static_cast<std::uint8_t>(mask >> 8);
+    const auto lastValue = static_cast<std::uint8_t>(value >> 8);
+    const auto beforeMask = static_cast<std::uint8_t>(mask);
+    const auto beforeValue = static_cast<std::uint8_t>(value);
+    TTailByteMasks masks;
+#if defined(__SSE2__)
+    if (count == 64) {
+        __m128i chunks[4];
+        for (int part = 0; part < 4; ++part) {
+            chunks[part] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 16 * part));
+        }
+        const auto maskOf = [&chunks](int part, __m128i equal) {
+            return static_cast<std::uint64_t>(
+                       static_cast<std::uint32_t>(_mm_movemask_epi8(equal)))
+                   << (16 * part);
+        };
+        const __m128i cr = _mm_set1_epi8('\r');
+        const __m128i lf = _mm_set1_epi8('\n');
+        const __m128i lastBits = _mm_set1_epi8(static_cast<char>(lastMask));
+        const __m128i lastWanted = _mm_set1_epi8(static_cast<char>(lastValue));
+        const __m128i beforeBits = _mm_set1_epi8(static_cast<char>(beforeMask));
+        const __m128i beforeWanted = _mm_set1_epi8(static_cast<char>(beforeValue));
+        for (int part = 0; part < 4; ++part) {
+            const __m128i chunk = chunks[part];
+            masks.Line.Cr |= maskOf(part, _mm_cmpeq_epi8(chunk, cr));
+            masks.Line.Lf |= maskOf(part, _mm_cmpeq_epi8(chunk, lf));
+            masks.Last |= maskOf(part, _mm_cmpeq_epi8(_mm_and_si128(chunk, lastBits), lastWanted));
+            masks.BeforeLast |=
+                maskOf(part, _mm_cmpeq_epi8(_mm_and_si128(chunk, beforeBits), beforeWanted));
+        }
+        // A NUL is rare: the block is looked at for one as a whole first.
+        const __m128i least = _mm_min_epu8(_mm_min_epu8(chunks[0], chunks[1]),
+                                           _mm_min_epu8(chunks[2], chunks[3]));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi8(least, _mm_setzero_si128())) != 0) {
+            masks.Line.Nul = LineByteMasksOneByOne(bytes, count).Nul;
+        }
+        return masks;
+    }
+#endif
+    masks.Line = LineByteMasksOneByOne(bytes, count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const auto byte = static_cast<std::uint8_t>(bytes[i]);
+        masks.Last |= static_cast<std::uint64_t>((byte & lastMask) == lastValue) << i;
+        masks.BeforeLast |= static_cast<std::uint64_t>((byte & beforeMask) == beforeValue) << i;
+    }
+    return masks;
+}
+
+// What ScanTails found.
+struct TLineCount
+{
+    std::size_t Words = 0;  // every word, as ScanLines would give them
+    std::size_t End = 0;    // as ScanLines returns it
+};
+
+// Walks the words of bytes[begin, end) by ScanLines' rules, but calls onWord(index, start, size)
+// only for the words whose last two bytes agree with a tail filter's value on the bits of its
+// mask (see TTailByteMasks), and for a few others that end where such bytes stand before a line
+// break (the caller tests each word it is given whole): index is the word's number among all the
+// words from begin, start its offset, size its bytes without the break. The words are counted
+// 64 bytes at a time, so a walk that turns most words away by their last bytes does no work per
+// word.
+template <typename TOnWord>
+TLineCount ScanTails(const char* bytes, std::size_t begin, std::size_t end, std::uint16_t mask,
+                     std::uint16_t value, TOnWord&& onWord)
+{
+    constexpr std::size_t kBlock = 64;
+    TLineCount count;
+    std::size_t start = begin;      // where the word after the last break found starts
+    std::uint64_t crBefore = 0;     // 1 when the byte before the block is a CR
+    // The BeforeLast bits of the two bytes before the block, and the Last bit of the one right
+    // before it; before begin, where a word has no bytes, they are those of a NUL, as a tail
+    // filter takes a missing byte.
+    std::uint64_t pairBefore = (value & 0xFF) == 0 ? 3 : 0;
+    std::uint64_t lastBefore = 0;
+    for (std::size_t block = begin;; block += kBlock) {
+        const std::size_t size = std::min(kBlock, end - block);
+        TTailByteMasks masks = TailByteMasks(bytes + block, size, mask, value);
+        if (size < kBlock) {
+            masks.Line.Nul |= std::uint64_t{1} << size;  // the NUL that stands at end
+        }
+        const std::uint64_t lfOfCrLf = masks.Line.Lf & (masks.Line.Cr << 1 | crBefore);
+        std::uint64_t ends = masks.Line.Cr | (masks.Line.Lf & ~lfOfCrLf);
+        const bool lfAfterBlock = block + kBlock < end && bytes[block + kBlock] == '\n';
+        const std::uint64_t crOfCrLf =
+            masks.Line.Cr & (masks.Line.Lf >> 1 | static_cast<std::uint64_t>(lfAfterBlock) << 63);
+        crBefore = masks.Line.Cr >> 63;
+        std::uint64_t nul = 0;  // the first NUL's bit, when the block holds one
+        if (masks.Line.Nul != 0) {
+            nul = masks.Line.Nul & (~masks.Line.Nul + 1);
+            ends &= nul - 1;
+        }
+        // Bit i: byte i - 1 could be a word's last and byte i - 2 the one before it.
+        const std::uint64_t pairs =
+            (masks.Last << 1 | lastBefore) & (masks.BeforeLast << 2 | pairBefore);
+        // The place after the break at bit b.
+        const auto after = [&](unsigned b) { return block + b + 1 + ((crOfCrLf >> b) & 1); };
+        // The words that end in this block, or at its NUL, after such bytes.
+        for (std::uint64_t passed = (ends | nul) & pairs; passed != 0; passed &= passed - 1) {
+            const auto bit = static_cast<unsigned>(std::countr_zero(passed));
+            const std::uint64_t endsBefore = ends & ((std::uint64_t{1} << bit) - 1);
+            const std::size_t wordStart =
+                endsBefore != 0 ? after(63 - static_cast<unsigned>(std::countl_zero(endsBefore)))
+                                : start;
+            if (wordStart < block + bit) {
+                onWord(count.Words + BitCount(endsBefore), wordStart, block + bit - wordStart);
+            }
+        }
+        count.Words += BitCount(ends);
+        if (ends != 0) {
+            start = after(63 - static_cast<unsigned>(std::countl_zero(ends)));
+        }
+        lastBefore = masks.Last >> 63;
+        pairBefore = masks.BeforeLast >> 62;
+        if (nul != 0) {
+            count.End = block + static_cast<std::size_t>(std::countr_zero(nul));
+            // A word that the NUL cuts short counts, as ScanLines gives it.
+            if (start < count.End) {
+                ++count.Words;
+            }
+            return count;
+        }
+    }
+}
+
 // The first offset after from, and before size, where a word starts: after an LF, or after a CR
 // that no LF follows; size when there is none within maxLook bytes.
 inline std::size_t WordStartAfter(const char* bytes, std::size_t from, std::size_t size,

@@ -54,7 +54,7 @@ bool CountFileMayFit(std::uint64_t countFileBytes, std::uint64_t wordListBytes)
     return countFileBytes / 4 <= wordListBytes;
 }
 
-TWordListFile ReadWordListFile(const std::string& path, bool mapped)
+TWordListFile ReadWordListFile(const std::string& path, bool mapped, const TTailFilter& kept)
 {
     const TRegularFile opened = OpenRegularFile(path);
     RefuseLargeWordList(path, opened.Size);
@@ -63,7 +63,16 @@ TWordListFile ReadWordListFile(const std::string& path, bool mapped)
     result.FileBytes = file.Size;
     std::size_t end = 0;
     try {
-        result.Words = TWordList::Split(std::move(file.Bytes), file.Size, end);
+        if (kept.MinSize > 0) {
+            TKeptWords words = SplitPassing(file.Bytes.get(), file.Size, kept);
+            result.Words = std::move(words.Words);
+            result.WordCount = words.AllWords;
+            result.Places = std::move(words.Places);
+            end = words.End;
+        } else {
+            result.Words = TWordList::Split(std::move(file.Bytes), file.Size, end);
+            result.WordCount = result.Words.size();
+        }
     } catch (const std::length_error&) {
         throw EFileError("Cannot read file " + QuotedPath(path) + ". File too large");
     }
@@ -158,6 +167,15 @@ void FitCounts(TCountFile& counts, std::size_t wordCount)
         counts.Counts = TCountArray();
         counts.Total = 0.0;
     }
+}
+
+void KeepCounts(TCountFile& counts, const std::vector<std::uint32_t>& places)
+{
+    TIntArray kept(places.size());
+    for (std::size_t i = 0; i < places.size(); ++i) {
+        kept[i] = counts.Counts[places[i]];
+    }
+    counts.Counts = TCountArray(std::move(kept));
 }
 
 TCountFile ReadCountFile(const std::string& path, std::size_t wordCount)

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "wordstore/word_store.h"
 
@@ -13,15 +14,20 @@
 struct TWordListFile
 {
     TWordList Words;
+    std::size_t WordCount = 0;  // the list's words: Words.size() unless some were left out
+    // Each word's number in the list when only those a filter passes were kept.
+    std::optional<std::vector<std::uint32_t>> Places;
     std::size_t FileBytes = 0;
     std::optional<std::size_t> NulOffset;  // where a NUL byte ends the words, when one does
 };
 
 // Reads the word list at path and splits it by the loader's line rules; with mapped, its bytes
-// are mapped rather than copied (see MapWholeFile). Throws EFileError as ReadWholeFile does, and,
+// are mapped rather than copied (see MapWholeFile). With a filter kept that tests any byte, only
+// the words it passes are kept (see SplitPassing). Throws EFileError as ReadWholeFile does, and,
 // as RefuseLargeWordList, for a file of 4 GiB or more before reading it; std::bad_alloc when the
 // words do not fit in memory.
-TWordListFile ReadWordListFile(const std::string& path, bool mapped = false);
+TWordListFile ReadWordListFile(const std::string& path, bool mapped = false,
+                               const TTailFilter& kept = {});
 
 // Throws EFileError "Cannot read file "<path>". File too large" when a word list of bytes is too
 // large to be split: 4 GiB or more.
@@ -56,6 +62,10 @@ TCountFile MapCounts(const std::string& path);
 // Sets counts.Fits for a word list of wordCount words; when they do not fit, empties Counts and
 // sets Total to 0.
 void FitCounts(TCountFile& counts, std::size_t wordCount);
+
+// Keeps of counts, which fit their word list, only those of the words at places (rising), in
+// that order; the total stays the whole list's.
+void KeepCounts(TCountFile& counts, const std::vector<std::uint32_t>& places);
 
 // The number of words in the word list at path, read and split as ReadWordListFile does it but
 // without keeping the words. Throws as ReadWordListFile does.

@@ -202,6 +202,33 @@ std::uint64_t TWordList::LastByteMatch(std::size_t first, std::size_t count, std
     return bits;
 }
 
+TKeptWords SplitPassing(const char* bytes, std::size_t size, const TTailFilter& tail)
+{
+    if (size >= std::numeric_limits<std::uint32_t>::max()) {
+        throw std::length_error("word list over 4 GiB");
+    }
+    TKeptWords kept;
+    // The words that pass, joined by line breaks: split again, they are the same words.
+    std::string joined;
+    const TLineCount count = ScanTails(
+        bytes, 0, size, tail.Mask, tail.Value,
+        [&](std::size_t index, std::size_t start, std::size_t wordSize) {
+            const std::string_view word(bytes + start, wordSize);
+            if (tail.Passes(word)) {
+                kept.Places.push_back(static_cast<std::uint32_t>(index));
+                joined.append(word);
+                joined += '\n';
+            }
+        });
+    kept.AllWords = count.Words;
+    kept.End = count.End;
+    TLargeBlock block = MakeLargeBlock(joined.size() + 1);
+    std::copy(joined.begin(), joined.end(), block.get());
+    std::size_t keptEnd = 0;
+    kept.Words = TWordList::Split(std::move(block), joined.size(), keptEnd);
+    return kept;
+}
+
 void ClearWordStore()
 {
     DictWords.clear();
@@ -293,23 +320,25 @@ void LoadDictionary(const std::string& path, TLoadView& view)
                 // No thread to be had: the counts are read after the words.
             }
         }
-        words = ReadWordListFile(path, mapped);
+        words = ReadWordListFile(path, mapped, view.KeptWords());
         counts = later.valid() ? later.get() : readCounts();
     } catch (const ENotRegularFile&) {
         // Replaced by something else since the look above: skipped, as it would have been.
         return;
     }
-    FitCounts(counts, words.Words.size());
+    FitCounts(counts, words.WordCount);
     if (!counts.Fits) {
         view.WarnDamaged(DamagedWarningText(name));
         return;
+    }
+    if (words.Places) {
+        KeepCounts(counts, *words.Places);
     }
 
     DictWords.push_back(std::move(words.Words));
     DictCounts.push_back(std::move(counts.Counts));
     DictTotals.push_back(counts.Total);
-    view.AddDictionaryRow(
-        {stem, path, countPath, DictionaryRowText(name, DictWords.back().size())});
+    view.AddDictionaryRow({stem, path, countPath, DictionaryRowText(name, words.WordCount)});
 }
 
 bool IsCandidateName(const std::string& name)

@@ -12,6 +12,7 @@
 
 #include "wordstore/file_io.h"
 #include "wordstore/large_array.h"
+#include "wordstore/tail_filter.h"
 
 // The words of one dictionary in file order, kept in the word list's bytes as read, with the
 // offset where each word starts and the length of the line break after it.
@@ -55,6 +56,20 @@ private:
     std::vector<std::uint8_t, TLargeBufferAllocator<std::uint8_t>> m_lastBytes;
     std::size_t m_wordBytes = 0;
 };
+
+// The words of a word list that a tail filter passes, for a store that one search reads.
+struct TKeptWords
+{
+    TWordList Words;                    // the words that pass, in file order, in bytes of their own
+    std::vector<std::uint32_t> Places;  // each one's number among all the list's words
+    std::size_t AllWords = 0;           // how many words the list holds, as Split finds them
+    std::size_t End = 0;                // as Split sets it
+};
+
+// The words of a word list file's bytes[0, size) that pass tail, found by Split's line rules
+// without splitting the others. bytes must hold size + 1 bytes; they are not kept. Throws
+// std::length_error for a file over 4 GiB.
+TKeptWords SplitPassing(const char* bytes, std::size_t size, const TTailFilter& tail);
 
 using TIntArray = std::vector<std::int32_t, TLargeAllocator<std::int32_t>>;
 
@@ -142,6 +157,11 @@ public:
     // program that searches once and ends, but the files must keep their size while the store
     // holds them. No by default.
     virtual bool MapsFiles() const { return false; }
+    // The only words the front end will look for: it runs one search, which turns away every
+    // word this filter does not pass. A wanted dictionary's slot may then hold only the words
+    // that pass, with their counts (see SplitPassing); its total and its row stay those of the
+    // whole list, so the search finds and shows the same. Every word by default.
+    virtual TTailFilter KeptWords() const { return {}; }
     // The dictionary folder is there but cannot be listed, so nothing is loaded; message is the
     // whole error, as DictionaryCandidates throws it. Reported as a load error unless overridden.
     virtual void ReportFolderError(const std::string& message) { ReportLoadError(message); }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <bitset>
 #include <cstdint>
 #include <cstring>
 #include <random>
@@ -134,6 +135,53 @@ TEST(SplitWordList, AgreesWithTheLineRulesOnRandomBuffers)
                 ASSERT_EQ(actual.Words, expected.Words);
                 ASSERT_EQ(actual.End, expected.End);
                 ASSERT_EQ(wordBytes, TotalBytes(expected.Words));
+            }
+        }
+    }
+}
+
+// A filter of the last bytes of random sets of the buffers' bytes, NUL and the breaks among them.
+TTailFilter RandomTailFilter(std::mt19937& random)
+{
+    const char bytes[] = {'a', 'z', '\t', ' ', '\0', '\r', '\n', static_cast<char>(0xFF),
+                          static_cast<char>(0xE0)};
+    std::vector<std::bitset<256>> lastFirst(1 + random() % 2);
+    for (std::bitset<256>& set : lastFirst) {
+        for (unsigned i = 1 + random() % 2; i-- > 0;) {
+            set.set(static_cast<unsigned char>(bytes[random() % sizeof bytes]));
+        }
+    }
+    return TTailFilter::OfLastBytes(lastFirst);
+}
+
+// The words a filter passes, their places and the count of all, as from the store's split.
+TEST(SplitPassing, KeepsTheWordsThatTheFilterPassesOfTheWholeSplit)
+{
+    std::mt19937 random(20261209);
+    for (const std::size_t size : {0, 1, 2, 3, 62, 63, 64, 65, 66, 127, 128, 129, 1000, 70000}) {
+        for (const int breakWeight : {2, 20, 60}) {
+            for (int round = 0; round < 30; ++round) {
+                const std::string bytes = RandomBytes(random, size, breakWeight, round % 4 == 0);
+                const TTailFilter filter = RandomTailFilter(random);
+                SCOPED_TRACE(::testing::PrintToString(bytes));
+                const TModelSplit whole = ModelSplit(bytes);
+                std::vector<std::string> passing;
+                std::vector<std::uint32_t> places;
+                for (std::size_t j = 0; j < whole.Words.size(); ++j) {
+                    if (filter.Passes(whole.Words[j])) {
+                        passing.push_back(whole.Words[j]);
+                        places.push_back(static_cast<std::uint32_t>(j));
+                    }
+                }
+                std::string buffer = bytes + '\0';
+                const TKeptWords kept = SplitPassing(buffer.data(), bytes.size(), filter);
+                ASSERT_EQ(kept.AllWords, whole.Words.size());
+                ASSERT_EQ(kept.End, whole.End);
+                ASSERT_EQ(kept.Places, places);
+                ASSERT_EQ(kept.Words.size(), passing.size());
+                for (std::size_t i = 0; i < passing.size(); ++i) {
+                    ASSERT_EQ(kept.Words[i], passing[i]);
+                }
             }
         }
     }

@@ -1,7 +1,9 @@
 // Tests: a store loaded from mapped files holds the same words, counts, totals and reports as one
-// read into memory of its own, over generated word lists of every kind of line.
+// read into memory of its own, over generated word lists of every kind of line; so does one
+// loaded for a single search, of the words that search can find.
 
 #include <algorithm>
+#include <bitset>
 #include <cstdint>
 #include <random>
 #include <string>
@@ -20,9 +22,18 @@ public:
     bool MapsFiles() const override { return true; }
 };
 
-// What a load left: rows and warnings, then each slot's total, count of counts, words and counts.
+// A view for one search of the words that end in а, б, в or г after а to г.
+class TKeepingLoadView : public TMappingLoadView
+{
+public:
+    TTailFilter KeptWords() const override { return TTailFilter::OfLastBytes({kAtoG, kAtoG}); }
+    static inline const std::bitset<256> kAtoG = std::bitset<256>().set(0xE1).set(0xE2);
+};
+
+// What a load left: rows and warnings, then each slot's total, its words and counts, of those
+// that pass kept only.
 template <typename TView>
-std::vector<std::string> Loaded(const std::string& folder)
+std::vector<std::string> Loaded(const std::string& folder, const TTailFilter& kept = {})
 {
     ClearWordStore();
     TView view;
@@ -30,11 +41,13 @@ std::vector<std::string> Loaded(const std::string& folder)
     std::vector<std::string> loaded = view.Rows;
     loaded.insert(loaded.end(), view.Warnings.begin(), view.Warnings.end());
     for (std::size_t slot = 0; slot < DictWords.size(); ++slot) {
-        loaded.push_back(std::to_string(DictTotals[slot]) + " " +
-                         std::to_string(DictCounts[slot].size()));
+        EXPECT_EQ(DictCounts[slot].size(), DictWords[slot].size());
+        loaded.push_back(std::to_string(DictTotals[slot]));
         for (std::size_t j = 0; j < DictWords[slot].size(); ++j) {
-            loaded.push_back(std::string(DictWords[slot][j]) + " " +
-                             std::to_string(DictCounts[slot][j]));
+            if (kept.Passes(DictWords[slot][j])) {
+                loaded.push_back(std::string(DictWords[slot][j]) + " " +
+                                 std::to_string(DictCounts[slot][j]));
+            }
         }
     }
     return loaded;
@@ -79,8 +92,11 @@ TEST(MappedLoad, GivesTheStoreThatReadingGives)
                   list.substr(0, lineEnd) + std::string(1, '\0') + list.substr(lineEnd),
                   std::count(list.begin(), list.begin() + lineEnd, '\xE0'), random);
         WritePair(folder, "d/damaged.txt", list, lines + 1, random);
-        EXPECT_EQ(Loaded<TMappingLoadView>(folder.Path() + "/d"),
-                  Loaded<TRecordingLoadView>(folder.Path() + "/d"));
+        const std::vector<std::string> read = Loaded<TRecordingLoadView>(folder.Path() + "/d");
+        EXPECT_EQ(Loaded<TMappingLoadView>(folder.Path() + "/d"), read);
+        // A store for one search holds the words it can find, with their counts and the totals.
+        EXPECT_EQ(Loaded<TKeepingLoadView>(folder.Path() + "/d"),
+                  Loaded<TRecordingLoadView>(folder.Path() + "/d", TKeepingLoadView().KeptWords()));
     }
 }
 

@@ -1,6 +1,6 @@
 // Tests of the filter of a word's last two bytes that walks test before a search's own test.
 
-#include "search/tail_filter.h"
+#include "wordstore/tail_filter.h"
 
 #include <random>
 #include <string>
@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 namespace {
+
+using TByteSet = std::bitset<256>;
 
 TByteSet RandomSet(std::mt19937& random)
 {

@@ -2,15 +2,15 @@
 // A first test of a word's last two bytes, which a walk over many words makes in a tight loop of
 // its own, so that a search's whole test runs only for the few words that pass it.
 
+#include <bitset>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 #include <vector>
 
-#include "search/mask.h"
-
 // Passes every word whose last bytes agree with Value on the bits of Mask; a search that gives
-// one must turn away every word that does not pass.
+// one must turn away every word that does not pass, so that the words that do not are never
+// needed: a walk skips them, and a store loaded for that search alone may leave them out.
 struct TTailFilter
 {
     // How many bytes a word must have to pass: 0 (a filter that passes every word), 1 or 2.
@@ -23,7 +23,7 @@ struct TTailFilter
     // The filter of the words whose last byte lies in lastFirst[0] and, when given, whose byte
     // before it lies in lastFirst[1]; further sets are not tested. A byte is tested on the bits
     // that all bytes of its set share, so a set of one byte is tested whole.
-    static TTailFilter OfLastBytes(const std::vector<TByteSet>& lastFirst);
+    static TTailFilter OfLastBytes(const std::vector<std::bitset<256>>& lastFirst);
 
     // Whether word passes.
     bool Passes(std::string_view word) const

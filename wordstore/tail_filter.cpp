@@ -1,10 +1,10 @@
 // A first test of a word's last two bytes.
 
-#include "search/tail_filter.h"
+#include "wordstore/tail_filter.h"
 
 #include <algorithm>
 
-TTailFilter TTailFilter::OfLastBytes(const std::vector<TByteSet>& lastFirst)
+TTailFilter TTailFilter::OfLastBytes(const std::vector<std::bitset<256>>& lastFirst)
 {
     TTailFilter filter;
     filter.MinSize = std::min<std::size_t>(lastFirst.size(), 2);
