@@ -15,10 +15,10 @@
 #include "search/number_text.h"
 #include "search/regexpr.h"
 #include "search/run_budget.h"
-#include "wordstore/tail_filter.h"
 #include "search/two_thread_walk.h"
 #include "search/wildcard.h"
 #include "wordstore/letters.h"
+#include "wordstore/tail_filter.h"
 #include "wordstore/word_store.h"
 
 namespace {

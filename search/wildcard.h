@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "search/mask.h"
-#include "wordstore/tail_filter.h"
 #include "wordstore/letters.h"
+#include "wordstore/tail_filter.h"
 
 // A wildcard: "?" stands for one byte, "*" for any run of bytes, a mask's е for е or ё, a set of
 // a mask for one byte of the set, every other byte for itself.

@@ -141,8 +141,7 @@ inline TTailByteMasks TailByteMasks(const char* bytes, std::size_t count, std::u
             chunks[part] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 16 * part));
         }
         const auto maskOf = [&chunks](int part, __m128i equal) {
-            return static_cast<std::uint64_t>(
-                       static_cast<std::uint32_t>(_mm_movemask_epi8(equal)))
+            return static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(equal)))
                    << (16 * part);
         };
         const __m128i cr = _mm_set1_epi8('\r');
@@ -160,8 +159,8 @@ inline TTailByteMasks TailByteMasks(const char* bytes, std::size_t count, std::u
                 maskOf(part, _mm_cmpeq_epi8(_mm_and_si128(chunk, beforeBits), beforeWanted));
         }
         // A NUL is rare: the block is looked at for one as a whole first.
-        const __m128i least = _mm_min_epu8(_mm_min_epu8(chunks[0], chunks[1]),
-                                           _mm_min_epu8(chunks[2], chunks[3]));
+        const __m128i least =
+            _mm_min_epu8(_mm_min_epu8(chunks[0], chunks[1]), _mm_min_epu8(chunks[2], chunks[3]));
         if (_mm_movemask_epi8(_mm_cmpeq_epi8(least, _mm_setzero_si128())) != 0) {
             masks.Line.Nul = LineByteMasksOneByOne(bytes, count).Nul;
         }
@@ -197,8 +196,8 @@ TLineCount ScanTails(const char* bytes, std::size_t begin, std::size_t end, std:
 {
     constexpr std::size_t kBlock = 64;
     TLineCount count;
-    std::size_t start = begin;      // where the word after the last break found starts
-    std::uint64_t crBefore = 0;     // 1 when the byte before the block is a CR
+    std::size_t start = begin;   // where the word after the last break found starts
+    std::uint64_t crBefore = 0;  // 1 when the byte before the block is a CR
     // The BeforeLast bits of the two bytes before the block, and the Last bit of the one right
     // before it; before begin, where a word has no bytes, they are those of a NUL, as a tail
     // filter takes a missing byte.

@@ -210,16 +210,16 @@ TKeptWords SplitPassing(const char* bytes, std::size_t size, const TTailFilter& 
     TKeptWords kept;
     // The words that pass, joined by line breaks: split again, they are the same words.
     std::string joined;
-    const TLineCount count = ScanTails(
-        bytes, 0, size, tail.Mask, tail.Value,
-        [&](std::size_t index, std::size_t start, std::size_t wordSize) {
-            const std::string_view word(bytes + start, wordSize);
-            if (tail.Passes(word)) {
-                kept.Places.push_back(static_cast<std::uint32_t>(index));
-                joined.append(word);
-                joined += '\n';
-            }
-        });
+    const TLineCount count =
+        ScanTails(bytes, 0, size, tail.Mask, tail.Value,
+                  [&](std::size_t index, std::size_t start, std::size_t wordSize) {
+                      const std::string_view word(bytes + start, wordSize);
+                      if (tail.Passes(word)) {
+                          kept.Places.push_back(static_cast<std::uint32_t>(index));
+                          joined.append(word);
+                          joined += '\n';
+                      }
+                  });
     kept.AllWords = count.Words;
     kept.End = count.End;
     TLargeBlock block = MakeLargeBlock(joined.size() + 1);

@@ -143,8 +143,8 @@ TEST(SplitWordList, AgreesWithTheLineRulesOnRandomBuffers)
 // A filter of the last bytes of random sets of the buffers' bytes, NUL and the breaks among them.
 TTailFilter RandomTailFilter(std::mt19937& random)
 {
-    const char bytes[] = {'a', 'z', '\t', ' ', '\0', '\r', '\n', static_cast<char>(0xFF),
-                          static_cast<char>(0xE0)};
+    const char bytes[] = {
+        'a', 'z', '\t', ' ', '\0', '\r', '\n', static_cast<char>(0xFF), static_cast<char>(0xE0)};
     std::vector<std::bitset<256>> lastFirst(1 + random() % 2);
     for (std::bitset<256>& set : lastFirst) {
         for (unsigned i = 1 + random() % 2; i-- > 0;) {
