@@ -344,9 +344,26 @@ if [ "${BIG:-0}" = 1 ]; then
         "$(time_command big-list "$build/bin/slovosito-cli --dir $work/big --ending '' --ipm")"
     echo "  (peak memory of the window with that listing: $(fig "$work/big-list.fig" peak_mib) MiB)"
 fi
+# The panel's searches on CLI_DICT's dictionary, else on 628 000 generated words: from the button
+# to the listing, once the rhyme index is made and cached, against whole command-line runs with
+# that cache.
+panel_word='колос'
+panel_dict=${CLI_DICT:-$work/panel}
+if [ -z "${CLI_DICT:-}" ]; then
+    mkdir "$work/panel"
+    "$build/bin/make_bench_dict" --words 628000 --seed "$seed" "$work/panel/list.txt" >/dev/null
+fi
+window_figures "$panel_dict" --panel "$panel_word" >"$work/panel.fig"
+for search in rhyme:--rhyme anagram:--anagram letters:--from-letters; do
+    name=${search%%:*}
+    ms=$(fig "$work/panel.fig" "panel_${name}_ms")
+    window_row "panel: $name $panel_word" "$ms" "$ms" "$(XDG_CACHE_HOME="$work/cache" \
+        time_command "panel-$name" "$build/bin/slovosito-cli --dir $panel_dict ${search#*:} $panel_word")"
+done
 cat <<END
 "same work" is what the window does that slovosito-cli does too: from the window shown to the rows
-listed (start-up), or from the button to the listing shown. The command-line runs are whole runs
+listed (start-up), or from the button to the listing shown. The panel's rows search the first
+dictionary of ${CLI_DICT:-628 000 generated words} for "$panel_word", the rhyme index cached. The command-line runs are whole runs
 over the same folder ($seven_words words in 7 files for the first row): --all --ending $cli_ending
 for start-up, --ending '' --ipm for the listing.
 END

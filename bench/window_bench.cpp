@@ -7,7 +7,11 @@
 // alphabetical and frequency order by turns, and prints the found count of each run:
 // bench/stop_stress.sh stops and continues the process meanwhile and checks every count.
 //
-//   window_bench DIR [--list [--alpha] | --repeat N]
+// With --panel WORD it opens the panel, waits for the rhyme index, then times from each of the
+// panel's buttons to its listing shown: the rhymes to WORD, its anagrams, and the words made of
+// its letters.
+//
+//   window_bench DIR [--list [--alpha] | --repeat N | --panel WORD]
 
 #include <cstdio>
 #include <cstdlib>
@@ -15,8 +19,10 @@
 #include <string>
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
@@ -110,6 +116,41 @@ int main(int argc, char** argv)
             app.processEvents();
             std::printf("found %s\n", qPrintable(Child<QLabel>(form, "Label_fnd").text()));
             std::fflush(stdout);
+        }
+        return failed ? 1 : 0;
+    }
+    if (argc > 3 && std::strcmp(argv[2], "--panel") == 0 && !failed) {
+        Child<QAction>(form, "Action_more").trigger();
+        while (Child<QTimer>(form, "Timer_Rhymes").isActive()) {
+            app.processEvents(QEventLoop::WaitForMoreEvents, 5);
+        }
+        const QString word = QString::fromUtf8(argv[3]);
+        // Each search: its name, its field, its button, and the letter search's choice.
+        const struct
+        {
+            const char* Name;
+            const char* Field;
+            const char* Button;
+            int Letters;
+        } searches[] = {
+            {"rhyme", "edit_Rhyme", "btn_Rhyme", -1},
+            {"anagram", "edit_Letters", "btn_Letters", 0},
+            {"letters", "edit_Letters", "btn_Letters", 1},
+        };
+        for (const auto& search : searches) {
+            if (search.Letters >= 0) {
+                Child<QComboBox>(form, "combo_letters").setCurrentIndex(search.Letters);
+            }
+            Child<QLineEdit>(form, search.Field).setText(word);
+            app.processEvents();
+            clock.restart();
+            Child<QAbstractButton>(form, search.Button).click();
+            app.processEvents();
+            form.repaint();
+            app.processEvents();
+            std::printf("panel_%s_ms %.1f\nfound_%s %s\n", search.Name,
+                        static_cast<double>(clock.nsecsElapsed()) / 1e6, search.Name,
+                        qPrintable(Child<QLabel>(form, "Label_fnd").text()));
         }
         return failed ? 1 : 0;
     }

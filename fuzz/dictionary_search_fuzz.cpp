@@ -280,6 +280,20 @@ void WriteFile(const std::string& path, std::string_view bytes)
     Check(static_cast<bool>(out), "cannot write the fuzzed pair", path);
 }
 
+// Loading for one search: mapped, with only the words a tail filter passes.
+class TKeptLoadView : public TRecordingLoadView
+{
+public:
+    explicit TKeptLoadView(const TTailFilter& kept)
+        : m_kept(kept)
+    {}
+    bool MapsFiles() const override { return true; }
+    TTailFilter KeptWords() const override { return m_kept; }
+
+private:
+    TTailFilter m_kept;
+};
+
 }  // namespace
 
 // Input: a flags byte (bit 0 alphabetical, bit 1 with ipm, bit 2 counts made to fit the words,
@@ -366,8 +380,32 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         CheckPatternSearch(dictionary, settings, *maskQuery);
     }
     // The regular-expression row lowercases what is typed before the search splits it.
-    CheckPatternSearch(dictionary, settings,
-                       flags & 0x40 ? TranslateQuery(TQueryMode::Regexp, pattern) : pattern);
+    const std::string patternQuery =
+        flags & 0x40 ? TranslateQuery(TQueryMode::Regexp, pattern) : pattern;
+    CheckPatternSearch(dictionary, settings, patternQuery);
+
+    // A store loaded for one search holds only the words that search can find, and lists the
+    // same: the ending, the mask and the pattern each loaded so.
+    const auto checkKept = [&](const TTailFilter& kept, auto&& check) {
+        ClearWordStore();
+        TKeptLoadView keptView(kept);
+        ScanDictionaryFolder(folder.Path(), keptView);
+        Check(keptView.Rows == loadView.Rows && DictTotals.size() == 1 &&
+                  DictTotals[0] == dictionary.Total,
+              "a store for one search is loaded otherwise than the whole one");
+        check();
+    };
+    checkKept(EndingTailFilter(ending), [&] {
+        CheckSearch(
+            dictionary, settings, [&ending] { return EndingTest(ending); },
+            [&](const std::string& word) { return EndsWithEnding(word, trimmedEnding); }, ending);
+    });
+    if (maskQuery) {
+        checkKept(PatternTailFilter(*maskQuery),
+                  [&] { CheckPatternSearch(dictionary, settings, *maskQuery); });
+    }
+    checkKept(PatternTailFilter(patternQuery),
+              [&] { CheckPatternSearch(dictionary, settings, patternQuery); });
 
     const TLetterMode letterMode = flags & 0x80 ? TLetterMode::Anagram : TLetterMode::FromLetters;
     const std::optional<TWordTest> letterTest = LetterTest(letterMode, letters);

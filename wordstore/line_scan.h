@@ -140,7 +140,7 @@ inline TTailByteMasks TailByteMasks(const char* bytes, std::size_t count, std::u
         for (int part = 0; part < 4; ++part) {
             chunks[part] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 16 * part));
         }
-        const auto maskOf = [&chunks](int part, __m128i equal) {
+        const auto maskOf = [](int part, __m128i equal) {
             return static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(equal)))
                    << (16 * part);
         };
