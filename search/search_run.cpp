@@ -264,10 +264,6 @@ void CollectWith(const TRunSettings& settings, TRunControl& control, std::size_t
     }
 }
 
-}  // namespace
-
-namespace {
-
 // A trimmed pattern query's parts: the delimiter is the first character; its last occurrence
 // closes the expression.
 struct TPatternParts
