@@ -148,11 +148,20 @@ TFileBytes MapWholeFile(const TRegularFile& file)
         return ReadWholeFile(file);
     }
     TFileBytes result{TLargeBlock(static_cast<char*>(memory), TLargeFree{bytes, true}), file.Size};
-    if (mmap(memory, file.Size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_FIXED, file.Handle->get(),
-             0) == MAP_FAILED) {
+    // Read-only pages are mapped all at once, without a fault for each run of them; a writable
+    // private page would be copied.
+    if (mmap(memory, file.Size, PROT_READ, MAP_PRIVATE | MAP_FIXED | MAP_POPULATE,
+             file.Handle->get(), 0) == MAP_FAILED) {
         return ReadWholeFile(file);
     }
-    // Past the end of the file its last page reads as zeros: the NUL is there unwritten.
+    // Past the end of the file its last page reads as zeros: the NUL is there. That page stays
+    // writable, as the NUL's place is written in case the file grew meanwhile.
+    const auto page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+    if (file.Size % page != 0 &&
+        mprotect(static_cast<char*>(memory) + file.Size / page * page, page,
+                 PROT_READ | PROT_WRITE) != 0) {
+        return ReadWholeFile(file);
+    }
     return result;
 }
 

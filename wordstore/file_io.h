@@ -164,8 +164,8 @@ std::string_view TempFileTargetName(std::string_view name);
 // Reads the rest of file, up to the size it had when it was opened, as ReadWholeFile does.
 TFileBytes ReadWholeFile(const TRegularFile& file);
 
-// The bytes ReadWholeFile gives for file, opened and not yet read, mapped copy-on-write instead
-// of copied: a page is read from the page cache when it is first touched, and none is copied
-// unless written. Read instead when the file cannot be mapped. The file must keep its size while
+// The bytes ReadWholeFile gives for file, opened and not yet read, mapped instead of copied: the
+// page cache's pages, mapped at once and read-only, but for the last, which holds the NUL's place
+// and is copied if written. Read instead when the file cannot be mapped. The file must keep its size while
 // the bytes live: a page cut off by another program is a SIGBUS where it would have been a copy.
 TFileBytes MapWholeFile(const TRegularFile& file);
