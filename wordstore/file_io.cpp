@@ -157,9 +157,8 @@ TFileBytes MapWholeFile(const TRegularFile& file)
     // Past the end of the file its last page reads as zeros: the NUL is there. That page stays
     // writable, as the NUL's place is written in case the file grew meanwhile.
     const auto page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
-    if (file.Size % page != 0 &&
-        mprotect(static_cast<char*>(memory) + file.Size / page * page, page,
-                 PROT_READ | PROT_WRITE) != 0) {
+    if (file.Size % page != 0 && mprotect(static_cast<char*>(memory) + file.Size / page * page,
+                                          page, PROT_READ | PROT_WRITE) != 0) {
         return ReadWholeFile(file);
     }
     return result;
