@@ -93,7 +93,6 @@ struct TRhymeIndex::TBuild
                 } else {
                     Done.fetch_add(2 * words.size());
                 }
-                index->MakeKeyLists();
                 Dictionaries[row] = std::move(*index);
             }
         } catch (...) {
@@ -216,8 +215,7 @@ std::function<bool(std::size_t row, std::size_t index)> ClassTest(const TRhymeIn
 {
     return [&index, filter](std::size_t row, std::size_t j) {
         const std::vector<TDictRhymes>& rows = index.Dictionaries();
-        return row >= rows.size() || j >= rows[row].Classes.size() ||
-               filter.Keeps(rows[row].Classes[j]);
+        return row >= rows.size() || j >= rows[row].size() || filter.Keeps(rows[row].Classes(j));
     };
 }
 
@@ -231,8 +229,7 @@ std::function<bool(std::size_t row, std::size_t index)> StressPlaceTest(const TR
         }
         const TDictRhymes& dict = rows[row];
         for (const std::uint32_t id : {dict.KeyIds[j], dict.SecondKeyId(j)}) {
-            if (id != 0 &&
-                places.Contains(static_cast<std::size_t>(StressPlaceOf(dict.Keys[id])))) {
+            if (id != 0 && places.Contains(static_cast<std::size_t>(StressPlaceOf(dict.Key(id))))) {
                 return true;
             }
         }
@@ -254,7 +251,7 @@ std::string StressedSpelling(const TRhymeIndex& index, std::size_t row, std::siz
     if (id == 0) {
         return word;
     }
-    const auto place = static_cast<std::size_t>(StressPlaceOf(dict.Keys[id]));
+    const auto place = static_cast<std::size_t>(StressPlaceOf(dict.Key(id)));
     const std::size_t vowels = SyllableCount(word);
     if (place == 0 || place > vowels) {
         return word;
@@ -300,7 +297,7 @@ std::optional<std::vector<std::string>> IndexedKeys(const std::string& word,
             std::vector<std::string> keys;
             for (const std::uint32_t id : {dict.KeyIds[j], dict.SecondKeyId(j)}) {
                 if (id != 0) {
-                    keys.push_back(dict.Keys[id]);
+                    keys.emplace_back(dict.Key(id));
                 }
             }
             return keys;
@@ -341,7 +338,7 @@ std::vector<std::pair<std::uint32_t, std::uint8_t>> RhymingKeyIds(
         const auto [first, last] = dict.KeyIdsStartingWith(std::string(rhyme) + kOnsetMark);
         const auto rich = static_cast<std::uint8_t>(2 * std::min<std::size_t>(reading, 1));
         for (std::uint32_t id = first; id < last; ++id) {
-            ids.emplace_back(id, dict.Keys[id] == key ? rich : rich + 1);
+            ids.emplace_back(id, dict.Key(id) == key ? rich : rich + 1);
         }
         if (!nearToo) {
             continue;
@@ -349,8 +346,8 @@ std::vector<std::pair<std::uint32_t, std::uint8_t>> RhymingKeyIds(
         // The keys lie in byte order, so those of one rhyme key are neighbours and share a test.
         std::string_view tested;
         bool near = false;
-        for (std::uint32_t id = 1; id < dict.Keys.size(); ++id) {
-            const std::string_view other = RhymePart(dict.Keys[id]);
+        for (std::uint32_t id = 1; id < dict.KeyCount(); ++id) {
+            const std::string_view other = RhymePart(dict.Key(id));
             if (other != tested) {
                 tested = other;
                 near = other != rhyme && NearRhyme(rhyme, other);

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <numeric>
 #include <set>
 #include <string>
 #include <tuple>
@@ -38,18 +39,12 @@ namespace fs = std::filesystem;
 TDictRhymes SmallIndex()
 {
     TDictRhymes index;
-    index.Keys = {"", "amak", "no", "oZna"};
+    index.SetKeys({"", "amak", "no", "oZna"});
     index.KeyIds = {2, 2, 3, 0, 2};
-    index.Flags = {1, 0, 1 | TDictRhymes::kSecondKey, 1, 0};
-    index.Classes = {0x1041, 0, 0x2001, 0x1020, 0x1004};
+    index.SetClasses({0x1041, 0, 0x2041, 0x1020, 0x1004});
     index.SecondKeys = {{2, 1}};
+    index.MakeKeyLists();
     return index;
-}
-
-bool operator==(const TDictRhymes& a, const TDictRhymes& b)
-{
-    return a.Keys == b.Keys && a.KeyIds == b.KeyIds && a.Flags == b.Flags &&
-           a.Classes == b.Classes && a.SecondKeys == b.SecondKeys;
 }
 
 void WriteBytes(const std::string& path, const std::string& bytes)
@@ -69,6 +64,19 @@ TEST(RhymeCache, WhatIsSavedLoadsBackOnlyForTheSameIdentityAndWordCount)
     EXPECT_FALSE(LoadDictRhymes(path, "identitx", 5).has_value());
     EXPECT_FALSE(LoadDictRhymes(path, "identity", 6).has_value());
     EXPECT_FALSE(LoadDictRhymes(folder.Path() + "/missing", "identity", 5).has_value());
+
+    // More kinds of classes than a byte can number are kept word by word.
+    TDictRhymes wide = SmallIndex();
+    std::vector<std::uint16_t> classes(300);
+    std::iota(classes.begin(), classes.end(), std::uint16_t{0x0fc0});
+    wide.KeyIds.resize(classes.size(), 3);
+    wide.SetClasses(classes);
+    wide.MakeKeyLists();
+    SaveDictRhymes(wide, path, "identity");
+    const std::optional<TDictRhymes> wideLoaded = LoadDictRhymes(path, "identity", 300);
+    ASSERT_TRUE(wideLoaded.has_value());
+    EXPECT_TRUE(*wideLoaded == wide);
+    EXPECT_EQ(wideLoaded->Classes(299), 0x10eb);
 }
 
 TEST(RhymeCache, EveryDamagedByteOrCutIsRefused)
