@@ -34,6 +34,12 @@ constexpr std::string_view kNameSuffix = ".idx";
 constexpr std::size_t kHashDigits = 16;
 // How often a loaded index file's time of last use is brought up to date.
 constexpr std::chrono::seconds kTouchEvery = std::chrono::hours(24);
+// The file of the cache folder that remembers the hashes of the pairs' files, and how many it
+// keeps.
+constexpr std::string_view kHashMemoName = "content-hashes";
+constexpr std::size_t kMemoLines = 64;
+// How long ago, in seconds, a file must have been modified for its hash to be remembered.
+constexpr time_t kSettled = 2;
 
 constexpr std::uint64_t kPrime1 = 11400714785074694791ULL;
 constexpr std::uint64_t kPrime2 = 14029467366897019727ULL;
@@ -122,29 +128,131 @@ std::string Hex(std::uint64_t value)
     return digits;
 }
 
-// The size and hash of the file at path, "<size> <hash>"; nothing when it cannot be read.
-std::optional<std::string> ContentText(const std::string& path)
+// The size and hash of the bytes of file, "<size> <hash>". Throws EFileError.
+std::string ContentText(const TRegularFile& file)
 {
-    try {
-        const TRegularFile file = OpenRegularFile(path);
-        // Whole stripes at a time, so that only the last read has a rest.
-        constexpr std::size_t kChunk = std::size_t{1} << 20;
-        static_assert(kChunk % THash::kStripe == 0);
-        std::string chunk(std::min(kChunk, file.Size), '\0');
-        THash hash;
-        std::size_t total = 0;
-        for (;;) {
-            const std::size_t got = ReadUpTo(file, chunk.data(), chunk.size());
-            total += got;
-            if (got < chunk.size() || got == 0 || total >= file.Size) {
-                return std::to_string(total) + " " + Hex(hash.Finish(chunk.data(), got));
-            }
-            hash.Stripes(chunk.data(), got);
+    // Whole stripes at a time, so that only the last read has a rest.
+    constexpr std::size_t kChunk = std::size_t{1} << 20;
+    static_assert(kChunk % THash::kStripe == 0);
+    std::string chunk(std::min(kChunk, file.Size), '\0');
+    THash hash;
+    std::size_t total = 0;
+    for (;;) {
+        const std::size_t got = ReadUpTo(file, chunk.data(), chunk.size());
+        total += got;
+        if (got < chunk.size() || got == 0 || total >= file.Size) {
+            return std::to_string(total) + " " + Hex(hash.Finish(chunk.data(), got));
         }
-    } catch (const EFileError&) {
-        return std::nullopt;
+        hash.Stripes(chunk.data(), got);
     }
 }
+
+// The content texts (ContentText) of files hashed before, remembered in the cache folder by what
+// tells a file's state without reading it: its device, inode, size and times to the nanosecond.
+// A line of the file kHashMemoName is "<state> <content text>", the latest first.
+class THashMemo
+{
+public:
+    explicit THashMemo(std::string folder)
+        : m_folder(std::move(folder))
+    {
+        if (m_folder.empty()) {
+            return;
+        }
+        try {
+            const TFileBytes bytes = ReadWholeFile(JoinPath(m_folder, std::string(kHashMemoName)));
+            std::string_view text(bytes.Bytes.get(), bytes.Size);
+            while (!text.empty() && m_lines.size() < kMemoLines) {
+                const std::size_t end = std::min(text.find('\n'), text.size());
+                m_lines.emplace_back(text.substr(0, end));
+                text.remove_prefix(std::min(end + 1, text.size()));
+            }
+        } catch (const EFileError&) {
+            // No memo yet, or none to be read: every file is hashed.
+        }
+    }
+
+    // The content text of the file at path: remembered, or read and hashed. Nothing when the
+    // file cannot be read.
+    std::optional<std::string> ContentOf(const std::string& path)
+    {
+        try {
+            const TRegularFile file = OpenRegularFile(path);
+            const std::string before = StateOf(file);
+            const std::string known = before + " ";
+            for (const std::string& line : m_lines) {
+                if (line.starts_with(known)) {
+                    return line.substr(known.size());
+                }
+            }
+            const std::string content = ContentText(file);
+            // A file changed within the granularity of its times could keep them: only a file
+            // whose times lie well in the past, and stayed so while it was read, is remembered.
+            if (!m_folder.empty() && !before.empty() && StateOf(file) == before && Settled(file)) {
+                m_lines.insert(m_lines.begin(), known + content);
+                m_changed = true;
+            }
+            return content;
+        } catch (const EFileError&) {
+            return std::nullopt;
+        }
+    }
+
+    // Writes the memo back when it learnt a file, through a temporary file renamed over it; a
+    // memo that cannot be written is left as it was.
+    void Save()
+    {
+        if (!m_changed) {
+            return;
+        }
+        std::string text;
+        for (std::size_t i = 0; i < m_lines.size() && i < kMemoLines; ++i) {
+            text += m_lines[i] + "\n";
+        }
+        try {
+            MakeFolders(m_folder, 0700);
+            const std::unique_ptr<TTempFile> temp = NewTempFileBeside(
+                JoinPath(m_folder, std::string(kHashMemoName)), {.Permissions = 0600});
+            temp->Write(text);
+            temp->MoveToTarget(true);
+        } catch (const EFileError&) {
+            // The files are hashed again next time.
+        }
+    }
+
+private:
+    // "<device> <inode> <size> <modified s.ns> <changed s.ns>"; empty when file cannot be asked.
+    static std::string StateOf(const TRegularFile& file)
+    {
+        struct stat info
+        {};
+        if (fstat(file.Handle->get(), &info) != 0) {
+            return {};
+        }
+        char text[160];
+        std::snprintf(text, sizeof text, "%llu %llu %lld %lld.%09ld %lld.%09ld",
+                      static_cast<unsigned long long>(info.st_dev),
+                      static_cast<unsigned long long>(info.st_ino),
+                      static_cast<long long>(info.st_size),
+                      static_cast<long long>(info.st_mtim.tv_sec), info.st_mtim.tv_nsec,
+                      static_cast<long long>(info.st_ctim.tv_sec), info.st_ctim.tv_nsec);
+        return text;
+    }
+
+    // Whether file was last modified and changed kSettled ago or longer.
+    static bool Settled(const TRegularFile& file)
+    {
+        struct stat info
+        {};
+        const time_t now = time(nullptr);
+        return fstat(file.Handle->get(), &info) == 0 && now - info.st_mtim.tv_sec > kSettled &&
+               now - info.st_ctim.tv_sec > kSettled;
+    }
+
+    std::string m_folder;
+    std::vector<std::string> m_lines;
+    bool m_changed = false;
+};
 
 template <typename T>
 void Put(std::string& out, T value)
@@ -334,13 +442,15 @@ std::string RhymeCacheFolder()
     return base.empty() ? std::string() : JoinPath(base, "slovosito");
 }
 
-std::string RhymeCacheIdentity(const std::string& path)
+std::string RhymeCacheIdentity(const std::string& path, const std::string& cacheFolder)
 {
-    const std::optional<std::string> words = ContentText(path);
-    const std::optional<std::string> counts = ContentText(path + ".cnt");
+    THashMemo memo(cacheFolder);
+    const std::optional<std::string> words = memo.ContentOf(path);
+    const std::optional<std::string> counts = memo.ContentOf(path + ".cnt");
     if (!words || !counts) {
         return {};
     }
+    memo.Save();
     return "keys " + std::to_string(kRhymeKeyRulesVersion) + "\nwords " + *words + "\ncounts " +
            *counts + "\n" + PhonemeDataVersion() + "\n" + HeadwordDataVersion();
 }
@@ -506,7 +616,8 @@ void PruneRhymeCache(const std::string& folder, const std::string& keep,
                 bytes += file.Size;
                 indexes.push_back(std::move(file));
             }
-        } else if (IsIndexName(TempFileTargetName(file.Name)) &&
+        } else if ((IsIndexName(TempFileTargetName(file.Name)) ||
+                    TempFileTargetName(file.Name) == kHashMemoName) &&
                    now - file.Modified > limits.Abandoned) {
             RemoveIn(folder, file.Name);
         }

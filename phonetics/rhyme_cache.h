@@ -19,8 +19,10 @@ std::string RhymeCacheFolder();
 // rules, the sizes and a hash of the bytes of the word list and of its count file (path +
 // ".cnt"), and the versions of the espeak-ng and Hunspell data. Where the pair lies plays no
 // part, so copies of one dictionary share an index. Empty when either file cannot be read: such
-// a pair is indexed in memory only.
-std::string RhymeCacheIdentity(const std::string& path);
+// a pair is indexed in memory only. With a cacheFolder, the hashes are remembered there by each
+// file's device, inode, size and times, and a file found as it was is not read again; the files
+// of the pair are only ever read.
+std::string RhymeCacheIdentity(const std::string& path, const std::string& cacheFolder = "");
 
 // The cache file in folder for the index made from identity: "rhymes-" + 16 hex digits of its
 // hash + ".idx".

@@ -67,8 +67,9 @@ struct TRhymeIndex::TBuild
                 }
                 const TWordList& words = DictWords[row];
                 // A pair that cannot be read again for its hash is indexed in memory only.
-                const std::string identity =
-                    CacheFolder.empty() ? std::string() : RhymeCacheIdentity(Paths[row]);
+                const std::string identity = CacheFolder.empty()
+                                                 ? std::string()
+                                                 : RhymeCacheIdentity(Paths[row], CacheFolder);
                 const std::string cachePath = RhymeCachePath(CacheFolder, identity);
                 std::optional<TDictRhymes> index;
                 if (!identity.empty()) {

@@ -6,11 +6,13 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <numeric>
 #include <set>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -113,6 +115,34 @@ TEST(RhymeCache, IdentityIsThePairsContentWhereverItLies)
         EXPECT_EQ(RhymeCacheIdentity(path) == identity, same);
     }
     EXPECT_EQ(RhymeCacheIdentity(folder.Path() + "/missing.txt"), "");
+}
+
+TEST(RhymeCache, ARememberedHashServesOnlyAFileUnchangedSinceItHadSettled)
+{
+    TTempFolder folder;
+    const std::string cache = folder.Path() + "/cache";
+    const std::string list = folder.WritePair("dict/pair", {"окно"}, {7});
+    // Hashes are remembered only of files last changed over two seconds before.
+    std::this_thread::sleep_for(std::chrono::seconds(3));
+    const std::string identity = RhymeCacheIdentity(list, cache);
+    EXPECT_EQ(identity, RhymeCacheIdentity(list));
+    // A remembered hash is taken as it stands.
+    const std::string memo = ReadFileBytes(cache + "/content-hashes");
+    const std::string hash = identity.substr(identity.find("words ") + 8, 16);
+    ASSERT_NE(memo.find(hash), std::string::npos);
+    folder.Write("cache/content-hashes", memo.substr(0, memo.find(hash)) + "0000000000000000" +
+                                             memo.substr(memo.find(hash) + 16));
+    EXPECT_NE(RhymeCacheIdentity(list, cache).find("words 6 0000000000000000"), std::string::npos);
+    // The same size and time of modification, but written since: hashed again, not remembered.
+    const auto modified = fs::last_write_time(list);
+    folder.Write("dict/pair.txt", ToCp1251("сено\r\n"));
+    fs::last_write_time(list, modified);
+    const std::string changed = RhymeCacheIdentity(list, cache);
+    EXPECT_EQ(changed, RhymeCacheIdentity(list));
+    EXPECT_NE(changed, identity);
+    EXPECT_EQ(ReadFileBytes(cache + "/content-hashes").size(), memo.size());
+    // Nothing is written beside the pair.
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path() + "/dict"), {}), 2);
 }
 
 TEST(RhymeCache, ALinkPlantedAtTheTemporaryNameIsNotFollowed)
