@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <exception>
 #include <iterator>
 #include <mutex>
@@ -43,6 +44,9 @@ struct TRhymeIndex::TBuild
     std::vector<TDictRhymes> Dictionaries;
     std::atomic<bool> CancelFlag{false};
     std::atomic<bool> Finished{false};
+    // Signalled when Finished is set, so that a waiting front end goes on at once.
+    std::mutex FinishLock;
+    std::condition_variable FinishSignal;
     std::atomic<std::size_t> Done{0};
     std::size_t Total = 0;
     std::exception_ptr Failure;
@@ -99,7 +103,11 @@ struct TRhymeIndex::TBuild
         } catch (...) {
             Failure = std::current_exception();
         }
-        Finished.store(true);
+        {
+            const std::lock_guard<std::mutex> lock(FinishLock);
+            Finished.store(true);
+        }
+        FinishSignal.notify_all();
     }
 };
 
@@ -173,9 +181,9 @@ bool TRhymeIndex::Wait(const std::function<bool(double fraction)>& progress)
             Cancel();
             return false;
         }
-        for (int i = 0; i < 10 && !m_build->Finished.load(); ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
+        std::unique_lock<std::mutex> lock(m_build->FinishLock);
+        m_build->FinishSignal.wait_for(lock, std::chrono::milliseconds(100),
+                                       [this] { return m_build->Finished.load(); });
     }
     if (m_build->Thread.joinable()) {
         m_build->Thread.join();
