@@ -15,6 +15,7 @@
 
 #include "phonetics/headwords.h"
 #include "phonetics/index_array.h"
+#include "wordstore/large_array.h"
 
 // A homograph's second key: word's place and the key's id.
 struct TSecondKey
@@ -32,7 +33,9 @@ struct TDictRhymes
     // is "no key", the others in byte order of the keys.
     TIndexArray<char> KeyText;
     TIndexArray<std::uint32_t> KeyStart{0, 0};
-    std::vector<std::uint32_t> KeyIds;  // each word's key id
+    // Each word's key id; worked out afresh when the index is loaded, on huge pages where the
+    // kernel gives them, as the page faults of small ones would cost more than the work.
+    std::vector<std::uint32_t, TLargeAllocator<std::uint32_t>> KeyIds;
     // Each word's TWordClass bits (phonetics/headwords.h): ClassTable[ClassIds[j]], or, when the
     // words have more than 256 kinds of classes, WideClasses[j].
     TIndexArray<std::uint8_t> ClassIds;
