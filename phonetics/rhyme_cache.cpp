@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string_view>
@@ -442,7 +443,7 @@ std::string RhymeCacheFolder()
     return base.empty() ? std::string() : JoinPath(base, "slovosito");
 }
 
-std::string RhymeCacheIdentity(const std::string& path, const std::string& cacheFolder)
+std::string RhymeCacheContent(const std::string& path, const std::string& cacheFolder)
 {
     THashMemo memo(cacheFolder);
     const std::optional<std::string> words = memo.ContentOf(path);
@@ -452,13 +453,24 @@ std::string RhymeCacheIdentity(const std::string& path, const std::string& cache
     }
     memo.Save();
     return "keys " + std::to_string(kRhymeKeyRulesVersion) + "\nwords " + *words + "\ncounts " +
-           *counts + "\n" + PhonemeDataVersion() + "\n" + HeadwordDataVersion();
+           *counts;
 }
 
-std::string RhymeCachePath(const std::string& folder, const std::string& identity)
+std::string RhymeToolsVersion()
+{
+    return PhonemeDataVersion() + "\n" + HeadwordDataVersion();
+}
+
+std::string RhymeCacheIdentity(const std::string& path, const std::string& cacheFolder)
+{
+    const std::string content = RhymeCacheContent(path, cacheFolder);
+    return content.empty() ? content : content + "\n" + RhymeToolsVersion();
+}
+
+std::string RhymeCachePath(const std::string& folder, const std::string& content)
 {
     return JoinPath(folder, std::string(kNamePrefix) +
-                                Hex(Checksum(identity.data(), identity.size())) +
+                                Hex(Checksum(content.data(), content.size())) +
                                 std::string(kNameSuffix));
 }
 
@@ -521,12 +533,16 @@ void SaveDictRhymes(const TDictRhymes& index, const std::string& cachePath,
 std::optional<TDictRhymes> ReadRhymeCachePayload(std::string_view payload,
                                                  const std::string& identity, std::size_t wordCount)
 {
+    return ReadRhymeCachePayload(
+        payload, [&identity] { return identity; }, wordCount);
+}
+
+std::optional<TDictRhymes> ReadRhymeCachePayload(std::string_view payload,
+                                                 const std::function<std::string()>& identity,
+                                                 std::size_t wordCount)
+{
     TSections sections;
     if (!sections.Take(payload)) {
-        return std::nullopt;
-    }
-    const TIndexArray<char> storedIdentity = sections.View<char>(kIdentity);
-    if (std::string_view(storedIdentity.data(), storedIdentity.size()) != identity) {
         return std::nullopt;
     }
     TDictRhymes index;
@@ -545,10 +561,22 @@ std::optional<TDictRhymes> ReadRhymeCachePayload(std::string_view payload,
         !TakeKeyIds(index, sections.View<std::uint32_t>(kSecondFirsts), wordCount)) {
         return std::nullopt;
     }
+    const TIndexArray<char> storedIdentity = sections.View<char>(kIdentity);
+    if (std::string_view(storedIdentity.data(), storedIdentity.size()) != identity()) {
+        return std::nullopt;
+    }
     return index;
 }
 
 std::optional<TDictRhymes> LoadDictRhymes(const std::string& cachePath, const std::string& identity,
+                                          std::size_t wordCount)
+{
+    return LoadDictRhymes(
+        cachePath, [&identity] { return identity; }, wordCount);
+}
+
+std::optional<TDictRhymes> LoadDictRhymes(const std::string& cachePath,
+                                          const std::function<std::string()>& identity,
                                           std::size_t wordCount)
 {
     TRegularFile file;

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <exception>
+#include <future>
 #include <iterator>
 #include <mutex>
 #include <optional>
@@ -62,6 +63,9 @@ struct TRhymeIndex::TBuild
                 "Cannot find the user's cache folder: neither XDG_CACHE_HOME nor HOME is an "
                 "absolute path. The rhyme index is kept in memory only");
         }
+        // The programs' part of the identity sets espeak-ng up, which takes longer than reading
+        // a cached index: it is worked out on a thread of its own meanwhile.
+        std::shared_future<std::string> tools;
         try {
             for (std::size_t row = 0; row < Paths.size() && !CancelFlag.load(); ++row) {
                 // A row no search walks (one whose words were not loaded, say) keeps an empty
@@ -69,17 +73,22 @@ struct TRhymeIndex::TBuild
                 if (!Indexed(row)) {
                     continue;
                 }
+                if (!CacheFolder.empty() && !tools.valid()) {
+                    tools = std::async(std::launch::async, RhymeToolsVersion).share();
+                }
                 const TWordList& words = DictWords[row];
                 // A pair that cannot be read again for its hash is indexed in memory only.
-                const std::string identity = CacheFolder.empty()
-                                                 ? std::string()
-                                                 : RhymeCacheIdentity(Paths[row], CacheFolder);
-                const std::string cachePath = RhymeCachePath(CacheFolder, identity);
+                const std::string content = CacheFolder.empty()
+                                                ? std::string()
+                                                : RhymeCacheContent(Paths[row], CacheFolder);
+                const std::string cachePath = RhymeCachePath(CacheFolder, content);
+                const auto identity = [&] { return content + "\n" + tools.get(); };
                 std::optional<TDictRhymes> index;
-                if (!identity.empty()) {
+                if (!content.empty()) {
                     index = LoadDictRhymes(cachePath, identity, words.size());
                 }
                 if (!index) {
+                    const std::string fullIdentity = content.empty() ? std::string() : identity();
                     const std::size_t before = Done.load();
                     index = BuildDictRhymes(words, CancelFlag, Done);
                     if (!index) {
@@ -87,8 +96,8 @@ struct TRhymeIndex::TBuild
                     }
                     Done.store(before + 2 * words.size());
                     try {
-                        if (!identity.empty()) {
-                            SaveDictRhymes(*index, cachePath, identity);
+                        if (!fullIdentity.empty()) {
+                            SaveDictRhymes(*index, cachePath, fullIdentity);
                         }
                     } catch (const EFileError& e) {
                         const std::lock_guard<std::mutex> lock(WarningLock);
