@@ -3,9 +3,9 @@
 // Whatever it takes must write back byte for byte, its key lists must only name its words, and
 // every word's key id and classes must lie in range.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,10 +21,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TFuzzInput input(data, size);
     const std::size_t wordCount = input.Byte();
     const std::string identity = input.Line();
-    // The reader views the arrays in place, at the alignment a mapped file gives them.
+    // The reader views the arrays in place, at the alignment a mapped file gives them, and
+    // nothing lies past them for it to read.
     const std::string_view rest = input.Rest();
-    std::vector<std::uint64_t> aligned(rest.size() / sizeof(std::uint64_t) + 1);
-    std::memcpy(aligned.data(), rest.data(), rest.size());
+    std::vector<std::uint64_t> aligned((rest.size() + sizeof(std::uint64_t) - 1) /
+                                       sizeof(std::uint64_t));
+    std::copy(rest.begin(), rest.end(), reinterpret_cast<char*>(aligned.data()));
     const std::string_view payload(reinterpret_cast<const char*>(aligned.data()), rest.size());
 
     std::optional<TDictRhymes> index = ReadRhymeCachePayload(payload, identity, wordCount);

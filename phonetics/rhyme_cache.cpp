@@ -380,7 +380,7 @@ bool TakeKeyIds(TDictRhymes& index, const TIndexArray<std::uint32_t>& secondFirs
     }
     index.KeyIds.assign(wordCount, 0);
     for (std::uint32_t id = 1; id < index.KeyCount(); ++id) {
-        if (starts[id + 1] < starts[id]) {
+        if (starts[id + 1] < starts[id] || starts[id + 1] > index.ListWords.size()) {
             return false;
         }
         std::uint32_t previous = 0;
