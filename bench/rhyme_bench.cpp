@@ -169,8 +169,7 @@ int main(int argc, char** argv)
     double helperCores = 0.0;
     const double both =
         SecondsOf([&] { helped = BuildDictRhymes(words, cancel, done, withHelper); }, helperCores);
-    const bool same = helped && helped->Keys == index->Keys && helped->KeyIds == index->KeyIds &&
-                      helped->Flags == index->Flags && helped->SecondKeys == index->SecondKeys;
+    const bool same = helped && *helped == *index;
 
     const std::string cacheFolder = "/tmp/rhyme_bench_cache";
     std::string identity;

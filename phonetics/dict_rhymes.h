@@ -1,31 +1,72 @@
 #pragma once
-// The rhyme index of one dictionary: each word's rhyme keys, numbered, its headword flag and word
-// classes, with the lists of the words of each key that the rhyme search walks.
+// The rhyme index of one dictionary: each word's rhyme keys, numbered, and word classes, with the
+// lists of the words of each key that the rhyme search walks. Its arrays are its own when it is
+// built, and views of the mapped cache file when it is loaded (phonetics/rhyme_cache.h).
 
+#include <compare>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "phonetics/headwords.h"
+#include "phonetics/index_array.h"
+#include "wordstore/large_array.h"
+
+// A homograph's second key: word's place and the key's id.
+struct TSecondKey
+{
+    std::uint32_t Word = 0;
+    std::uint32_t Key = 0;
+
+    friend auto operator<=>(const TSecondKey&, const TSecondKey&) = default;
+};
+
 // The index of one dictionary, word j of its word list at place j.
 struct TDictRhymes
 {
-    // Key id -> key: id 0 is "no key", the others in byte order of the keys.
-    std::vector<std::string> Keys{std::string()};
-    std::vector<std::uint32_t> KeyIds;   // each word's key id
-    std::vector<std::uint8_t> Flags;     // each word's kHeadword and kSecondKey bits
-    std::vector<std::uint16_t> Classes;  // each word's TWordClass bits (phonetics/headwords.h)
-    // (word, key id) for the homographs' second keys, by word.
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> SecondKeys;
-
-    static constexpr std::uint8_t kHeadword = 1;
-    static constexpr std::uint8_t kSecondKey = 2;
+    // The keys: key id -> its bytes KeyText[KeyStart[id]] up to KeyText[KeyStart[id + 1]]; id 0
+    // is "no key", the others in byte order of the keys.
+    TIndexArray<char> KeyText;
+    TIndexArray<std::uint32_t> KeyStart{0, 0};
+    // Each word's key id; worked out afresh when the index is loaded, on huge pages where the
+    // kernel gives them, as the page faults of small ones would cost more than the work.
+    std::vector<std::uint32_t, TLargeAllocator<std::uint32_t>> KeyIds;
+    // Each word's TWordClass bits (phonetics/headwords.h): ClassTable[ClassIds[j]], or, when the
+    // words have more than 256 kinds of classes, WideClasses[j].
+    TIndexArray<std::uint8_t> ClassIds;
+    TIndexArray<std::uint16_t> ClassTable;
+    TIndexArray<std::uint16_t> WideClasses;
+    // The homographs' second keys, by word, at most one a word.
+    TIndexArray<TSecondKey> SecondKeys;
+    // The lists MakeKeyLists() makes: the words of key id are ListWords[ListStart[id]] up to
+    // ListWords[ListStart[id + 1]].
+    TIndexArray<std::uint32_t> ListStart;
+    TIndexArray<std::uint32_t> ListWords;
+    // What the arrays view, when they view a file: kept while any copy of the index lives.
+    std::shared_ptr<const void> Storage;
 
     std::size_t size() const { return KeyIds.size(); }
-    bool IsHeadword(std::size_t j) const { return (Flags[j] & kHeadword) != 0; }
+    std::size_t KeyCount() const { return KeyStart.size() - 1; }
+    // The bytes of key id; id < KeyCount().
+    std::string_view Key(std::uint32_t id) const
+    {
+        return {KeyText.data() + KeyStart[id], KeyStart[id + 1] - KeyStart[id]};
+    }
+    // Numbers keys as they are given: keys[0] must be "".
+    void SetKeys(const std::vector<std::string>& keys);
+    // Each word's TWordClass bits.
+    std::uint16_t Classes(std::size_t j) const
+    {
+        return ClassTable.empty() ? WideClasses[j] : ClassTable[ClassIds[j]];
+    }
+    // Keeps classes, one a word, as compactly as they allow.
+    void SetClasses(const std::vector<std::uint16_t>& classes);
+    bool IsHeadword(std::size_t j) const { return (Classes(j) & TWordClass::kHeadwords) != 0; }
     // The id of key, or 0 when no word has it.
     std::uint32_t KeyId(std::string_view key) const;
     // The ids of the keys that start with prefix: [first, second).
@@ -39,8 +80,6 @@ struct TDictRhymes
     // before MakeKeyLists().
     std::span<const std::uint32_t> WordsWithKey(std::uint32_t id) const;
 
-    // The lists MakeKeyLists() makes: the words of key id are ListWords[ListStart[id]] up to
-    // ListWords[ListStart[id + 1]].
-    std::vector<std::uint32_t> ListStart;
-    std::vector<std::uint32_t> ListWords;
+    // Whether a and b hold the same keys, words and lists, wherever their arrays lie.
+    friend bool operator==(const TDictRhymes& a, const TDictRhymes& b);
 };

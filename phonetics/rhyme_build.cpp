@@ -22,27 +22,28 @@
 
 namespace {
 
-// Numbers the keys in byte order, "" first as id 0, so that KeyId() finds a key by halving.
-void SortKeys(TDictRhymes& index)
+// Numbers keys in byte order, "" first as id 0, so that KeyId() finds a key by halving, and
+// renumbers the ids of index and seconds to match.
+void SortKeys(std::vector<std::string>& keys, TDictRhymes& index, std::vector<TSecondKey>& seconds)
 {
-    std::vector<std::uint32_t> order(index.Keys.size());
+    std::vector<std::uint32_t> order(keys.size());
     for (std::uint32_t id = 0; id < order.size(); ++id) {
         order[id] = id;
     }
     std::sort(order.begin() + 1, order.end(),
-              [&index](std::uint32_t a, std::uint32_t b) { return index.Keys[a] < index.Keys[b]; });
+              [&keys](std::uint32_t a, std::uint32_t b) { return keys[a] < keys[b]; });
     std::vector<std::uint32_t> renumbered(order.size());
-    std::vector<std::string> keys(order.size());
+    std::vector<std::string> sorted(order.size());
     for (std::uint32_t id = 0; id < order.size(); ++id) {
         renumbered[order[id]] = id;
-        keys[id] = std::move(index.Keys[order[id]]);
+        sorted[id] = std::move(keys[order[id]]);
     }
-    index.Keys = std::move(keys);
+    keys = std::move(sorted);
     for (std::uint32_t& id : index.KeyIds) {
         id = renumbered[id];
     }
-    for (auto& entry : index.SecondKeys) {
-        entry.second = renumbered[entry.second];
+    for (TSecondKey& second : seconds) {
+        second.Key = renumbered[second.Key];
     }
 }
 
@@ -256,8 +257,7 @@ std::optional<TDictRhymes> BuildDictRhymes(const TWordList& words, const std::at
     const std::size_t count = words.size();
     TDictRhymes index;
     index.KeyIds.resize(count);
-    index.Flags.assign(count, 0);
-    index.Classes.assign(count, 0);
+    std::vector<std::uint16_t> classes(count, 0);
     // Hunspell handles are independent of each other and of espeak-ng: the word classes go on a
     // second thread while this one phonemises, and this one takes a share of them when it is
     // through with the keys, so that neither half waits long for the other.
@@ -270,10 +270,7 @@ std::optional<TDictRhymes> BuildDictRhymes(const TWordList& words, const std::at
              batch = nextStemBatch.fetch_add(1)) {
             const std::size_t end = std::min(count, (batch + 1) * kBatchWords);
             for (std::size_t j = batch * kBatchWords; j < end; ++j) {
-                index.Classes[j] = headwords.Classes(words[j]);
-                if ((index.Classes[j] & TWordClass::kHeadwords) != 0) {
-                    index.Flags[j] |= TDictRhymes::kHeadword;
-                }
+                classes[j] = headwords.Classes(words[j]);
             }
             done.fetch_add(end - batch * kBatchWords, std::memory_order_relaxed);
         }
@@ -338,11 +335,13 @@ std::optional<TDictRhymes> BuildDictRhymes(const TWordList& words, const std::at
     // single thread makes.
     // An empty key, which no word should get, is "no key": id 0.
     std::unordered_map<std::string, std::uint32_t> ids{{std::string(), 0}};
+    std::vector<std::string> numbered{std::string()};
+    std::vector<TSecondKey> seconds;
     const auto intern = [&](const std::string& key) {
         const auto [found, added] =
-            ids.try_emplace(key, static_cast<std::uint32_t>(index.Keys.size()));
+            ids.try_emplace(key, static_cast<std::uint32_t>(numbered.size()));
         if (added) {
-            index.Keys.push_back(key);
+            numbered.push_back(key);
         }
         return found->second;
     };
@@ -357,11 +356,14 @@ std::optional<TDictRhymes> BuildDictRhymes(const TWordList& words, const std::at
                 index.KeyIds[j] = intern(keys[0]);
             }
             if (keys.size() > 1) {
-                index.Flags[j] |= TDictRhymes::kSecondKey;
-                index.SecondKeys.emplace_back(static_cast<std::uint32_t>(j), intern(keys[1]));
+                seconds.push_back({static_cast<std::uint32_t>(j), intern(keys[1])});
             }
         }
     }
-    SortKeys(index);
+    SortKeys(numbered, index, seconds);
+    index.SetKeys(numbered);
+    index.SetClasses(classes);
+    index.SecondKeys = std::move(seconds);
+    index.MakeKeyLists();
     return index;
 }

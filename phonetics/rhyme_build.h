@@ -39,7 +39,7 @@ struct TRhymeBuildWorkers
 // out of form) is never phonemised here: it is split in halves, each sent to a fresh helper, down
 // to the words that make it fail, which get no key. The index is otherwise the same, byte for
 // byte, as one thread alone makes. done counts the words of either half as they are finished
-// (2 * words.size() in all). Returns nothing once cancel is set. The key lists are not made.
+// (2 * words.size() in all). Returns nothing once cancel is set. The key lists are made.
 // Throws EPhoneticsError when espeak-ng cannot be set up, when the helper cannot be started, and
 // when helpers fail on batch after batch, as a helper that does not work at all does.
 std::optional<TDictRhymes> BuildDictRhymes(const TWordList& words, const std::atomic<bool>& cancel,

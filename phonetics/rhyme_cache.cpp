@@ -11,6 +11,7 @@
 #include <ctime>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -28,12 +29,18 @@
 namespace {
 
 constexpr char kMagic[8] = {'S', 'L', 'V', 'R', 'H', 'Y', 'M', '\0'};
-constexpr std::uint32_t kFormatVersion = 6;
+constexpr std::uint32_t kFormatVersion = 7;
 constexpr std::string_view kNamePrefix = "rhymes-";
 constexpr std::string_view kNameSuffix = ".idx";
 constexpr std::size_t kHashDigits = 16;
 // How often a loaded index file's time of last use is brought up to date.
 constexpr std::chrono::seconds kTouchEvery = std::chrono::hours(24);
+// The file of the cache folder that remembers the hashes of the pairs' files, and how many it
+// keeps.
+constexpr std::string_view kHashMemoName = "content-hashes";
+constexpr std::size_t kMemoLines = 64;
+// How long ago, in seconds, a file must have been modified for its hash to be remembered.
+constexpr time_t kSettled = 2;
 
 constexpr std::uint64_t kPrime1 = 11400714785074694791ULL;
 constexpr std::uint64_t kPrime2 = 14029467366897019727ULL;
@@ -122,29 +129,131 @@ std::string Hex(std::uint64_t value)
     return digits;
 }
 
-// The size and hash of the file at path, "<size> <hash>"; nothing when it cannot be read.
-std::optional<std::string> ContentText(const std::string& path)
+// The size and hash of the bytes of file, "<size> <hash>". Throws EFileError.
+std::string ContentText(const TRegularFile& file)
 {
-    try {
-        const TRegularFile file = OpenRegularFile(path);
-        // Whole stripes at a time, so that only the last read has a rest.
-        constexpr std::size_t kChunk = std::size_t{1} << 20;
-        static_assert(kChunk % THash::kStripe == 0);
-        std::string chunk(std::min(kChunk, file.Size), '\0');
-        THash hash;
-        std::size_t total = 0;
-        for (;;) {
-            const std::size_t got = ReadUpTo(file, chunk.data(), chunk.size());
-            total += got;
-            if (got < chunk.size() || got == 0 || total >= file.Size) {
-                return std::to_string(total) + " " + Hex(hash.Finish(chunk.data(), got));
-            }
-            hash.Stripes(chunk.data(), got);
+    // Whole stripes at a time, so that only the last read has a rest.
+    constexpr std::size_t kChunk = std::size_t{1} << 20;
+    static_assert(kChunk % THash::kStripe == 0);
+    std::string chunk(std::min(kChunk, file.Size), '\0');
+    THash hash;
+    std::size_t total = 0;
+    for (;;) {
+        const std::size_t got = ReadUpTo(file, chunk.data(), chunk.size());
+        total += got;
+        if (got < chunk.size() || got == 0 || total >= file.Size) {
+            return std::to_string(total) + " " + Hex(hash.Finish(chunk.data(), got));
         }
-    } catch (const EFileError&) {
-        return std::nullopt;
+        hash.Stripes(chunk.data(), got);
     }
 }
+
+// The content texts (ContentText) of files hashed before, remembered in the cache folder by what
+// tells a file's state without reading it: its device, inode, size and times to the nanosecond.
+// A line of the file kHashMemoName is "<state> <content text>", the latest first.
+class THashMemo
+{
+public:
+    explicit THashMemo(std::string folder)
+        : m_folder(std::move(folder))
+    {
+        if (m_folder.empty()) {
+            return;
+        }
+        try {
+            const TFileBytes bytes = ReadWholeFile(JoinPath(m_folder, std::string(kHashMemoName)));
+            std::string_view text(bytes.Bytes.get(), bytes.Size);
+            while (!text.empty() && m_lines.size() < kMemoLines) {
+                const std::size_t end = std::min(text.find('\n'), text.size());
+                m_lines.emplace_back(text.substr(0, end));
+                text.remove_prefix(std::min(end + 1, text.size()));
+            }
+        } catch (const EFileError&) {
+            // No memo yet, or none to be read: every file is hashed.
+        }
+    }
+
+    // The content text of the file at path: remembered, or read and hashed. Nothing when the
+    // file cannot be read.
+    std::optional<std::string> ContentOf(const std::string& path)
+    {
+        try {
+            const TRegularFile file = OpenRegularFile(path);
+            const std::string before = StateOf(file);
+            const std::string known = before + " ";
+            for (const std::string& line : m_lines) {
+                if (line.starts_with(known)) {
+                    return line.substr(known.size());
+                }
+            }
+            const std::string content = ContentText(file);
+            // A file changed within the granularity of its times could keep them: only a file
+            // whose times lie well in the past, and stayed so while it was read, is remembered.
+            if (!m_folder.empty() && !before.empty() && StateOf(file) == before && Settled(file)) {
+                m_lines.insert(m_lines.begin(), known + content);
+                m_changed = true;
+            }
+            return content;
+        } catch (const EFileError&) {
+            return std::nullopt;
+        }
+    }
+
+    // Writes the memo back when it learnt a file, through a temporary file renamed over it; a
+    // memo that cannot be written is left as it was.
+    void Save()
+    {
+        if (!m_changed) {
+            return;
+        }
+        std::string text;
+        for (std::size_t i = 0; i < m_lines.size() && i < kMemoLines; ++i) {
+            text += m_lines[i] + "\n";
+        }
+        try {
+            MakeFolders(m_folder, 0700);
+            const std::unique_ptr<TTempFile> temp = NewTempFileBeside(
+                JoinPath(m_folder, std::string(kHashMemoName)), {.Permissions = 0600});
+            temp->Write(text);
+            temp->MoveToTarget(true);
+        } catch (const EFileError&) {
+            // The files are hashed again next time.
+        }
+    }
+
+private:
+    // "<device> <inode> <size> <modified s.ns> <changed s.ns>"; empty when file cannot be asked.
+    static std::string StateOf(const TRegularFile& file)
+    {
+        struct stat info
+        {};
+        if (fstat(file.Handle->get(), &info) != 0) {
+            return {};
+        }
+        char text[160];
+        std::snprintf(text, sizeof text, "%llu %llu %lld %lld.%09ld %lld.%09ld",
+                      static_cast<unsigned long long>(info.st_dev),
+                      static_cast<unsigned long long>(info.st_ino),
+                      static_cast<long long>(info.st_size),
+                      static_cast<long long>(info.st_mtim.tv_sec), info.st_mtim.tv_nsec,
+                      static_cast<long long>(info.st_ctim.tv_sec), info.st_ctim.tv_nsec);
+        return text;
+    }
+
+    // Whether file was last modified and changed kSettled ago or longer.
+    static bool Settled(const TRegularFile& file)
+    {
+        struct stat info
+        {};
+        const time_t now = time(nullptr);
+        return fstat(file.Handle->get(), &info) == 0 && now - info.st_mtim.tv_sec > kSettled &&
+               now - info.st_ctim.tv_sec > kSettled;
+    }
+
+    std::string m_folder;
+    std::vector<std::string> m_lines;
+    bool m_changed = false;
+};
 
 template <typename T>
 void Put(std::string& out, T value)
@@ -152,40 +261,162 @@ void Put(std::string& out, T value)
     out.append(reinterpret_cast<const char*>(&value), sizeof value);
 }
 
-// Reads from a byte range, failing softly at its end.
-class TReader
+// The payload, past the header: the element count of each section, then the sections in this
+// order, each from the next multiple of kAlign on, so that each can be viewed in place in a
+// mapping (which starts on a page); the gaps are zeros.
+enum TSection : std::size_t {
+    kIdentity,      // char
+    kKeyStart,      // std::uint32_t, the keys' count + 1
+    kKeyText,       // char
+    kClassTable,    // std::uint16_t, at most 256
+    kClassIds,      // std::uint8_t, one a word, or none
+    kWideClasses,   // std::uint16_t, one a word when there are no ids, else none
+    kSecondKeys,    // TSecondKey
+    kSecondFirsts,  // std::uint32_t, the first key of each word with a second one
+    kListStart,     // std::uint32_t, the keys' count + 1
+    kListWords,     // std::uint32_t
+    kSections,
+};
+constexpr std::size_t kAlign = 8;
+// The header: the magic, the version, 4 zero bytes, then the word count, the payload's size and
+// its checksum, each 8 bytes.
+constexpr std::size_t kHeaderSize = sizeof kMagic + 4 + 4 + 8 + 8 + 8;
+static_assert(kHeaderSize % kAlign == 0);
+static_assert(sizeof(TSecondKey) == 8);
+
+constexpr std::size_t AlignUp(std::size_t offset)
+{
+    return (offset + kAlign - 1) / kAlign * kAlign;
+}
+
+// Appends a section's values at the next aligned place of out.
+template <typename T>
+void PutSection(std::string& out, std::span<const T> values)
+{
+    out.resize(AlignUp(out.size()), '\0');
+    out.append(reinterpret_cast<const char*>(values.data()), values.size_bytes());
+}
+
+// The sections of a payload, read where they lie.
+class TSections
 {
 public:
-    TReader(const char* data, std::size_t size)
-        : m_data(data)
-        , m_left(size)
-    {}
-
-    template <typename T>
-    bool Get(T& value)
+    // Takes payload when its counts fit it exactly: each section within it, nothing past the
+    // last, zeros in the gaps.
+    bool Take(std::string_view payload)
     {
-        return Bytes(&value, sizeof value);
-    }
-    bool Bytes(void* out, std::size_t size)
-    {
-        if (size > m_left) {
+        static constexpr std::size_t kSizes[kSections] = {1, 4, 1, 2, 1, 2, sizeof(TSecondKey),
+                                                          4, 4, 4};
+        std::size_t at = kSections * sizeof(std::uint64_t);
+        if (reinterpret_cast<std::uintptr_t>(payload.data()) % kAlign != 0 || payload.size() < at) {
             return false;
         }
-        if (size == 0) {
-            // out may be the data of an empty vector: no pointer at all.
-            return true;
+        m_data = payload.data();
+        for (std::size_t section = 0; section < kSections; ++section) {
+            std::uint64_t count = 0;
+            std::memcpy(&count, payload.data() + section * sizeof count, sizeof count);
+            const std::size_t start = AlignUp(at);
+            if (start > payload.size() || count > (payload.size() - start) / kSizes[section] ||
+                payload.substr(at, start - at).find_first_not_of('\0') != std::string_view::npos) {
+                return false;
+            }
+            m_offset[section] = start;
+            m_count[section] = static_cast<std::size_t>(count);
+            at = start + m_count[section] * kSizes[section];
         }
-        std::memcpy(out, m_data, size);
-        m_data += size;
-        m_left -= size;
-        return true;
+        return at == payload.size();
     }
-    std::size_t Left() const { return m_left; }
+
+    template <typename T>
+    TIndexArray<T> View(TSection section) const
+    {
+        return TIndexArray<T>::View(std::span<const T>(
+            reinterpret_cast<const T*>(m_data + m_offset[section]), m_count[section]));
+    }
+    std::size_t Count(TSection section) const { return m_count[section]; }
 
 private:
-    const char* m_data;
-    std::size_t m_left;
+    const char* m_data = nullptr;
+    std::size_t m_offset[kSections] = {};
+    std::size_t m_count[kSections] = {};
 };
+
+// Whether starts, offsets into a text of size bytes, rise from 0 to size, each above the one
+// before from the second on: every key but the first is not empty.
+bool KeyStartsHold(const TIndexArray<std::uint32_t>& starts, std::size_t size)
+{
+    if (starts.size() < 2 || starts[0] != 0 || starts[1] != 0 || starts.back() != size) {
+        return false;
+    }
+    for (std::size_t id = 2; id < starts.size(); ++id) {
+        if (starts[id] <= starts[id - 1]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Whether index's keys rise after "", so that KeyId() can halve.
+bool KeysRise(const TDictRhymes& index)
+{
+    for (std::uint32_t id = 2; id < index.KeyCount(); ++id) {
+        if (index.Key(id - 1) >= index.Key(id)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Each word's key id from the key lists and the first keys of the words with two: a word's list
+// is its first key's unless it has a second key. False when a list is out of range or does not
+// rise.
+bool TakeKeyIds(TDictRhymes& index, const TIndexArray<std::uint32_t>& secondFirsts,
+                std::size_t wordCount)
+{
+    const TIndexArray<std::uint32_t>& starts = index.ListStart;
+    if (starts.size() != index.KeyCount() + 1 || starts[0] != 0 || starts[1] != 0 ||
+        starts.back() != index.ListWords.size()) {
+        return false;
+    }
+    index.KeyIds.assign(wordCount, 0);
+    for (std::uint32_t id = 1; id < index.KeyCount(); ++id) {
+        if (starts[id + 1] < starts[id] || starts[id + 1] > index.ListWords.size()) {
+            return false;
+        }
+        std::uint32_t previous = 0;
+        for (std::uint32_t at = starts[id]; at < starts[id + 1]; ++at) {
+            const std::uint32_t word = index.ListWords[at];
+            if (word >= wordCount || (at > starts[id] && word <= previous)) {
+                return false;
+            }
+            index.KeyIds[word] = id;
+            previous = word;
+        }
+    }
+    for (std::size_t i = 0; i < index.SecondKeys.size(); ++i) {
+        const TSecondKey second = index.SecondKeys[i];
+        if (second.Word >= wordCount || second.Key >= index.KeyCount() ||
+            secondFirsts[i] >= index.KeyCount() ||
+            (i > 0 && second.Word <= index.SecondKeys[i - 1].Word)) {
+            return false;
+        }
+        index.KeyIds[second.Word] = secondFirsts[i];
+    }
+    return true;
+}
+
+// Whether index's classes are whole: a table of at most 256 and an id in it for each word, or
+// else the classes of each word.
+bool ClassesHold(const TDictRhymes& index, std::size_t wordCount)
+{
+    if (index.ClassTable.empty()) {
+        return index.ClassIds.empty() && index.WideClasses.size() == wordCount;
+    }
+    return index.ClassTable.size() <= 256 && index.WideClasses.empty() &&
+           index.ClassIds.size() == wordCount &&
+           std::all_of(index.ClassIds.begin(), index.ClassIds.end(),
+                       [&](std::uint8_t id) { return id < index.ClassTable.size(); });
+}
 
 // Whether name is an index file's name as RhymeCachePath makes it.
 bool IsIndexName(std::string_view name)
@@ -212,44 +443,67 @@ std::string RhymeCacheFolder()
     return base.empty() ? std::string() : JoinPath(base, "slovosito");
 }
 
-std::string RhymeCacheIdentity(const std::string& path)
+std::string RhymeCacheContent(const std::string& path, const std::string& cacheFolder)
 {
-    const std::optional<std::string> words = ContentText(path);
-    const std::optional<std::string> counts = ContentText(path + ".cnt");
+    THashMemo memo(cacheFolder);
+    const std::optional<std::string> words = memo.ContentOf(path);
+    const std::optional<std::string> counts = memo.ContentOf(path + ".cnt");
     if (!words || !counts) {
         return {};
     }
+    memo.Save();
     return "keys " + std::to_string(kRhymeKeyRulesVersion) + "\nwords " + *words + "\ncounts " +
-           *counts + "\n" + PhonemeDataVersion() + "\n" + HeadwordDataVersion();
+           *counts;
 }
 
-std::string RhymeCachePath(const std::string& folder, const std::string& identity)
+std::string RhymeToolsVersion()
+{
+    return PhonemeDataVersion() + "\n" + HeadwordDataVersion();
+}
+
+std::string RhymeCacheIdentity(const std::string& path, const std::string& cacheFolder)
+{
+    const std::string content = RhymeCacheContent(path, cacheFolder);
+    return content.empty() ? content : content + "\n" + RhymeToolsVersion();
+}
+
+std::string RhymeCachePath(const std::string& folder, const std::string& content)
 {
     return JoinPath(folder, std::string(kNamePrefix) +
-                                Hex(Checksum(identity.data(), identity.size())) +
+                                Hex(Checksum(content.data(), content.size())) +
                                 std::string(kNameSuffix));
 }
 
 std::string RhymeCachePayload(const TDictRhymes& index, const std::string& identity)
 {
-    std::string payload;
-    Put(payload, static_cast<std::uint32_t>(identity.size()));
-    payload += identity;
-    Put(payload, static_cast<std::uint32_t>(index.Keys.size()));
-    for (const std::string& key : index.Keys) {
-        Put(payload, static_cast<std::uint16_t>(key.size()));
-        payload += key;
+    TDictRhymes listed;
+    const TDictRhymes* lists = &index;
+    if (index.ListStart.size() != index.KeyCount() + 1) {
+        listed = index;
+        listed.MakeKeyLists();
+        lists = &listed;
     }
-    payload.append(reinterpret_cast<const char*>(index.KeyIds.data()),
-                   index.KeyIds.size() * sizeof(std::uint32_t));
-    payload.append(reinterpret_cast<const char*>(index.Flags.data()), index.Flags.size());
-    payload.append(reinterpret_cast<const char*>(index.Classes.data()),
-                   index.Classes.size() * sizeof(std::uint16_t));
-    Put(payload, static_cast<std::uint32_t>(index.SecondKeys.size()));
-    for (const auto& [word, key] : index.SecondKeys) {
-        Put(payload, word);
-        Put(payload, key);
+    std::vector<std::uint32_t> secondFirsts;
+    for (const TSecondKey& second : index.SecondKeys) {
+        secondFirsts.push_back(index.KeyIds[second.Word]);
     }
+    const std::uint64_t counts[kSections] = {
+        identity.size(),         index.KeyStart.size(), index.KeyText.size(),
+        index.ClassTable.size(), index.ClassIds.size(), index.WideClasses.size(),
+        index.SecondKeys.size(), secondFirsts.size(),   lists->ListStart.size(),
+        lists->ListWords.size(),
+    };
+    std::string payload(reinterpret_cast<const char*>(counts), sizeof counts);
+    PutSection(payload, std::span<const char>(identity));
+    PutSection(payload, index.KeyStart.Span());
+    PutSection(payload, index.KeyText.Span());
+    PutSection(payload, index.ClassTable.Span());
+    PutSection(payload, index.ClassIds.Span());
+    PutSection(payload, index.WideClasses.Span());
+    PutSection(payload, index.SecondKeys.Span());
+    PutSection(payload, std::span<const std::uint32_t>(secondFirsts));
+    PutSection(payload, lists->ListStart.Span());
+    PutSection(payload, lists->ListWords.Span());
     return payload;
 }
 
@@ -259,6 +513,7 @@ void SaveDictRhymes(const TDictRhymes& index, const std::string& cachePath,
     const std::string payload = RhymeCachePayload(index, identity);
     std::string file(kMagic, sizeof kMagic);
     Put(file, kFormatVersion);
+    Put(file, std::uint32_t{0});
     Put(file, static_cast<std::uint64_t>(index.size()));
     Put(file, static_cast<std::uint64_t>(payload.size()));
     Put(file, Checksum(payload.data(), payload.size()));
@@ -278,62 +533,36 @@ void SaveDictRhymes(const TDictRhymes& index, const std::string& cachePath,
 std::optional<TDictRhymes> ReadRhymeCachePayload(std::string_view payload,
                                                  const std::string& identity, std::size_t wordCount)
 {
-    TReader in(payload.data(), payload.size());
-    std::uint32_t identitySize = 0;
-    if (!in.Get(identitySize) || identitySize > in.Left()) {
-        return std::nullopt;
-    }
-    std::string storedIdentity(identitySize, '\0');
-    in.Bytes(storedIdentity.data(), identitySize);
-    if (storedIdentity != identity) {
+    return ReadRhymeCachePayload(
+        payload, [&identity] { return identity; }, wordCount);
+}
+
+std::optional<TDictRhymes> ReadRhymeCachePayload(std::string_view payload,
+                                                 const std::function<std::string()>& identity,
+                                                 std::size_t wordCount)
+{
+    TSections sections;
+    if (!sections.Take(payload)) {
         return std::nullopt;
     }
     TDictRhymes index;
-    std::uint32_t keyCount = 0;
-    if (!in.Get(keyCount) || keyCount == 0 || keyCount > in.Left()) {
+    index.KeyStart = sections.View<std::uint32_t>(kKeyStart);
+    index.KeyText = sections.View<char>(kKeyText);
+    index.ClassTable = sections.View<std::uint16_t>(kClassTable);
+    index.ClassIds = sections.View<std::uint8_t>(kClassIds);
+    index.WideClasses = sections.View<std::uint16_t>(kWideClasses);
+    index.SecondKeys = sections.View<TSecondKey>(kSecondKeys);
+    index.ListStart = sections.View<std::uint32_t>(kListStart);
+    index.ListWords = sections.View<std::uint32_t>(kListWords);
+    // Every offset and id is in range before it is used; the keys rise as the build leaves them.
+    if (!KeyStartsHold(index.KeyStart, index.KeyText.size()) || !KeysRise(index) ||
+        !ClassesHold(index, wordCount) ||
+        sections.Count(kSecondFirsts) != index.SecondKeys.size() ||
+        !TakeKeyIds(index, sections.View<std::uint32_t>(kSecondFirsts), wordCount)) {
         return std::nullopt;
     }
-    index.Keys.resize(keyCount);
-    for (std::string& key : index.Keys) {
-        std::uint16_t size = 0;
-        if (!in.Get(size) || size > in.Left()) {
-            return std::nullopt;
-        }
-        key.resize(size);
-        in.Bytes(key.data(), size);
-    }
-    index.KeyIds.resize(wordCount);
-    index.Flags.resize(wordCount);
-    index.Classes.resize(wordCount);
-    std::uint32_t secondCount = 0;
-    if (!in.Bytes(index.KeyIds.data(), wordCount * sizeof(std::uint32_t)) ||
-        !in.Bytes(index.Flags.data(), wordCount) ||
-        !in.Bytes(index.Classes.data(), wordCount * sizeof(std::uint16_t)) ||
-        !in.Get(secondCount) || in.Left() != secondCount * 8ULL) {
-        return std::nullopt;
-    }
-    index.SecondKeys.resize(secondCount);
-    for (auto& [word, key] : index.SecondKeys) {
-        in.Get(word);
-        in.Get(key);
-        if (word >= wordCount || key >= keyCount) {
-            return std::nullopt;
-        }
-    }
-    for (const std::uint32_t id : index.KeyIds) {
-        if (id >= keyCount) {
-            return std::nullopt;
-        }
-    }
-    // As the build leaves them: "" first and the other keys, none empty, rising after it, so that
-    // KeyId() can halve; at most one second key a word, by word, so that a search can find a
-    // word's by halving too.
-    const auto byWord = [](const auto& a, const auto& b) { return a.first >= b.first; };
-    if (!index.Keys[0].empty() || (index.Keys.size() > 1 && index.Keys[1].empty()) ||
-        std::adjacent_find(index.Keys.begin() + 1, index.Keys.end(), std::greater_equal<>()) !=
-            index.Keys.end() ||
-        std::adjacent_find(index.SecondKeys.begin(), index.SecondKeys.end(), byWord) !=
-            index.SecondKeys.end()) {
+    const TIndexArray<char> storedIdentity = sections.View<char>(kIdentity);
+    if (std::string_view(storedIdentity.data(), storedIdentity.size()) != identity()) {
         return std::nullopt;
     }
     return index;
@@ -342,8 +571,16 @@ std::optional<TDictRhymes> ReadRhymeCachePayload(std::string_view payload,
 std::optional<TDictRhymes> LoadDictRhymes(const std::string& cachePath, const std::string& identity,
                                           std::size_t wordCount)
 {
+    return LoadDictRhymes(
+        cachePath, [&identity] { return identity; }, wordCount);
+}
+
+std::optional<TDictRhymes> LoadDictRhymes(const std::string& cachePath,
+                                          const std::function<std::string()>& identity,
+                                          std::size_t wordCount)
+{
     TRegularFile file;
-    TFileBytes bytes;
+    auto bytes = std::make_shared<TFileBytes>();
     struct stat info
     {};
     try {
@@ -351,31 +588,36 @@ std::optional<TDictRhymes> LoadDictRhymes(const std::string& cachePath, const st
         if (fstat(file.Handle->get(), &info) != 0) {
             return std::nullopt;
         }
-        bytes = ReadWholeFile(file);
+        // Mapped, not read: the index views its arrays where they lie. The file is only ever
+        // replaced by a rename, never cut short in place, so its pages stay while mapped.
+        *bytes = MapWholeFile(file);
     } catch (const EFileError&) {
         return std::nullopt;
     }
-    TReader header(bytes.Bytes.get(), bytes.Size);
-    char magic[sizeof kMagic] = {};
+    const std::string_view whole(bytes->Bytes.get(), bytes->Size);
     std::uint32_t version = 0;
+    std::uint32_t zero = 0;
     std::uint64_t words = 0;
     std::uint64_t payloadSize = 0;
     std::uint64_t checksum = 0;
-    if (!header.Bytes(magic, sizeof magic) || std::memcmp(magic, kMagic, sizeof kMagic) != 0 ||
-        !header.Get(version) || version != kFormatVersion || !header.Get(words) ||
-        words != wordCount || !header.Get(payloadSize) || !header.Get(checksum) ||
-        payloadSize != header.Left()) {
+    if (whole.size() < kHeaderSize || !whole.starts_with(std::string_view(kMagic, sizeof kMagic))) {
         return std::nullopt;
     }
-    const char* payload = bytes.Bytes.get() + (bytes.Size - header.Left());
-    if (Checksum(payload, payloadSize) != checksum) {
+    std::memcpy(&version, whole.data() + sizeof kMagic, sizeof version);
+    std::memcpy(&zero, whole.data() + sizeof kMagic + 4, sizeof zero);
+    std::memcpy(&words, whole.data() + sizeof kMagic + 8, sizeof words);
+    std::memcpy(&payloadSize, whole.data() + sizeof kMagic + 16, sizeof payloadSize);
+    std::memcpy(&checksum, whole.data() + sizeof kMagic + 24, sizeof checksum);
+    const std::string_view payload = whole.substr(kHeaderSize);
+    if (version != kFormatVersion || zero != 0 || words != wordCount ||
+        payloadSize != payload.size() || Checksum(payload.data(), payload.size()) != checksum) {
         return std::nullopt;
     }
-    std::optional<TDictRhymes> index =
-        ReadRhymeCachePayload(std::string_view(payload, payloadSize), identity, wordCount);
+    std::optional<TDictRhymes> index = ReadRhymeCachePayload(payload, identity, wordCount);
     if (!index) {
         return std::nullopt;
     }
+    index->Storage = std::move(bytes);
     // The time of last use is the modification time, which pruning reads; touched at most once a
     // day, so that a load seldom writes.
     if (time(nullptr) - info.st_mtim.tv_sec >= kTouchEvery.count()) {
@@ -402,7 +644,8 @@ void PruneRhymeCache(const std::string& folder, const std::string& keep,
                 bytes += file.Size;
                 indexes.push_back(std::move(file));
             }
-        } else if (IsIndexName(TempFileTargetName(file.Name)) &&
+        } else if ((IsIndexName(TempFileTargetName(file.Name)) ||
+                    TempFileTargetName(file.Name) == kHashMemoName) &&
                    now - file.Modified > limits.Abandoned) {
             RemoveIn(folder, file.Name);
         }

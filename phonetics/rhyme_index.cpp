@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <exception>
+#include <future>
 #include <iterator>
 #include <mutex>
 #include <optional>
@@ -43,6 +45,9 @@ struct TRhymeIndex::TBuild
     std::vector<TDictRhymes> Dictionaries;
     std::atomic<bool> CancelFlag{false};
     std::atomic<bool> Finished{false};
+    // Signalled when Finished is set, so that a waiting front end goes on at once.
+    std::mutex FinishLock;
+    std::condition_variable FinishSignal;
     std::atomic<std::size_t> Done{0};
     std::size_t Total = 0;
     std::exception_ptr Failure;
@@ -58,6 +63,9 @@ struct TRhymeIndex::TBuild
                 "Cannot find the user's cache folder: neither XDG_CACHE_HOME nor HOME is an "
                 "absolute path. The rhyme index is kept in memory only");
         }
+        // The programs' part of the identity sets espeak-ng up, which takes longer than reading
+        // a cached index: it is worked out on a thread of its own meanwhile.
+        std::shared_future<std::string> tools;
         try {
             for (std::size_t row = 0; row < Paths.size() && !CancelFlag.load(); ++row) {
                 // A row no search walks (one whose words were not loaded, say) keeps an empty
@@ -65,16 +73,22 @@ struct TRhymeIndex::TBuild
                 if (!Indexed(row)) {
                     continue;
                 }
+                if (!CacheFolder.empty() && !tools.valid()) {
+                    tools = std::async(std::launch::async, RhymeToolsVersion).share();
+                }
                 const TWordList& words = DictWords[row];
                 // A pair that cannot be read again for its hash is indexed in memory only.
-                const std::string identity =
-                    CacheFolder.empty() ? std::string() : RhymeCacheIdentity(Paths[row]);
-                const std::string cachePath = RhymeCachePath(CacheFolder, identity);
+                const std::string content = CacheFolder.empty()
+                                                ? std::string()
+                                                : RhymeCacheContent(Paths[row], CacheFolder);
+                const std::string cachePath = RhymeCachePath(CacheFolder, content);
+                const auto identity = [&] { return content + "\n" + tools.get(); };
                 std::optional<TDictRhymes> index;
-                if (!identity.empty()) {
+                if (!content.empty()) {
                     index = LoadDictRhymes(cachePath, identity, words.size());
                 }
                 if (!index) {
+                    const std::string fullIdentity = content.empty() ? std::string() : identity();
                     const std::size_t before = Done.load();
                     index = BuildDictRhymes(words, CancelFlag, Done);
                     if (!index) {
@@ -82,8 +96,8 @@ struct TRhymeIndex::TBuild
                     }
                     Done.store(before + 2 * words.size());
                     try {
-                        if (!identity.empty()) {
-                            SaveDictRhymes(*index, cachePath, identity);
+                        if (!fullIdentity.empty()) {
+                            SaveDictRhymes(*index, cachePath, fullIdentity);
                         }
                     } catch (const EFileError& e) {
                         const std::lock_guard<std::mutex> lock(WarningLock);
@@ -93,13 +107,16 @@ struct TRhymeIndex::TBuild
                 } else {
                     Done.fetch_add(2 * words.size());
                 }
-                index->MakeKeyLists();
                 Dictionaries[row] = std::move(*index);
             }
         } catch (...) {
             Failure = std::current_exception();
         }
-        Finished.store(true);
+        {
+            const std::lock_guard<std::mutex> lock(FinishLock);
+            Finished.store(true);
+        }
+        FinishSignal.notify_all();
     }
 };
 
@@ -173,9 +190,9 @@ bool TRhymeIndex::Wait(const std::function<bool(double fraction)>& progress)
             Cancel();
             return false;
         }
-        for (int i = 0; i < 10 && !m_build->Finished.load(); ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
+        std::unique_lock<std::mutex> lock(m_build->FinishLock);
+        m_build->FinishSignal.wait_for(lock, std::chrono::milliseconds(100),
+                                       [this] { return m_build->Finished.load(); });
     }
     if (m_build->Thread.joinable()) {
         m_build->Thread.join();
@@ -216,8 +233,7 @@ std::function<bool(std::size_t row, std::size_t index)> ClassTest(const TRhymeIn
 {
     return [&index, filter](std::size_t row, std::size_t j) {
         const std::vector<TDictRhymes>& rows = index.Dictionaries();
-        return row >= rows.size() || j >= rows[row].Classes.size() ||
-               filter.Keeps(rows[row].Classes[j]);
+        return row >= rows.size() || j >= rows[row].size() || filter.Keeps(rows[row].Classes(j));
     };
 }
 
@@ -231,8 +247,7 @@ std::function<bool(std::size_t row, std::size_t index)> StressPlaceTest(const TR
         }
         const TDictRhymes& dict = rows[row];
         for (const std::uint32_t id : {dict.KeyIds[j], dict.SecondKeyId(j)}) {
-            if (id != 0 &&
-                places.Contains(static_cast<std::size_t>(StressPlaceOf(dict.Keys[id])))) {
+            if (id != 0 && places.Contains(static_cast<std::size_t>(StressPlaceOf(dict.Key(id))))) {
                 return true;
             }
         }
@@ -254,7 +269,7 @@ std::string StressedSpelling(const TRhymeIndex& index, std::size_t row, std::siz
     if (id == 0) {
         return word;
     }
-    const auto place = static_cast<std::size_t>(StressPlaceOf(dict.Keys[id]));
+    const auto place = static_cast<std::size_t>(StressPlaceOf(dict.Key(id)));
     const std::size_t vowels = SyllableCount(word);
     if (place == 0 || place > vowels) {
         return word;
@@ -300,7 +315,7 @@ std::optional<std::vector<std::string>> IndexedKeys(const std::string& word,
             std::vector<std::string> keys;
             for (const std::uint32_t id : {dict.KeyIds[j], dict.SecondKeyId(j)}) {
                 if (id != 0) {
-                    keys.push_back(dict.Keys[id]);
+                    keys.emplace_back(dict.Key(id));
                 }
             }
             return keys;
@@ -341,7 +356,7 @@ std::vector<std::pair<std::uint32_t, std::uint8_t>> RhymingKeyIds(
         const auto [first, last] = dict.KeyIdsStartingWith(std::string(rhyme) + kOnsetMark);
         const auto rich = static_cast<std::uint8_t>(2 * std::min<std::size_t>(reading, 1));
         for (std::uint32_t id = first; id < last; ++id) {
-            ids.emplace_back(id, dict.Keys[id] == key ? rich : rich + 1);
+            ids.emplace_back(id, dict.Key(id) == key ? rich : rich + 1);
         }
         if (!nearToo) {
             continue;
@@ -349,8 +364,8 @@ std::vector<std::pair<std::uint32_t, std::uint8_t>> RhymingKeyIds(
         // The keys lie in byte order, so those of one rhyme key are neighbours and share a test.
         std::string_view tested;
         bool near = false;
-        for (std::uint32_t id = 1; id < dict.Keys.size(); ++id) {
-            const std::string_view other = RhymePart(dict.Keys[id]);
+        for (std::uint32_t id = 1; id < dict.KeyCount(); ++id) {
+            const std::string_view other = RhymePart(dict.Key(id));
             if (other != tested) {
                 tested = other;
                 near = other != rhyme && NearRhyme(rhyme, other);

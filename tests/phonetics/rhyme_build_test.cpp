@@ -39,11 +39,7 @@ constexpr const char* kSample = SLOVOSITO_SAMPLE_DIR "/opensub2018_ru_50k.txt";
 
 void ExpectSameIndex(const TDictRhymes& got, const TDictRhymes& expected)
 {
-    EXPECT_TRUE(got.Keys == expected.Keys);
-    EXPECT_TRUE(got.KeyIds == expected.KeyIds);
-    EXPECT_TRUE(got.Flags == expected.Flags);
-    EXPECT_TRUE(got.Classes == expected.Classes);
-    EXPECT_TRUE(got.SecondKeys == expected.SecondKeys);
+    EXPECT_TRUE(got == expected);
 }
 
 // Builds the index of words with the helper at helperPath ("" for none), started for any number
@@ -119,6 +115,7 @@ TEST_F(RhymeBuild, AFailingHelperCostsOnlyTheWordsItFailsOnOrEndsTheBuild)
     ASSERT_NE(alone.KeyIds.at(kino), 0u);
     TDictRhymes withoutKino = alone;
     withoutKino.KeyIds[kino] = 0;
+    withoutKino.MakeKeyLists();
     const std::pair<std::string, const TDictRhymes*> helpers[] = {
         {SLOVOSITO_CRASHING_KEY_HELPER_PATH, &withoutKino},  // its espeak-ng aborts on кино
         {cut, &alone},
@@ -186,13 +183,11 @@ TEST(RhymeKeyLists, ListEveryWordThatHasTheKeyAndNoOther)
     // Random ids over 40 keys, id 0 (no key) among them, and second keys for some words.
     std::mt19937 random(20261211);
     TDictRhymes index;
-    index.Keys.resize(40);
+    index.SetKeys(std::vector<std::string>(40));
     for (std::uint32_t j = 0; j < 3000; ++j) {
         index.KeyIds.push_back(random() % 40);
-        index.Flags.push_back(0);
         if (random() % 5 == 0) {
-            index.Flags.back() |= TDictRhymes::kSecondKey;
-            index.SecondKeys.emplace_back(j, 1 + random() % 39);
+            index.SecondKeys.Owned().push_back({j, 1 + static_cast<std::uint32_t>(random() % 39)});
         }
     }
     index.MakeKeyLists();

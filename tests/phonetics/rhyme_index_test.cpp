@@ -6,10 +6,13 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <numeric>
 #include <set>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -38,18 +41,12 @@ namespace fs = std::filesystem;
 TDictRhymes SmallIndex()
 {
     TDictRhymes index;
-    index.Keys = {"", "amak", "no", "oZna"};
+    index.SetKeys({"", "amak", "no", "oZna"});
     index.KeyIds = {2, 2, 3, 0, 2};
-    index.Flags = {1, 0, 1 | TDictRhymes::kSecondKey, 1, 0};
-    index.Classes = {0x1041, 0, 0x2001, 0x1020, 0x1004};
+    index.SetClasses({0x1041, 0, 0x2041, 0x1020, 0x1004});
     index.SecondKeys = {{2, 1}};
+    index.MakeKeyLists();
     return index;
-}
-
-bool operator==(const TDictRhymes& a, const TDictRhymes& b)
-{
-    return a.Keys == b.Keys && a.KeyIds == b.KeyIds && a.Flags == b.Flags &&
-           a.Classes == b.Classes && a.SecondKeys == b.SecondKeys;
 }
 
 void WriteBytes(const std::string& path, const std::string& bytes)
@@ -69,6 +66,19 @@ TEST(RhymeCache, WhatIsSavedLoadsBackOnlyForTheSameIdentityAndWordCount)
     EXPECT_FALSE(LoadDictRhymes(path, "identitx", 5).has_value());
     EXPECT_FALSE(LoadDictRhymes(path, "identity", 6).has_value());
     EXPECT_FALSE(LoadDictRhymes(folder.Path() + "/missing", "identity", 5).has_value());
+
+    // More kinds of classes than a byte can number are kept word by word.
+    TDictRhymes wide = SmallIndex();
+    std::vector<std::uint16_t> classes(300);
+    std::iota(classes.begin(), classes.end(), std::uint16_t{0x0fc0});
+    wide.KeyIds.resize(classes.size(), 3);
+    wide.SetClasses(classes);
+    wide.MakeKeyLists();
+    SaveDictRhymes(wide, path, "identity");
+    const std::optional<TDictRhymes> wideLoaded = LoadDictRhymes(path, "identity", 300);
+    ASSERT_TRUE(wideLoaded.has_value());
+    EXPECT_TRUE(*wideLoaded == wide);
+    EXPECT_EQ(wideLoaded->Classes(299), 0x10eb);
 }
 
 TEST(RhymeCache, EveryDamagedByteOrCutIsRefused)
@@ -105,6 +115,34 @@ TEST(RhymeCache, IdentityIsThePairsContentWhereverItLies)
         EXPECT_EQ(RhymeCacheIdentity(path) == identity, same);
     }
     EXPECT_EQ(RhymeCacheIdentity(folder.Path() + "/missing.txt"), "");
+}
+
+TEST(RhymeCache, ARememberedHashServesOnlyAFileUnchangedSinceItHadSettled)
+{
+    TTempFolder folder;
+    const std::string cache = folder.Path() + "/cache";
+    const std::string list = folder.WritePair("dict/pair", {"окно"}, {7});
+    // Hashes are remembered only of files last changed over two seconds before.
+    std::this_thread::sleep_for(std::chrono::seconds(3));
+    const std::string identity = RhymeCacheIdentity(list, cache);
+    EXPECT_EQ(identity, RhymeCacheIdentity(list));
+    // A remembered hash is taken as it stands.
+    const std::string memo = ReadFileBytes(cache + "/content-hashes");
+    const std::string hash = identity.substr(identity.find("words ") + 8, 16);
+    ASSERT_NE(memo.find(hash), std::string::npos);
+    folder.Write("cache/content-hashes", memo.substr(0, memo.find(hash)) + "0000000000000000" +
+                                             memo.substr(memo.find(hash) + 16));
+    EXPECT_NE(RhymeCacheIdentity(list, cache).find("words 6 0000000000000000"), std::string::npos);
+    // The same size and time of modification, but written since: hashed again, not remembered.
+    const auto modified = fs::last_write_time(list);
+    folder.Write("dict/pair.txt", ToCp1251("сено\r\n"));
+    fs::last_write_time(list, modified);
+    const std::string changed = RhymeCacheIdentity(list, cache);
+    EXPECT_EQ(changed, RhymeCacheIdentity(list));
+    EXPECT_NE(changed, identity);
+    EXPECT_EQ(ReadFileBytes(cache + "/content-hashes").size(), memo.size());
+    // Nothing is written beside the pair.
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path() + "/dict"), {}), 2);
 }
 
 TEST(RhymeCache, ALinkPlantedAtTheTemporaryNameIsNotFollowed)

@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "phonetics/dict_rhymes.h"
@@ -20,22 +19,17 @@ inline bool HasRhymeKey(const TDictRhymes& dict, std::size_t j, std::uint32_t fi
     if (id != 0 && (id == first || id == second)) {
         return true;
     }
-    if ((dict.Flags[j] & TDictRhymes::kSecondKey) == 0) {
-        return false;
-    }
-    const auto found = std::lower_bound(dict.SecondKeys.begin(), dict.SecondKeys.end(),
-                                        std::make_pair(static_cast<std::uint32_t>(j), 0U));
-    return found != dict.SecondKeys.end() && found->first == j && found->second != 0 &&
-           (found->second == first || found->second == second);
+    const std::uint32_t other = dict.SecondKeyId(j);
+    return other != 0 && (other == first || other == second);
 }
 
 // Which key ids of dict have the rhyme key of one of the index keys keys, onsets aside.
 inline std::vector<bool> RhymingIds(const TDictRhymes& dict, const std::vector<std::string>& keys)
 {
-    std::vector<bool> rhyming(dict.Keys.size());
-    for (std::size_t id = 1; id < dict.Keys.size(); ++id) {
+    std::vector<bool> rhyming(dict.KeyCount());
+    for (std::uint32_t id = 1; id < dict.KeyCount(); ++id) {
         rhyming[id] = std::any_of(keys.begin(), keys.end(), [&](const std::string& key) {
-            return RhymePart(key) == RhymePart(dict.Keys[id]);
+            return RhymePart(key) == RhymePart(dict.Key(id));
         });
     }
     return rhyming;
