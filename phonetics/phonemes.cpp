@@ -2,7 +2,10 @@
 
 #include "phonetics/phonemes.h"
 
+#include <cstdlib>
 #include <mutex>
+#include <optional>
+#include <string>
 
 #include <espeak-ng/speak_lib.h>
 #include <sys/stat.h>
@@ -100,8 +103,43 @@ std::vector<std::string> RhymeKeysOf(std::string_view word, int stressedVowel)
     return keys;
 }
 
+namespace {
+
+// The version of the espeak-ng data in folder, from the size and time of each file the Russian
+// voice reads; none when one is missing.
+std::optional<std::string> DataFolderVersion(const std::string& folder)
+{
+    std::string version = "espeak-ng-data";
+    for (const char* const name :
+         {"phondata", "phonindex", "phontab", "intonations", "ru_dict", "lang/zle/ru"}) {
+        struct stat info = {};
+        if (stat((folder + "/" + name).c_str(), &info) != 0) {
+            return std::nullopt;
+        }
+        for (const auto number :
+             {static_cast<long long>(info.st_size), static_cast<long long>(info.st_mtim.tv_sec),
+              static_cast<long long>(info.st_mtim.tv_nsec)}) {
+            version += ' ';
+            version += std::to_string(number);
+        }
+    }
+    return version;
+}
+
+}  // namespace
+
 std::string PhonemeDataVersion()
 {
+#ifdef SLOVOSITO_ESPEAK_DATA_DIR
+    // espeak-ng reads the folder it was built with unless ESPEAK_DATA_PATH names another: then
+    // the data's files tell their version, and the library and the sound libraries it brings
+    // stay unloaded for a search whose index is cached.
+    if (std::getenv("ESPEAK_DATA_PATH") == nullptr) {
+        if (std::optional<std::string> version = DataFolderVersion(SLOVOSITO_ESPEAK_DATA_DIR)) {
+            return std::move(*version);
+        }
+    }
+#endif
     TEspeak& espeak = Espeak();
     const std::lock_guard<std::mutex> lock(espeak.Lock);
     SetUp(espeak);

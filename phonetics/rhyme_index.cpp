@@ -16,6 +16,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include "phonetics/key_worker.h"
 #include "phonetics/phonemes.h"
 #include "phonetics/rhyme_build.h"
 #include "phonetics/rhyme_key.h"
@@ -324,13 +325,22 @@ std::optional<std::vector<std::string>> IndexedKeys(const std::string& word,
     return std::nullopt;
 }
 
-// The index keys of the typed word (Windows-1251): a word written with е is read as the index
-// read it, from the index when a row holds it, else through Hunspell's data. A typed stress
+// The index keys of the typed word (Windows-1251): from the index when a row holds it, else read
+// as the index reads words (a word written with е through Hunspell's data). A typed stress
 // keeps to the spelling unless ё is its only reading.
 std::vector<std::string> TypedWordKeys(const TStressedWord& typed, const TRhymeIndex& index)
 {
     const bool withYe = typed.Word.find(static_cast<char>(kSmallYe)) != std::string::npos;
     if (!withYe) {
+        // The index read a word of a row as this reads it, so its keys are taken from there,
+        // without espeak-ng; a word with a reading's mark got none there.
+        const bool marked =
+            typed.Word.find_first_of({kReadingSeparator, kYoReadingMark}) != std::string::npos;
+        if (typed.StressedVowel < 0 && !marked) {
+            if (std::optional<std::vector<std::string>> indexed = IndexedKeys(typed.Word, index)) {
+                return std::move(*indexed);
+            }
+        }
         return RhymeKeysOf(typed.Word, typed.StressedVowel);
     }
     if (typed.StressedVowel < 0) {
