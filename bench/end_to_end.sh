@@ -13,7 +13,7 @@
 #   CLI=PROGRAM                         the slovosito-cli to time instead of the build's, e.g. an
 #                                       older one for a before-and-after table
 #   BEFORE=PROGRAM                      another slovosito-cli timed in the same runs, as "before"
-#   GOAL=R                              the largest ratio to grep the searches may have, default 2
+#   GOAL=R                              the largest ratio to grep the searches may have, default 1.5
 #   RHYME_GOAL=R                        the largest ratio to the mask search the rhyme search may
 #                                       have, default 1.5
 set -euo pipefail
@@ -23,7 +23,7 @@ if [ -n "${1:-}" ]; then folder=$(cd "$1" && pwd); fi
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 build=${BUILD:-build}
-goal=${GOAL:-2}
+goal=${GOAL:-1.5}
 rhyme_goal=${RHYME_GOAL:-1.5}
 jobs=${JOBS:-$(nproc)}
 ending='янка'
