@@ -166,6 +166,7 @@ TFileBytes ReadWholeFile(const TRegularFile& file);
 
 // The bytes ReadWholeFile gives for file, opened and not yet read, mapped instead of copied: the
 // page cache's pages, mapped at once and read-only, but for the last, which holds the NUL's place
-// and is copied if written. Read instead when the file cannot be mapped. The file must keep its size while
-// the bytes live: a page cut off by another program is a SIGBUS where it would have been a copy.
+// and is copied if written. Read instead when the file cannot be mapped. The file must keep its
+// size while the bytes live: a page cut off by another program is a SIGBUS where it would have
+// been a copy.
 TFileBytes MapWholeFile(const TRegularFile& file);
