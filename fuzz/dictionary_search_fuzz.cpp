@@ -251,13 +251,20 @@ void CheckPatternSearch(const TModelDictionary& dictionary, const TSearchSetting
 }
 
 // Whether the letters (trimmed and lowercased as typed) hold every byte of word, a "?" standing in
-// for any one byte and an е for a word's ё; for an anagram, with none left over. Counted plainly,
-// one byte at a time.
+// for any one byte and an е for a word's ё; for an anagram, with none left over, and not the
+// letters themselves. Counted plainly, one byte at a time.
 bool MadeOfLetters(const std::string& word, std::string letters, TLetterMode mode)
 {
     letters = TrimBlanks(letters);
     LowerCyr(letters);
     if (word.empty() || (mode == TLetterMode::Anagram && word.size() != letters.size())) {
+        return false;
+    }
+    // An anagram is another word: the letters themselves, in any letter case and with ё for е,
+    // are left out.
+    if (mode == TLetterMode::Anagram &&
+        std::equal(word.begin(), word.end(), letters.begin(),
+                   [](char have, char typed) { return LowerLetterYoAsYe(have) == typed; })) {
         return false;
     }
     for (const char c : word) {
@@ -384,8 +391,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         flags & 0x40 ? TranslateQuery(TQueryMode::Regexp, pattern) : pattern;
     CheckPatternSearch(dictionary, settings, patternQuery);
 
+    const TLetterMode letterMode = flags & 0x80 ? TLetterMode::Anagram : TLetterMode::FromLetters;
+    const std::optional<TWordTest> letterTest = LetterTest(letterMode, letters);
+    Check(letterTest.has_value() == !TrimBlanks(letters).empty(),
+          "a letter test is made for blank letters or none for letters", letters);
+    if (letterTest) {
+        CheckSearch(
+            dictionary, settings, [&letterTest] { return *letterTest; },
+            [&](const std::string& word) { return MadeOfLetters(word, letters, letterMode); },
+            letters);
+    }
+
     // A store loaded for one search holds only the words that search can find, and lists the
-    // same: the ending, the mask and the pattern each loaded so.
+    // same: the ending, the mask and the pattern each loaded so, after the searches of the whole
+    // store.
     const auto checkKept = [&](const TTailFilter& kept, auto&& check) {
         ClearWordStore();
         TKeptLoadView keptView(kept);
@@ -406,16 +425,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     checkKept(PatternTailFilter(patternQuery),
               [&] { CheckPatternSearch(dictionary, settings, patternQuery); });
-
-    const TLetterMode letterMode = flags & 0x80 ? TLetterMode::Anagram : TLetterMode::FromLetters;
-    const std::optional<TWordTest> letterTest = LetterTest(letterMode, letters);
-    Check(letterTest.has_value() == !TrimBlanks(letters).empty(),
-          "a letter test is made for blank letters or none for letters", letters);
-    if (letterTest) {
-        CheckSearch(
-            dictionary, settings, [&letterTest] { return *letterTest; },
-            [&](const std::string& word) { return MadeOfLetters(word, letters, letterMode); },
-            letters);
-    }
     return 0;
 }
