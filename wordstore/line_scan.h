@@ -56,6 +56,32 @@ inline TLineByteMasks LineByteMasks64(const char* bytes)
 #endif
 }
 
+// The line breaks of a block, from its masks (the NUL that ends the words among them, when one
+// does), whether the byte before it is a CR and whether an LF follows it.
+struct TBlockBreaks
+{
+    std::uint64_t Ends = 0;      // the bytes that end a word, before the first NUL
+    std::uint64_t CrOfCrLf = 0;  // those that are a CR with an LF after it: a two-byte break
+    std::uint64_t Nul = 0;       // the first NUL's bit, or 0
+    std::uint64_t CrAtEnd = 0;   // 1 when the block's last byte is a CR, for the next block
+
+    TBlockBreaks(const TLineByteMasks& masks, std::uint64_t crBefore, bool lfAfterBlock)
+        : CrOfCrLf(masks.Cr & (masks.Lf >> 1 | static_cast<std::uint64_t>(lfAfterBlock) << 63))
+        , Nul(masks.Nul & (~masks.Nul + 1))
+        , CrAtEnd(masks.Cr >> 63)
+    {
+        // An LF right after a CR is part of the CR's break; the CR may end the block before.
+        const std::uint64_t lfOfCrLf = masks.Lf & (masks.Cr << 1 | crBefore);
+        Ends = masks.Cr | (masks.Lf & ~lfOfCrLf);
+        if (Nul != 0) {
+            Ends &= Nul - 1;
+        }
+    }
+
+    // The bytes of the break at bit b: 1 or 2.
+    std::size_t BreakBytes(unsigned b) const { return 1 + ((CrOfCrLf >> b) & 1); }
+};
+
 // Walks the words of bytes[begin, end), where begin is a word's start, as if a NUL stood at end;
 // bytes[end] is not read. A line ends at LF, CR or NUL; then one CR and one LF are skipped, so a
 // break is "\r\n", "\r" or "\n". The first NUL ends the words: nothing after it is a word, and a
@@ -75,25 +101,17 @@ std::size_t ScanLines(const char* bytes, std::size_t begin, std::size_t end, TOn
         if (count < kBlock) {
             masks.Nul |= std::uint64_t{1} << count;  // the NUL that stands at end
         }
-        // An LF right after a CR is part of the CR's break; the CR may end the block before.
-        const std::uint64_t lfOfCrLf = masks.Lf & (masks.Cr << 1 | crBefore);
-        std::uint64_t ends = masks.Cr | (masks.Lf & ~lfOfCrLf);
-        const bool lfAfterBlock = block + kBlock < end && bytes[block + kBlock] == '\n';
-        const std::uint64_t crOfCrLf =
-            masks.Cr & (masks.Lf >> 1 | static_cast<std::uint64_t>(lfAfterBlock) << 63);
-        crBefore = masks.Cr >> 63;
-        if (masks.Nul != 0) {
-            ends &= (masks.Nul & (~masks.Nul + 1)) - 1;
-        }
-        while (ends != 0) {
-            const auto bit = static_cast<std::size_t>(std::countr_zero(ends));
-            const std::size_t breakBytes = 1 + ((crOfCrLf >> bit) & 1);
+        const TBlockBreaks breaks(masks, crBefore,
+                                  block + kBlock < end && bytes[block + kBlock] == '\n');
+        crBefore = breaks.CrAtEnd;
+        for (std::uint64_t ends = breaks.Ends; ends != 0; ends &= ends - 1) {
+            const auto bit = static_cast<unsigned>(std::countr_zero(ends));
+            const std::size_t breakBytes = breaks.BreakBytes(bit);
             onWord(start, breakBytes);
             start = block + bit + breakBytes;
-            ends &= ends - 1;
         }
-        if (masks.Nul != 0) {
-            const std::size_t nul = block + static_cast<std::size_t>(std::countr_zero(masks.Nul));
+        if (breaks.Nul != 0) {
+            const std::size_t nul = block + static_cast<std::size_t>(std::countr_zero(breaks.Nul));
             if (start < nul) {
                 onWord(start, std::size_t{0});
             }
@@ -209,22 +227,16 @@ TLineCount ScanTails(const char* bytes, std::size_t begin, std::size_t end, std:
         if (size < kBlock) {
             masks.Line.Nul |= std::uint64_t{1} << size;  // the NUL that stands at end
         }
-        const std::uint64_t lfOfCrLf = masks.Line.Lf & (masks.Line.Cr << 1 | crBefore);
-        std::uint64_t ends = masks.Line.Cr | (masks.Line.Lf & ~lfOfCrLf);
-        const bool lfAfterBlock = block + kBlock < end && bytes[block + kBlock] == '\n';
-        const std::uint64_t crOfCrLf =
-            masks.Line.Cr & (masks.Line.Lf >> 1 | static_cast<std::uint64_t>(lfAfterBlock) << 63);
-        crBefore = masks.Line.Cr >> 63;
-        std::uint64_t nul = 0;  // the first NUL's bit, when the block holds one
-        if (masks.Line.Nul != 0) {
-            nul = masks.Line.Nul & (~masks.Line.Nul + 1);
-            ends &= nul - 1;
-        }
+        const TBlockBreaks breaks(masks.Line, crBefore,
+                                  block + kBlock < end && bytes[block + kBlock] == '\n');
+        crBefore = breaks.CrAtEnd;
+        const std::uint64_t ends = breaks.Ends;
+        const std::uint64_t nul = breaks.Nul;
         // Bit i: byte i - 1 could be a word's last and byte i - 2 the one before it.
         const std::uint64_t pairs =
             (masks.Last << 1 | lastBefore) & (masks.BeforeLast << 2 | pairBefore);
         // The place after the break at bit b.
-        const auto after = [&](unsigned b) { return block + b + 1 + ((crOfCrLf >> b) & 1); };
+        const auto after = [&](unsigned b) { return block + b + breaks.BreakBytes(b); };
         // The words that end in this block, or at its NUL, after such bytes.
         for (std::uint64_t passed = (ends | nul) & pairs; passed != 0; passed &= passed - 1) {
             const auto bit = static_cast<unsigned>(std::countr_zero(passed));
@@ -279,19 +291,14 @@ public:
         std::size_t at = 0;
         while (!m_stopped && at < size) {
             const std::size_t count = std::min<std::size_t>(64, size - at);
-            TLineByteMasks masks = count == 64 ? LineByteMasks64(bytes + at)
-                                               : LineByteMasksOneByOne(bytes + at, count);
-            if (masks.Nul != 0) {
-                const std::uint64_t before = (masks.Nul & (~masks.Nul + 1)) - 1;
-                masks.Cr &= before;
-                masks.Lf &= before;
-                m_stopped = true;
-            }
-            const std::uint64_t lfOfCrLf = masks.Lf & (masks.Cr << 1 | m_crBefore);
-            m_breaks += static_cast<std::size_t>(std::popcount(masks.Cr) +
-                                                 std::popcount(masks.Lf & ~lfOfCrLf));
+            const TLineByteMasks masks = count == 64 ? LineByteMasks64(bytes + at)
+                                                     : LineByteMasksOneByOne(bytes + at, count);
+            // Whether an LF follows the block does not change how many breaks it holds.
+            const TBlockBreaks breaks(masks, m_crBefore, false);
+            m_stopped = breaks.Nul != 0;
+            m_breaks += BitCount(breaks.Ends);
             const std::size_t kept =
-                m_stopped ? static_cast<std::size_t>(std::countr_zero(masks.Nul)) : count;
+                m_stopped ? static_cast<std::size_t>(std::countr_zero(breaks.Nul)) : count;
             if (kept > 0) {
                 const char last = bytes[at + kept - 1];
                 m_crBefore = last == '\r';
