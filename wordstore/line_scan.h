@@ -265,6 +265,65 @@ TLineCount ScanTails(const char* bytes, std::size_t begin, std::size_t end, std:
     }
 }
 
+// Walks the words of bytes[begin, end) by ScanLines' rules, but calls onWord(index, start, size,
+// breakBytes) only for the words whose index, their number among all the words from begin, is one
+// of places (rising): start is the word's offset, size its bytes without the break. The words are
+// counted 64 bytes at a time, only the blocks where a wanted word ends are looked into, and the
+// walk stops after the last place's word.
+template <typename TOnWord>
+void ScanPlaces(const char* bytes, std::size_t begin, std::size_t end, const std::uint32_t* places,
+                std::size_t placeCount, TOnWord&& onWord)
+{
+    constexpr std::size_t kBlock = 64;
+    std::size_t words = 0;       // the words that end before the block
+    std::size_t start = begin;   // where the word after the last break found starts
+    std::uint64_t crBefore = 0;  // 1 when the byte before the block is a CR
+    std::size_t next = 0;        // the first place not yet given
+    for (std::size_t block = begin;; block += kBlock) {
+        const std::size_t size = std::min(kBlock, end - block);
+        TLineByteMasks masks = size == kBlock ? LineByteMasks64(bytes + block)
+                                              : LineByteMasksOneByOne(bytes + block, size);
+        if (size < kBlock) {
+            masks.Nul |= std::uint64_t{1} << size;  // the NUL that stands at end
+        }
+        const TBlockBreaks breaks(masks, crBefore,
+                                  block + kBlock < end && bytes[block + kBlock] == '\n');
+        crBefore = breaks.CrAtEnd;
+        const std::uint64_t ends = breaks.Ends;
+        const std::size_t endsHere = BitCount(ends);
+        const auto after = [&](unsigned b) { return block + b + breaks.BreakBytes(b); };
+        // The wanted words whose breaks are in this block.
+        for (; next < placeCount && places[next] < words + endsHere; ++next) {
+            std::uint64_t rest = ends;
+            for (std::size_t k = places[next] - words; k > 0; --k) {
+                rest &= rest - 1;
+            }
+            const auto bit = static_cast<unsigned>(std::countr_zero(rest));
+            const std::uint64_t endsBefore = ends & ((std::uint64_t{1} << bit) - 1);
+            const std::size_t wordStart =
+                endsBefore != 0 ? after(63 - static_cast<unsigned>(std::countl_zero(endsBefore)))
+                                : start;
+            onWord(std::size_t{places[next]}, wordStart, block + bit - wordStart,
+                   breaks.BreakBytes(bit));
+        }
+        words += endsHere;
+        if (ends != 0) {
+            start = after(63 - static_cast<unsigned>(std::countl_zero(ends)));
+        }
+        if (next == placeCount) {
+            return;
+        }
+        if (breaks.Nul != 0) {
+            // A word that the NUL cuts short, as ScanLines gives it, has no break.
+            const std::size_t nul = block + static_cast<std::size_t>(std::countr_zero(breaks.Nul));
+            if (start < nul && places[next] == words) {
+                onWord(words, start, nul - start, std::size_t{0});
+            }
+            return;
+        }
+    }
+}
+
 // The first offset after from, and before size, where a word starts: after an LF, or after a CR
 // that no LF follows; size when there is none within maxLook bytes.
 inline std::size_t WordStartAfter(const char* bytes, std::size_t from, std::size_t size,

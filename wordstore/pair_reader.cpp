@@ -54,7 +54,8 @@ bool CountFileMayFit(std::uint64_t countFileBytes, std::uint64_t wordListBytes)
     return countFileBytes / 4 <= wordListBytes;
 }
 
-TWordListFile ReadWordListFile(const std::string& path, bool mapped, const TTailFilter& kept)
+TWordListFile ReadWordListFile(const std::string& path, bool mapped, const TTailFilter& kept,
+                               const TPlacesWanted& places)
 {
     const TRegularFile opened = OpenRegularFile(path);
     RefuseLargeWordList(path, opened.Size);
@@ -63,12 +64,22 @@ TWordListFile ReadWordListFile(const std::string& path, bool mapped, const TTail
     result.FileBytes = file.Size;
     std::size_t end = 0;
     try {
-        if (kept.MinSize > 0) {
-            TKeptWords words = SplitPassing(file.Bytes.get(), file.Size, kept);
-            result.Words = std::move(words.Words);
-            result.WordCount = words.AllWords;
-            result.Places = std::move(words.Places);
-            end = words.End;
+        std::optional<TKeptWords> words;
+        if (places) {
+            const std::optional<TKeptPlaces> wanted =
+                places(TWordFinder(file.Bytes.get(), file.Size));
+            if (wanted && !wanted->Starts.empty()) {
+                words = SplitAtPlaces(file.Bytes.get(), file.Size, *wanted);
+            }
+        }
+        if (!words && kept.MinSize > 0) {
+            words = SplitPassing(file.Bytes.get(), file.Size, kept);
+        }
+        if (words) {
+            result.Words = std::move(words->Words);
+            result.WordCount = words->AllWords;
+            result.Places = std::move(words->Places);
+            end = words->End;
         } else {
             result.Words = TWordList::Split(std::move(file.Bytes), file.Size, end);
             result.WordCount = result.Words.size();

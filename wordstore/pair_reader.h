@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,13 +22,18 @@ struct TWordListFile
     std::optional<std::size_t> NulOffset;  // where a NUL byte ends the words, when one does
 };
 
+// Where the only words wanted of a word list lie (TLoadView::KeptPlaces), asked once its bytes
+// are read.
+using TPlacesWanted = std::function<std::optional<TKeptPlaces>(const TWordFinder& words)>;
+
 // Reads the word list at path and splits it by the loader's line rules; with mapped, its bytes
 // are mapped rather than copied (see MapWholeFile). With a filter kept that tests any byte, only
-// the words it passes are kept (see SplitPassing). Throws EFileError as ReadWholeFile does, and,
-// as RefuseLargeWordList, for a file of 4 GiB or more before reading it; std::bad_alloc when the
-// words do not fit in memory.
+// the words it passes are kept (see SplitPassing); with places that give some, only the words at
+// them, each at its place (see TWordList::SplitAtPlaces), unless the list holds another number
+// of words. Throws EFileError as ReadWholeFile does, and, as RefuseLargeWordList, for a file of
+// 4 GiB or more before reading it; std::bad_alloc when the words do not fit in memory.
 TWordListFile ReadWordListFile(const std::string& path, bool mapped = false,
-                               const TTailFilter& kept = {});
+                               const TTailFilter& kept = {}, const TPlacesWanted& places = {});
 
 // Throws EFileError "Cannot read file "<path>". File too large" when a word list of bytes is too
 // large to be split: 4 GiB or more.

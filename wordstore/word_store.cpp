@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <functional>
 #include <future>
 #include <limits>
 #include <new>
@@ -28,6 +30,25 @@
 std::vector<TWordList> DictWords;
 std::vector<TCountArray> DictCounts;
 std::vector<double> DictTotals;
+std::vector<std::optional<TKeptPlaces>> DictKept;
+
+std::size_t ListWordCount(std::size_t row)
+{
+    return DictKept[row] ? DictKept[row]->WordCount : DictWords[row].size();
+}
+
+std::optional<std::size_t> StoredIndex(std::size_t row, std::size_t place)
+{
+    const std::optional<TKeptPlaces>& kept = DictKept[row];
+    if (!kept) {
+        return place < DictWords[row].size() ? std::optional<std::size_t>(place) : std::nullopt;
+    }
+    const auto at = std::lower_bound(kept->Places.begin(), kept->Places.end(), place);
+    if (at == kept->Places.end() || *at != place) {
+        return std::nullopt;
+    }
+    return static_cast<std::size_t>(at - kept->Places.begin());
+}
 
 namespace {
 
@@ -177,6 +198,89 @@ TWordList TWordList::Split(TLargeBlock bytes, std::size_t size, std::size_t& end
     return list;
 }
 
+namespace {
+
+// The words of joined, each followed by an LF, in a block of their own.
+TWordList SplitJoined(const std::string& joined)
+{
+    TLargeBlock block = MakeLargeBlock(joined.size() + 1);
+    std::copy(joined.begin(), joined.end(), block.get());
+    std::size_t end = 0;
+    return TWordList::Split(std::move(block), joined.size(), end);
+}
+
+}  // namespace
+
+TKeptWords SplitAtPlaces(const char* bytes, std::size_t size, const TKeptPlaces& wanted)
+{
+    if (size >= std::numeric_limits<std::uint32_t>::max()) {
+        throw std::length_error("word list over 4 GiB");
+    }
+    const std::vector<std::uint32_t>& places = wanted.Places;
+    if (std::adjacent_find(places.begin(), places.end(), std::greater_equal<>()) != places.end()) {
+        throw std::invalid_argument("word places that do not rise");
+    }
+    TKeptWords kept;
+    kept.AllWords = wanted.WordCount;
+    kept.End = size;
+    // The words at the places, joined by line breaks: split again, they are the same words.
+    std::string joined;
+    constexpr std::size_t kEvery = TKeptPlaces::kWordsPerStart;
+    for (std::size_t at = 0; at < places.size();) {
+        // The places after one start, each counted from the word that starts there.
+        const std::size_t group = places[at] / kEvery;
+        std::vector<std::uint32_t> within;
+        for (; at < places.size() && places[at] / kEvery == group; ++at) {
+            if (places[at] < wanted.WordCount) {
+                within.push_back(static_cast<std::uint32_t>(places[at] - group * kEvery));
+            }
+        }
+        if (within.empty() || group >= wanted.Starts.size() || wanted.Starts[group] >= size) {
+            continue;
+        }
+        ScanPlaces(bytes, wanted.Starts[group], size, within.data(), within.size(),
+                   [&](std::size_t place, std::size_t start, std::size_t wordSize, std::size_t) {
+                       kept.Places.push_back(static_cast<std::uint32_t>(group * kEvery + place));
+                       joined.append(bytes + start, wordSize);
+                       joined += '\n';
+                   });
+    }
+    kept.Words = SplitJoined(joined);
+    return kept;
+}
+
+std::optional<std::size_t> TWordFinder::PlaceOf(std::string_view word) const
+{
+    if (word.empty() ||
+        word.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos) {
+        return std::nullopt;
+    }
+    const auto endsLine = [this](std::size_t at) {
+        return at == m_size || m_bytes[at] == '\r' || m_bytes[at] == '\n' || m_bytes[at] == '\0';
+    };
+    for (std::size_t from = 0; from + word.size() <= m_size;) {
+        const void* hit = memmem(m_bytes + from, m_size - from, word.data(), word.size());
+        if (hit == nullptr) {
+            return std::nullopt;
+        }
+        const auto at = static_cast<std::size_t>(static_cast<const char*>(hit) - m_bytes);
+        from = at + 1;
+        if ((at > 0 && m_bytes[at - 1] != '\r' && m_bytes[at - 1] != '\n') ||
+            !endsLine(at + word.size())) {
+            continue;
+        }
+        // Past the first NUL nothing is a word.
+        if (std::memchr(m_bytes, '\0', at) != nullptr) {
+            return std::nullopt;
+        }
+        // The bytes before a word's start end with its break: they hold as many words as breaks.
+        TWordCounter before;
+        before.Add(m_bytes, at);
+        return before.Words();
+    }
+    return std::nullopt;
+}
+
 std::uint64_t TWordList::LastByteMatch(std::size_t first, std::size_t count, std::uint8_t mask,
                                        std::uint8_t value) const
 {
@@ -222,10 +326,7 @@ TKeptWords SplitPassing(const char* bytes, std::size_t size, const TTailFilter& 
                   });
     kept.AllWords = count.Words;
     kept.End = count.End;
-    TLargeBlock block = MakeLargeBlock(joined.size() + 1);
-    std::copy(joined.begin(), joined.end(), block.get());
-    std::size_t keptEnd = 0;
-    kept.Words = TWordList::Split(std::move(block), joined.size(), keptEnd);
+    kept.Words = SplitJoined(joined);
     return kept;
 }
 
@@ -234,6 +335,7 @@ void ClearWordStore()
     DictWords.clear();
     DictCounts.clear();
     DictTotals.clear();
+    DictKept.clear();
 }
 
 std::string DictionaryName(const std::string& stem)
@@ -275,6 +377,7 @@ void LoadDictionaryRowOnly(const std::string& path, const std::string& countPath
     DictWords.emplace_back();
     DictCounts.emplace_back();
     DictTotals.push_back(0.0);
+    DictKept.emplace_back();
     view.AddDictionaryRow({stem, path, countPath, DictionaryRowText(name, wordCount)});
 }
 
@@ -320,7 +423,9 @@ void LoadDictionary(const std::string& path, TLoadView& view)
                 // No thread to be had: the counts are read after the words.
             }
         }
-        words = ReadWordListFile(path, mapped, view.KeptWords());
+        words = ReadWordListFile(path, mapped, view.KeptWords(), [&](const TWordFinder& finder) {
+            return view.KeptPlaces(path, finder);
+        });
         counts = later.valid() ? later.get() : readCounts();
     } catch (const ENotRegularFile&) {
         // Replaced by something else since the look above: skipped, as it would have been.
@@ -331,13 +436,17 @@ void LoadDictionary(const std::string& path, TLoadView& view)
         view.WarnDamaged(DamagedWarningText(name));
         return;
     }
+    std::optional<TKeptPlaces> kept;
     if (words.Places) {
         KeepCounts(counts, *words.Places);
+        kept = TKeptPlaces{
+            .Places = std::move(*words.Places), .WordCount = words.WordCount, .Starts = {}};
     }
 
     DictWords.push_back(std::move(words.Words));
     DictCounts.push_back(std::move(counts.Counts));
     DictTotals.push_back(counts.Total);
+    DictKept.push_back(std::move(kept));
     view.AddDictionaryRow({stem, path, countPath, DictionaryRowText(name, words.WordCount)});
 }
 

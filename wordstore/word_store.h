@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -45,6 +46,9 @@ public:
 
     // The bytes of the words, without line breaks.
     std::size_t BlockBytes() const { return m_wordBytes; }
+    // Where word j starts in the bytes the list was split from: for a list split whole from a
+    // file's bytes, its offset in the file.
+    std::size_t Start(std::size_t j) const { return m_starts[j]; }
 
 private:
     TLargeBlock m_block;
@@ -57,7 +61,7 @@ private:
     std::size_t m_wordBytes = 0;
 };
 
-// The words of a word list that a tail filter passes, for a store that one search reads.
+// Some words of a word list, for a store that one search reads.
 struct TKeptWords
 {
     TWordList Words;                    // the words that pass, in file order, in bytes of their own
@@ -70,6 +74,44 @@ struct TKeptWords
 // without splitting the others. bytes must hold size + 1 bytes; they are not kept. Throws
 // std::length_error for a file over 4 GiB.
 TKeptWords SplitPassing(const char* bytes, std::size_t size, const TTailFilter& tail);
+
+// Some words of a word list by their places, and the number of all its words.
+struct TKeptPlaces
+{
+    // How many words of the list each of Starts stands for.
+    static constexpr std::size_t kWordsPerStart = 64;
+
+    std::vector<std::uint32_t> Places;  // rising
+    std::size_t WordCount = 0;
+    // Where every kWordsPerStart-th word starts in the word list file, when known.
+    std::vector<std::uint32_t> Starts;
+};
+
+// The words of a word list file's bytes[0, size) at wanted.Places, found by Split's line rules
+// from the nearest of wanted.Starts before each, without reading the rest of the list; AllWords
+// is wanted.WordCount, and End is size. A place past the last word, or one whose start is not
+// known or lies past the end, is left out. Throws std::length_error for a file over 4 GiB,
+// std::invalid_argument when the places do not rise.
+TKeptWords SplitAtPlaces(const char* bytes, std::size_t size, const TKeptPlaces& wanted);
+
+// Looks words up in a word list file's bytes before they are split.
+class TWordFinder
+{
+public:
+    // bytes[0, size) as read; bytes[size] is not read.
+    TWordFinder(const char* bytes, std::size_t size)
+        : m_bytes(bytes)
+        , m_size(size)
+    {}
+
+    // The place of the first word that is word, as Split numbers the words; nothing when none
+    // is, or word holds a line break or a NUL.
+    std::optional<std::size_t> PlaceOf(std::string_view word) const;
+
+private:
+    const char* m_bytes;
+    std::size_t m_size;
+};
 
 using TIntArray = std::vector<std::int32_t, TLargeAllocator<std::int32_t>>;
 
@@ -116,11 +158,28 @@ private:
     std::size_t m_size = 0;
 };
 
-// Slot i belongs to row i of the dictionary list; the three always have the same length.
+// Slot i belongs to row i of the dictionary list; the four always have the same length.
 extern std::vector<TWordList> DictWords;
 extern std::vector<TCountArray> DictCounts;
 // The sum, in file order, of each count divided by 1 000 000.
 extern std::vector<double> DictTotals;
+// For a slot that holds only some of its word list's words (see TLoadView::KeptWords and
+// KeptPlaces), the place of each stored word in the list and the number of the list's words;
+// nothing for a slot that holds every word at its place.
+extern std::vector<std::optional<TKeptPlaces>> DictKept;
+
+// The place in row's word list of its stored word j: what an index of the pair knows it by.
+inline std::size_t ListPlace(std::size_t row, std::size_t j)
+{
+    const std::optional<TKeptPlaces>& kept = DictKept[row];
+    return kept ? kept->Places[j] : j;
+}
+
+// The number of words in row's word list, stored or not.
+std::size_t ListWordCount(std::size_t row);
+
+// The stored word of row at place in its word list; nothing when the slot does not hold it.
+std::optional<std::size_t> StoredIndex(std::size_t row, std::size_t place);
 
 // A dictionary that loading accepted, as it reports it.
 struct TDictionaryRow
@@ -162,6 +221,16 @@ public:
     // that pass, with their counts (see SplitPassing); its total and its row stay those of the
     // whole list, so the search finds and shows the same. Every word by default.
     virtual TTailFilter KeptWords() const { return {}; }
+    // The places of the only words the front end will look for in the wanted word list at path,
+    // when it can tell them from an index of the pair before the words are split, looking words
+    // up with words. The slot then holds only those words, with their counts (see SplitAtPlaces
+    // and DictKept); its total and its row stay those of the whole list, which the index says
+    // holds WordCount words. Without Starts, the slot holds every word. Nothing by default.
+    virtual std::optional<TKeptPlaces> KeptPlaces(const std::string& /*path*/,
+                                                  const TWordFinder& /*words*/)
+    {
+        return std::nullopt;
+    }
     // The dictionary folder is there but cannot be listed, so nothing is loaded; message is the
     // whole error, as DictionaryCandidates throws it. Reported as a load error unless overridden.
     virtual void ReportFolderError(const std::string& message) { ReportLoadError(message); }

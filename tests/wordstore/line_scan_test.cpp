@@ -8,6 +8,7 @@
 #include <bitset>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -21,6 +22,7 @@ namespace {
 struct TModelSplit
 {
     std::vector<std::string> Words;
+    std::vector<std::size_t> Starts;  // where each word starts
     std::size_t End = 0;
 };
 
@@ -37,6 +39,7 @@ TModelSplit ModelSplit(const std::string& bytes)
             ++at;
         }
         split.Words.push_back(bytes.substr(start, at - start));
+        split.Starts.push_back(start);
         if (at < size && bytes[at] == '\r') {
             ++at;
         }
@@ -181,6 +184,57 @@ TEST(SplitPassing, KeepsTheWordsThatTheFilterPassesOfTheWholeSplit)
                 ASSERT_EQ(kept.Words.size(), passing.size());
                 for (std::size_t i = 0; i < passing.size(); ++i) {
                     ASSERT_EQ(kept.Words[i], passing[i]);
+                }
+            }
+        }
+    }
+}
+
+// The words at some places, found from where every 64th word starts, and the first place of a
+// word, as from the store's split.
+TEST(SplitAtPlaces, FindsTheWordsOfTheWholeSplitFromEverySixtyFourthStart)
+{
+    std::mt19937 random(20261210);
+    std::uniform_int_distribution<int> pick(0, 7);
+    for (const std::size_t size : {0, 1, 2, 63, 64, 65, 127, 128, 129, 1000, 70000}) {
+        for (const int breakWeight : {2, 20, 60}) {
+            for (int round = 0; round < 30; ++round) {
+                const std::string bytes = RandomBytes(random, size, breakWeight, round % 4 == 0);
+                SCOPED_TRACE(::testing::PrintToString(bytes));
+                const TModelSplit whole = ModelSplit(bytes);
+                TKeptPlaces wanted;
+                wanted.WordCount = whole.Words.size();
+                for (std::size_t j = 0; j < whole.Words.size(); j += TKeptPlaces::kWordsPerStart) {
+                    wanted.Starts.push_back(static_cast<std::uint32_t>(whole.Starts[j]));
+                }
+                std::vector<std::uint32_t> expected;
+                for (std::size_t j = 0; j < whole.Words.size(); ++j) {
+                    if (pick(random) == 0) {
+                        expected.push_back(static_cast<std::uint32_t>(j));
+                    }
+                }
+                wanted.Places = expected;
+                // A place past the last word is left out.
+                wanted.Places.push_back(static_cast<std::uint32_t>(whole.Words.size() + 1));
+                std::string buffer = bytes + '\0';
+                const TKeptWords kept = SplitAtPlaces(buffer.data(), bytes.size(), wanted);
+                ASSERT_EQ(kept.AllWords, whole.Words.size());
+                ASSERT_EQ(kept.Places, expected);
+                ASSERT_EQ(kept.Words.size(), expected.size());
+                for (std::size_t i = 0; i < expected.size(); ++i) {
+                    ASSERT_EQ(kept.Words[i], whole.Words[expected[i]]);
+                }
+
+                const TWordFinder finder(bytes.data(), bytes.size());
+                for (std::size_t j = 0; j < whole.Words.size(); j += 1 + j / 2) {
+                    for (const std::string& word : {whole.Words[j], whole.Words[j] + "a"}) {
+                        const auto first = std::find(whole.Words.begin(), whole.Words.end(), word);
+                        const std::optional<std::size_t> expectedPlace =
+                            word.empty() || first == whole.Words.end()
+                                ? std::nullopt
+                                : std::optional<std::size_t>(first - whole.Words.begin());
+                        ASSERT_EQ(finder.PlaceOf(word), expectedPlace) << word;
+                    }
                 }
             }
         }
