@@ -88,6 +88,23 @@ std::optional<TQueryMode> RowModeOf(TSearchMode mode)
     return std::nullopt;
 }
 
+// The typed word of --rhyme as Windows-1251: a combining acute accent (U+0301), which the code
+// page lacks, becomes the "'" that marks the stress just as well.
+std::string RhymeWordOf(const std::string& utf8)
+{
+    constexpr std::string_view kAcute = "\xCC\x81";
+    std::string word;
+    std::size_t from = 0;
+    for (std::size_t pos = utf8.find(kAcute); pos != std::string::npos;
+         pos = utf8.find(kAcute, from)) {
+        word.append(utf8, from, pos - from);
+        word += '\'';
+        from = pos + kAcute.size();
+    }
+    word.append(utf8, from);
+    return ToCp1251(word);
+}
+
 // The front end's view of loading and of a search run.
 class TCliView : public TLoadView, public TRunControl
 {
@@ -96,7 +113,11 @@ public:
         : m_options(options)
         , m_err(err)
         , m_printer(out, options.Raw)
-    {}
+    {
+        if (options.Mode == TSearchMode::Rhyme) {
+            m_rhymePlaces.emplace(RhymeWordOf(options.Query), options.Near);
+        }
+    }
 
     // Loading.
     void AddDictionaryRow(const TDictionaryRow& row) override
@@ -138,6 +159,13 @@ public:
         } catch (const std::exception&) {
             return {};
         }
+    }
+    // A rhyme search finds only the words its index names, so only those are loaded when the
+    // index is in the cache.
+    std::optional<TKeptPlaces> KeptPlaces(const std::string& path,
+                                          const TWordFinder& words) override
+    {
+        return m_rhymePlaces ? m_rhymePlaces->PlacesIn(path, words) : std::nullopt;
     }
     void WarnDamaged(const std::string& message) override { Report(message); }
     void ReportLoadError(const std::string& message) override { Report(message); }
@@ -229,7 +257,9 @@ public:
     // progress on err when that is a terminal. Returns false when it was not finished.
     bool IndexRhymes(bool showProgress)
     {
-        m_rhymes.Start(m_wordListPaths);
+        m_rhymes.Start(
+            m_wordListPaths, RhymeCacheFolder(), TBuildPriority::Normal,
+            m_rhymePlaces ? m_rhymePlaces->TakeOpened() : std::map<std::string, TDictRhymes>());
         int shown = -1;
         const bool ready = m_rhymes.Wait([&](double fraction) {
             const int percent = static_cast<int>(fraction * 100);
@@ -248,6 +278,11 @@ public:
         return ready;
     }
     TRhymeIndex& Rhymes() { return m_rhymes; }
+    // The typed rhyme word's keys, when an index gave them as the words were loaded.
+    std::optional<std::vector<std::string>> RhymeKeys() const
+    {
+        return m_rhymePlaces ? m_rhymePlaces->Keys() : std::nullopt;
+    }
 
     // Ticks the rows the options name: each --dict, every row with --all, else row 0.
     void TickRows()
@@ -285,24 +320,8 @@ private:
     std::size_t m_exactRhymes = 0;
     std::string m_folderError;
     TRhymeIndex m_rhymes;
+    std::optional<TRhymePlaces> m_rhymePlaces;
 };
-
-// The typed word of --rhyme as Windows-1251: a combining acute accent (U+0301), which the code
-// page lacks, becomes the "'" that marks the stress just as well.
-std::string RhymeWordOf(const std::string& utf8)
-{
-    constexpr std::string_view kAcute = "\xCC\x81";
-    std::string word;
-    std::size_t from = 0;
-    for (std::size_t pos = utf8.find(kAcute); pos != std::string::npos;
-         pos = utf8.find(kAcute, from)) {
-        word.append(utf8, from, pos - from);
-        word += '\'';
-        from = pos + kAcute.size();
-    }
-    word.append(utf8, from);
-    return ToCp1251(word);
-}
 
 // The test of the search the options give; none for a query that searches nothing. A rhyme
 // search is rhymeSearch's.
@@ -422,7 +441,8 @@ int RunSearch(const std::vector<std::string>& args, std::ostream& out, std::ostr
     }
     std::optional<TRhymeSearch> rhymeSearch;
     if (rhyme) {
-        rhymeSearch.emplace(RhymeWordOf(options.Query), view.Rhymes(), options.Near);
+        rhymeSearch.emplace(RhymeWordOf(options.Query), view.Rhymes(), options.Near,
+                            view.RhymeKeys());
     }
     const std::optional<TWordTest> test = WordTestOf(options, rhymeSearch);
     // The time limit counts from here for the table of a --compare too, which can take longer

@@ -128,7 +128,7 @@ bool operator==(const TDictRhymes& a, const TDictRhymes& b)
 {
     if (a.size() != b.size() || a.KeyText != b.KeyText || a.KeyStart != b.KeyStart ||
         a.KeyIds != b.KeyIds || a.SecondKeys != b.SecondKeys || a.ListStart != b.ListStart ||
-        a.ListWords != b.ListWords) {
+        a.ListWords != b.ListWords || a.WordStarts != b.WordStarts) {
         return false;
     }
     for (std::size_t j = 0; j < a.size(); ++j) {

@@ -16,6 +16,7 @@
 #include "phonetics/headwords.h"
 #include "phonetics/index_array.h"
 #include "wordstore/large_array.h"
+#include "wordstore/word_store.h"
 
 // A homograph's second key: word's place and the key's id.
 struct TSecondKey
@@ -47,6 +48,11 @@ struct TDictRhymes
     // ListWords[ListStart[id + 1]].
     TIndexArray<std::uint32_t> ListStart;
     TIndexArray<std::uint32_t> ListWords;
+    // Where every kWordsPerStart-th word starts in the word list file: word kWordsPerStart * m
+    // at byte WordStarts[m]; empty when not known. A program that reads a few words by their
+    // places finds them there without splitting the whole list.
+    static constexpr std::size_t kWordsPerStart = TKeptPlaces::kWordsPerStart;
+    TIndexArray<std::uint32_t> WordStarts;
     // What the arrays view, when they view a file: kept while any copy of the index lives.
     std::shared_ptr<const void> Storage;
 

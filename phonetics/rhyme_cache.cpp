@@ -10,9 +10,12 @@
 #include <cstring>
 #include <ctime>
 #include <functional>
+#include <future>
+#include <limits>
 #include <memory>
 #include <span>
 #include <string_view>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -29,7 +32,7 @@
 namespace {
 
 constexpr char kMagic[8] = {'S', 'L', 'V', 'R', 'H', 'Y', 'M', '\0'};
-constexpr std::uint32_t kFormatVersion = 7;
+constexpr std::uint32_t kFormatVersion = 8;
 constexpr std::string_view kNamePrefix = "rhymes-";
 constexpr std::string_view kNameSuffix = ".idx";
 constexpr std::size_t kHashDigits = 16;
@@ -275,6 +278,7 @@ enum TSection : std::size_t {
     kSecondFirsts,  // std::uint32_t, the first key of each word with a second one
     kListStart,     // std::uint32_t, the keys' count + 1
     kListWords,     // std::uint32_t
+    kWordStarts,    // std::uint32_t, one for every TDictRhymes::kWordsPerStart words, or none
     kSections,
 };
 constexpr std::size_t kAlign = 8;
@@ -306,7 +310,7 @@ public:
     bool Take(std::string_view payload)
     {
         static constexpr std::size_t kSizes[kSections] = {1, 4, 1, 2, 1, 2, sizeof(TSecondKey),
-                                                          4, 4, 4};
+                                                          4, 4, 4, 4};
         std::size_t at = kSections * sizeof(std::uint64_t);
         if (reinterpret_cast<std::uintptr_t>(payload.data()) % kAlign != 0 || payload.size() < at) {
             return false;
@@ -405,6 +409,18 @@ bool TakeKeyIds(TDictRhymes& index, const TIndexArray<std::uint32_t>& secondFirs
     return true;
 }
 
+// Whether starts, where every TDictRhymes::kWordsPerStart-th of wordCount words starts, are one
+// for each such word, from 0 on and rising; or none.
+bool WordStartsHold(const TIndexArray<std::uint32_t>& starts, std::size_t wordCount)
+{
+    if (starts.empty()) {
+        return true;
+    }
+    constexpr std::size_t kEvery = TDictRhymes::kWordsPerStart;
+    return starts.size() == (wordCount + kEvery - 1) / kEvery && starts[0] == 0 &&
+           std::adjacent_find(starts.begin(), starts.end(), std::greater_equal<>()) == starts.end();
+}
+
 // Whether index's classes are whole: a table of at most 256 and an id in it for each word, or
 // else the classes of each word.
 bool ClassesHold(const TDictRhymes& index, std::size_t wordCount)
@@ -488,10 +504,10 @@ std::string RhymeCachePayload(const TDictRhymes& index, const std::string& ident
         secondFirsts.push_back(index.KeyIds[second.Word]);
     }
     const std::uint64_t counts[kSections] = {
-        identity.size(),         index.KeyStart.size(), index.KeyText.size(),
-        index.ClassTable.size(), index.ClassIds.size(), index.WideClasses.size(),
-        index.SecondKeys.size(), secondFirsts.size(),   lists->ListStart.size(),
-        lists->ListWords.size(),
+        identity.size(),         index.KeyStart.size(),   index.KeyText.size(),
+        index.ClassTable.size(), index.ClassIds.size(),   index.WideClasses.size(),
+        index.SecondKeys.size(), secondFirsts.size(),     lists->ListStart.size(),
+        lists->ListWords.size(), index.WordStarts.size(),
     };
     std::string payload(reinterpret_cast<const char*>(counts), sizeof counts);
     PutSection(payload, std::span<const char>(identity));
@@ -504,6 +520,7 @@ std::string RhymeCachePayload(const TDictRhymes& index, const std::string& ident
     PutSection(payload, std::span<const std::uint32_t>(secondFirsts));
     PutSection(payload, lists->ListStart.Span());
     PutSection(payload, lists->ListWords.Span());
+    PutSection(payload, index.WordStarts.Span());
     return payload;
 }
 
@@ -554,9 +571,10 @@ std::optional<TDictRhymes> ReadRhymeCachePayload(std::string_view payload,
     index.SecondKeys = sections.View<TSecondKey>(kSecondKeys);
     index.ListStart = sections.View<std::uint32_t>(kListStart);
     index.ListWords = sections.View<std::uint32_t>(kListWords);
+    index.WordStarts = sections.View<std::uint32_t>(kWordStarts);
     // Every offset and id is in range before it is used; the keys rise as the build leaves them.
     if (!KeyStartsHold(index.KeyStart, index.KeyText.size()) || !KeysRise(index) ||
-        !ClassesHold(index, wordCount) ||
+        !ClassesHold(index, wordCount) || !WordStartsHold(index.WordStarts, wordCount) ||
         sections.Count(kSecondFirsts) != index.SecondKeys.size() ||
         !TakeKeyIds(index, sections.View<std::uint32_t>(kSecondFirsts), wordCount)) {
         return std::nullopt;
@@ -577,7 +595,7 @@ std::optional<TDictRhymes> LoadDictRhymes(const std::string& cachePath, const st
 
 std::optional<TDictRhymes> LoadDictRhymes(const std::string& cachePath,
                                           const std::function<std::string()>& identity,
-                                          std::size_t wordCount)
+                                          std::optional<std::size_t> wordCount)
 {
     TRegularFile file;
     auto bytes = std::make_shared<TFileBytes>();
@@ -609,12 +627,24 @@ std::optional<TDictRhymes> LoadDictRhymes(const std::string& cachePath,
     std::memcpy(&payloadSize, whole.data() + sizeof kMagic + 16, sizeof payloadSize);
     std::memcpy(&checksum, whole.data() + sizeof kMagic + 24, sizeof checksum);
     const std::string_view payload = whole.substr(kHeaderSize);
-    if (version != kFormatVersion || zero != 0 || words != wordCount ||
-        payloadSize != payload.size() || Checksum(payload.data(), payload.size()) != checksum) {
+    if (version != kFormatVersion || zero != 0 || words != wordCount.value_or(words) ||
+        words > std::numeric_limits<std::uint32_t>::max() || payloadSize != payload.size()) {
         return std::nullopt;
     }
-    std::optional<TDictRhymes> index = ReadRhymeCachePayload(payload, identity, wordCount);
-    if (!index) {
+    // The checksum is worked out on another core while the payload is read on this one, which
+    // range-checks all it uses: a damaged file is turned away all the same.
+    const auto sums = [payload, checksum] {
+        return Checksum(payload.data(), payload.size()) == checksum;
+    };
+    std::future<bool> summed;
+    try {
+        summed = std::async(std::launch::async, sums);
+    } catch (const std::system_error&) {
+        summed = std::async(std::launch::deferred, sums);
+    }
+    std::optional<TDictRhymes> index =
+        ReadRhymeCachePayload(payload, identity, static_cast<std::size_t>(words));
+    if (!summed.get() || !index) {
         return std::nullopt;
     }
     index->Storage = std::move(bytes);

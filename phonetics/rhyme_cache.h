@@ -52,10 +52,11 @@ void SaveDictRhymes(const TDictRhymes& index, const std::string& cachePath,
 std::optional<TDictRhymes> LoadDictRhymes(const std::string& cachePath, const std::string& identity,
                                           std::size_t wordCount);
 // As above, asking for the identity only once the file is found whole and sound, so that working
-// it out may go on beside the reading; identity may throw.
+// it out may go on beside the reading; identity may throw. Without a wordCount, the index is
+// taken for the number of words its header gives, for a word list not yet split.
 std::optional<TDictRhymes> LoadDictRhymes(const std::string& cachePath,
                                           const std::function<std::string()>& identity,
-                                          std::size_t wordCount);
+                                          std::optional<std::size_t> wordCount);
 
 // The part of a cache file past its header, for index made from identity: the identity, the keys,
 // the word classes, the second keys and the key lists, each array aligned so that it can be used

@@ -44,6 +44,7 @@ struct TRhymeIndex::TBuild
     std::vector<std::string> Paths;
     std::string CacheFolder;
     std::vector<TDictRhymes> Dictionaries;
+    std::map<std::string, TDictRhymes> Opened;
     std::atomic<bool> CancelFlag{false};
     std::atomic<bool> Finished{false};
     // Signalled when Finished is set, so that a waiting front end goes on at once.
@@ -74,10 +75,22 @@ struct TRhymeIndex::TBuild
                 if (!Indexed(row)) {
                     continue;
                 }
+                const TWordList& words = DictWords[row];
+                if (const auto opened = Opened.find(Paths[row]);
+                    opened != Opened.end() && opened->second.size() == ListWordCount(row)) {
+                    Dictionaries[row] = std::move(opened->second);
+                    Opened.erase(opened);
+                    Done.fetch_add(2 * ListWordCount(row));
+                    continue;
+                }
+                // The index of a list is made from all its words, and never from some.
+                if (DictKept[row]) {
+                    Done.fetch_add(2 * ListWordCount(row));
+                    continue;
+                }
                 if (!CacheFolder.empty() && !tools.valid()) {
                     tools = std::async(std::launch::async, RhymeToolsVersion).share();
                 }
-                const TWordList& words = DictWords[row];
                 // A pair that cannot be read again for its hash is indexed in memory only.
                 const std::string content = CacheFolder.empty()
                                                 ? std::string()
@@ -95,6 +108,11 @@ struct TRhymeIndex::TBuild
                     if (!index) {
                         return;
                     }
+                    std::vector<std::uint32_t> starts;
+                    for (std::size_t j = 0; j < words.size(); j += TDictRhymes::kWordsPerStart) {
+                        starts.push_back(static_cast<std::uint32_t>(words.Start(j)));
+                    }
+                    index->WordStarts = std::move(starts);
                     Done.store(before + 2 * words.size());
                     try {
                         if (!fullIdentity.empty()) {
@@ -129,16 +147,17 @@ TRhymeIndex::~TRhymeIndex()
 }
 
 void TRhymeIndex::Start(std::vector<std::string> paths, std::string cacheFolder,
-                        TBuildPriority priority)
+                        TBuildPriority priority, std::map<std::string, TDictRhymes> opened)
 {
     Cancel();
     m_build = std::make_unique<TBuild>();
     m_build->Paths = std::move(paths);
     m_build->CacheFolder = std::move(cacheFolder);
+    m_build->Opened = std::move(opened);
     m_build->Dictionaries.resize(m_build->Paths.size());
     for (std::size_t row = 0; row < m_build->Paths.size() && row < DictWords.size(); ++row) {
         if (Indexed(row)) {
-            m_build->Total += 2 * DictWords[row].size();
+            m_build->Total += 2 * ListWordCount(row);
         }
     }
     m_build->Paths.resize(std::min(m_build->Paths.size(), DictWords.size()));
@@ -225,7 +244,11 @@ std::function<bool(std::size_t row, std::size_t index)> HeadwordTest(const TRhym
 {
     return [&index](std::size_t row, std::size_t j) {
         const std::vector<TDictRhymes>& rows = index.Dictionaries();
-        return row >= rows.size() || j >= rows[row].size() || rows[row].IsHeadword(j);
+        if (row >= rows.size()) {
+            return true;
+        }
+        const std::size_t place = ListPlace(row, j);
+        return place >= rows[row].size() || rows[row].IsHeadword(place);
     };
 }
 
@@ -234,7 +257,11 @@ std::function<bool(std::size_t row, std::size_t index)> ClassTest(const TRhymeIn
 {
     return [&index, filter](std::size_t row, std::size_t j) {
         const std::vector<TDictRhymes>& rows = index.Dictionaries();
-        return row >= rows.size() || j >= rows[row].size() || filter.Keeps(rows[row].Classes(j));
+        if (row >= rows.size()) {
+            return true;
+        }
+        const std::size_t place = ListPlace(row, j);
+        return place >= rows[row].size() || filter.Keeps(rows[row].Classes(place));
     };
 }
 
@@ -243,11 +270,15 @@ std::function<bool(std::size_t row, std::size_t index)> StressPlaceTest(const TR
 {
     return [&index, places](std::size_t row, std::size_t j) {
         const std::vector<TDictRhymes>& rows = index.Dictionaries();
-        if (row >= rows.size() || j >= rows[row].size()) {
+        if (row >= rows.size()) {
             return false;
         }
         const TDictRhymes& dict = rows[row];
-        for (const std::uint32_t id : {dict.KeyIds[j], dict.SecondKeyId(j)}) {
+        const std::size_t place = ListPlace(row, j);
+        if (place >= dict.size()) {
+            return false;
+        }
+        for (const std::uint32_t id : {dict.KeyIds[place], dict.SecondKeyId(place)}) {
             if (id != 0 && places.Contains(static_cast<std::size_t>(StressPlaceOf(dict.Key(id))))) {
                 return true;
             }
@@ -261,12 +292,13 @@ std::string StressedSpelling(const TRhymeIndex& index, std::size_t row, std::siz
 {
     std::string word(DictWords[row][j]);
     const std::vector<TDictRhymes>& rows = index.Dictionaries();
-    if (row >= rows.size() || j >= rows[row].size()) {
+    const std::size_t listed = ListPlace(row, j);
+    if (row >= rows.size() || listed >= rows[row].size()) {
         return word;
     }
     const TDictRhymes& dict = rows[row];
-    const std::uint32_t second = secondReading ? dict.SecondKeyId(j) : 0;
-    const std::uint32_t id = second != 0 ? second : dict.KeyIds[j];
+    const std::uint32_t second = secondReading ? dict.SecondKeyId(listed) : 0;
+    const std::uint32_t id = second != 0 ? second : dict.KeyIds[listed];
     if (id == 0) {
         return word;
     }
@@ -301,6 +333,18 @@ std::string_view TierName(TRhymeTier tier)
 
 namespace {
 
+// The keys dict gave its word j.
+std::vector<std::string> KeysOfWord(const TDictRhymes& dict, std::size_t j)
+{
+    std::vector<std::string> keys;
+    for (const std::uint32_t id : {dict.KeyIds[j], dict.SecondKeyId(j)}) {
+        if (id != 0) {
+            keys.emplace_back(dict.Key(id));
+        }
+    }
+    return keys;
+}
+
 // The keys index gave word in the first row that holds it, or nothing when none does.
 std::optional<std::vector<std::string>> IndexedKeys(const std::string& word,
                                                     const TRhymeIndex& index)
@@ -309,20 +353,24 @@ std::optional<std::vector<std::string>> IndexedKeys(const std::string& word,
     for (std::size_t row = 0; row < rows.size() && row < DictWords.size(); ++row) {
         const TDictRhymes& dict = rows[row];
         const TWordList& words = DictWords[row];
-        for (std::size_t j = 0; j < dict.size() && j < words.size(); ++j) {
-            if (words[j] != word) {
-                continue;
+        for (std::size_t j = 0; j < words.size(); ++j) {
+            if (words[j] == word && ListPlace(row, j) < dict.size()) {
+                return KeysOfWord(dict, ListPlace(row, j));
             }
-            std::vector<std::string> keys;
-            for (const std::uint32_t id : {dict.KeyIds[j], dict.SecondKeyId(j)}) {
-                if (id != 0) {
-                    keys.emplace_back(dict.Key(id));
-                }
-            }
-            return keys;
         }
     }
     return std::nullopt;
+}
+
+// Whether the typed word's keys are those the index gave it, when a row holds it: the index
+// read a word of a row as the typed word is read, unless a stress is typed or, for a word
+// without е, it holds a reading's mark, which no word of a row got there.
+bool KeysFromIndex(const TStressedWord& typed)
+{
+    const bool withYe = typed.Word.find(static_cast<char>(kSmallYe)) != std::string::npos;
+    const bool marked =
+        typed.Word.find_first_of({kReadingSeparator, kYoReadingMark}) != std::string::npos;
+    return typed.StressedVowel < 0 && (withYe || !marked);
 }
 
 // The index keys of the typed word (Windows-1251): from the index when a row holds it, else read
@@ -330,23 +378,17 @@ std::optional<std::vector<std::string>> IndexedKeys(const std::string& word,
 // keeps to the spelling unless ё is its only reading.
 std::vector<std::string> TypedWordKeys(const TStressedWord& typed, const TRhymeIndex& index)
 {
-    const bool withYe = typed.Word.find(static_cast<char>(kSmallYe)) != std::string::npos;
-    if (!withYe) {
-        // The index read a word of a row as this reads it, so its keys are taken from there,
-        // without espeak-ng; a word with a reading's mark got none there.
-        const bool marked =
-            typed.Word.find_first_of({kReadingSeparator, kYoReadingMark}) != std::string::npos;
-        if (typed.StressedVowel < 0 && !marked) {
-            if (std::optional<std::vector<std::string>> indexed = IndexedKeys(typed.Word, index)) {
-                return std::move(*indexed);
-            }
-        }
-        return RhymeKeysOf(typed.Word, typed.StressedVowel);
-    }
-    if (typed.StressedVowel < 0) {
+    // Taken from the index when a row holds the word, without espeak-ng.
+    if (KeysFromIndex(typed)) {
         if (std::optional<std::vector<std::string>> indexed = IndexedKeys(typed.Word, index)) {
             return std::move(*indexed);
         }
+    }
+    const bool withYe = typed.Word.find(static_cast<char>(kSmallYe)) != std::string::npos;
+    if (!withYe) {
+        return RhymeKeysOf(typed.Word, typed.StressedVowel);
+    }
+    if (typed.StressedVowel < 0) {
         return ReadingKeysOf(InstalledYoReadings().ToPhonemise(typed.Word));
     }
     const TYoReading* reading = InstalledYoReadings().Find(typed.Word);
@@ -388,12 +430,19 @@ std::vector<std::pair<std::uint32_t, std::uint8_t>> RhymingKeyIds(
     return ids;
 }
 
+// The typed word as the rhyme search reads it.
+TStressedWord TypedWord(const std::string& word)
+{
+    return ReadStressedWord(LowerKeepingYo(TrimBlanks(word)));
+}
+
 }  // namespace
 
-TRhymeSearch::TRhymeSearch(const std::string& word, const TRhymeIndex& index, bool nearToo)
+TRhymeSearch::TRhymeSearch(const std::string& word, const TRhymeIndex& index, bool nearToo,
+                           const std::optional<std::vector<std::string>>& givenKeys)
 {
-    const TStressedWord typed = ReadStressedWord(LowerKeepingYo(TrimBlanks(word)));
-    const std::vector<std::string> keys = TypedWordKeys(typed, index);
+    const TStressedWord typed = TypedWord(word);
+    const std::vector<std::string> keys = givenKeys ? *givenKeys : TypedWordKeys(typed, index);
     m_hasKey = !keys.empty();
     const std::vector<TDictRhymes>& rows = index.Dictionaries();
     // Each row numbers its keys apart. Only the words of the keys' lists are walked.
@@ -402,9 +451,13 @@ TRhymeSearch::TRhymeSearch(const std::string& word, const TRhymeIndex& index, bo
         const TDictRhymes& dict = rows[row];
         std::vector<std::pair<std::uint32_t, std::uint8_t>>& found = m_found[row];
         for (const auto& [id, group] : RhymingKeyIds(dict, keys, nearToo)) {
-            for (const std::uint32_t j : dict.WordsWithKey(id)) {
-                // The group, and whether the word rhymes by its second reading.
-                found.emplace_back(j, 2 * group + (dict.KeyIds[j] != id ? 1 : 0));
+            for (const std::uint32_t place : dict.WordsWithKey(id)) {
+                // The group, and whether the word rhymes by its second reading, by the word's
+                // number in the store, which may hold only some of the list's words.
+                if (const std::optional<std::size_t> j = StoredIndex(row, place)) {
+                    found.emplace_back(static_cast<std::uint32_t>(*j),
+                                       2 * group + (dict.KeyIds[place] != id ? 1 : 0));
+                }
             }
         }
         // Each word once, in its first group.
@@ -466,4 +519,67 @@ TRhymeTier TRhymeSearch::TierOf(std::size_t row, std::size_t j) const
 TWordTest RhymeTest(const std::string& word, const TRhymeIndex& index)
 {
     return TRhymeSearch(word, index).Test();
+}
+
+TRhymePlaces::TRhymePlaces(const std::string& word, bool nearToo, std::string cacheFolder)
+    : m_nearToo(nearToo)
+    , m_cacheFolder(std::move(cacheFolder))
+{
+    const TStressedWord typed = TypedWord(word);
+    if (KeysFromIndex(typed)) {
+        m_word = typed.Word;
+    }
+}
+
+std::optional<TKeptPlaces> TRhymePlaces::PlacesIn(const std::string& path, const TWordFinder& words)
+{
+    if (m_stopped || m_word.empty() || m_cacheFolder.empty()) {
+        return std::nullopt;
+    }
+    std::optional<std::size_t> typedPlace;
+    if (!m_keys) {
+        typedPlace = words.PlaceOf(m_word);
+        // A dictionary before the first that holds the word is read whole: the word's keys are
+        // not known yet.
+        if (!typedPlace) {
+            return std::nullopt;
+        }
+    }
+    std::optional<TDictRhymes> index;
+    try {
+        const std::string content = RhymeCacheContent(path, m_cacheFolder);
+        if (!content.empty()) {
+            index = LoadDictRhymes(
+                RhymeCachePath(m_cacheFolder, content),
+                [&] {
+                    if (m_tools.empty()) {
+                        m_tools = RhymeToolsVersion();
+                    }
+                    return content + "\n" + m_tools;
+                },
+                std::nullopt);
+        }
+    } catch (const EPhoneticsError&) {
+        // The rhyme index reports it as it starts.
+    }
+    if (!index || index->WordStarts.empty() || (typedPlace && *typedPlace >= index->size())) {
+        // The keys of the first dictionary that holds the word are its index's, which is yet to
+        // be built: every dictionary after it is read whole too.
+        m_stopped = !m_keys.has_value();
+        return std::nullopt;
+    }
+    if (!m_keys) {
+        m_keys = KeysOfWord(*index, *typedPlace);
+    }
+    TKeptPlaces kept;
+    for (const auto& [id, group] : RhymingKeyIds(*index, *m_keys, m_nearToo)) {
+        const std::span<const std::uint32_t> listed = index->WordsWithKey(id);
+        kept.Places.insert(kept.Places.end(), listed.begin(), listed.end());
+    }
+    std::sort(kept.Places.begin(), kept.Places.end());
+    kept.Places.erase(std::unique(kept.Places.begin(), kept.Places.end()), kept.Places.end());
+    kept.WordCount = index->size();
+    kept.Starts.assign(index->WordStarts.begin(), index->WordStarts.end());
+    m_opened.insert_or_assign(path, std::move(*index));
+    return kept;
 }

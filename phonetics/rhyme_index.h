@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -17,6 +18,7 @@
 #include "phonetics/rhyme_cache.h"
 #include "search/search_run.h"
 #include "search/word_filter.h"
+#include "wordstore/word_store.h"
 
 // How a rhyme index build shares the machine: as any work, for a front end that waits for it, or
 // after all other work, for one that builds it beside what its user does.
@@ -48,8 +50,11 @@ public:
     // cache is left alone. Cancels an earlier build first. A build in the background runs at the
     // lowest priority, its helper process too, so that it takes only the time the machine does not
     // want for other work, such as the searches of the window that started it.
+    // A row whose word list's path is in opened, with an index of its number of words, takes that
+    // index as it is (see TRhymePlaces).
     void Start(std::vector<std::string> paths, std::string cacheFolder = RhymeCacheFolder(),
-               TBuildPriority priority = TBuildPriority::Normal);
+               TBuildPriority priority = TBuildPriority::Normal,
+               std::map<std::string, TDictRhymes> opened = {});
     // Stops a build under way and waits for its thread; Ready() is false afterwards.
     void Cancel();
     // Whether the index of every row is there.
@@ -109,8 +114,10 @@ public:
     // Finds the rhymes of word (Windows-1251, as typed: a "'" or acute accent after a vowel picks
     // the stress): the words whose rhyme key is one of the word's, and with nearToo the near
     // rhymes too, the word itself aside. index must be ready and stay so while the search is
-    // used. A word without a rhyme key finds no word. Throws EPhoneticsError.
-    TRhymeSearch(const std::string& word, const TRhymeIndex& index, bool nearToo = false);
+    // used. A word without a rhyme key finds no word. keys, when given, are the word's keys as
+    // TRhymePlaces found them. Throws EPhoneticsError.
+    TRhymeSearch(const std::string& word, const TRhymeIndex& index, bool nearToo = false,
+                 const std::optional<std::vector<std::string>>& keys = std::nullopt);
 
     // Whether the word has a rhyme key.
     bool HasKey() const { return m_hasKey; }
@@ -134,10 +141,43 @@ private:
     std::optional<std::uint8_t> Found(std::size_t row, std::size_t j) const;
 
     bool m_hasKey = false;
-    // Each row's words found, rising, with twice their group, plus one when they rhyme by their
-    // second reading.
+    // Each row's words found, by their number in the store, rising, with twice their group, plus
+    // one when they rhyme by their second reading.
     std::vector<std::vector<std::pair<std::uint32_t, std::uint8_t>>> m_found;
 };
 
 // The word test of the rhyme search for word without near rhymes (TRhymeSearch).
 TWordTest RhymeTest(const std::string& word, const TRhymeIndex& index);
+
+// The rhyme search of a program that searches once and ends, begun before the words are split:
+// each wanted dictionary's cached index is opened as its word list is read, and the places of
+// the typed word's rhymes taken from it, so that only those words are loaded
+// (TLoadView::KeptPlaces). The indexes opened then go to the TRhymeIndex that the search reads.
+class TRhymePlaces
+{
+public:
+    // For the rhymes of word as TRhymeSearch(word, ..., nearToo) finds them, with the index cache
+    // in cacheFolder.
+    TRhymePlaces(const std::string& word, bool nearToo,
+                 std::string cacheFolder = RhymeCacheFolder());
+
+    // The places in the word list at path of the words the search can find, looking words up with
+    // words. Nothing when the index cannot tell them before every word is read: the pair has no
+    // cached index that fits, or the typed word's keys are not known yet. They are known from the
+    // first dictionary that holds the word unstressed, as TRhymeSearch takes them.
+    std::optional<TKeptPlaces> PlacesIn(const std::string& path, const TWordFinder& words);
+    // The indexes opened, by their word list's path, for TRhymeIndex::Start.
+    std::map<std::string, TDictRhymes> TakeOpened() { return std::exchange(m_opened, {}); }
+    // The typed word's keys, once a dictionary's index gave them, for TRhymeSearch.
+    const std::optional<std::vector<std::string>>& Keys() const { return m_keys; }
+
+private:
+    std::string m_word;  // as typed, lower case, unstressed; empty when its keys are not read
+                         // from an index
+    bool m_nearToo = false;
+    std::string m_cacheFolder;
+    std::string m_tools;  // RhymeToolsVersion(), once asked
+    bool m_stopped = false;
+    std::optional<std::vector<std::string>> m_keys;
+    std::map<std::string, TDictRhymes> m_opened;
+};

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <numeric>
+#include <optional>
 #include <set>
 #include <string>
 #include <thread>
@@ -22,6 +23,7 @@
 
 #include "phonetics/headwords.h"
 #include "phonetics/key_worker.h"
+#include "phonetics/listed_records.h"
 #include "phonetics/phonemes.h"
 #include "phonetics/rhyme_cache.h"
 #include "phonetics/rhyme_key.h"
@@ -284,6 +286,104 @@ TEST_F(RhymeIndexOnSample, HeadwordFlagsAreHunspellsAnswersAndTheCacheGivesThemB
     again.Start({kSample}, m_cache.Path());
     ASSERT_TRUE(again.Wait());
     EXPECT_TRUE(again.Dictionaries()[0] == m_index.Dictionaries()[0]);
+}
+
+// A load view that keeps only the words a rhyme search's cached index names.
+class TRhymePlacesView : public TRecordingLoadView
+{
+public:
+    TRhymePlacesView(const std::string& word, bool nearToo, const std::string& cacheFolder)
+        : Places(word, nearToo, cacheFolder)
+    {}
+    std::optional<TKeptPlaces> KeptPlaces(const std::string& path,
+                                          const TWordFinder& words) override
+    {
+        return Places.PlacesIn(path, words);
+    }
+
+    TRhymePlaces Places;
+};
+
+// A rhyme search over only the words its cached index names lists what one over every word
+// lists: the same words, tiers, counts and stresses in the same order, with the headword filter
+// too, and with a dictionary before the sample that lacks the word, or holds it unindexed.
+TEST_F(RhymeIndexOnSample, LoadingOnlyTheWordsTheIndexNamesListsTheSame)
+{
+    const TTempFolder folder;
+    const struct
+    {
+        const char* Word;
+        bool Near = false;
+        bool Headwords = false;
+        // A dictionary of a few words loaded before the sample, with a count of its own so that
+        // its index is its own, searched first without and then with its index in the cache.
+        int SmallCount = 0;
+        bool Kept = true;  // whether the sample's words are kept at their places
+    } cases[] = {
+        {"окно"},
+        {"замок"},
+        {"идет"},
+        {"небо", true},
+        {"любовь", false, true},
+        {"дорога", true, true},
+        {"окно", false, false, 1},
+        // The small dictionary holds кино first, and its index is not in the cache yet.
+        {"кино", false, false, 2, false},
+        {"синхрофазотрон", false, false, false, false},  // not in the sample
+        {"замо'к", false, false, false, false},          // a stress typed
+    };
+    const auto listing = [](const TRhymeIndex& index, const std::optional<TRhymeSearch>& search,
+                            bool headwords) {
+        TRecordingControl control;
+        control.Given.TimeLimit = std::chrono::seconds(0);
+        control.Ticked.assign(DictWords.size(), true);
+        if (headwords) {
+            control.Given.Filter.KeepAll({HeadwordTest(index)});
+        }
+        TSearchRun run(control);
+        std::vector<std::string> lines;
+        for (const THitRecord& record :
+             ListedRecords(run.Collect(search->Test()), false, &*search, &index)) {
+            lines.push_back(ToUtf8(record.Word) + " " + record.Label + " " +
+                            std::to_string(record.Count) + " " + std::to_string(record.Row));
+        }
+        return lines;
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(std::make_tuple(c.Word, c.Near, c.SmallCount)));
+        const std::string word = ToCp1251(c.Word);
+        std::vector<std::string> paths = {kSample};
+        if (c.SmallCount != 0) {
+            paths.insert(paths.begin(),
+                         folder.WritePair("small" + std::to_string(c.SmallCount),
+                                          {"кино", "вино", "дно"}, {9, 8, c.SmallCount}));
+        }
+        ClearWordStore();
+        TRhymePlacesView keptView(word, c.Near, m_cache.Path());
+        for (const std::string& path : paths) {
+            LoadDictionary(path, keptView);
+        }
+        EXPECT_EQ(DictKept.back().has_value(), c.Kept);
+        TRhymeIndex kept;
+        kept.Start(paths, m_cache.Path(), TBuildPriority::Normal, keptView.Places.TakeOpened());
+        ASSERT_TRUE(kept.Wait());
+        std::optional<TRhymeSearch> keptSearch(std::in_place, word, kept, c.Near,
+                                               keptView.Places.Keys());
+        const std::vector<std::string> found = listing(kept, keptSearch, c.Headwords);
+
+        ClearWordStore();
+        TRecordingLoadView wholeView;
+        for (const std::string& path : paths) {
+            LoadDictionary(path, wholeView);
+        }
+        TRhymeIndex whole;
+        whole.Start(paths, m_cache.Path());
+        ASSERT_TRUE(whole.Wait());
+        std::optional<TRhymeSearch> wholeSearch(std::in_place, word, whole, c.Near);
+        const std::vector<std::string> expected = listing(whole, wholeSearch, c.Headwords);
+        EXPECT_FALSE(expected.empty());
+        EXPECT_EQ(found, expected);
+    }
 }
 
 TEST(RhymeIndex, CancelStopsTheBuildAndNothingIsReady)
