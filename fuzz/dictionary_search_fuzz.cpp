@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "fuzz/fuzz_check.h"
@@ -301,6 +302,23 @@ private:
     TTailFilter m_kept;
 };
 
+// Loading for one search that knows its words' places: mapped, with only the words at them.
+class TPlacesLoadView : public TRecordingLoadView
+{
+public:
+    explicit TPlacesLoadView(TKeptPlaces kept)
+        : m_kept(std::move(kept))
+    {}
+    bool MapsFiles() const override { return true; }
+    std::optional<TKeptPlaces> KeptPlaces(const std::string&, const TWordFinder&) override
+    {
+        return m_kept;
+    }
+
+private:
+    TKeptPlaces m_kept;
+};
+
 }  // namespace
 
 // Input: a flags byte (bit 0 alphabetical, bit 1 with ipm, bit 2 counts made to fit the words,
@@ -425,5 +443,36 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     checkKept(PatternTailFilter(patternQuery),
               [&] { CheckPatternSearch(dictionary, settings, patternQuery); });
+
+    // A store loaded at places holds the words and counts at them, found from where every 64th
+    // word starts in the whole store's file; the places are every few words, by the flags.
+    ClearWordStore();
+    TRecordingLoadView wholeView;
+    ScanDictionaryFolder(folder.Path(), wholeView);
+    TKeptPlaces places;
+    places.WordCount = words.size();
+    for (std::size_t j = 0; j < words.size(); ++j) {
+        if (j % TKeptPlaces::kWordsPerStart == 0) {
+            places.Starts.push_back(static_cast<std::uint32_t>(DictWords[0].Start(j)));
+        }
+        if (j % (1 + (flags >> 4)) == 0) {
+            places.Places.push_back(static_cast<std::uint32_t>(j));
+        }
+    }
+    ClearWordStore();
+    TPlacesLoadView placesView(places);
+    ScanDictionaryFolder(folder.Path(), placesView);
+    // A list without words has no starts, and is loaded whole.
+    Check(placesView.Rows == loadView.Rows && DictTotals.size() == 1 &&
+              DictTotals[0] == dictionary.Total &&
+              (DictKept[0] ? DictKept[0]->Places == places.Places &&
+                                 DictWords[0].size() == places.Places.size()
+                           : words.empty()),
+          "a store loaded at places is loaded otherwise than the whole one");
+    for (std::size_t i = 0; i < places.Places.size(); ++i) {
+        Check(DictWords[0][i] == words[places.Places[i]] &&
+                  DictCounts[0][i] == dictionary.Counts[places.Places[i]],
+              "a word loaded at its place differs from the model's", words[places.Places[i]]);
+    }
     return 0;
 }
