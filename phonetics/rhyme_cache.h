@@ -59,8 +59,8 @@ std::optional<TDictRhymes> LoadDictRhymes(const std::string& cachePath,
                                           std::optional<std::size_t> wordCount);
 
 // The part of a cache file past its header, for index made from identity: the identity, the keys,
-// the word classes, the second keys and the key lists, each array aligned so that it can be used
-// where it lies. The key lists are made for it when index has none.
+// the word classes, the second keys, the key lists and where every 64th word starts, each array
+// aligned so that it can be used where it lies. The key lists are made for it when index has none.
 std::string RhymeCachePayload(const TDictRhymes& index, const std::string& identity);
 
 // The index that payload holds (RhymeCachePayload) when it was made from identity for wordCount
