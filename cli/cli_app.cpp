@@ -115,7 +115,7 @@ public:
         , m_printer(out, options.Raw)
     {
         if (options.Mode == TSearchMode::Rhyme) {
-            m_rhymePlaces.emplace(RhymeWordOf(options.Query), options.Near);
+            m_rhymePlaces.emplace(RhymeWordOf(options.Query), options.Near, m_cachedIndexes);
         }
     }
 
@@ -144,21 +144,26 @@ public:
     // One search and the program ends: the files are read where they lie.
     bool MapsFiles() const override { return true; }
     // A row's search finds only words its tail filter passes, so only those are loaded. The
-    // index's filters and stress marks look words up by their place in the whole list; a query
-    // the search refuses is refused after loading, as ever, so it loads every word.
-    TTailFilter KeptWords() const override
+    // index that the filters and stress marks read is made from all the words: they are loaded
+    // unless it is in the cache. A query the search refuses is refused after loading, as ever,
+    // so it loads every word.
+    TTailFilter KeptWords(const std::string& path) override
     {
         const std::optional<TQueryMode> row =
             m_options.Mode ? RowModeOf(*m_options.Mode) : std::nullopt;
-        if (!row || m_options.Headwords || m_options.Stress || m_options.StressPlace ||
-            ClassFilter(m_options).Active()) {
+        if (!row) {
             return {};
         }
+        TTailFilter filter;
         try {
-            return RowTailFilter(*row, ToCp1251(m_options.Query));
+            filter = RowTailFilter(*row, ToCp1251(m_options.Query));
         } catch (const std::exception&) {
             return {};
         }
+        if (filter.MinSize > 0 && ReadsIndex() && m_cachedIndexes.Open(path) == nullptr) {
+            return {};
+        }
+        return filter;
     }
     // A rhyme search finds only the words its index names, so only those are loaded when the
     // index is in the cache.
@@ -257,9 +262,8 @@ public:
     // progress on err when that is a terminal. Returns false when it was not finished.
     bool IndexRhymes(bool showProgress)
     {
-        m_rhymes.Start(
-            m_wordListPaths, RhymeCacheFolder(), TBuildPriority::Normal,
-            m_rhymePlaces ? m_rhymePlaces->TakeOpened() : std::map<std::string, TDictRhymes>());
+        m_rhymes.Start(m_wordListPaths, RhymeCacheFolder(), TBuildPriority::Normal,
+                       m_cachedIndexes.Take());
         int shown = -1;
         const bool ready = m_rhymes.Wait([&](double fraction) {
             const int percent = static_cast<int>(fraction * 100);
@@ -278,6 +282,13 @@ public:
         return ready;
     }
     TRhymeIndex& Rhymes() { return m_rhymes; }
+    // Whether the search reads the rhyme index: a rhyme search, or one with its filters or stress
+    // marks.
+    bool ReadsIndex() const
+    {
+        return m_options.Mode == TSearchMode::Rhyme || m_options.Headwords || m_options.Stress ||
+               m_options.StressPlace || ClassFilter(m_options).Active();
+    }
     // The typed rhyme word's keys, when an index gave them as the words were loaded.
     std::optional<std::vector<std::string>> RhymeKeys() const
     {
@@ -320,6 +331,7 @@ private:
     std::size_t m_exactRhymes = 0;
     std::string m_folderError;
     TRhymeIndex m_rhymes;
+    TCachedIndexes m_cachedIndexes;
     std::optional<TRhymePlaces> m_rhymePlaces;
 };
 
@@ -434,9 +446,7 @@ int RunSearch(const std::vector<std::string>& args, std::ostream& out, std::ostr
         throw EUsageError("--compare needs two or more dictionaries (give --dict twice or --all)");
     }
     const bool rhyme = options.Mode == TSearchMode::Rhyme;
-    if ((rhyme || options.Headwords || options.Stress || options.StressPlace ||
-         ClassFilter(options).Active()) &&
-        !view.IndexRhymes(isatty(2) == 1)) {
+    if (view.ReadsIndex() && !view.IndexRhymes(isatty(2) == 1)) {
         return 2;
     }
     std::optional<TRhymeSearch> rhymeSearch;

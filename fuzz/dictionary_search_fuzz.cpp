@@ -296,7 +296,7 @@ public:
         : m_kept(kept)
     {}
     bool MapsFiles() const override { return true; }
-    TTailFilter KeptWords() const override { return m_kept; }
+    TTailFilter KeptWords(const std::string&) override { return m_kept; }
 
 private:
     TTailFilter m_kept;

@@ -83,10 +83,11 @@ struct TRhymeIndex::TBuild
                     Done.fetch_add(2 * ListWordCount(row));
                     continue;
                 }
-                // The index of a list is made from all its words, and never from some.
+                // The index of a list is made from all its words, and never from some: a slot
+                // that holds some was loaded for the index opened for it.
                 if (DictKept[row]) {
-                    Done.fetch_add(2 * ListWordCount(row));
-                    continue;
+                    throw EPhoneticsError("Cannot read the rhyme index of " + Paths[row] +
+                                          ". It does not fit its words");
                 }
                 if (!CacheFolder.empty() && !tools.valid()) {
                     tools = std::async(std::launch::async, RhymeToolsVersion).share();
@@ -521,29 +522,17 @@ TWordTest RhymeTest(const std::string& word, const TRhymeIndex& index)
     return TRhymeSearch(word, index).Test();
 }
 
-TRhymePlaces::TRhymePlaces(const std::string& word, bool nearToo, std::string cacheFolder)
-    : m_nearToo(nearToo)
-    , m_cacheFolder(std::move(cacheFolder))
-{
-    const TStressedWord typed = TypedWord(word);
-    if (KeysFromIndex(typed)) {
-        m_word = typed.Word;
-    }
-}
+TCachedIndexes::TCachedIndexes(std::string cacheFolder)
+    : m_cacheFolder(std::move(cacheFolder))
+{}
 
-std::optional<TKeptPlaces> TRhymePlaces::PlacesIn(const std::string& path, const TWordFinder& words)
+const TDictRhymes* TCachedIndexes::Open(const std::string& path)
 {
-    if (m_stopped || m_word.empty() || m_cacheFolder.empty()) {
-        return std::nullopt;
+    if (const auto opened = m_opened.find(path); opened != m_opened.end()) {
+        return &opened->second;
     }
-    std::optional<std::size_t> typedPlace;
-    if (!m_keys) {
-        typedPlace = words.PlaceOf(m_word);
-        // A dictionary before the first that holds the word is read whole: the word's keys are
-        // not known yet.
-        if (!typedPlace) {
-            return std::nullopt;
-        }
+    if (m_cacheFolder.empty()) {
+        return nullptr;
     }
     std::optional<TDictRhymes> index;
     try {
@@ -562,7 +551,39 @@ std::optional<TKeptPlaces> TRhymePlaces::PlacesIn(const std::string& path, const
     } catch (const EPhoneticsError&) {
         // The rhyme index reports it as it starts.
     }
-    if (!index || index->WordStarts.empty() || (typedPlace && *typedPlace >= index->size())) {
+    if (!index) {
+        return nullptr;
+    }
+    return &m_opened.insert_or_assign(path, std::move(*index)).first->second;
+}
+
+TRhymePlaces::TRhymePlaces(const std::string& word, bool nearToo, TCachedIndexes& indexes)
+    : m_nearToo(nearToo)
+    , m_indexes(indexes)
+{
+    const TStressedWord typed = TypedWord(word);
+    if (KeysFromIndex(typed)) {
+        m_word = typed.Word;
+    }
+}
+
+std::optional<TKeptPlaces> TRhymePlaces::PlacesIn(const std::string& path, const TWordFinder& words)
+{
+    if (m_stopped || m_word.empty()) {
+        return std::nullopt;
+    }
+    std::optional<std::size_t> typedPlace;
+    if (!m_keys) {
+        typedPlace = words.PlaceOf(m_word);
+        // A dictionary before the first that holds the word is read whole: the word's keys are
+        // not known yet.
+        if (!typedPlace) {
+            return std::nullopt;
+        }
+    }
+    const TDictRhymes* index = m_indexes.Open(path);
+    if (index == nullptr || index->WordStarts.empty() ||
+        (typedPlace && *typedPlace >= index->size())) {
         // The keys of the first dictionary that holds the word are its index's, which is yet to
         // be built: every dictionary after it is read whole too.
         m_stopped = !m_keys.has_value();
@@ -580,6 +601,5 @@ std::optional<TKeptPlaces> TRhymePlaces::PlacesIn(const std::string& path, const
     kept.Places.erase(std::unique(kept.Places.begin(), kept.Places.end()), kept.Places.end());
     kept.WordCount = index->size();
     kept.Starts.assign(index->WordStarts.begin(), index->WordStarts.end());
-    m_opened.insert_or_assign(path, std::move(*index));
     return kept;
 }

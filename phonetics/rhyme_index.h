@@ -149,25 +149,43 @@ private:
 // The word test of the rhyme search for word without near rhymes (TRhymeSearch).
 TWordTest RhymeTest(const std::string& word, const TRhymeIndex& index);
 
+// The indexes of a program that searches once and ends, opened from the cache as the word lists
+// are read, before their words are split: a search that knows from them which words it can find
+// loads only those, as no index is then made from the words. They go to the TRhymeIndex that the
+// search reads (TRhymeIndex::Start).
+class TCachedIndexes
+{
+public:
+    explicit TCachedIndexes(std::string cacheFolder = RhymeCacheFolder());
+
+    // The index of the pair of the word list at path from the cache, opened once and kept; none
+    // when the cache holds none that fits (or has no folder).
+    const TDictRhymes* Open(const std::string& path);
+    // The indexes opened, by their word list's path.
+    std::map<std::string, TDictRhymes> Take() { return std::exchange(m_opened, {}); }
+
+private:
+    std::string m_cacheFolder;
+    std::string m_tools;  // RhymeToolsVersion(), once asked
+    std::map<std::string, TDictRhymes> m_opened;
+};
+
 // The rhyme search of a program that searches once and ends, begun before the words are split:
 // each wanted dictionary's cached index is opened as its word list is read, and the places of
 // the typed word's rhymes taken from it, so that only those words are loaded
-// (TLoadView::KeptPlaces). The indexes opened then go to the TRhymeIndex that the search reads.
+// (TLoadView::KeptPlaces).
 class TRhymePlaces
 {
 public:
-    // For the rhymes of word as TRhymeSearch(word, ..., nearToo) finds them, with the index cache
-    // in cacheFolder.
-    TRhymePlaces(const std::string& word, bool nearToo,
-                 std::string cacheFolder = RhymeCacheFolder());
+    // For the rhymes of word as TRhymeSearch(word, ..., nearToo) finds them, with the indexes
+    // opened in indexes, which must outlive it.
+    TRhymePlaces(const std::string& word, bool nearToo, TCachedIndexes& indexes);
 
     // The places in the word list at path of the words the search can find, looking words up with
     // words. Nothing when the index cannot tell them before every word is read: the pair has no
     // cached index that fits, or the typed word's keys are not known yet. They are known from the
     // first dictionary that holds the word unstressed, as TRhymeSearch takes them.
     std::optional<TKeptPlaces> PlacesIn(const std::string& path, const TWordFinder& words);
-    // The indexes opened, by their word list's path, for TRhymeIndex::Start.
-    std::map<std::string, TDictRhymes> TakeOpened() { return std::exchange(m_opened, {}); }
     // The typed word's keys, once a dictionary's index gave them, for TRhymeSearch.
     const std::optional<std::vector<std::string>>& Keys() const { return m_keys; }
 
@@ -175,9 +193,7 @@ private:
     std::string m_word;  // as typed, lower case, unstressed; empty when its keys are not read
                          // from an index
     bool m_nearToo = false;
-    std::string m_cacheFolder;
-    std::string m_tools;  // RhymeToolsVersion(), once asked
+    TCachedIndexes& m_indexes;
     bool m_stopped = false;
     std::optional<std::vector<std::string>> m_keys;
-    std::map<std::string, TDictRhymes> m_opened;
 };

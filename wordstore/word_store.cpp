@@ -423,7 +423,7 @@ void LoadDictionary(const std::string& path, TLoadView& view)
                 // No thread to be had: the counts are read after the words.
             }
         }
-        words = ReadWordListFile(path, mapped, view.KeptWords(), [&](const TWordFinder& finder) {
+        words = ReadWordListFile(path, mapped, view.KeptWords(path), [&](const TWordFinder& finder) {
             return view.KeptPlaces(path, finder);
         });
         counts = later.valid() ? later.get() : readCounts();

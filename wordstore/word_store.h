@@ -216,11 +216,12 @@ public:
     // program that searches once and ends, but the files must keep their size while the store
     // holds them. No by default.
     virtual bool MapsFiles() const { return false; }
-    // The only words the front end will look for: it runs one search, which turns away every
-    // word this filter does not pass. A wanted dictionary's slot may then hold only the words
-    // that pass, with their counts (see SplitPassing); its total and its row stay those of the
-    // whole list, so the search finds and shows the same. Every word by default.
-    virtual TTailFilter KeptWords() const { return {}; }
+    // The only words the front end will look for in the wanted word list at path: it runs one
+    // search, which turns away every word this filter does not pass. The slot may then hold only
+    // the words that pass, with their counts (see SplitPassing and DictKept); its total and its
+    // row stay those of the whole list, so the search finds and shows the same. Every word by
+    // default.
+    virtual TTailFilter KeptWords(const std::string& /*path*/) { return {}; }
     // The places of the only words the front end will look for in the wanted word list at path,
     // when it can tell them from an index of the pair before the words are split, looking words
     // up with words. The slot then holds only those words, with their counts (see SplitAtPlaces

@@ -140,6 +140,29 @@ TEST_F(CliRhymesOnSample, HeadwordsKeepKartaAndDropKursa)
     EXPECT_EQ(kept, headwords);
 }
 
+// A search lists the same over only the words it can find, loaded when the index is in the
+// cache, as over every word, loaded to build the index into a cache of its own.
+TEST_F(CliRhymesOnSample, ASearchListsTheSameWhetherTheIndexWasCachedOrBuilt)
+{
+    const std::vector<std::vector<std::string>> cases = {
+        {"--rhyme", "окно", "--near", "--stress"},
+        {"--rhyme", "замок", "--pos", "noun", "--format", "tsv"},
+        {"--mask", "*ость", "--headwords", "--alpha"},
+        {"--regexp", "/^по.*ать$/", "--stress", "--ipm"},
+        {"--ending", "о", "--stress-place", "1", "--no-names"},
+    };
+    Run({"--rhyme", "окно"});  // the sample's index is in the suite's cache from here on
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(::testing::PrintToString(cases[i]));
+        const TCliRun built = RunWithCache(*s_folder, cases[i], s_folder->Path() + "/Словари",
+                                           s_folder->Path() + "/built" + std::to_string(i));
+        const TCliRun cached = Run(cases[i]);
+        EXPECT_EQ(cached.Status, built.Status);
+        EXPECT_EQ(cached.Out, built.Out);
+        EXPECT_FALSE(built.Out.empty());
+    }
+}
+
 // а. and 83 б: a line that overran a stack buffer in espeak-ng, which aborted the program.
 std::string EspeakOverrunLine()
 {

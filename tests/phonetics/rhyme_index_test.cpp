@@ -293,7 +293,8 @@ class TRhymePlacesView : public TRecordingLoadView
 {
 public:
     TRhymePlacesView(const std::string& word, bool nearToo, const std::string& cacheFolder)
-        : Places(word, nearToo, cacheFolder)
+        : Indexes(cacheFolder)
+        , Places(word, nearToo, Indexes)
     {}
     std::optional<TKeptPlaces> KeptPlaces(const std::string& path,
                                           const TWordFinder& words) override
@@ -301,6 +302,7 @@ public:
         return Places.PlacesIn(path, words);
     }
 
+    TCachedIndexes Indexes;
     TRhymePlaces Places;
 };
 
@@ -365,7 +367,7 @@ TEST_F(RhymeIndexOnSample, LoadingOnlyTheWordsTheIndexNamesListsTheSame)
         }
         EXPECT_EQ(DictKept.back().has_value(), c.Kept);
         TRhymeIndex kept;
-        kept.Start(paths, m_cache.Path(), TBuildPriority::Normal, keptView.Places.TakeOpened());
+        kept.Start(paths, m_cache.Path(), TBuildPriority::Normal, keptView.Indexes.Take());
         ASSERT_TRUE(kept.Wait());
         std::optional<TRhymeSearch> keptSearch(std::in_place, word, kept, c.Near,
                                                keptView.Places.Keys());

@@ -26,7 +26,10 @@ public:
 class TKeepingLoadView : public TMappingLoadView
 {
 public:
-    TTailFilter KeptWords() const override { return TTailFilter::OfLastBytes({kAtoG, kAtoG}); }
+    TTailFilter KeptWords(const std::string&) override
+    {
+        return TTailFilter::OfLastBytes({kAtoG, kAtoG});
+    }
     static inline const std::bitset<256> kAtoG = std::bitset<256>().set(0xE1).set(0xE2);
 };
 
@@ -95,8 +98,9 @@ TEST(MappedLoad, GivesTheStoreThatReadingGives)
         const std::vector<std::string> read = Loaded<TRecordingLoadView>(folder.Path() + "/d");
         EXPECT_EQ(Loaded<TMappingLoadView>(folder.Path() + "/d"), read);
         // A store for one search holds the words it can find, with their counts and the totals.
-        EXPECT_EQ(Loaded<TKeepingLoadView>(folder.Path() + "/d"),
-                  Loaded<TRecordingLoadView>(folder.Path() + "/d", TKeepingLoadView().KeptWords()));
+        EXPECT_EQ(
+            Loaded<TKeepingLoadView>(folder.Path() + "/d"),
+            Loaded<TRecordingLoadView>(folder.Path() + "/d", TKeepingLoadView().KeptWords("")));
     }
 }
 
