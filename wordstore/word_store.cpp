@@ -423,9 +423,9 @@ void LoadDictionary(const std::string& path, TLoadView& view)
                 // No thread to be had: the counts are read after the words.
             }
         }
-        words = ReadWordListFile(path, mapped, view.KeptWords(path), [&](const TWordFinder& finder) {
-            return view.KeptPlaces(path, finder);
-        });
+        words = ReadWordListFile(
+            path, mapped, view.KeptWords(path),
+            [&](const TWordFinder& finder) { return view.KeptPlaces(path, finder); });
         counts = later.valid() ? later.get() : readCounts();
     } catch (const ENotRegularFile&) {
         // Replaced by something else since the look above: skipped, as it would have been.
