@@ -145,7 +145,6 @@ TEST_F(CliRhymesOnSample, HeadwordsKeepKartaAndDropKursa)
 TEST_F(CliRhymesOnSample, ASearchListsTheSameWhetherTheIndexWasCachedOrBuilt)
 {
     const std::vector<std::vector<std::string>> cases = {
-        {"--rhyme", "окно", "--near", "--stress"},
         {"--rhyme", "замок", "--pos", "noun", "--format", "tsv"},
         {"--mask", "*ость", "--headwords", "--alpha"},
         {"--regexp", "/^по.*ать$/", "--stress", "--ipm"},
