@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <new>
 #include <stdexcept>
@@ -54,26 +55,55 @@ bool CountFileMayFit(std::uint64_t countFileBytes, std::uint64_t wordListBytes)
     return countFileBytes / 4 <= wordListBytes;
 }
 
+TKeptWords ReadPassing(const TRegularFile& file, const TTailFilter& tail, std::size_t& fileBytes,
+                       std::size_t piece)
+{
+    std::vector<char> buffer(std::min(file.Size, piece) + 1);
+    TPassingWords passing(tail);
+    fileBytes = 0;
+    std::size_t held = 0;
+    for (bool last = false; !last;) {
+        if (held == buffer.size()) {
+            buffer.resize(2 * buffer.size());  // a line longer than the memory
+        }
+        // As ReadWholeFile, up to the size the file had when it was opened.
+        const std::size_t got = ReadUpTo(file, buffer.data() + held,
+                                         std::min(buffer.size() - held, file.Size - fileBytes));
+        fileBytes += got;
+        held += got;
+        last = got == 0 || fileBytes == file.Size;
+        const std::size_t end = last ? held : PieceEnd(buffer.data(), held);
+        if (end > 0 || last) {
+            last = !passing.Add(buffer.data(), end) || last;
+            std::memmove(buffer.data(), buffer.data() + end, held - end);
+            held -= end;
+        }
+    }
+    return passing.Take();
+}
+
 TWordListFile ReadWordListFile(const std::string& path, bool mapped, const TTailFilter& kept,
                                const TPlacesWanted& places)
 {
     const TRegularFile opened = OpenRegularFile(path);
     RefuseLargeWordList(path, opened.Size);
-    TFileBytes file = mapped ? MapWholeFile(opened) : ReadWholeFile(opened);
     TWordListFile result;
-    result.FileBytes = file.Size;
     std::size_t end = 0;
+    std::optional<TKeptWords> words;
+    TFileBytes file;
+    if (kept.MinSize > 0) {
+        words = ReadPassing(opened, kept, result.FileBytes);
+    } else {
+        file = mapped ? MapWholeFile(opened) : ReadWholeFile(opened);
+        result.FileBytes = file.Size;
+    }
     try {
-        std::optional<TKeptWords> words;
-        if (places) {
+        if (places && !words) {
             const std::optional<TKeptPlaces> wanted =
                 places(TWordFinder(file.Bytes.get(), file.Size));
             if (wanted && !wanted->Starts.empty()) {
                 words = SplitAtPlaces(file.Bytes.get(), file.Size, *wanted);
             }
-        }
-        if (!words && kept.MinSize > 0) {
-            words = SplitPassing(file.Bytes.get(), file.Size, kept);
         }
         if (words) {
             result.Words = std::move(words->Words);

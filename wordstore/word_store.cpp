@@ -311,23 +311,53 @@ TKeptWords SplitPassing(const char* bytes, std::size_t size, const TTailFilter& 
     if (size >= std::numeric_limits<std::uint32_t>::max()) {
         throw std::length_error("word list over 4 GiB");
     }
-    TKeptWords kept;
+    TPassingWords passing(tail);
+    passing.Add(bytes, size);
+    return passing.Take();
+}
+
+bool TPassingWords::Add(const char* bytes, std::size_t size)
+{
+    if (m_ended) {
+        return false;
+    }
     // The words that pass, joined by line breaks: split again, they are the same words.
-    std::string joined;
+    const std::size_t before = m_kept.AllWords;
     const TLineCount count =
-        ScanTails(bytes, 0, size, tail.Mask, tail.Value,
+        ScanTails(bytes, 0, size, m_tail.Mask, m_tail.Value,
                   [&](std::size_t index, std::size_t start, std::size_t wordSize) {
                       const std::string_view word(bytes + start, wordSize);
-                      if (tail.Passes(word)) {
-                          kept.Places.push_back(static_cast<std::uint32_t>(index));
-                          joined.append(word);
-                          joined += '\n';
+                      if (m_tail.Passes(word)) {
+                          m_kept.Places.push_back(static_cast<std::uint32_t>(before + index));
+                          m_joined.append(word);
+                          m_joined += '\n';
                       }
                   });
-    kept.AllWords = count.Words;
-    kept.End = count.End;
-    kept.Words = SplitJoined(joined);
-    return kept;
+    m_kept.AllWords += count.Words;
+    m_kept.End = m_offset + count.End;
+    m_offset += size;
+    m_ended = count.End < size;
+    return !m_ended;
+}
+
+TKeptWords TPassingWords::Take()
+{
+    m_kept.Words = SplitJoined(m_joined);
+    return std::move(m_kept);
+}
+
+std::size_t PieceEnd(const char* bytes, std::size_t size)
+{
+    if (const void* lf = memrchr(bytes, '\n', size)) {
+        return static_cast<std::size_t>(static_cast<const char*>(lf) - bytes) + 1;
+    }
+    // A CR with a byte after it, which is no LF, ends a line whatever follows.
+    for (std::size_t at = size; at-- > 1;) {
+        if (bytes[at - 1] == '\r') {
+            return at;
+        }
+    }
+    return 0;
 }
 
 void ClearWordStore()

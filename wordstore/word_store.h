@@ -75,6 +75,34 @@ struct TKeptWords
 // std::length_error for a file over 4 GiB.
 TKeptWords SplitPassing(const char* bytes, std::size_t size, const TTailFilter& tail);
 
+// SplitPassing over a word list given a piece at a time, so that a file can be read into the
+// same memory piece after piece: each piece starts where a word does, and all but the last end
+// with a line break (see PieceEnd).
+class TPassingWords
+{
+public:
+    explicit TPassingWords(const TTailFilter& tail)
+        : m_tail(tail)
+    {}
+
+    // Takes the next piece, bytes[0, size); false once a NUL has ended the words, when no more
+    // pieces are wanted.
+    bool Add(const char* bytes, std::size_t size);
+    // The words that passed; End is where the NUL stood, or the bytes taken.
+    TKeptWords Take();
+
+private:
+    TTailFilter m_tail;
+    TKeptWords m_kept;
+    std::string m_joined;  // the words that passed, each followed by an LF
+    std::size_t m_offset = 0;
+    bool m_ended = false;
+};
+
+// Where a piece of bytes[0, size) may end for the next to start with a word: after the last LF,
+// else after the last CR that is not the last byte; 0 when there is neither.
+std::size_t PieceEnd(const char* bytes, std::size_t size);
+
 // Some words of a word list by their places, and the number of all its words.
 struct TKeptPlaces
 {
@@ -224,9 +252,10 @@ public:
     virtual TTailFilter KeptWords(const std::string& /*path*/) { return {}; }
     // The places of the only words the front end will look for in the wanted word list at path,
     // when it can tell them from an index of the pair before the words are split, looking words
-    // up with words. The slot then holds only those words, with their counts (see SplitAtPlaces
-    // and DictKept); its total and its row stay those of the whole list, which the index says
-    // holds WordCount words. Without Starts, the slot holds every word. Nothing by default.
+    // up with words; asked only when KeptWords(path) passes every word. The slot then holds only
+    // those words, with their counts (see SplitAtPlaces and DictKept); its total and its row stay
+    // those of the whole list, which the index says holds WordCount words. Without Starts, the
+    // slot holds every word. Nothing by default.
     virtual std::optional<TKeptPlaces> KeptPlaces(const std::string& /*path*/,
                                                   const TWordFinder& /*words*/)
     {

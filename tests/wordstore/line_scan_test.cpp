@@ -15,6 +15,9 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/temp_folder.h"
+#include "wordstore/file_io.h"
+#include "wordstore/pair_reader.h"
 #include "wordstore/word_store.h"
 
 namespace {
@@ -160,6 +163,7 @@ TTailFilter RandomTailFilter(std::mt19937& random)
 // The words a filter passes, their places and the count of all, as from the store's split.
 TEST(SplitPassing, KeepsTheWordsThatTheFilterPassesOfTheWholeSplit)
 {
+    const TTempFolder folder;
     std::mt19937 random(20261209);
     for (const std::size_t size : {0, 1, 2, 3, 62, 63, 64, 65, 66, 127, 128, 129, 1000, 70000}) {
         for (const int breakWeight : {2, 20, 60}) {
@@ -177,14 +181,23 @@ TEST(SplitPassing, KeepsTheWordsThatTheFilterPassesOfTheWholeSplit)
                     }
                 }
                 std::string buffer = bytes + '\0';
-                const TKeptWords kept = SplitPassing(buffer.data(), bytes.size(), filter);
-                ASSERT_EQ(kept.AllWords, whole.Words.size());
-                ASSERT_EQ(kept.End, whole.End);
-                ASSERT_EQ(kept.Places, places);
-                ASSERT_EQ(kept.Words.size(), passing.size());
-                for (std::size_t i = 0; i < passing.size(); ++i) {
-                    ASSERT_EQ(kept.Words[i], passing[i]);
+                // Split whole, and read from a file in pieces of a few bytes or more.
+                const std::string path = folder.Write("list.txt", bytes);
+                std::size_t fileBytes = 0;
+                for (const TKeptWords& kept :
+                     {SplitPassing(buffer.data(), bytes.size(), filter),
+                      ReadPassing(OpenRegularFile(path), filter, fileBytes, 1 + round % 70)}) {
+                    ASSERT_EQ(kept.AllWords, whole.Words.size());
+                    ASSERT_EQ(kept.End, whole.End);
+                    ASSERT_EQ(kept.Places, places);
+                    ASSERT_EQ(kept.Words.size(), passing.size());
+                    for (std::size_t i = 0; i < passing.size(); ++i) {
+                        ASSERT_EQ(kept.Words[i], passing[i]);
+                    }
                 }
+                // Reading stops at the piece that holds the NUL that ends the words.
+                ASSERT_TRUE(whole.End < bytes.size() ? fileBytes > whole.End
+                                                     : fileBytes == bytes.size());
             }
         }
     }
