@@ -1,7 +1,7 @@
 #pragma once
 // The rhyme index of one dictionary: each word's rhyme keys, numbered, and word classes, with the
 // lists of the words of each key that the rhyme search walks. Its arrays are its own when it is
-// built, and views of the mapped cache file when it is loaded (phonetics/rhyme_cache.h).
+// built, and views of the cache file's bytes when it is loaded (phonetics/rhyme_cache.h).
 
 #include <compare>
 #include <cstddef>

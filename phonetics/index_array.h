@@ -1,6 +1,6 @@
 #pragma once
 // An array of plain values that either owns them, as a freshly built index does, or views them in
-// place in a mapped cache file that someone else keeps alive.
+// place in a cache file's bytes that someone else keeps alive.
 
 #include <algorithm>
 #include <cstddef>

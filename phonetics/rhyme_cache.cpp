@@ -606,9 +606,10 @@ std::optional<TDictRhymes> LoadDictRhymes(const std::string& cachePath,
         if (fstat(file.Handle->get(), &info) != 0) {
             return std::nullopt;
         }
-        // Mapped, not read: the index views its arrays where they lie. The file is only ever
-        // replaced by a rename, never cut short in place, so its pages stay while mapped.
-        *bytes = MapWholeFile(file);
+        // Read in one go, not parsed: the index views its arrays where they lie. Read, not
+        // mapped: the file is read whole to be checked, and a mapped page touched for the first
+        // time costs more than the copy of its bytes into the huge pages a read gets.
+        *bytes = ReadWholeFile(file);
     } catch (const EFileError&) {
         return std::nullopt;
     }

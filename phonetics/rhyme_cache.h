@@ -46,8 +46,8 @@ void SaveDictRhymes(const TDictRhymes& index, const std::string& cachePath,
                     const std::string& identity);
 
 // The index at cachePath when its header fits identity and wordCount and its checksum holds, its
-// arrays viewed in place in the file's mapping, which the index keeps; nothing when the file is
-// missing, damaged, stale or of another format. A file loaded gets the time now as its
+// arrays viewed in place in the file's bytes as read, which the index keeps; nothing when the
+// file is missing, damaged, stale or of another format. A file loaded gets the time now as its
 // modification time, the time of its last use, when that was a day ago or more.
 std::optional<TDictRhymes> LoadDictRhymes(const std::string& cachePath, const std::string& identity,
                                           std::size_t wordCount);
