@@ -186,20 +186,6 @@ TCountFile ReadCounts(const std::string& path)
     return result;
 }
 
-TCountFile MapCounts(const std::string& path)
-{
-    if constexpr (std::endian::native != std::endian::little) {
-        return ReadCounts(path);
-    }
-    const TRegularFile file = OpenRegularFile(path);
-    TFileBytes bytes = MapWholeFile(file);
-    TCountFile result;
-    result.FileBytes = bytes.Size;
-    result.Counts = TCountArray(std::move(bytes.Bytes), bytes.Size / 4);
-    result.Total = Total(result.Counts);
-    return result;
-}
-
 void FitCounts(TCountFile& counts, std::size_t wordCount)
 {
     counts.Fits =

@@ -72,10 +72,6 @@ TCountFile ReadCountFile(const std::string& path, std::size_t wordCount);
 // Fits stays false. Throws EFileError as ReadWholeFile does.
 TCountFile ReadCounts(const std::string& path);
 
-// ReadCounts over the file's pages mapped rather than copied (see MapWholeFile), on a machine
-// whose integers are little-endian as the file's; elsewhere ReadCounts.
-TCountFile MapCounts(const std::string& path);
-
 // Sets counts.Fits for a word list of wordCount words; when they do not fit, empties Counts and
 // sets Total to 0.
 void FitCounts(TCountFile& counts, std::size_t wordCount);

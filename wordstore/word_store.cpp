@@ -442,9 +442,9 @@ void LoadDictionary(const std::string& path, TLoadView& view)
         // words. An error of the word list wins, as when the files are read one after the other:
         // the count file's error, if any, goes with the future.
         const bool mapped = view.MapsFiles() && *wordBytes < kLargestMappedList;
-        const auto readCounts = [&countPath, mapped] {
-            return mapped ? MapCounts(countPath) : ReadCounts(countPath);
-        };
+        // Counts are read, never mapped: all are summed, and a mapped page touched for the first
+        // time costs more than the copy of its bytes.
+        const auto readCounts = [&countPath] { return ReadCounts(countPath); };
         std::future<TCountFile> later;
         if (*countBytes >= kCountBytesForSecondCore) {
             try {

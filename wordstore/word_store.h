@@ -143,8 +143,7 @@ private:
 
 using TIntArray = std::vector<std::int32_t, TLargeAllocator<std::int32_t>>;
 
-// A dictionary's counts, read into an array of their own or left in the count file's mapped
-// pages (little-endian 32-bit signed, as the machine's).
+// A dictionary's counts, read into an array of their own (32-bit signed, in the machine's order).
 class TCountArray
 {
 public:
@@ -157,12 +156,6 @@ public:
         : m_read(std::move(counts))
         , m_counts(m_read.data())
         , m_size(m_read.size())
-    {}
-    // The first size counts of a count file's bytes from MapWholeFile.
-    TCountArray(TLargeBlock mapped, std::size_t size)
-        : m_mapped(std::move(mapped))
-        , m_counts(reinterpret_cast<const std::int32_t*>(m_mapped.get()))
-        , m_size(size)
     {}
 
     std::size_t size() const { return m_size; }
@@ -181,7 +174,6 @@ public:
 
 private:
     TIntArray m_read;
-    TLargeBlock m_mapped;
     const std::int32_t* m_counts = nullptr;
     std::size_t m_size = 0;
 };
@@ -239,9 +231,9 @@ public:
     // about as any other, but its slot stays empty with a total of 0, which no search runs over:
     // a front end that searches only some dictionaries does not build the others. Yes by default.
     virtual bool WantsWords(const std::string& /*stem*/) const { return true; }
-    // Whether the wanted dictionaries' files are mapped rather than copied into memory of the
-    // store's own (see MapWholeFile), up to a size past which copies list faster: cheaper for a
-    // program that searches once and ends, but the files must keep their size while the store
+    // Whether the wanted dictionaries' word lists are mapped rather than copied into memory of
+    // the store's own (see MapWholeFile), up to a size past which copies list faster: cheaper for
+    // a program that searches once and ends, but the files must keep their size while the store
     // holds them. No by default.
     virtual bool MapsFiles() const { return false; }
     // The only words the front end will look for in the wanted word list at path: it runs one
