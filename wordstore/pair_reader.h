@@ -28,7 +28,7 @@ using TPlacesWanted = std::function<std::optional<TKeptPlaces>(const TWordFinder
 
 // Reads the word list at path and splits it by the loader's line rules; with mapped, its bytes
 // are mapped rather than copied (see MapWholeFile). With a filter kept that tests any byte, only
-// the words it passes are kept (see SplitPassing), read a piece at a time; else, with places that
+// the words it passes are kept, read a piece at a time (see ReadPassing); else, with places that
 // give some, only the words at them (see SplitAtPlaces). Throws EFileError as ReadWholeFile does,
 // and, as RefuseLargeWordList, for a file of 4 GiB or more before reading it; std::bad_alloc when
 // the words do not fit in memory.
@@ -38,7 +38,7 @@ TWordListFile ReadWordListFile(const std::string& path, bool mapped = false,
 // The piece of a word list read at a time when only the words a filter passes are kept.
 constexpr std::size_t kPassingPiece = 256 * 1024;
 
-// The words of the word list file that pass tail, as SplitPassing finds them in its bytes, read
+// The words of the word list file that pass tail, found by TPassingWords, read
 // a piece of about piece bytes at a time into the same memory: the words that pass are copied out
 // anyway, and a page touched for the first time costs more than its bytes' copy. Sets fileBytes
 // to the bytes read: all, or those up to the piece that holds a NUL that ends the words. Throws

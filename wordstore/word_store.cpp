@@ -306,16 +306,6 @@ std::uint64_t TWordList::LastByteMatch(std::size_t first, std::size_t count, std
     return bits;
 }
 
-TKeptWords SplitPassing(const char* bytes, std::size_t size, const TTailFilter& tail)
-{
-    if (size >= std::numeric_limits<std::uint32_t>::max()) {
-        throw std::length_error("word list over 4 GiB");
-    }
-    TPassingWords passing(tail);
-    passing.Add(bytes, size);
-    return passing.Take();
-}
-
 bool TPassingWords::Add(const char* bytes, std::size_t size)
 {
     if (m_ended) {
@@ -352,10 +342,8 @@ std::size_t PieceEnd(const char* bytes, std::size_t size)
         return static_cast<std::size_t>(static_cast<const char*>(lf) - bytes) + 1;
     }
     // A CR with a byte after it, which is no LF, ends a line whatever follows.
-    for (std::size_t at = size; at-- > 1;) {
-        if (bytes[at - 1] == '\r') {
-            return at;
-        }
+    if (const void* cr = size > 1 ? memrchr(bytes, '\r', size - 1) : nullptr) {
+        return static_cast<std::size_t>(static_cast<const char*>(cr) - bytes) + 1;
     }
     return 0;
 }

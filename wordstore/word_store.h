@@ -70,14 +70,11 @@ struct TKeptWords
     std::size_t End = 0;                // as Split sets it
 };
 
-// The words of a word list file's bytes[0, size) that pass tail, found by Split's line rules
-// without splitting the others. bytes must hold size + 1 bytes; they are not kept. Throws
-// std::length_error for a file over 4 GiB.
-TKeptWords SplitPassing(const char* bytes, std::size_t size, const TTailFilter& tail);
-
-// SplitPassing over a word list given a piece at a time, so that a file can be read into the
-// same memory piece after piece: each piece starts where a word does, and all but the last end
-// with a line break (see PieceEnd).
+// The words of a word list that pass a tail filter, found by Split's line rules without
+// splitting the others, from its bytes given a piece at a time, so that a file can be read into
+// the same memory piece after piece: each piece starts where a word does, and all but the last
+// end with a line break (see PieceEnd). The pieces are not kept; the list must be under 4 GiB
+// (see RefuseLargeWordList).
 class TPassingWords
 {
 public:
@@ -238,7 +235,7 @@ public:
     virtual bool MapsFiles() const { return false; }
     // The only words the front end will look for in the wanted word list at path: it runs one
     // search, which turns away every word this filter does not pass. The slot may then hold only
-    // the words that pass, with their counts (see SplitPassing and DictKept); its total and its
+    // the words that pass, with their counts (see ReadPassing and DictKept); its total and its
     // row stay those of the whole list, so the search finds and shows the same. Every word by
     // default.
     virtual TTailFilter KeptWords(const std::string& /*path*/) { return {}; }

@@ -161,7 +161,7 @@ TTailFilter RandomTailFilter(std::mt19937& random)
 }
 
 // The words a filter passes, their places and the count of all, as from the store's split.
-TEST(SplitPassing, KeepsTheWordsThatTheFilterPassesOfTheWholeSplit)
+TEST(PassingWords, KeepsTheWordsThatTheFilterPassesOfTheWholeSplit)
 {
     const TTempFolder folder;
     std::mt19937 random(20261209);
@@ -180,12 +180,13 @@ TEST(SplitPassing, KeepsTheWordsThatTheFilterPassesOfTheWholeSplit)
                         places.push_back(static_cast<std::uint32_t>(j));
                     }
                 }
-                std::string buffer = bytes + '\0';
                 // Split whole, and read from a file in pieces of a few bytes or more.
+                TPassingWords inOnePiece(filter);
+                inOnePiece.Add(bytes.data(), bytes.size());
                 const std::string path = folder.Write("list.txt", bytes);
                 std::size_t fileBytes = 0;
                 for (const TKeptWords& kept :
-                     {SplitPassing(buffer.data(), bytes.size(), filter),
+                     {inOnePiece.Take(),
                       ReadPassing(OpenRegularFile(path), filter, fileBytes, 1 + round % 70)}) {
                     ASSERT_EQ(kept.AllWords, whole.Words.size());
                     ASSERT_EQ(kept.End, whole.End);
