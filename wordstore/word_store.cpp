@@ -226,10 +226,10 @@ TKeptWords SplitAtPlaces(const char* bytes, std::size_t size, const TKeptPlaces&
     // The words at the places, joined by line breaks: split again, they are the same words.
     std::string joined;
     constexpr std::size_t kEvery = TKeptPlaces::kWordsPerStart;
+    std::vector<std::uint32_t> within;  // the places after one start, counted from its word
     for (std::size_t at = 0; at < places.size();) {
-        // The places after one start, each counted from the word that starts there.
         const std::size_t group = places[at] / kEvery;
-        std::vector<std::uint32_t> within;
+        within.clear();
         for (; at < places.size() && places[at] / kEvery == group; ++at) {
             if (places[at] < wanted.WordCount) {
                 within.push_back(static_cast<std::uint32_t>(places[at] - group * kEvery));
